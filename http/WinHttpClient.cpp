@@ -1,0 +1,322 @@
+#include "http/WinHttpClient.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "http/CPatternSearch.h"
+
+namespace {
+
+constexpr uint32_t kFirstBodyCapacity = 10240;
+
+// Closes a connection or request handle when it goes out of scope.
+struct InternetHandle
+{
+    HINTERNET h = nullptr;
+    explicit InternetHandle(HINTERNET handle) : h(handle) {}
+    ~InternetHandle()
+    {
+        if (h)
+            WinHttpCloseHandle(h);
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+};
+
+const wchar_t* CanonicalMethod(const wchar_t* method)
+{
+    static const wchar_t* const kMethods[] = {L"GET", L"POST", L"DELETE", L"PATCH"};
+    if (!method)
+        return nullptr;
+    for (const wchar_t* m : kMethods)
+        if (_wcsicmp(method, m) == 0)
+            return m;
+    return nullptr;
+}
+
+bool FirstMatch(const wchar_t* pattern, const std::wstring& text, std::wstring& found)
+{
+    std::vector<std::wstring> results;
+    if (!FindAll(pattern, false, 1, text, results, false) || results.empty())
+        return false;
+    found = results.front();
+    return true;
+}
+
+// "<html>" without "</html>": the page was cut short on the way.
+bool IsCutShortHtml(const std::wstring& text)
+{
+    std::wstring found;
+    return FirstMatch(L"{<html>}", text, found) && !FirstMatch(L"{</html>}", text, found);
+}
+
+bool QueryHeaderText(HINTERNET request, DWORD level, std::wstring& out)
+{
+    DWORD size = 0;
+    WinHttpQueryHeaders(request, level, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &size,
+                        WINHTTP_NO_HEADER_INDEX);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0)
+        return false;
+    std::vector<wchar_t> buffer(size + 1, L'\0'); // twice the size in bytes
+    DWORD bytes = DWORD(buffer.size() * sizeof(wchar_t));
+    if (!WinHttpQueryHeaders(request, level, WINHTTP_HEADER_NAME_BY_INDEX, buffer.data(), &bytes,
+                             WINHTTP_NO_HEADER_INDEX))
+        return false;
+    out.assign(buffer.data());
+    return true;
+}
+
+} // namespace
+
+WinHttpClient::WinHttpClient() = default;
+
+WinHttpClient::~WinHttpClient()
+{
+    if (rootHandle_)
+        WinHttpCloseHandle(rootHandle_);
+}
+
+bool WinHttpClient::SetBody(const void* bytes, int32_t length)
+{
+    if (!bytes)
+        return false;
+    ClearBody();
+    if (length < 0)
+        return false;
+    std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[size_t(length) + 1]);
+    if (!copy)
+        return false;
+    std::memcpy(copy.get(), bytes, size_t(length));
+    requestBody_ = std::move(copy);
+    requestLength_ = length;
+    return true;
+}
+
+void WinHttpClient::ClearBody()
+{
+    requestBody_.reset();
+    requestLength_ = 0;
+}
+
+bool WinHttpClient::Send(const wchar_t* method)
+{
+    statusCode_.clear();
+    responseHeaders_.clear();
+    responseCharset_.clear();
+    responseText_.clear();
+
+    const wchar_t* verb = CanonicalMethod(method);
+    if (url.empty() || !verb)
+        return false;
+    const bool isGet = std::wcscmp(verb, L"GET") == 0;
+
+    if (!rootHandle_) {
+        rootHandle_ = WinHttpOpen(userAgent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                  WINHTTP_NO_PROXY_BYPASS, 0);
+        if (!rootHandle_)
+            return false;
+    }
+    WinHttpSetTimeouts(rootHandle_, timeouts.resolve, timeouts.connect, timeouts.send, timeouts.receive);
+
+    wchar_t host[260] = {};
+    wchar_t path[1300] = {};
+    wchar_t extra[1300] = {};
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = ARRAYSIZE(host);
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = ARRAYSIZE(path);
+    parts.lpszExtraInfo = extra;
+    parts.dwExtraInfoLength = ARRAYSIZE(extra);
+    if (!WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts))
+        return false;
+    const std::wstring object = std::wstring(path) + extra;
+    if (object.size() > 1299)
+        return false;
+    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+
+    InternetHandle connection(WinHttpConnect(rootHandle_, host, parts.nPort, 0));
+    if (!connection.h)
+        return false;
+    InternetHandle request(WinHttpOpenRequest(connection.h, verb, object.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                              WINHTTP_DEFAULT_ACCEPT_TYPES, secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!request.h)
+        return false;
+
+    if (secure && acceptUntrustedCertificates) {
+        DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
+                      SECURITY_FLAG_IGNORE_CERT_DATE_INVALID; // 0x3100
+        WinHttpSetOption(request.h, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
+    }
+
+    bool complete = false;
+    bool failed = false;
+    bool headersAdded = false;
+    for (int attempt = 0; attempt < 3 && !complete && !failed; ++attempt) {
+        // The block stays on the request handle once added; adding it again
+        // on a retry would merge every header with itself.
+        if (!requestHeaders.empty() && !headersAdded)
+            headersAdded = WinHttpAddRequestHeaders(request.h, requestHeaders.c_str(), DWORD(-1),
+                                                    WINHTTP_ADDREQ_FLAG_ADD |
+                                                        WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON) != FALSE;
+
+        if (!SendHead(request.h) && !ProxyFallback(request.h))
+            continue;
+        if (requestBody_ && requestLength_ > 0) {
+            DWORD written = 0;
+            WinHttpWriteData(request.h, requestBody_.get(), DWORD(requestLength_), &written);
+        }
+        if (!WinHttpReceiveResponse(request.h, nullptr))
+            continue;
+
+        ReadHeaders(request.h);
+        const BodyRead body = ReadBody(request.h);
+        DecodeBody();
+        if (body == BodyRead::OutOfMemory) {
+            failed = true;
+        } else if (body == BodyRead::Broken) {
+            // The connection broke before the body was complete. A GET is
+            // asked again; anything else is not repeated behind the user's back.
+            if (!isGet || attempt == 2) {
+                statusCode_.clear();
+                failed = true;
+            }
+        } else if (!(isGet && IsCutShortHtml(responseText_))) {
+            complete = true;
+        }
+    }
+    return complete && !failed;
+}
+
+bool WinHttpClient::SendHead(HINTERNET request)
+{
+    return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) != FALSE;
+}
+
+bool WinHttpClient::ReadProxyConfig(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config)
+{
+    return WinHttpGetIEProxyConfigForCurrentUser(&config) != FALSE;
+}
+
+// Runs when the request head could not be sent. True when the request was
+// sent again through a proxy found by the browser's configuration script.
+bool WinHttpClient::ProxyFallback(HINTERNET request)
+{
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
+    if (!ReadProxyConfig(config))
+        return false;
+    bool sent = false;
+    if (config.lpszAutoConfigUrl) {
+        WINHTTP_AUTOPROXY_OPTIONS options = {};
+        options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT | WINHTTP_AUTOPROXY_CONFIG_URL;
+        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP;
+        options.lpszAutoConfigUrl = config.lpszAutoConfigUrl;
+        options.fAutoLogonIfChallenged = TRUE;
+        WINHTTP_PROXY_INFO info = {};
+        if (WinHttpGetProxyForUrl(rootHandle_, url.c_str(), &options, &info)) {
+            if (WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof(info)))
+                sent = SendHead(request);
+            if (info.lpszProxy)
+                GlobalFree(info.lpszProxy);
+            if (info.lpszProxyBypass)
+                GlobalFree(info.lpszProxyBypass);
+        }
+    } else if (config.lpszProxy) {
+        // The next attempt goes through the named proxy.
+        WINHTTP_PROXY_INFO info = {};
+        info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
+        info.lpszProxy = config.lpszProxy;
+        info.lpszProxyBypass = config.lpszProxyBypass;
+        WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof(info));
+    }
+    if (config.lpszAutoConfigUrl)
+        GlobalFree(config.lpszAutoConfigUrl);
+    if (config.lpszProxy)
+        GlobalFree(config.lpszProxy);
+    if (config.lpszProxyBypass)
+        GlobalFree(config.lpszProxyBypass);
+    return sent;
+}
+
+void WinHttpClient::ReadHeaders(HINTERNET request)
+{
+    std::wstring text;
+    if (QueryHeaderText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, text)) {
+        responseHeaders_ = text;
+        FirstMatch(L"charset={[A-Za-z0-9\\-_]+}", responseHeaders_, responseCharset_);
+    }
+    if (QueryHeaderText(request, WINHTTP_QUERY_STATUS_CODE, text))
+        statusCode_ = text;
+}
+
+WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
+{
+    responseBytes_.reset();
+    responseLength_ = 0;
+    responseCapacity_ = 0;
+    std::unique_ptr<uint8_t[]> first(new (std::nothrow) uint8_t[kFirstBodyCapacity]());
+    if (!first)
+        return BodyRead::OutOfMemory;
+    responseBytes_ = std::move(first);
+    responseCapacity_ = kFirstBodyCapacity;
+
+    for (;;) {
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request, &available))
+            return BodyRead::Broken;
+        if (available == 0)
+            break;
+        std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[available]);
+        if (!chunk)
+            return BodyRead::OutOfMemory;
+        DWORD read = 0;
+        if (!WinHttpReadData(request, chunk.get(), available, &read))
+            return BodyRead::Broken;
+        if (read == 0)
+            break;
+        // One zero byte always follows the data.
+        const uint64_t needed = uint64_t(responseLength_) + read + 1;
+        if (needed > responseCapacity_) {
+            uint64_t capacity = responseCapacity_;
+            while (capacity < needed)
+                capacity *= 2;
+            if (capacity > UINT32_MAX)
+                return BodyRead::OutOfMemory;
+            std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[capacity]());
+            if (!grown)
+                return BodyRead::OutOfMemory;
+            std::memcpy(grown.get(), responseBytes_.get(), responseLength_);
+            responseBytes_ = std::move(grown);
+            responseCapacity_ = uint32_t(capacity);
+        }
+        std::memcpy(responseBytes_.get() + responseLength_, chunk.get(), read);
+        responseLength_ += read;
+    }
+    return BodyRead::Complete;
+}
+
+void WinHttpClient::DecodeBody()
+{
+    responseText_.clear();
+    if (!responseBytes_)
+        return;
+    const bool utf8 = responseCharset_.size() >= 5 && _wcsnicmp(responseCharset_.c_str(), L"utf-8", 5) == 0;
+    const char* data = reinterpret_cast<const char*>(responseBytes_.get());
+    const int length = int(responseLength_) + 1; // the data and its zero byte
+    UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
+    DWORD flags = utf8 ? 0 : MB_PRECOMPOSED;
+    int chars = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
+    if (chars <= 0) {
+        codePage = CP_ACP;
+        flags = MB_PRECOMPOSED;
+        chars = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
+        if (chars <= 0)
+            return;
+    }
+    std::vector<wchar_t> text(size_t(chars) + 1, L'\0');
+    if (MultiByteToWideChar(codePage, flags, data, length, text.data(), chars) <= 0)
+        return;
+    responseText_.assign(text.data()); // up to the first NUL
+}

@@ -1,0 +1,81 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <windows.h>
+#include <winhttp.h>
+
+// One synchronous HTTP or HTTPS request at a time on WinHTTP: the caller sets
+// the URL, an extra header block and a body, calls Send with a method name,
+// then reads the status code text and the body decoded to UTF-16.
+class WinHttpClient
+{
+public:
+    struct Timeouts
+    {
+        int resolve = 0; // no limit
+        int connect = 60000;
+        int send = 30000;
+        int receive = 30000;
+    };
+
+    WinHttpClient();
+    virtual ~WinHttpClient();
+    WinHttpClient(const WinHttpClient&) = delete;
+    WinHttpClient& operator=(const WinHttpClient&) = delete;
+
+    // Absolute URL of the next request; kept until replaced.
+    std::wstring url;
+    // Extra header lines, each ended by CR LF, added to every request.
+    std::wstring requestHeaders;
+    // Applied to the session on every Send.
+    Timeouts timeouts;
+    // Certificates are verified unless this is set; then an untrusted
+    // issuer, a wrong host name and an expired certificate are accepted.
+    bool acceptUntrustedCertificates = false;
+
+    // Replaces the body with a copy of `length` bytes. A null pointer leaves
+    // the old body in place and returns false.
+    bool SetBody(const void* bytes, int32_t length);
+    void ClearBody();
+
+    // "GET", "POST", "PATCH" or "DELETE" in any case. True when a response
+    // was received and read in full; callers judge the outcome by StatusCode.
+    bool Send(const wchar_t* method);
+
+    std::wstring StatusCode() const { return statusCode_; }
+    std::wstring ResponseText() const { return responseText_; }
+
+    const std::wstring& ResponseHeaders() const { return responseHeaders_; }
+    const std::wstring& ResponseCharset() const { return responseCharset_; }
+    const uint8_t* ResponseBytes() const { return responseBytes_.get(); }
+    uint32_t ResponseLength() const { return responseLength_; }
+    const wchar_t* UserAgent() const { return userAgent_.c_str(); }
+
+protected:
+    // The user's browser proxy settings, read when a request cannot be sent.
+    // The strings are released with GlobalFree by the caller.
+    virtual bool ReadProxyConfig(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config);
+
+private:
+    enum class BodyRead { Complete, Broken, OutOfMemory };
+
+    bool SendHead(HINTERNET request);
+    bool ProxyFallback(HINTERNET request);
+    void ReadHeaders(HINTERNET request);
+    BodyRead ReadBody(HINTERNET request);
+    void DecodeBody();
+
+    HINTERNET rootHandle_ = nullptr;
+    std::wstring responseHeaders_;
+    std::wstring responseText_;
+    std::wstring responseCharset_;
+    std::unique_ptr<uint8_t[]> responseBytes_;
+    uint32_t responseLength_ = 0;
+    uint32_t responseCapacity_ = 0;
+    std::unique_ptr<uint8_t[]> requestBody_;
+    int32_t requestLength_ = 0;
+    std::wstring statusCode_;
+    std::wstring userAgent_ = L"WinHttpClient";
+};

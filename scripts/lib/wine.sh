@@ -1,0 +1,42 @@
+# Shared by the scripts: a Wine prefix of the project's own inside a build
+# folder, never ~/.wine.
+
+# quillon_wine_env PREFIX_DIR [GRAPHICS]
+#   GRAPHICS is "null" (headless, for tests) or "x11" (for a person or Xvfb).
+quillon_wine_env() {
+  export WINEPREFIX="$1"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  # Skip the Mono and Gecko installers.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  QUILLON_WINE_GRAPHICS="${2:-null}"
+}
+
+# Creates the prefix once, sets its graphics driver, keeps one wine server
+# alive and warms it up (without the warm-up ctest can hang on helper
+# processes that inherited its pipes).
+quillon_wine_prepare() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  local want="$QUILLON_WINE_GRAPHICS"
+  local stamp="$WINEPREFIX/.quillon-graphics"
+  if [ "$(cat "$stamp" 2>/dev/null)" != "$want" ]; then
+    if [ "$want" = null ]; then
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+    else
+      wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f </dev/null >/dev/null 2>&1 || true
+    fi
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    echo "$want" > "$stamp"
+  fi
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+quillon_wine_stop() {
+  wineserver -k 2>/dev/null || true
+}

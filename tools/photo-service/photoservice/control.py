@@ -1,0 +1,89 @@
+"""The control endpoint under /__control/: JSON in and out, loopback only.
+
+  POST reset            {"fixture": "demo"}   store, tokens, faults, log
+  GET  requests?since=N                       {"requests": [...], "next": M}
+  POST clear-requests
+  POST fault            {...}                 {"id": N}
+  GET  faults
+  POST clear-faults
+  GET  counters
+  GET  state
+  GET  info
+"""
+import json
+
+from .api import Response
+
+LOOPBACK = ('127.0.0.1', '::1', '::ffff:127.0.0.1')
+
+
+def _json(status, value):
+    return Response(status, json.dumps(value, ensure_ascii=False, indent=1),
+                    'application/json; charset=UTF-8')
+
+
+class Control:
+    def __init__(self, app):
+        self.app = app
+
+    def handle(self, method, name, query, body, client_host):
+        if client_host not in LOOPBACK:
+            return _json(403, {'error': 'the control endpoint answers loopback only'})
+        try:
+            spec = json.loads(body.decode('utf-8')) if body.strip() else {}
+        except (UnicodeDecodeError, ValueError) as e:
+            return _json(400, {'error': 'body is not JSON: %s' % e})
+        route = self.ROUTES.get((method, name))
+        if route is None:
+            known = sorted('%s %s' % k for k in self.ROUTES)
+            return _json(404, {'error': 'no control %s %s' % (method, name),
+                               'known': known})
+        try:
+            return _json(200, route(self, query, spec))
+        except (ValueError, TypeError, LookupError) as e:
+            return _json(400, {'error': str(e)})
+
+    def reset(self, query, spec):
+        fixture = spec.get('fixture', 'demo') if isinstance(spec, dict) else 'demo'
+        self.app.reset(fixture)
+        return {'ok': True, 'fixture': fixture, 'counts': self.app.store.counts()}
+
+    def requests(self, query, spec):
+        return self.app.reqlog.since(int(query.get('since', 0)))
+
+    def clear_requests(self, query, spec):
+        self.app.reqlog.clear()
+        return {'ok': True}
+
+    def fault(self, query, spec):
+        if not isinstance(spec, dict):
+            raise ValueError('the fault must be a JSON object')
+        return {'ok': True, 'id': self.app.faults.add(spec).id}
+
+    def faults(self, query, spec):
+        return {'faults': self.app.faults.describe()}
+
+    def clear_faults(self, query, spec):
+        self.app.faults.clear()
+        return {'ok': True}
+
+    def counters(self, query, spec):
+        return self.app.reqlog.counters()
+
+    def state(self, query, spec):
+        return self.app.store.state()
+
+    def info(self, query, spec):
+        return self.app.info()
+
+    ROUTES = {
+        ('POST', 'reset'): reset,
+        ('GET', 'requests'): requests,
+        ('POST', 'clear-requests'): clear_requests,
+        ('POST', 'fault'): fault,
+        ('GET', 'faults'): faults,
+        ('POST', 'clear-faults'): clear_faults,
+        ('GET', 'counters'): counters,
+        ('GET', 'state'): state,
+        ('GET', 'info'): info,
+    }

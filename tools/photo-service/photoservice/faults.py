@@ -1,0 +1,141 @@
+"""Faults that tests arm for the next requests on a path."""
+import base64
+import http
+import itertools
+import threading
+
+from . import pages
+
+ACTIONS = ('respond', 'reset', 'truncate_html', 'html_error', 'hang')
+MATCHES = ('prefix', 'exact')
+DEFAULT_HANG = 60.0
+_FIELDS = {'path', 'match', 'method', 'count', 'status', 'body', 'body_b64',
+           'content_type', 'charset', 'delay', 'action', 'partial', 'short',
+           'headers'}
+
+
+class Fault:
+    _ids = itertools.count(1)
+
+    def __init__(self, spec):
+        unknown = set(spec) - _FIELDS
+        if unknown:
+            raise ValueError('unknown fault fields: %s' % ', '.join(sorted(unknown)))
+        self.path = spec.get('path')
+        if not isinstance(self.path, str) or not self.path.startswith('/'):
+            raise ValueError('path must be a string starting with /')
+        self.match = spec.get('match', 'prefix')
+        if self.match not in MATCHES:
+            raise ValueError('match must be one of %s' % ', '.join(MATCHES))
+        self.action = spec.get('action', 'respond')
+        if self.action not in ACTIONS:
+            raise ValueError('action must be one of %s' % ', '.join(ACTIONS))
+        method = spec.get('method')
+        self.method = method.upper() if method else None
+        self.count = int(spec.get('count', 1))
+        if self.count == 0:
+            raise ValueError('count must be positive, or negative for "always"')
+        default_status = {'respond': 500, 'truncate_html': 200,
+                          'html_error': 500}.get(self.action)
+        self.status = int(spec.get('status', default_status or 500))
+        if not 100 <= self.status <= 999:
+            raise ValueError('status out of range')
+        self.body = spec.get('body')
+        self.body_b64 = spec.get('body_b64')
+        if self.body_b64 is not None:
+            base64.b64decode(self.body_b64, validate=True)
+        self.content_type = spec.get('content_type')
+        self.charset = spec.get('charset')
+        if self.charset:
+            'x'.encode(self.charset)       # unknown charsets fail here
+        delay = spec.get('delay')
+        self.delay = float(delay) if delay is not None else (
+            DEFAULT_HANG if self.action == 'hang' else 0.0)
+        self.partial = spec.get('partial', False)
+        self.short = bool(spec.get('short', False))
+        self.headers = dict(spec.get('headers') or {})
+        self.id = next(self._ids)
+        self.hits = 0
+
+    def matches(self, method, paths):
+        if self.method and self.method != method:
+            return False
+        if self.match == 'exact':
+            return self.path in paths
+        return any(p.startswith(self.path) for p in paths)
+
+    def describe(self):
+        return {'id': self.id, 'path': self.path, 'match': self.match,
+                'method': self.method, 'action': self.action,
+                'remaining': self.count, 'hits': self.hits, 'status': self.status,
+                'delay': self.delay}
+
+    def partial_bytes(self):
+        """What a 'reset' sends before it cuts the connection."""
+        if self.partial is True:
+            return b'HTTP/1.1 200 OK\r\nContent-Type: application/atom+xml\r\nContent-Le'
+        if isinstance(self.partial, str):
+            return self.partial.encode('utf-8')
+        return b''
+
+    def answer(self):
+        """(status, body bytes, content type or None) of the answering
+        actions."""
+        if self.action == 'truncate_html':
+            kind = 'text/html'
+            text = self.body if self.body is not None else pages.cut_short()
+        elif self.action == 'html_error':
+            kind = 'text/html'
+            text = self.body if self.body is not None else pages.error(
+                self.status, _reason(self.status))
+        else:
+            kind, text = 'text/plain', self.body or ''
+        if self.content_type is not None:
+            kind = self.content_type or None
+        if self.body_b64 is not None:
+            body = base64.b64decode(self.body_b64)
+        else:
+            body = (text or '').encode(self.charset or 'utf-8', errors='replace')
+        if self.charset and kind:
+            kind += '; charset=' + self.charset
+        return self.status, body, kind
+
+
+class FaultTable:
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.faults = []
+
+    def add(self, spec):
+        fault = Fault(spec)
+        with self.lock:
+            self.faults.append(fault)
+        return fault
+
+    def take(self, method, paths):
+        """The first armed fault for this request, used up by one."""
+        with self.lock:
+            for fault in self.faults:
+                if fault.matches(method, paths):
+                    fault.hits += 1
+                    if fault.count > 0:
+                        fault.count -= 1
+                        if fault.count == 0:
+                            self.faults.remove(fault)
+                    return fault
+        return None
+
+    def clear(self):
+        with self.lock:
+            self.faults.clear()
+
+    def describe(self):
+        with self.lock:
+            return [f.describe() for f in self.faults]
+
+
+def _reason(status):
+    try:
+        return http.HTTPStatus(status).phrase
+    except ValueError:
+        return 'Error'

@@ -1,0 +1,215 @@
+"""HTTP/1.1 request handling: reading requests, the request log, armed
+faults, and writing answers with a correct Content-Length."""
+import http.server
+import socket
+import struct
+import sys
+import traceback
+
+from .api import Request, Response, kind_of, path_segments, text
+from urllib.parse import parse_qsl
+
+MAX_BODY = 64 * 1024 * 1024
+_HOST_CHARS = set('abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-:[]')
+
+
+class BadRequest(Exception):
+    pass
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = 'HTTP/1.1'
+    # Wine's WinHTTP sends headers and body in separate segments; with
+    # Nagle's algorithm and delayed ACKs each keep-alive request would
+    # stall for about 40 ms.
+    disable_nagle_algorithm = True
+    server_version = 'PhotoService/1.0'
+    sys_version = ''
+    timeout = 600
+
+    def version_string(self):
+        return self.server_version
+
+    def setup(self):
+        super().setup()
+        host, port = self.client_address[:2]
+        self.conn_id = '%s:%d' % (host, port)
+        self.app = self.server.app
+
+    def finish(self):
+        try:
+            super().finish()
+        except (OSError, ValueError):
+            pass
+
+    def log_message(self, format, *args):
+        if self.app.verbose:
+            sys.stderr.write('%s %s\n' % (self.conn_id, format % args))
+
+    def handle_one_request(self):
+        try:
+            self.raw_requestline = self.rfile.readline(65537)
+        except (OSError, ValueError):
+            self.close_connection = True
+            return
+        if not self.raw_requestline:
+            self.close_connection = True
+            return
+        if len(self.raw_requestline) > 65536:
+            self.requestline = self.request_version = self.command = ''
+            self.send_error(414)
+            return
+        try:
+            if not self.parse_request():
+                return
+            self._quickack()
+            self._handle()
+            self.wfile.flush()
+        except (OSError, ValueError):
+            # The client went away, or the socket was cut on purpose.
+            self.close_connection = True
+
+    def _quickack(self):
+        quickack = getattr(socket, 'TCP_QUICKACK', None)
+        if quickack is not None:
+            try:
+                self.connection.setsockopt(socket.IPPROTO_TCP, quickack, 1)
+            except OSError:
+                pass
+
+    # -- reading ----------------------------------------------------------------
+
+    def _read_body(self):
+        if 'chunked' in self.headers.get('Transfer-Encoding', '').lower():
+            return self._read_chunked()
+        length = self.headers.get('Content-Length')
+        if length is None:
+            return b''
+        try:
+            n = int(length.strip())
+        except ValueError:
+            raise BadRequest('Invalid Content-Length: %r' % length)
+        if n < 0 or n > MAX_BODY:
+            raise BadRequest('Content-Length out of range: %d' % n)
+        body = self.rfile.read(n)
+        if len(body) < n:
+            raise ConnectionError('request body cut short')
+        return body
+
+    def _read_chunked(self):
+        parts, total = [], 0
+        while True:
+            line = self.rfile.readline(1024)
+            try:
+                size = int(line.split(b';')[0].strip(), 16)
+            except ValueError:
+                raise BadRequest('Invalid chunk size line')
+            if size == 0:
+                while self.rfile.readline(1024) not in (b'\r\n', b'\n', b''):
+                    pass
+                return b''.join(parts)
+            total += size
+            if total > MAX_BODY:
+                raise BadRequest('Body too large')
+            parts.append(self.rfile.read(size))
+            self.rfile.readline(1024)
+
+    def _base(self):
+        host = self.headers.get('Host', '')
+        if not host or not set(host) <= _HOST_CHARS:
+            host = 'localhost:%d' % self.server.server_address[1]
+        return '%s://%s' % (self.server.scheme, host)
+
+    # -- one request ------------------------------------------------------------
+
+    def _handle(self):
+        raw = self.path.encode('latin-1', errors='replace')
+        raw_path, _, raw_query = raw.partition(b'?')
+        query_text = raw_query.decode('utf-8', errors='replace')
+        method = self.command
+        try:
+            body, bad = self._read_body(), None
+        except BadRequest as e:
+            body, bad = b'', str(e)
+            self.close_connection = True
+
+        if raw_path.startswith(b'/__control/') and bad is None:
+            self._send(self.app.control.handle(
+                method, raw_path[len(b'/__control/'):].decode('latin-1'),
+                dict(parse_qsl(query_text)), body, self.client_address[0]))
+            return
+
+        segments = path_segments(raw_path)
+        log = self.app.reqlog
+        entry = log.record(method, raw_path.decode('utf-8', errors='backslashreplace'),
+                           query_text, list(self.headers.items()), body,
+                           self.conn_id, self.server.scheme,
+                           kind_of(method, segments, {}))
+        if bad is not None:
+            self._send(text(400, bad))
+            log.answered(entry, 400)
+            return
+        decoded = '/' + '/'.join(segments)
+        fault = self.app.faults.take(method, {raw_path.decode('latin-1'), decoded})
+        if fault is not None:
+            log.answered(entry, self._fault(fault))
+            return
+        request = Request(method, raw_path, dict(parse_qsl(query_text)),
+                          self.headers, body, self._base())
+        try:
+            response = self.app.api.dispatch(request)
+        except Exception:
+            sys.stderr.write('error answering %s %s\n' % (method, self.path))
+            traceback.print_exc()
+            response = text(500, 'Internal server error')
+        self._send(response)
+        log.answered(entry, response.status)
+
+    def _send(self, response, declared_length=None):
+        body = response.body
+        self.send_response(response.status)
+        for name, value in response.headers:
+            self.send_header(name, value)
+        if response.content_type:
+            self.send_header('Content-Type', response.content_type)
+        self.send_header('Content-Length', str(
+            len(body) if declared_length is None else declared_length))
+        if self.close_connection:
+            self.send_header('Connection', 'close')
+        self.end_headers()
+        if self.command != 'HEAD' and body:
+            self.wfile.write(body)
+
+    # -- faults -----------------------------------------------------------------
+
+    def _fault(self, fault):
+        """Carries out an armed fault; returns what the log records."""
+        stopping = self.app.stopping
+        if fault.action == 'hang':
+            stopping.wait(fault.delay)
+            self.close_connection = True
+            return 'hang'
+        if fault.delay:
+            stopping.wait(fault.delay)
+        if fault.action == 'reset':
+            partial = fault.partial_bytes()
+            if partial:
+                self.wfile.write(partial)
+            self._cut()
+            return 'reset'
+        status, body, content_type = fault.answer()
+        response = Response(status, body, content_type, fault.headers.items())
+        if fault.short:
+            self.close_connection = True
+            self._send(response, declared_length=len(body) + 512)
+        else:
+            self._send(response)
+        return status
+
+    def _cut(self):
+        """Closes the connection with a reset instead of an orderly close."""
+        self.close_connection = True
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                   struct.pack('ii', 1, 0))
+        self.rfile.close()
+        self.connection.close()

@@ -1,0 +1,80 @@
+"""Small generated images and video placeholders for media addresses."""
+import functools
+import re
+import struct
+import zlib
+
+DEFAULT_SIDE = 128     # .../{dir}/{file}
+FULL_SIDE = 256        # .../{dir}/s0/{file}
+MAX_SIDE = 512
+
+_SIZE = re.compile(r'^s(\d+)(-c)?$')
+
+
+def _chunk(kind, data):
+    return (struct.pack('>I', len(data)) + kind + data +
+            struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff))
+
+
+@functools.lru_cache(maxsize=256)
+def png(width, height, seed):
+    """A valid RGB PNG: a vertical gradient in a colour chosen by seed,
+    with a darker frame so that the picture's edges show."""
+    width, height = max(1, width), max(1, height)
+    r0, g0, b0 = (seed * 67) % 200 + 40, (seed * 151) % 200 + 40, (seed * 211) % 200 + 40
+    frame = b'\x00' + bytes((r0 // 3, g0 // 3, b0 // 3)) * width
+    rows = [frame]
+    for y in range(1, height - 1):
+        f = y / max(height - 1, 1)
+        colour = bytes((int(r0 + (255 - r0) * f), int(g0 * (1 - f / 2)),
+                        int(b0 + (255 - b0) * (1 - f))))
+        edge = bytes((r0 // 3, g0 // 3, b0 // 3))
+        rows.append(b'\x00' + edge + colour * max(width - 2, 0) +
+                    (edge if width > 1 else b''))
+    if height > 1:
+        rows.append(frame)
+    header = struct.pack('>IIBBBBB', width, height, 8, 2, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + _chunk(b'IHDR', header) +
+            _chunk(b'IDAT', zlib.compress(b''.join(rows), 6)) + _chunk(b'IEND', b''))
+
+
+def image_for_path(segments, photo):
+    """PNG bytes for an image address: segments after 'img'. A segment
+    s{N} or s{N}-c picks the size (s0: full size); the photo, when known,
+    gives the proportions and the colour."""
+    side, crop = DEFAULT_SIDE, False
+    for s in segments[:-1]:
+        m = _SIZE.match(s)
+        if m:
+            n = int(m.group(1))
+            side = FULL_SIDE if n == 0 else min(n, MAX_SIDE)
+            crop = bool(m.group(2))
+    if photo and not crop and photo['width'] > 0 and photo['height'] > 0:
+        scale = side / max(photo['width'], photo['height'])
+        w, h = round(photo['width'] * scale), round(photo['height'] * scale)
+    elif crop:
+        w = h = side
+    else:
+        w, h = side, side * 3 // 4
+    seed = photo['id'] % 9973 if photo else sum(map(ord, '/'.join(segments))) % 9973
+    return png(w, h, seed)
+
+
+# The first bytes of a Flash video and of an MPEG-4 file, padded out so the
+# placeholder has a plausible size.
+_FLV = b'FLV\x01\x05\x00\x00\x00\x09\x00\x00\x00\x00'
+_MP4 = (struct.pack('>I', 24) + b'ftypmp42' + b'\x00\x00\x00\x00' + b'mp42isom' +
+        struct.pack('>I', 8) + b'free')
+
+
+def video_placeholder(mime):
+    head = _FLV if 'flash' in mime else _MP4
+    return head + b'\x00' * (2048 - len(head))
+
+
+def video_type(name, photo, index):
+    """The type of rendition `index` of photo, else guessed from the name."""
+    video = photo.get('video') if photo else None
+    if video and 0 <= index < len(video['renditions']):
+        return video['renditions'][index][0]
+    return 'application/x-shockwave-flash' if name.endswith('.flv') else 'video/mpeg4'

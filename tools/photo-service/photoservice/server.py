@@ -1,0 +1,142 @@
+"""The application: the store, the request log, the faults and the two
+loopback listeners (HTTP and HTTPS) that serve both services."""
+import http.server
+import os
+import socketserver
+import ssl
+import subprocess
+import sys
+import threading
+import traceback
+
+from . import fixtures
+from .api import PhotoApi
+from .control import Control
+from .faults import FaultTable
+from .handler import Handler
+from .reqlog import RequestLog
+from .store import Store
+
+HOST = '127.0.0.1'
+
+
+def ensure_certificate(data_dir):
+    """DIR/cert.pem and DIR/key.pem for localhost, made once with openssl."""
+    cert = os.path.join(data_dir, 'cert.pem')
+    key = os.path.join(data_dir, 'key.pem')
+    if os.path.exists(cert) and os.path.exists(key):
+        return cert, key
+    tmp_cert, tmp_key = cert + '.tmp', key + '.tmp'
+    try:
+        subprocess.run(
+            ['openssl', 'req', '-x509', '-newkey', 'rsa:2048', '-nodes',
+             '-days', '3650', '-subj', '/CN=localhost',
+             '-addext', 'subjectAltName=DNS:localhost,IP:127.0.0.1',
+             '-keyout', tmp_key, '-out', tmp_cert],
+            check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.PIPE, timeout=120)
+    except FileNotFoundError:
+        raise SystemExit('photo-service: the openssl command is needed to make '
+                         'the HTTPS certificate')
+    except subprocess.CalledProcessError as e:
+        raise SystemExit('photo-service: openssl failed: %s' %
+                         e.stderr.decode(errors='replace'))
+    os.replace(tmp_key, key)
+    os.replace(tmp_cert, cert)
+    return cert, key
+
+
+class Listener(http.server.ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+    request_queue_size = 128
+
+    def __init__(self, port, app, ssl_context=None):
+        self.app = app
+        self.ssl_context = ssl_context
+        self.scheme = 'https' if ssl_context else 'http'
+        super().__init__((HOST, port), Handler)
+
+    def server_bind(self):
+        # HTTPServer.server_bind would look the host name up; not needed.
+        socketserver.TCPServer.server_bind(self)
+        self.server_name = 'localhost'
+        self.server_port = self.server_address[1]
+
+    def process_request_thread(self, request, client_address):
+        # The TLS handshake runs here, in the connection's own thread, so a
+        # slow or broken client cannot hold up the accept loop.
+        try:
+            if self.ssl_context is not None:
+                request.settimeout(30)
+                request = self.ssl_context.wrap_socket(request, server_side=True)
+            self.finish_request(request, client_address)
+        except Exception:
+            self.handle_error(request, client_address)
+        finally:
+            self.shutdown_request(request)
+
+    def handle_error(self, request, client_address):
+        if isinstance(sys.exc_info()[1], OSError):
+            return          # disconnects and failed handshakes
+        sys.stderr.write('photo-service: error on connection from %s\n' %
+                         (client_address,))
+        traceback.print_exc()
+
+    @property
+    def url(self):
+        return '%s://localhost:%d' % (self.scheme, self.server_address[1])
+
+
+class PhotoService:
+    def __init__(self, data_dir, fixture=None, verbose=False):
+        self.data_dir = os.path.abspath(data_dir)
+        os.makedirs(self.data_dir, exist_ok=True)
+        self.verbose = verbose
+        self.store = Store(os.path.join(self.data_dir, 'store.sqlite3'))
+        if fixture:
+            fixtures.load(self.store, fixture)
+        elif self.store.fixture_name() is None:
+            fixtures.load(self.store, 'demo')
+        self.reqlog = RequestLog(os.path.join(self.data_dir, 'requests.log'))
+        self.faults = FaultTable()
+        self.api = PhotoApi(self.store)
+        self.control = Control(self)
+        self.stopping = threading.Event()
+        self.listeners = []
+        self.threads = []
+
+    def reset(self, fixture):
+        fixtures.load(self.store, fixture)
+        self.faults.clear()
+        self.reqlog.clear()
+
+    def start(self, http_port=0, https_port=0):
+        cert, key = ensure_certificate(self.data_dir)
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(cert, key)
+        self.listeners = [Listener(http_port, self), Listener(https_port, self, context)]
+        for listener in self.listeners:
+            t = threading.Thread(target=listener.serve_forever,
+                                 kwargs={'poll_interval': 0.2},
+                                 name='serve-' + listener.scheme, daemon=True)
+            t.start()
+            self.threads.append(t)
+        return self.urls()
+
+    def urls(self):
+        return {l.scheme: l.url for l in self.listeners}
+
+    def info(self):
+        return dict(self.urls(), pid=os.getpid(), data=self.data_dir,
+                    fixture=self.store.fixture_name())
+
+    def stop(self):
+        self.stopping.set()
+        for listener in self.listeners:
+            listener.shutdown()
+            listener.server_close()
+        for t in self.threads:
+            t.join(5)
+        self.reqlog.close()
+        self.store.close()
