@@ -22,6 +22,7 @@ NAMESPACES = ("xmlns='%s' xmlns:openSearch='%s' xmlns:gphoto='%s' "
                                                   MEDIA, GD))
 XML_DECL = "<?xml version='1.0' encoding='UTF-8'?>"
 CONTENT_TYPE = 'application/atom+xml; charset=UTF-8'
+QUIET_ACCOUNT_UPDATED = 1230768000000     # 2009-01-01: feeds without albums
 
 _INVALID_XML = re.compile('[\x00-\x08\x0b\x0c\x0e-\x1f\ufffe\uffff]')
 
@@ -212,7 +213,7 @@ def _page(items, start_index, max_results):
 def user_feed(links, account, albums, owner, quota_current, start_index=1,
               max_results=None):
     start, shown = _page(albums, start_index, max_results)
-    updated = max([a['updated'] for a in albums] or [account_updated(account)])
+    updated = max([a['updated'] for a in albums] or [QUIET_ACCOUNT_UPDATED])
     feed_links = [
         _link(GD + '#feed', 'application/atom+xml', links.user_feed()),
         _link('alternate', 'text/html', links.user_page()),
@@ -240,10 +241,6 @@ def user_feed(links, account, albums, owner, quota_current, start_index=1,
     out += [album_entry(links, account, a, owner) for a in shown]
     out.append('</feed>')
     return '\n'.join(out)
-
-
-def account_updated(account):
-    return 1230768000000     # 2009-01-01, for accounts without albums
 
 
 # -- photos -----------------------------------------------------------------

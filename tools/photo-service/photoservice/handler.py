@@ -124,6 +124,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def _handle(self):
         raw = self.path.encode('latin-1', errors='replace')
+        if raw[:7].lower() == b'http://' or raw[:8].lower() == b'https://':
+            # absolute form, as sent to a proxy: keep the path and query
+            raw = b'/' + raw.split(b'/', 3)[3] if raw.count(b'/') >= 3 else b'/'
         raw_path, _, raw_query = raw.partition(b'?')
         query_text = raw_query.decode('utf-8', errors='replace')
         method = self.command
