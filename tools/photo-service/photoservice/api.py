@@ -86,7 +86,7 @@ def parse_form(body):
     return fields
 
 
-def kind_of(method, segments, query):
+def kind_of(method, segments):
     """A short name of what a request addresses, for the counters."""
     s = segments
     if s[:2] == ['accounts', 'ClientLogin']:

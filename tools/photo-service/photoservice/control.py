@@ -30,7 +30,7 @@ class Control:
         if client_host not in LOOPBACK:
             return _json(403, {'error': 'the control endpoint answers loopback only'})
         try:
-            spec = json.loads(body.decode('utf-8')) if body.strip() else {}
+            payload = json.loads(body.decode('utf-8')) if body.strip() else {}
         except (UnicodeDecodeError, ValueError) as e:
             return _json(400, {'error': 'body is not JSON: %s' % e})
         route = self.ROUTES.get((method, name))
@@ -39,41 +39,41 @@ class Control:
             return _json(404, {'error': 'no control %s %s' % (method, name),
                                'known': known})
         try:
-            return _json(200, route(self, query, spec))
+            return _json(200, route(self, query, payload))
         except (ValueError, TypeError, LookupError) as e:
             return _json(400, {'error': str(e)})
 
-    def reset(self, query, spec):
-        fixture = spec.get('fixture', 'demo') if isinstance(spec, dict) else 'demo'
+    def reset(self, query, payload):
+        fixture = payload.get('fixture', 'demo') if isinstance(payload, dict) else 'demo'
         self.app.reset(fixture)
         return {'ok': True, 'fixture': fixture, 'counts': self.app.store.counts()}
 
-    def requests(self, query, spec):
+    def requests(self, query, payload):
         return self.app.reqlog.since(int(query.get('since', 0)))
 
-    def clear_requests(self, query, spec):
+    def clear_requests(self, query, payload):
         self.app.reqlog.clear()
         return {'ok': True}
 
-    def fault(self, query, spec):
-        if not isinstance(spec, dict):
+    def fault(self, query, payload):
+        if not isinstance(payload, dict):
             raise ValueError('the fault must be a JSON object')
-        return {'ok': True, 'id': self.app.faults.add(spec).id}
+        return {'ok': True, 'id': self.app.faults.add(payload).id}
 
-    def faults(self, query, spec):
+    def faults(self, query, payload):
         return {'faults': self.app.faults.describe()}
 
-    def clear_faults(self, query, spec):
+    def clear_faults(self, query, payload):
         self.app.faults.clear()
         return {'ok': True}
 
-    def counters(self, query, spec):
+    def counters(self, query, payload):
         return self.app.reqlog.counters()
 
-    def state(self, query, spec):
+    def state(self, query, payload):
         return self.app.store.state()
 
-    def info(self, query, spec):
+    def info(self, query, payload):
         return self.app.info()
 
     ROUTES = {

@@ -17,43 +17,43 @@ _FIELDS = {'path', 'match', 'method', 'count', 'status', 'body', 'body_b64',
 class Fault:
     _ids = itertools.count(1)
 
-    def __init__(self, spec):
-        unknown = set(spec) - _FIELDS
+    def __init__(self, options):
+        unknown = set(options) - _FIELDS
         if unknown:
             raise ValueError('unknown fault fields: %s' % ', '.join(sorted(unknown)))
-        self.path = spec.get('path')
+        self.path = options.get('path')
         if not isinstance(self.path, str) or not self.path.startswith('/'):
             raise ValueError('path must be a string starting with /')
-        self.match = spec.get('match', 'prefix')
+        self.match = options.get('match', 'prefix')
         if self.match not in MATCHES:
             raise ValueError('match must be one of %s' % ', '.join(MATCHES))
-        self.action = spec.get('action', 'respond')
+        self.action = options.get('action', 'respond')
         if self.action not in ACTIONS:
             raise ValueError('action must be one of %s' % ', '.join(ACTIONS))
-        method = spec.get('method')
+        method = options.get('method')
         self.method = method.upper() if method else None
-        self.count = int(spec.get('count', 1))
+        self.count = int(options.get('count', 1))
         if self.count == 0:
             raise ValueError('count must be positive, or negative for "always"')
         default_status = {'respond': 500, 'truncate_html': 200,
                           'html_error': 500}.get(self.action)
-        self.status = int(spec.get('status', default_status or 500))
+        self.status = int(options.get('status', default_status or 500))
         if not 100 <= self.status <= 999:
             raise ValueError('status out of range')
-        self.body = spec.get('body')
-        self.body_b64 = spec.get('body_b64')
+        self.body = options.get('body')
+        self.body_b64 = options.get('body_b64')
         if self.body_b64 is not None:
             base64.b64decode(self.body_b64, validate=True)
-        self.content_type = spec.get('content_type')
-        self.charset = spec.get('charset')
+        self.content_type = options.get('content_type')
+        self.charset = options.get('charset')
         if self.charset:
             'x'.encode(self.charset)       # unknown charsets fail here
-        delay = spec.get('delay')
+        delay = options.get('delay')
         self.delay = float(delay) if delay is not None else (
             DEFAULT_HANG if self.action == 'hang' else 0.0)
-        self.partial = spec.get('partial', False)
-        self.short = bool(spec.get('short', False))
-        self.headers = dict(spec.get('headers') or {})
+        self.partial = options.get('partial', False)
+        self.short = bool(options.get('short', False))
+        self.headers = dict(options.get('headers') or {})
         self.id = next(self._ids)
         self.hits = 0
 
@@ -106,8 +106,8 @@ class FaultTable:
         self.lock = threading.Lock()
         self.faults = []
 
-    def add(self, spec):
-        fault = Fault(spec)
+    def add(self, options):
+        fault = Fault(options)
         with self.lock:
             self.faults.append(fault)
         return fault

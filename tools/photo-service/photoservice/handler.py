@@ -137,9 +137,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
 
         if raw_path.startswith(b'/__control/') and bad is None:
-            self._send(self.app.control.handle(
+            self._send(self._answer(lambda: self.app.control.handle(
                 method, raw_path[len(b'/__control/'):].decode('latin-1'),
-                dict(parse_qsl(query_text)), body, self.client_address[0]))
+                dict(parse_qsl(query_text)), body, self.client_address[0])))
             return
 
         segments = path_segments(raw_path)
@@ -147,26 +147,31 @@ class Handler(http.server.BaseHTTPRequestHandler):
         entry = log.record(method, raw_path.decode('utf-8', errors='backslashreplace'),
                            query_text, list(self.headers.items()), body,
                            self.conn_id, self.server.scheme,
-                           kind_of(method, segments, {}))
+                           kind_of(method, segments))
         if bad is not None:
-            self._send(text(400, bad))
             log.answered(entry, 400)
+            self._send(text(400, bad))
             return
         decoded = '/' + '/'.join(segments)
         fault = self.app.faults.take(method, {raw_path.decode('latin-1'), decoded})
         if fault is not None:
-            log.answered(entry, self._fault(fault))
+            self._fault(fault, entry)
             return
         request = Request(method, raw_path, dict(parse_qsl(query_text)),
                           self.headers, body, self._base())
-        try:
-            response = self.app.api.dispatch(request)
-        except Exception:
-            sys.stderr.write('error answering %s %s\n' % (method, self.path))
-            traceback.print_exc()
-            response = text(500, 'Internal server error')
-        self._send(response)
+        response = self._answer(lambda: self.app.api.dispatch(request))
+        # The log has the status before the client can see the answer.
         log.answered(entry, response.status)
+        self._send(response)
+
+    def _answer(self, make):
+        """make()'s response, or a 500 when it fails unexpectedly."""
+        try:
+            return make()
+        except Exception:
+            sys.stderr.write('error answering %s %s\n' % (self.command, self.path))
+            traceback.print_exc()
+            return text(500, 'Internal server error')
 
     def _send(self, response, declared_length=None):
         body = response.body
@@ -185,29 +190,31 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     # -- faults -----------------------------------------------------------------
 
-    def _fault(self, fault):
-        """Carries out an armed fault; returns what the log records."""
-        stopping = self.app.stopping
+    def _fault(self, fault, entry):
+        """Carries out an armed fault, logging what the client will see."""
+        stopping, log = self.app.stopping, self.app.reqlog
         if fault.action == 'hang':
             stopping.wait(fault.delay)
+            log.answered(entry, 'hang')
             self.close_connection = True
-            return 'hang'
+            return
         if fault.delay:
             stopping.wait(fault.delay)
         if fault.action == 'reset':
+            log.answered(entry, 'reset')
             partial = fault.partial_bytes()
             if partial:
                 self.wfile.write(partial)
             self._cut()
-            return 'reset'
+            return
         status, body, content_type = fault.answer()
         response = Response(status, body, content_type, fault.headers.items())
+        log.answered(entry, status)
         if fault.short:
             self.close_connection = True
             self._send(response, declared_length=len(body) + 512)
         else:
             self._send(response)
-        return status
 
     def _cut(self):
         """Closes the connection with a reset instead of an orderly close."""

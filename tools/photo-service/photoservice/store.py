@@ -333,7 +333,7 @@ class Store:
         return self._photo(self._one('SELECT * FROM photos WHERE id = ?',
                                      (photo_id,)))
 
-    # -- inspection -----------------------------------------------------------
+    # -- overview for tests ------------------------------------------------------
 
     def counts(self):
         with self.lock:
@@ -341,7 +341,7 @@ class Store:
                     for t in ('accounts', 'albums', 'photos', 'tokens')}
 
     def state(self):
-        """Accounts with their albums, for tests to inspect."""
+        """Accounts with their albums, for tests to look at."""
         accounts = []
         for a in self._all('SELECT * FROM accounts ORDER BY id'):
             albums = self.list_albums(a['id'], public_only=False)

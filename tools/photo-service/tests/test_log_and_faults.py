@@ -162,8 +162,8 @@ class FaultTest(ServiceTestCase):
     def setUp(self):
         self.reset()
 
-    def arm(self, **spec):
-        return self.control('POST', 'fault', spec)['id']
+    def arm(self, **fields):
+        return self.control('POST', 'fault', fields)['id']
 
     def last_status(self):
         return self.control('GET', 'requests')['requests'][-1]['status']
