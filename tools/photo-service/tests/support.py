@@ -1,5 +1,6 @@
 """Shared by the tests: a real service on free loopback ports in a fresh
 data folder, and small HTTP helpers built on http.client."""
+import atexit
 import http.client
 import json
 import os
@@ -31,6 +32,7 @@ def copy_certificate(data_dir):
     global _certificate_dir
     if _certificate_dir is None:
         _certificate_dir = tempfile.mkdtemp(prefix='photo-service-cert-')
+        atexit.register(shutil.rmtree, _certificate_dir, True)
         ensure_certificate(_certificate_dir)
     for name in ('cert.pem', 'key.pem'):
         shutil.copy(os.path.join(_certificate_dir, name), data_dir)
