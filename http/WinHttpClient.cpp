@@ -1,6 +1,7 @@
 #include "http/WinHttpClient.h"
 
 #include <cstring>
+#include <cwchar>
 #include <new>
 #include <vector>
 
@@ -145,6 +146,11 @@ bool WinHttpClient::Send(const wchar_t* method)
     if (!request.h)
         return false;
 
+    // WinHTTP on Windows waits for the response as long as the receive
+    // time-out; Wine keeps that wait apart, so give it the same value.
+    DWORD responseTimeout = DWORD(timeouts.receive);
+    WinHttpSetOption(request.h, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
+
     if (secure && acceptUntrustedCertificates) {
         DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
                       SECURITY_FLAG_IGNORE_CERT_DATE_INVALID; // 0x3100
@@ -177,12 +183,11 @@ bool WinHttpClient::Send(const wchar_t* method)
         if (body == BodyRead::OutOfMemory) {
             failed = true;
         } else if (body == BodyRead::Broken) {
-            // The connection broke before the body was complete. A GET is
-            // asked again; anything else is not repeated behind the user's back.
-            if (!isGet || attempt == 2) {
-                statusCode_.clear();
-                failed = true;
-            }
+            // The connection broke off before the body was complete: a
+            // failure, not a "200" with half a feed. The request handle is
+            // spent; a change is not repeated behind the user's back.
+            statusCode_.clear();
+            failed = true;
         } else if (!(isGet && IsCutShortHtml(responseText_))) {
             complete = true;
         }
@@ -200,8 +205,24 @@ bool WinHttpClient::ReadProxyConfig(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config
     return WinHttpGetIEProxyConfigForCurrentUser(&config) != FALSE;
 }
 
+bool WinHttpClient::FindProxyForUrl(const wchar_t* autoConfigUrl, WINHTTP_PROXY_INFO& info)
+{
+    WINHTTP_AUTOPROXY_OPTIONS options = {};
+    options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT | WINHTTP_AUTOPROXY_CONFIG_URL;
+    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP;
+    options.lpszAutoConfigUrl = autoConfigUrl;
+    options.fAutoLogonIfChallenged = TRUE;
+    return WinHttpGetProxyForUrl(rootHandle_, url.c_str(), &options, &info) != FALSE;
+}
+
+bool WinHttpClient::ApplyProxy(HINTERNET request, const WINHTTP_PROXY_INFO& info)
+{
+    WINHTTP_PROXY_INFO copy = info;
+    return WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &copy, sizeof(copy)) != FALSE;
+}
+
 // Runs when the request head could not be sent. True when the request was
-// sent again through a proxy found by the browser's configuration script.
+// sent again through a proxy named by the browser's configuration script.
 bool WinHttpClient::ProxyFallback(HINTERNET request)
 {
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
@@ -209,14 +230,9 @@ bool WinHttpClient::ProxyFallback(HINTERNET request)
         return false;
     bool sent = false;
     if (config.lpszAutoConfigUrl) {
-        WINHTTP_AUTOPROXY_OPTIONS options = {};
-        options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT | WINHTTP_AUTOPROXY_CONFIG_URL;
-        options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP;
-        options.lpszAutoConfigUrl = config.lpszAutoConfigUrl;
-        options.fAutoLogonIfChallenged = TRUE;
         WINHTTP_PROXY_INFO info = {};
-        if (WinHttpGetProxyForUrl(rootHandle_, url.c_str(), &options, &info)) {
-            if (WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof(info)))
+        if (FindProxyForUrl(config.lpszAutoConfigUrl, info)) {
+            if (ApplyProxy(request, info))
                 sent = SendHead(request);
             if (info.lpszProxy)
                 GlobalFree(info.lpszProxy);
@@ -224,12 +240,12 @@ bool WinHttpClient::ProxyFallback(HINTERNET request)
                 GlobalFree(info.lpszProxyBypass);
         }
     } else if (config.lpszProxy) {
-        // The next attempt goes through the named proxy.
+        // Not sent again now: the next attempt goes through this proxy.
         WINHTTP_PROXY_INFO info = {};
         info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
         info.lpszProxy = config.lpszProxy;
         info.lpszProxyBypass = config.lpszProxyBypass;
-        WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof(info));
+        ApplyProxy(request, info);
     }
     if (config.lpszAutoConfigUrl)
         GlobalFree(config.lpszAutoConfigUrl);
@@ -293,6 +309,15 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
         }
         std::memcpy(responseBytes_.get() + responseLength_, chunk.get(), read);
         responseLength_ += read;
+    }
+    // A connection that breaks off early may simply look like the end of the
+    // data: hold the body against the length the server announced.
+    std::wstring declared;
+    if (QueryHeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH, declared)) {
+        wchar_t* end = nullptr;
+        const unsigned long long announced = wcstoull(declared.c_str(), &end, 10);
+        if (end != declared.c_str() && announced > responseLength_)
+            return BodyRead::Broken;
     }
     return BodyRead::Complete;
 }

@@ -54,9 +54,14 @@ public:
     const wchar_t* UserAgent() const { return userAgent_.c_str(); }
 
 protected:
-    // The user's browser proxy settings, read when a request cannot be sent.
-    // The strings are released with GlobalFree by the caller.
+    // The proxy fall-back's platform calls. The strings that the first two
+    // return are released with GlobalFree by the caller.
+    // The user's browser proxy settings:
     virtual bool ReadProxyConfig(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config);
+    // The browser's configuration script's answer for `url`:
+    virtual bool FindProxyForUrl(const wchar_t* autoConfigUrl, WINHTTP_PROXY_INFO& info);
+    // Makes the request go through the given proxy:
+    virtual bool ApplyProxy(HINTERNET request, const WINHTTP_PROXY_INFO& info);
 
 private:
     enum class BodyRead { Complete, Broken, OutOfMemory };

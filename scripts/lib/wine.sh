@@ -16,9 +16,13 @@ quillon_wine_env() {
 # alive and warms it up (without the warm-up ctest can hang on helper
 # processes that inherited its pipes).
 quillon_wine_prepare() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  if [ ! -f "$WINEPREFIX/.quillon-graphics" ]; then
+    rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1 || true
+    # A crashing test must end, not wait in the debugger.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+      </dev/null >/dev/null 2>&1
     wineserver -w
   fi
   local want="$QUILLON_WINE_GRAPHICS"
