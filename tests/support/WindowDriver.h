@@ -1,0 +1,31 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Finds and drives the dialogs of another process (or this one) the way a
+// person would: by their controls, their texts and their buttons.
+namespace WindowDriver {
+
+// A visible top-level dialog that holds a control with this id, optionally
+// only in process `pid` (0 = any). Waits up to `timeoutMs`; null when none.
+HWND WaitForDialogWithControl(int controlId, int timeoutMs, DWORD pid = 0);
+
+// A visible message box (a dialog with the static text 0xFFFF).
+HWND WaitForMessageBox(int timeoutMs, DWORD pid = 0);
+
+// Waits until the window is gone; false when it is still there.
+bool WaitGone(HWND window, int timeoutMs);
+
+std::wstring Text(HWND window);
+std::wstring ControlText(HWND dialog, int controlId);
+bool SetControlText(HWND dialog, int controlId, const std::wstring& text);
+
+// Posts the button's command, so that a modal loop it starts does not block
+// the driver.
+bool Click(HWND dialog, int controlId);
+
+bool IsChecked(HWND dialog, int controlId);
+bool IsEnabled(HWND dialog, int controlId);
+
+} // namespace WindowDriver
