@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// The program's log: one line per event with a local time prefix, in the
+// user's code page, CR LF, flushed at once. A log that has grown beyond the
+// size limit is moved to "<path>.old" when it is opened.
+class CLogSupport
+{
+public:
+    static constexpr uint32_t kDefaultSizeLimit = 4194304;
+
+    explicit CLogSupport(uint32_t sizeLimit = kDefaultSizeLimit);
+    virtual ~CLogSupport();
+    CLogSupport(const CLogSupport&) = delete;
+    CLogSupport& operator=(const CLogSupport&) = delete;
+
+    // Counts as open even when the file cannot be opened (lines are then
+    // lost); the result says whether the file itself is open.
+    bool Open(const char* path);
+    void Close();
+
+    void Write(const char* text);
+    void WriteWide(const std::wstring& text);
+
+    bool IsOpen() const { return open_; }
+    const std::string& Path() const { return path_; }
+    uint32_t SizeLimit() const { return sizeLimit_; }
+    void SetSizeLimit(uint32_t limit) { sizeLimit_ = limit; }
+
+private:
+    bool open_ = false;
+    uint32_t sizeLimit_;
+    std::FILE* stream_ = nullptr;
+    std::string path_;
+};

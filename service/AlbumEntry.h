@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PhotoEntry;
+
+// One album of the user feed. Copies share `photos`, which the album window
+// sets on its own copies and frees itself.
+struct AlbumEntry
+{
+    std::wstring title;
+    std::wstring id;
+    int64_t bytesUsed = 0;
+    std::wstring access;
+    int32_t numPhotos = 0;
+    std::wstring commentingEnabled;
+    int32_t commentCount = 0;
+    std::wstring published; // local time text
+    std::wstring updated;   // local time text
+    std::wstring editLink;
+    std::wstring alternateLink;
+    std::vector<PhotoEntry>* photos = nullptr;
+};
