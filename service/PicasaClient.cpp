@@ -1,0 +1,242 @@
+#include "service/PicasaClient.h"
+
+#include "http/CUtf8Support.h"
+
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+
+namespace {
+
+// Narrow text of the user's code page as UTF-16 (the C library's conversion);
+// bytes that do not convert are taken one by one as Latin-1.
+std::wstring WideFromUserCodePage(const char* text)
+{
+    if (!text)
+        return L"";
+    const size_t n = std::mbstowcs(nullptr, text, 0);
+    if (n == size_t(-1)) {
+        std::wstring out;
+        for (const char* p = text; *p; ++p)
+            out += wchar_t(static_cast<unsigned char>(*p));
+        return out;
+    }
+    std::wstring out(n, L'\0');
+    std::mbstowcs(out.data(), text, n + 1);
+    return out;
+}
+
+// Form value: UTF-8 with every byte but the unreserved ones percent-encoded.
+std::string FormValue(const char* userCodePageText)
+{
+    const std::wstring wide = WideFromUserCodePage(userCodePageText);
+    CUtf8Support utf8;
+    if (!utf8.ToUtf8(wide.c_str()) || utf8.Count() == 0)
+        return "";
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (uint32_t i = 0; i + 1 < utf8.Count(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(utf8.Data()[i]);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+            c == '_' || c == '~') {
+            out += char(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
+// Rest of the first line (lines end at LF) that starts with `key`, compared
+// ignoring case; false when there is none.
+bool FindKeyLine(const std::wstring& text, const wchar_t* key, std::wstring& value)
+{
+    const size_t keyLength = std::wcslen(key);
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        if (line.size() >= keyLength && _wcsnicmp(line.c_str(), key, keyLength) == 0) {
+            value = line.substr(keyLength);
+            return true;
+        }
+        if (end == text.size())
+            break;
+        start = end + 1;
+    }
+    return false;
+}
+
+std::wstring TrimTrailingSlash(std::wstring url)
+{
+    while (!url.empty() && url.back() == L'/')
+        url.pop_back();
+    return url;
+}
+
+std::wstring Format(const wchar_t* format, double value)
+{
+    wchar_t buffer[128];
+    swprintf(buffer, 128, format, value);
+    return buffer;
+}
+
+} // namespace
+
+void PicasaClient::Statistics::Add(DWORD elapsed)
+{
+    sum += elapsed;
+    ++count;
+    last = elapsed;
+    if (elapsed < min)
+        min = elapsed;
+    if (elapsed > max)
+        max = elapsed;
+}
+
+PicasaClient::PicasaClient(std::wstring accountServer, std::wstring photoServer)
+    : accountServer_(TrimTrailingSlash(std::move(accountServer))),
+      photoServer_(TrimTrailingSlash(std::move(photoServer)))
+{
+}
+
+PicasaClient::~PicasaClient()
+{
+    Logout();
+
+    Statistics requests = requestStats_;
+    Statistics loads = xmlLoadStats_;
+    WriteReport(L"Picasa Client Statistics");
+    wchar_t line[128];
+    swprintf(line, 128, L"\tHTTP Request = %d times", int(uint32_t(requests.count)));
+    WriteReport(line);
+    if (requests.count == 0) {
+        requests.count = 1;
+        requests.min = 0;
+    }
+    WriteReport(Format(L"\tResponse Time (Average) = %.3f [Sec]", double(requests.sum) / double(requests.count) / 1000));
+    WriteReport(Format(L"\tResponse Time (Min)     = %.3f [Sec]", requests.min / 1000.0));
+    WriteReport(Format(L"\tResponse Time (Max)     = %.3f [Sec]", requests.max / 1000.0));
+    swprintf(line, 128, L"\tLoad XML = %d times", int(uint32_t(loads.count)));
+    WriteReport(line);
+    if (loads.count == 0) {
+        loads.count = 1;
+        loads.min = 0;
+    }
+    WriteReport(Format(L"\tLoad Time (Average) = %.3f [Sec]", double(loads.sum) / double(loads.count) / 1000));
+    WriteReport(Format(L"\tLoad Time (Min)     = %.3f [Sec]", loads.min / 1000.0));
+    WriteReport(Format(L"\tLoad Time (Max)     = %.3f [Sec]", loads.max / 1000.0));
+}
+
+void PicasaClient::WriteReport(const std::wstring& line)
+{
+    WriteLog(line);
+    OutputDebugStringW(line.c_str());
+    OutputDebugStringW(L"\n");
+}
+
+void PicasaClient::WriteLog(const std::wstring& text)
+{
+    if (log_)
+        log_->WriteWide(text);
+}
+
+std::wstring PicasaClient::AccountW() const
+{
+    return WideFromUserCodePage(accountName_.c_str());
+}
+
+std::wstring PicasaClient::AuthorizationLine() const
+{
+    if (authToken_.empty())
+        return L"";
+    return L"Authorization: GoogleLogin auth=" + authToken_ + L"\r\n";
+}
+
+std::wstring PicasaClient::UserFeedUrl() const
+{
+    return photoServer_ + L"/data/feed/api/user/" + AccountW();
+}
+
+std::wstring PicasaClient::Send(const wchar_t* method)
+{
+    requestStats_.start = timeGetTime();
+    transport_.Send(method);
+    requestStats_.Add(timeGetTime() - requestStats_.start);
+    return transport_.StatusCode();
+}
+
+DWORD PicasaClient::Login(const char* account, const char* password, const char* source)
+{
+    Logout();
+    if (!account)
+        account = "";
+
+    transport_.url = accountServer_ + L"/accounts/ClientLogin";
+    transport_.ClearBody();
+    const std::string body = "accountType=HOSTED_OR_GOOGLE&Email=" + FormValue(account) +
+                             "&Passwd=" + FormValue(password) + "&service=lh2&source=" + FormValue(source);
+    transport_.SetBody(body.data(), int32_t(body.size()));
+    transport_.requestHeaders = L"Content-Length: " + std::to_wstring(body.size()) +
+                                L"\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                                L"Connection: Keep-Alive\r\n";
+    lastStatus_ = Send(L"POST");
+
+    if (lastStatus_ == L"200") {
+        accountName_ = account;
+        std::wstring token;
+        if (FindKeyLine(transport_.ResponseText(), L"auth=", token)) {
+            authToken_ = token;
+            signedIn_ = 1;
+        }
+        wchar_t seconds[64];
+        swprintf(seconds, 64, L"%.3f", requestStats_.last / 1000.0);
+        // The comma is the Japanese one ("、"), so the line goes through the
+        // wide writer to reach the log in the user's code page.
+        WriteLog(L"Login : Success, Account = " + AccountW() + L"\u3001time = " + seconds + L" [Sec]");
+        return ERROR_SUCCESS;
+    }
+
+    lastServiceError_ = ParseServiceError(transport_.ResponseText());
+    lastErrorBody_.clear();
+    if (log_)
+        log_->Write(("Login : Failed, Account = " + std::string(account)).c_str());
+    WriteLog(L"\tHTTP Response Code = " + lastStatus_ + L", Picasa Error Code = " + lastServiceError_);
+    return ERROR_SERVICE_LOGON_FAILED;
+}
+
+std::wstring PicasaClient::ParseServiceError(const std::wstring& reply)
+{
+    std::wstring value;
+    FindKeyLine(reply, L"error=", value);
+    return value;
+}
+
+DWORD PicasaClient::OpenPublicSession(const char* account, const char* token)
+{
+    accountName_ = account ? account : "";
+    authToken_ = WideFromUserCodePage(token);
+    signedIn_ = 1;
+    WriteLog(L"Login : Success, Account = " + AccountW() + L"\u3001time = 0.000 [Sec]");
+    return ERROR_SUCCESS;
+}
+
+void PicasaClient::Logout()
+{
+    if (!signedIn_)
+        return;
+    if (log_)
+        log_->Write("Logout");
+    signedIn_ = 0;
+    accountName_.clear();
+    authToken_.clear();
+    albums_.clear();
+    quotaLimit_ = 0;
+    quotaCurrent_ = 0;
+}

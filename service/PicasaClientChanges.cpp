@@ -1,0 +1,134 @@
+#include "service/PicasaClient.h"
+
+#include "http/CDataStorage.h"
+#include "http/CUtf8Support.h"
+#include "service/AccessLevel.h"
+
+#include <cstdio>
+
+namespace {
+
+const wchar_t kAtomNs[] = L"http://www.w3.org/2005/Atom";
+const wchar_t kMediaNs[] = L"http://search.yahoo.com/mrss/";
+const wchar_t kGphotoNs[] = L"http://schemas.google.com/photos/2007";
+const wchar_t kKindScheme[] = L"http://schemas.google.com/g/2005#kind";
+
+std::wstring EscapeXml(const std::wstring& text)
+{
+    std::wstring out;
+    out.reserve(text.size());
+    for (wchar_t c : text) {
+        switch (c) {
+        case L'&':
+            out += L"&amp;";
+            break;
+        case L'<':
+            out += L"&lt;";
+            break;
+        case L'>':
+            out += L"&gt;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A partial album entry that changes one gphoto element.
+std::string PatchBody(const char* element, const char* value)
+{
+    return std::string("<entry xmlns='http://www.w3.org/2005/Atom'\n"
+                       "    xmlns:gphoto='http://schemas.google.com/photos/2007'>\n"
+                       "  <gphoto:") +
+           element + ">" + value + "</gphoto:" + element + ">\n</entry>\n";
+}
+
+} // namespace
+
+std::wstring PicasaClient::AlbumEntryXml(const std::wstring& title, const std::wstring& summary,
+                                         const std::wstring& location, const std::wstring& access,
+                                         int64_t timeSeconds)
+{
+    const std::wstring gphoto = kGphotoNs;
+    return std::wstring(L"<entry xmlns='") + kAtomNs + L"'\n" +
+           L"\txmlns:media='" + kMediaNs + L"'\n" +
+           L"\txmlns:gphoto='" + gphoto + L"'>\n" +
+           L"  <title type='text'>" + EscapeXml(title) + L"</title>\n" +
+           L"  <summary type='text'>" + EscapeXml(summary) + L"</summary>\n" +
+           L"  <gphoto:location>" + EscapeXml(location) + L"</gphoto:location>\n" +
+           L"  <gphoto:access>" + access + L"</gphoto:access>\n" +
+           L"  <gphoto:timestamp>" + std::to_wstring(static_cast<long long>(timeSeconds * 1000)) +
+           L"</gphoto:timestamp>\n" +
+           L"  <category scheme='" + kKindScheme + L"'\n" +
+           L"\tterm='" + gphoto + L"#album'></category>\n" +
+           L"</entry>\n";
+}
+
+DWORD PicasaClient::CreateAlbum(const std::wstring& title, const std::wstring& summary, const std::wstring& location,
+                                const std::wstring& access, int64_t timeSeconds)
+{
+    transport_.url = UserFeedUrl();
+    transport_.ClearBody();
+    const std::wstring entry = AlbumEntryXml(title, summary, location, access, timeSeconds);
+    CUtf8Support utf8;
+    uint32_t length = 0;
+    if (utf8.ToUtf8(entry.c_str()) && utf8.Count() > 0) {
+        length = utf8.Count() - 1;
+        transport_.SetBody(utf8.Data(), int32_t(length));
+    }
+    transport_.requestHeaders = L"Content-Length: " + std::to_wstring(length) + L"\r\n" + AuthorizationLine() +
+                                L"Content-Type: application/atom+xml; charset=UTF-8\r\n"
+                                L"Connection: Keep-Alive\r\n";
+    lastStatus_ = Send(L"POST");
+    if (lastStatus_ == L"201")
+        return ERROR_SUCCESS;
+    lastServiceError_ = ParseServiceError(transport_.ResponseText());
+    lastErrorBody_ = transport_.ResponseText();
+    return ERROR_CREATE_FAILED;
+}
+
+DWORD PicasaClient::SetAlbumAccess(const std::wstring& editLink, unsigned accessIndex)
+{
+    const std::string body = PatchBody("access", AccessWireNameA(accessIndex));
+    CDataStorage buffer;
+    buffer.Append(body.data(), uint32_t(body.size()));
+    return PatchAlbum(editLink, buffer.Data(), buffer.Length());
+}
+
+DWORD PicasaClient::SetAlbumCommenting(const std::wstring& editLink, int flag)
+{
+    const std::string body = PatchBody("commentingEnabled", flag ? "true" : "false");
+    CDataStorage buffer;
+    buffer.Append(body.data(), uint32_t(body.size()));
+    return PatchAlbum(editLink, buffer.Data(), buffer.Length());
+}
+
+DWORD PicasaClient::PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length)
+{
+    transport_.url = editLink;
+    transport_.ClearBody();
+    if (bytes)
+        transport_.SetBody(bytes, int32_t(length));
+    transport_.requestHeaders = L"Content-Length: " + std::to_wstring(length) + L"\r\n" + AuthorizationLine() +
+                                L"Content-Type: application/xml\r\n"
+                                L"If-Match: *\r\n"
+                                L"Connection: Keep-Alive\r\n";
+    lastStatus_ = Send(L"PATCH");
+    if (lastStatus_ == L"200")
+        return ERROR_SUCCESS;
+    lastErrorBody_ = transport_.ResponseText();
+    return ERROR_WRITE_FAULT;
+}
+
+DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)
+{
+    transport_.url = editLink;
+    transport_.ClearBody();
+    transport_.requestHeaders = AuthorizationLine() + L"If-Match: *\r\nConnection: Keep-Alive\r\n";
+    lastStatus_ = Send(L"DELETE");
+    if (lastStatus_ == L"200")
+        return ERROR_SUCCESS;
+    lastErrorBody_ = transport_.ResponseText();
+    return ERROR_WRITE_FAULT;
+}
