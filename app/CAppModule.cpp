@@ -1,0 +1,36 @@
+#include "app/CAppModule.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<HINSTANCE> g_instance{nullptr};
+std::atomic<HINSTANCE> g_resourceInstance{nullptr};
+} // namespace
+
+void CAppModule::Init(HINSTANCE instance)
+{
+    g_instance.store(instance);
+}
+
+void CAppModule::Term()
+{
+    g_resourceInstance.store(nullptr);
+    g_instance.store(nullptr);
+}
+
+HINSTANCE CAppModule::Instance()
+{
+    HINSTANCE instance = g_instance.load();
+    return instance ? instance : GetModuleHandleW(nullptr);
+}
+
+HINSTANCE CAppModule::ResourceInstance()
+{
+    HINSTANCE module = g_resourceInstance.load();
+    return module ? module : Instance();
+}
+
+HINSTANCE CAppModule::SetResourceInstance(HINSTANCE module)
+{
+    return g_resourceInstance.exchange(module);
+}
