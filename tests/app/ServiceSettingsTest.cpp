@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/ServiceSettings.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+class ServiceSettingsFile : public testing::Test
+{
+protected:
+    void SetUp() override { path = TestEnv::ScratchFolder("service-settings") + L"\\quillon.ini"; }
+    void Write(const wchar_t* key, const wchar_t* value)
+    {
+        WritePrivateProfileStringW(L"Service", key, value, path.c_str());
+    }
+    ServiceSettings Read() { return ReadServiceSettings(SettingsLocation::File(path)); }
+    std::wstring path;
+};
+
+TEST_F(ServiceSettingsFile, NoFileGivesTheRealServicesAndVerifiedCertificates)
+{
+    const ServiceSettings s = Read();
+    EXPECT_EQ(s.accountServer, L"https://www.google.com");
+    EXPECT_EQ(s.photoServer, L"https://picasaweb.google.com");
+    EXPECT_FALSE(s.acceptUntrustedCertificates);
+}
+
+TEST_F(ServiceSettingsFile, BaseUrlsAreTakenWithoutATrailingSlash)
+{
+    Write(L"AccountServer", L"http://localhost:8080/");
+    Write(L"PhotoServer", L"https://photos.example:8443");
+    const ServiceSettings s = Read();
+    EXPECT_EQ(s.accountServer, L"http://localhost:8080");
+    EXPECT_EQ(s.photoServer, L"https://photos.example:8443");
+}
+
+TEST_F(ServiceSettingsFile, EmptyValuesKeepTheDefaults)
+{
+    Write(L"AccountServer", L"");
+    Write(L"PhotoServer", L"   ");
+    const ServiceSettings s = Read();
+    EXPECT_EQ(s.accountServer, L"https://www.google.com");
+    EXPECT_EQ(s.photoServer, L"https://picasaweb.google.com");
+}
+
+TEST_F(ServiceSettingsFile, UntrustedCertificatesOnlyWithExactlyOne)
+{
+    for (const auto& [text, expected] : std::vector<std::pair<const wchar_t*, bool>>{
+             {L"1", true}, {L" 1", true}, {L"2", false}, {L"yes", false}, {L"0", false}, {L"-1", false}}) {
+        Write(L"AcceptUntrustedCertificates", text);
+        EXPECT_EQ(Read().acceptUntrustedCertificates, expected) << TestEnv::Narrow(text);
+    }
+}
+
+} // namespace
