@@ -161,7 +161,8 @@ TEST_F(Session, PublicModeSendsNoAuthorizationAndSeesPublicAlbumsOnly)
     ASSERT_EQ(client->LoadAlbums(), 0u);
 
     size_t publicAlbums = 0;
-    for (const Json& album : StandIn::Account("demo")["albums"].array)
+    const Json account = StandIn::Account("demo");
+    for (const Json& album : account["albums"].array)
         if (album["access"].string == "public")
             ++publicAlbums;
     ASSERT_GT(publicAlbums, 0u);
