@@ -4,7 +4,6 @@
 #include "http/CUtf8Support.h"
 #include "service/AccessLevel.h"
 
-#include <cstdio>
 
 namespace {
 
