@@ -83,25 +83,34 @@ std::string UniquePath(const std::string& suffix)
     return "/t/" + name + suffix;
 }
 
+// Deletes everything inside a folder, subfolders included.
+static void EmptyFolder(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::wstring n = fd.cFileName;
+        if (n == L"." || n == L"..")
+            continue;
+        std::wstring path = folder + L"\\" + n;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            EmptyFolder(path);
+            RemoveDirectoryW(path.c_str());
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
 std::wstring ScratchFolder(const std::string& name)
 {
     std::wstring base = WinePath(Var("QUILLON_BUILD_DIR")) + L"\\scratch\\" + Widen(name);
-    std::wstring cmd = base;
-    // Empty it first: SHFileOperation would need a double-NUL list; a plain
-    // recursive delete through cmd is simpler and fine for test folders.
     SHCreateDirectoryExW(nullptr, base.c_str(), nullptr);
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((base + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::wstring n = fd.cFileName;
-            if (n == L"." || n == L"..")
-                continue;
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((base + L"\\" + n).c_str());
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
-    }
+    EmptyFolder(base);
     return base;
 }
 
