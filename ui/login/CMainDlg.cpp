@@ -1,0 +1,187 @@
+#include "ui/login/CMainDlg.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include "app/CAccountHistory.h"
+#include "app/CIniFile.h"
+#include "app/CLogSupport.h"
+#include "app/ResourceText.h"
+#include "app/UserCodePage.h"
+#include "res/resource.h"
+#include "service/ClientLoginErrorTable.h"
+#include "service/PicasaClient.h"
+#include "ui/login/CAboutDlg.h"
+#include "ui/login/CCustomAutoComplete.h"
+#include "ui/login/CLanguageDlg.h"
+
+namespace {
+
+constexpr int kTextLimit = 100;             // characters in either box
+constexpr DWORD kCompletionOptions = 0x21;  // suggest as you type; up/down drops the list
+const wchar_t kSection[] = L"LoginDlg";
+const wchar_t kPublicOnlyKey[] = L"ACCESS_PUBLIC_ONLY";
+
+std::string LocalAppDataFile(const char* name)
+{
+    char folder[MAX_PATH] = {};
+    if (SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK)
+        return "";
+    std::string path = folder;
+    if (!path.empty() && path.back() != '\\')
+        path += '\\';
+    return path + name;
+}
+
+} // namespace
+
+unsigned LoginErrorMessageId(const std::wstring& serviceError)
+{
+    return IDS_LOGIN_ERROR_FIRST + FindClientLoginError(serviceError);
+}
+
+std::string ApplicationIdentifier(const std::wstring& versionText)
+{
+    return "QUILLON " + UserCodePageFromWide(versionText);
+}
+
+CMainDlg::CMainDlg(PicasaClient& client, SettingsLocation settings)
+    : CDialogBase(IDD_LOGIN), client_(client), settings_(std::move(settings)), history_(new CAccountHistory)
+{
+}
+
+CMainDlg::~CMainDlg()
+{
+    Unbind();
+    delete history_;
+}
+
+bool CMainDlg::OnInitDialog()
+{
+    CenterWindowInWorkArea(Handle(), GetWindow(Handle(), GW_OWNER));
+    SetIcons(IDI_APP);
+    SendItem(IDC_ACCOUNT, EM_LIMITTEXT, kTextLimit);
+    SendItem(IDC_PASSWORD, EM_LIMITTEXT, kTextLimit);
+
+    version_ = ProgramVersionText();
+    SetItemText(IDC_VERSION, VersionLine(version_));
+
+    storePath_ = storeOverride_.empty() ? LocalAppDataFile("quillon.dat") : storeOverride_;
+    if (!storePath_.empty())
+        history_->Load(storePath_);
+
+    // A fresh source at every opening; the dialog keeps one reference of its
+    // own so that a failed bind does not leave it behind.
+    Unbind();
+    autoComplete_ = new CCustomAutoComplete;
+    autoComplete_->AddRef();
+    autoComplete_->Bind(Item(IDC_ACCOUNT), kCompletionOptions);
+    for (size_t i = 0; i < history_->Count(); ++i) {
+        const std::wstring name = WideFromUserCodePage(history_->Name(i).c_str());
+        if (!name.empty() && autoComplete_->FindItem(name) < 0)
+            autoComplete_->AddItem(name);
+    }
+
+    const bool publicOnly = CIniFile(settings_).ReadInt(kSection, kPublicOnlyKey, 0) == 1;
+    SetCheck(IDC_PUBLIC_ONLY, publicOnly);
+    EnableItem(IDC_PASSWORD, !publicOnly);
+    return true;
+}
+
+bool CMainDlg::OnCommand(int id, int, HWND)
+{
+    switch (id) {
+    case IDC_PUBLIC_ONLY:
+        EnableItem(IDC_PASSWORD, !IsChecked(IDC_PUBLIC_ONLY));
+        return true;
+    case IDOK:
+        SignIn();
+        return true;
+    case IDCANCEL:
+        Leave();
+        return true;
+    case ID_APP_ABOUT:
+        ShowAbout();
+        return true;
+    case IDC_CHANGE_LANGUAGE:
+        ChooseLanguage();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainDlg::SignIn()
+{
+    const bool publicOnly = IsChecked(IDC_PUBLIC_ONLY);
+    char account[kTextLimit] = {};
+    char password[kTextLimit] = {};
+    GetDlgItemTextA(Handle(), IDC_ACCOUNT, account, kTextLimit);
+    GetDlgItemTextA(Handle(), IDC_PASSWORD, password, kTextLimit);
+    if (!account[0]) {
+        SetFocus(Item(IDC_ACCOUNT));
+        return;
+    }
+    if (!publicOnly && !password[0]) {
+        SetFocus(Item(IDC_PASSWORD));
+        return;
+    }
+    const std::string source = ApplicationIdentifier(version_);
+
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    const DWORD result = publicOnly ? client_.OpenPublicSession(account, "")
+                                    : client_.Login(account, password, source.c_str());
+    SetCursor(previous);
+    SecureZeroMemory(password, sizeof(password));
+
+    if (result != ERROR_SUCCESS) {
+        MessageBoxW(Handle(), ResourceString(LoginErrorMessageId(client_.GetLastServiceError())).c_str(),
+                    ResourceString(IDS_CAPTION_SIGN_IN_FAILED).c_str(), MB_ICONERROR | MB_OK);
+        return;
+    }
+    history_->Add(account);
+    if (!storePath_.empty())
+        history_->Save(storePath_);
+    Unbind();
+    WritePublicOnly();
+    EndDialog(IDOK);
+}
+
+void CMainDlg::Leave()
+{
+    WritePublicOnly();
+    client_.Logout();
+    Unbind();
+    EndDialog(IDCANCEL);
+}
+
+void CMainDlg::ChooseLanguage()
+{
+    CLanguageDlg language(settings_, moduleFolder_);
+    if (language.DoModal(GetActiveWindow()) != IDOK)
+        return;
+    client_.Logout();
+    Unbind();
+    EndDialog(kLoginLanguageChanged);
+}
+
+void CMainDlg::ShowAbout()
+{
+    const CLogSupport* log = client_.GetLog();
+    CAboutDlg about(log ? WideFromUserCodePage(log->Path().c_str()) : L"");
+    about.DoModal(GetActiveWindow());
+}
+
+void CMainDlg::WritePublicOnly()
+{
+    CIniFile(settings_).WriteInt(kSection, kPublicOnlyKey, IsChecked(IDC_PUBLIC_ONLY) ? 1 : 0);
+}
+
+void CMainDlg::Unbind()
+{
+    if (!autoComplete_)
+        return;
+    autoComplete_->Unbind();
+    autoComplete_->Release();
+    autoComplete_ = nullptr;
+}

@@ -1,0 +1,61 @@
+#pragma once
+#include <string>
+
+#include "app/SettingsPath.h"
+#include "ui/controls/CDialogBase.h"
+
+class PicasaClient;
+class CAccountHistory;
+class CCustomAutoComplete;
+
+// Result of the login dialog when the user chose another language: start-up
+// loads the new module and shows the dialog again.
+constexpr INT_PTR kLoginLanguageChanged = 1033;
+
+// The login dialog: account name with completion from the names used before,
+// password, the public-albums-only choice; signs the shared client in.
+// Ends with 1 (signed in), 2 (left) or kLoginLanguageChanged.
+class CMainDlg : public CDialogBase
+{
+public:
+    explicit CMainDlg(PicasaClient& client, SettingsLocation settings = {});
+    ~CMainDlg() override;
+
+    // Where the account names are kept; by default quillon.dat in the local
+    // application data folder, found when the dialog opens.
+    void SetAccountStorePath(std::string path) { storeOverride_ = std::move(path); }
+    // Where the language dialog looks for modules; beside the program by default.
+    void SetModuleFolder(std::wstring folder) { moduleFolder_ = std::move(folder); }
+    const std::string& AccountStorePath() const { return storePath_; }
+    CAccountHistory& History() { return *history_; }
+    CCustomAutoComplete* AutoComplete() const { return autoComplete_; }
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+
+private:
+    void SignIn();
+    void Leave();
+    void ChooseLanguage();
+    void ShowAbout();
+    void WritePublicOnly();
+    void Unbind();
+
+    PicasaClient& client_;
+    SettingsLocation settings_;
+    std::wstring version_;
+    std::string storeOverride_;
+    std::wstring moduleFolder_;
+    std::string storePath_;
+    CAccountHistory* history_;
+    CCustomAutoComplete* autoComplete_ = nullptr;
+};
+
+// The string that explains a failed sign-in: 5700 + the row of the service's
+// error name in the ClientLogin error table.
+unsigned LoginErrorMessageId(const std::wstring& serviceError);
+
+// "QUILLON " and the program's version: how the program names itself to the
+// account service.
+std::string ApplicationIdentifier(const std::wstring& versionText);
