@@ -1,6 +1,104 @@
+// The entry point: prepares the platform, picks the language module, opens
+// the log, creates the one service client of the run and drives the windows.
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shlwapi.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+#include <clocale>
+#include <string>
+
+#include "app/CAppModule.h"
+#include "app/CIniFile.h"
+#include "app/CLogSupport.h"
+#include "app/CMultiLanguageSupport.h"
+#include "app/ServiceSettings.h"
+#include "service/PicasaClient.h"
+#include "ui/login/CMainDlg.h"
+
+namespace {
+
+constexpr int kNoResourceExitCode = 999;
+const wchar_t kNoResourceText[] =
+    L"\u30ea\u30bd\u30fc\u30b9\u3092\u8aad\u307f\u8fbc\u3081\u307e\u305b\u3093\u3067\u3057\u305f\u3002"
+    L"(Could NOT Load Resource)";
+
+void ShowNoResource()
 {
-    return 0;
+    MessageBoxW(nullptr, kNoResourceText, L"Error", MB_ICONERROR);
+}
+
+std::string LogPath()
+{
+    char path[1040] = {};
+    if (!GetTempPathA(ARRAYSIZE(path), path))
+        path[0] = '\0';
+    PathAppendA(path, "quillon.log");
+    return path;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    std::setlocale(LC_ALL, "");
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
+    InitCommonControlsEx(&controls);
+    CAppModule::Init(instance);
+
+    auto* languages = new CMultiLanguageSupport(L"quillon.ini", kLocalAppDataFolder);
+    LANGID uiLanguage = GetUserDefaultUILanguage();
+    if (uiLanguage == 0)
+        uiLanguage = GetSystemDefaultUILanguage();
+    const wchar_t* defaultLanguage = uiLanguage == 1041 ? L"Japanese" : L"English";
+    HINSTANCE module = languages->LoadModule(languages->ReadLanguage(defaultLanguage).c_str());
+    if (!module) {
+        ShowNoResource();
+        delete languages;
+        return kNoResourceExitCode;
+    }
+    CAppModule::SetResourceInstance(module);
+
+    std::string logPath = LogPath();
+    auto* log = new CLogSupport(4194304);
+    log->Open(logPath.c_str());
+
+    const ServiceSettings service = ReadServiceSettings(SettingsLocation{});
+    auto* client = new PicasaClient(service.accountServer, service.photoServer);
+    client->Transport().acceptUntrustedCertificates = service.acceptUntrustedCertificates;
+    client->SetLog(log);
+
+    auto* login = new CMainDlg(*client);
+    INT_PTR result = login->DoModal(GetActiveWindow());
+    while (result == kLoginLanguageChanged) {
+        module = languages->LoadModule(languages->ReadLanguage(L"Japanese").c_str());
+        if (!module) {
+            ShowNoResource();
+            result = 2;
+        }
+        CAppModule::SetResourceInstance(module);
+        if (result == kLoginLanguageChanged)
+            result = login->DoModal(GetActiveWindow());
+    }
+
+    int exitCode = 2;
+    if (result == 1 && client->IsSignedIn()) {
+        // The album window opens here; the run ends as when it closes.
+        client->Logout();
+        exitCode = 2;
+    } else if (result == 1) {
+        exitCode = 1;
+    }
+
+    delete login;
+    delete client;
+    log->Close();
+    delete log;
+    logPath.clear();
+    CAppModule::Term();
+    CoUninitialize();
+    delete languages;
+    return exitCode;
 }

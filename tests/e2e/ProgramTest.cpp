@@ -1,0 +1,239 @@
+// The real quillon.exe, started as a user would start it, against the
+// stand-in service; its dialogs are worked through their controls.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/Json.h"
+#include "tests/support/TestEnv.h"
+#include "tests/support/WindowDriver.h"
+
+namespace {
+
+using namespace WindowDriver;
+
+constexpr int kAccount = 1000;
+constexpr int kPassword = 1001;
+constexpr int kPublicOnly = 1044;
+constexpr int kLanguageButton = 1031;
+constexpr int kLanguageList = 1032;
+
+std::wstring Folder(int csidl)
+{
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::wstring TempFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, path);
+    std::wstring p = path;
+    if (!p.empty() && p.back() == L'\\')
+        p.pop_back();
+    return p;
+}
+
+std::string ReadFile(const std::wstring& path)
+{
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class Program : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        service = TestEnv::Server("photo_http");
+        ASSERT_FALSE(service.empty()) << "the stand-in service is not running";
+        ASSERT_EQ(LoopbackRequest(service, "POST", "/__control/reset", "{\"fixture\": \"demo\"}").status, 200);
+        ini = Folder(CSIDL_LOCAL_APPDATA) + L"\\quillon.ini";
+        dat = Folder(CSIDL_LOCAL_APPDATA) + L"\\quillon.dat";
+        log = TempFolder() + L"\\quillon.log";
+        for (const auto& f : {ini, dat, log, log + L".old"})
+            DeleteFileW(f.c_str());
+        const std::wstring base = TestEnv::Widen(service);
+        WritePrivateProfileStringW(L"Service", L"AccountServer", base.c_str(), ini.c_str());
+        WritePrivateProfileStringW(L"Service", L"PhotoServer", base.c_str(), ini.c_str());
+        WritePrivateProfileStringW(L"Generic", L"Language", L"English", ini.c_str());
+    }
+
+    void TearDown() override
+    {
+        if (process.hProcess) {
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(process.hProcess, 99);
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+    }
+
+    void Start()
+    {
+        std::wstring exe = TestEnv::WinePath(TestEnv::Var("QUILLON_BUILD_DIR") + "/bin/quillon.exe");
+        STARTUPINFOW si = {};
+        si.cb = sizeof(si);
+        std::wstring cmd = L"\"" + exe + L"\"";
+        ASSERT_TRUE(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                                   &process));
+    }
+
+    DWORD WaitExit(int timeoutMs = 30000)
+    {
+        if (WaitForSingleObject(process.hProcess, DWORD(timeoutMs)) != WAIT_OBJECT_0)
+            return DWORD(-1);
+        DWORD code = 0;
+        GetExitCodeProcess(process.hProcess, &code);
+        return code;
+    }
+
+    HWND LoginDialog() { return WaitForDialogWithControl(kAccount, 30000, process.dwProcessId); }
+
+    std::vector<Json> ClientLoginRequests()
+    {
+        Json reply = Json::Parse(LoopbackRequest(service, "GET", "/__control/requests?since=0").body);
+        std::vector<Json> out;
+        for (const Json& r : reply["requests"].array)
+            if (r["path"].string == "/accounts/ClientLogin")
+                out.push_back(r);
+        return out;
+    }
+
+    std::string service;
+    std::wstring ini, dat, log;
+    PROCESS_INFORMATION process = {};
+};
+
+TEST_F(Program, LanguageWithoutAModuleShowsTheErrorAndEndsWith999)
+{
+    WritePrivateProfileStringW(L"Generic", L"Language", L"Klingon", ini.c_str());
+    Start();
+    HWND box = WaitForMessageBox(30000, process.dwProcessId);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(Text(box), L"Error");
+    EXPECT_EQ(ControlText(box, 0xFFFF),
+              L"\u30ea\u30bd\u30fc\u30b9\u3092\u8aad\u307f\u8fbc\u3081\u307e\u305b\u3093\u3067\u3057\u305f\u3002"
+              L"(Could NOT Load Resource)");
+    Click(box, IDOK);
+    EXPECT_EQ(WaitExit(), 999u);
+    EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES) << "no log is opened";
+}
+
+TEST_F(Program, SignInEndsTheRunAndLeavesAccountSettingsAndLog)
+{
+    Start();
+    HWND login = LoginDialog();
+    ASSERT_NE(login, nullptr);
+    ASSERT_TRUE(SetControlText(login, kAccount, L"symbols@example.com"));
+    ASSERT_TRUE(SetControlText(login, kPassword, L"p&ss=w+rd% \u00fc"));
+    Click(login, IDOK);
+    EXPECT_EQ(WaitExit(), 2u);
+
+    EXPECT_EQ(ReadFile(dat), "symbols@example.com\r\n");
+    wchar_t value[16] = {};
+    GetPrivateProfileStringW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", L"", value, 16, ini.c_str());
+    EXPECT_STREQ(value, L"0");
+
+    const std::string text = ReadFile(log);
+    EXPECT_NE(text.find("Login : Success, Account = symbols@example.com"), std::string::npos) << text;
+    EXPECT_NE(text.find(" Logout\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" Picasa Client Statistics\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\tHTTP Request = 1 times\r\n"), std::string::npos) << text;
+    EXPECT_LT(text.find("Logout"), text.find("Picasa Client Statistics"));
+
+    auto logins = ClientLoginRequests();
+    ASSERT_EQ(logins.size(), 1u);
+    EXPECT_EQ(logins[0]["method"].string, "POST");
+    EXPECT_NE(logins[0]["body"].string.find("Email=symbols%40example.com&Passwd=p%26ss%3Dw%2Brd%25%20%C3%BC"
+                                            "&service=lh2&source=QUILLON%200.0.0.19"),
+              std::string::npos)
+        << logins[0]["body"].string;
+}
+
+TEST_F(Program, PublicOnlySignInSendsNothingAndRemembersTheChoice)
+{
+    Start();
+    HWND login = LoginDialog();
+    ASSERT_NE(login, nullptr);
+    SendMessageW(GetDlgItem(login, kPublicOnly), BM_SETCHECK, BST_CHECKED, 0);
+    Click(login, kPublicOnly);
+    SetControlText(login, kAccount, L"friend");
+    SetControlText(login, kPassword, L"ignored");
+    Click(login, IDOK);
+    EXPECT_EQ(WaitExit(), 2u);
+    EXPECT_TRUE(ClientLoginRequests().empty());
+    wchar_t value[16] = {};
+    GetPrivateProfileStringW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", L"", value, 16, ini.c_str());
+    EXPECT_STREQ(value, L"1");
+    EXPECT_EQ(ReadFile(dat), "friend\r\n");
+}
+
+TEST_F(Program, CancelEndsWith2WithoutSigningIn)
+{
+    Start();
+    HWND login = LoginDialog();
+    ASSERT_NE(login, nullptr);
+    Click(login, IDCANCEL);
+    EXPECT_EQ(WaitExit(), 2u);
+    EXPECT_EQ(GetFileAttributesW(dat.c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::string text = ReadFile(log);
+    EXPECT_EQ(text.find("Login :"), std::string::npos);
+    EXPECT_NE(text.find("\tHTTP Request = 0 times\r\n"), std::string::npos) << text;
+}
+
+TEST_F(Program, SwitchingLanguageTwiceShowsTheLoginDialogThreeTimes)
+{
+    Start();
+    const wchar_t* choose[] = {L"Japanese", L"English"};
+    for (const wchar_t* language : choose) {
+        HWND login = LoginDialog();
+        ASSERT_NE(login, nullptr);
+        Click(login, kLanguageButton);
+        HWND dialog = WaitForDialogWithControl(kLanguageList, 20000, process.dwProcessId);
+        ASSERT_NE(dialog, nullptr);
+        HWND list = GetDlgItem(dialog, kLanguageList);
+        const LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(language));
+        ASSERT_NE(index, CB_ERR);
+        SendMessageW(list, CB_SETCURSEL, WPARAM(index), 0);
+        Click(dialog, IDOK);
+        ASSERT_TRUE(WaitGone(login, 20000));
+        wchar_t value[32] = {};
+        GetPrivateProfileStringW(L"Generic", L"Language", L"", value, 32, ini.c_str());
+        EXPECT_STREQ(value, language);
+    }
+    HWND third = LoginDialog();
+    ASSERT_NE(third, nullptr);
+    Click(third, IDCANCEL);
+    EXPECT_EQ(WaitExit(), 2u);
+}
+
+TEST_F(Program, FailedSignInShowsTheMessageAndKeepsTheDialogOpen)
+{
+    Start();
+    HWND login = LoginDialog();
+    ASSERT_NE(login, nullptr);
+    SetControlText(login, kAccount, L"demo@example.com");
+    SetControlText(login, kPassword, L"wrong");
+    Click(login, IDOK);
+    HWND box = WaitForMessageBox(30000, process.dwProcessId);
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(ControlText(box, 0xFFFF).empty());
+    Click(box, IDOK);
+    ASSERT_TRUE(WaitGone(box, 10000));
+    EXPECT_TRUE(IsWindow(login));
+    EXPECT_EQ(ControlText(login, kAccount), L"demo@example.com");
+    EXPECT_EQ(GetFileAttributesW(dat.c_str()), INVALID_FILE_ATTRIBUTES);
+    Click(login, IDCANCEL);
+    EXPECT_EQ(WaitExit(), 2u);
+}
+
+} // namespace
