@@ -1,5 +1,7 @@
 #include "app/CLogSupport.h"
 
+#include "app/UserCodePage.h"
+
 #include <windows.h>
 #include <share.h>
 
@@ -15,29 +17,6 @@ uint64_t FileSize(const char* path)
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
         return 0;
     return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-// wcstombs in the current C locale; a character the code page cannot carry
-// becomes "?" instead of losing the whole line.
-std::string ToUserCodePage(const std::wstring& text)
-{
-    const size_t whole = std::wcstombs(nullptr, text.c_str(), 0);
-    if (whole != size_t(-1)) {
-        std::string out(whole, '\0');
-        std::wcstombs(out.data(), text.c_str(), whole + 1);
-        return out;
-    }
-    std::string out;
-    char buffer[MB_LEN_MAX * 2 + 1];
-    for (wchar_t c : text) {
-        const wchar_t one[2] = {c, L'\0'};
-        const size_t n = std::wcstombs(buffer, one, sizeof(buffer) - 1);
-        if (n == size_t(-1))
-            out += '?';
-        else
-            out.append(buffer, n);
-    }
-    return out;
 }
 
 } // namespace
@@ -95,5 +74,5 @@ void CLogSupport::Write(const char* text)
 
 void CLogSupport::WriteWide(const std::wstring& text)
 {
-    Write(ToUserCodePage(text).c_str());
+    Write(UserCodePageFromWide(text).c_str());
 }

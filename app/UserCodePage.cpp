@@ -8,8 +8,13 @@ std::wstring WideFromUserCodePage(const char* text)
     if (!text || !*text)
         return L"";
     const size_t needed = std::mbstowcs(nullptr, text, 0);
-    if (needed == size_t(-1))
-        return L"";
+    if (needed == size_t(-1)) {
+        // Not valid in the code page: take the bytes one by one as Latin-1.
+        std::wstring out;
+        for (const char* p = text; *p; ++p)
+            out += wchar_t(static_cast<unsigned char>(*p));
+        return out;
+    }
     std::vector<wchar_t> buffer(needed + 1, L'\0');
     std::mbstowcs(buffer.data(), text, needed + 1);
     return buffer.data();
@@ -25,15 +30,17 @@ std::string UserCodePageFromWide(const std::wstring& text)
         std::wcstombs(buffer.data(), text.c_str(), needed + 1);
         return buffer.data();
     }
-    // A character the code page cannot hold: convert what can be, one by one.
+    // A character the code page cannot hold becomes "?"; the others convert
+    // one by one (wcstombs, not wctomb, which would pick look-alikes).
     std::string out;
-    char bytes[MB_LEN_MAX];
+    char bytes[MB_LEN_MAX * 2 + 1];
     for (wchar_t c : text) {
-        int n = std::wctomb(bytes, c);
-        if (n > 0)
-            out.append(bytes, size_t(n));
-        else
+        const wchar_t one[2] = {c, L'\0'};
+        const size_t n = std::wcstombs(bytes, one, sizeof(bytes) - 1);
+        if (n == size_t(-1))
             out += '?';
+        else
+            out.append(bytes, n);
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #include "service/PicasaClient.h"
 
+#include "app/UserCodePage.h"
 #include "http/CUtf8Support.h"
 
 #include <mmsystem.h>
@@ -9,24 +10,6 @@
 #include <cwchar>
 
 namespace {
-
-// Narrow text of the user's code page as UTF-16 (the C library's conversion);
-// bytes that do not convert are taken one by one as Latin-1.
-std::wstring WideFromUserCodePage(const char* text)
-{
-    if (!text)
-        return L"";
-    const size_t n = std::mbstowcs(nullptr, text, 0);
-    if (n == size_t(-1)) {
-        std::wstring out;
-        for (const char* p = text; *p; ++p)
-            out += wchar_t(static_cast<unsigned char>(*p));
-        return out;
-    }
-    std::wstring out(n, L'\0');
-    std::mbstowcs(out.data(), text, n + 1);
-    return out;
-}
 
 // Form value: UTF-8 with every byte but the unreserved ones percent-encoded.
 std::string FormValue(const char* userCodePageText)

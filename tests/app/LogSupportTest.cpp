@@ -141,8 +141,9 @@ TEST_F(LogFile, UnopenableFileLosesLinesQuietly)
 TEST(LogCodePage, WideLinesAreWrittenInTheUserCodePage)
 {
     const std::string expectAcp = TestEnv::Var("QUILLON_EXPECT_ACP");
-    if (!expectAcp.empty())
+    if (!expectAcp.empty()) {
         ASSERT_EQ(GetACP(), UINT(std::stoi(expectAcp)));
+    }
     const std::string path = [] {
         std::wstring w = TestEnv::ScratchFolder("app_log_cp") + L"\\quillon.log";
         return std::string(w.begin(), w.end());
