@@ -102,11 +102,26 @@ TEST_F(AutoCompleteList, SkipPastTheEndStartsAgain)
     Take(list, 1, names, &fetched);
     EXPECT_EQ(names, (Names{L"amy"}));
 
-    // Skipping the last name leaves nothing to hand out: start again.
+    // Skipping exactly to the end does not pass the number of names: the
+    // position stays there and Next has nothing left.
     list->Reset();
     EXPECT_EQ(list->Skip(3), S_OK);
-    Take(list, 1, names, &fetched);
+    EXPECT_EQ(Take(list, 1, names, &fetched), S_FALSE);
+    EXPECT_EQ(fetched, 0u);
+    EXPECT_TRUE(names.empty());
+
+    // One more passes it: back to the first name.
+    list->Reset();
+    EXPECT_EQ(list->Skip(4), S_OK);
+    EXPECT_EQ(Take(list, 1, names, &fetched), S_OK);
     EXPECT_EQ(names, (Names{L"amy"}));
+
+    // From the middle, passing the end also starts again.
+    list->Reset();
+    list->Skip(2);
+    EXPECT_EQ(list->Skip(2), S_OK);
+    Take(list, 2, names, &fetched);
+    EXPECT_EQ(names, (Names{L"amy", L"bob"}));
 }
 
 TEST_F(AutoCompleteList, CloneKeepsNamesAndPositionAndOwnsOneReference)

@@ -95,6 +95,15 @@ TEST_F(LinkHost, RegistryColoursReplaceTheDefaultsWhenTheyParse)
     EXPECT_EQ(visited, RGB(128, 0, 128));
 }
 
+TEST_F(LinkHost, AnElevenCharacterColourIsRead)
+{
+    ColorKey colors(L"255,255,255", L"100,200,150");
+    COLORREF link = RGB(0, 0, 255), visited = RGB(128, 0, 128);
+    ReadAnchorColors(kTestKey, link, visited);
+    EXPECT_EQ(link, RGB(255, 255, 255));
+    EXPECT_EQ(visited, RGB(100, 200, 150));
+}
+
 TEST_F(LinkHost, MissingKeyKeepsTheDefaultColours)
 {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QuillonTests");
@@ -136,10 +145,21 @@ TEST_F(LinkHost, InitialisationTakesTheTextAndAddsNotify)
     EXPECT_GT(r.right - r.left, 10);
     EXPECT_GT(r.bottom - r.top, 5);
 
-    // The tooltip shows the address once there is one.
+    // No address at initialisation: no tool is registered, and a later
+    // address only updates the (absent) tool.
     ASSERT_NE(link.Tooltip(), nullptr);
     EXPECT_EQ(SendMessageW(link.Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 0);
     link.SetAddress(L"https://example.com/a");
+    EXPECT_EQ(link.Address(), L"https://example.com/a");
+    EXPECT_EQ(SendMessageW(link.Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 0);
+}
+
+TEST_F(LinkHost, AnAddressSetBeforeInitialisationGetsTheTooltip)
+{
+    link.SetAddress(L"https://example.com/a");
+    ASSERT_TRUE(link.Attach(control));
+    EXPECT_EQ(link.Label(), L"Support forum");
+    ASSERT_NE(link.Tooltip(), nullptr);
     EXPECT_EQ(SendMessageW(link.Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);
     wchar_t text[100] = L"";
     TOOLINFOW info = {};
@@ -167,6 +187,21 @@ TEST_F(LinkHost, PictureStaticsAreNotPaintedAsText)
     CHyperLink lineLink;
     ASSERT_TRUE(lineLink.Attach(frame));
     EXPECT_TRUE(lineLink.PaintsLabel()) << "kind 16 is not in the picture range";
+}
+
+TEST_F(LinkHost, LabelPaintingIsOffExactlyForStaticKindsThreeToNineAndThirteenToFifteen)
+{
+    for (LONG kind = 0; kind <= 18; ++kind) {
+        HWND item = CreateWindowExW(0, L"Static", L"x", WS_CHILD | kind, 0, 0, 40, 12, window, nullptr, nullptr,
+                                    nullptr);
+        ASSERT_NE(item, nullptr);
+        ASSERT_EQ(GetWindowLongPtrW(item, GWL_STYLE) & SS_TYPEMASK, kind);
+        CHyperLink kindLink;
+        ASSERT_TRUE(kindLink.Attach(item));
+        const bool picture = (kind >= 3 && kind <= 9) || (kind >= 13 && kind <= 15);
+        EXPECT_EQ(kindLink.PaintsLabel(), !picture) << "static kind " << kind;
+        DestroyWindow(item);
+    }
 }
 
 TEST_F(LinkHost, SpaceAndEnterOnTheFocusedLinkOpenTheAddress)

@@ -202,6 +202,22 @@ TEST_P(LoginDialog, PublicOnlySettingOtherThanOneLeavesTheBoxUnchecked)
     }
 }
 
+TEST_P(LoginDialog, LeavingStoresThePublicOnlyChoiceAndSignsOut)
+{
+    ScopedLanguage language(GetParam());
+    ASSERT_EQ(client->OpenPublicSession("friend", ""), 0u);
+    ModalDriver driver;
+    driver.Then([&](HWND window) {
+        Press(window, IDC_PUBLIC_ONLY);
+        // Matched by id whatever the notification code.
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_SETFOCUS), 0);
+    });
+    EXPECT_EQ(dialog->DoModal(nullptr), IDCANCEL);
+    EXPECT_FALSE(client->IsSignedIn());
+    EXPECT_EQ(GetPrivateProfileIntW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", -1, ini.c_str()), 1);
+    EXPECT_FALSE(PathFileExistsW(dat.c_str())) << "the account store is saved only after a sign-in";
+}
+
 TEST_P(LoginDialog, MissingAccountOrPasswordMovesTheFocusAndSendsNothing)
 {
     ScopedLanguage language(GetParam());

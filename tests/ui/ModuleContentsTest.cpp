@@ -129,3 +129,55 @@ TEST_P(ModuleContents, NamesItsLanguage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ModuleContents, ::testing::Values("en", "ja"));
+
+namespace {
+
+// A control's caption as read aloud: no "&" marks, no parenthesised parts
+// (accelerators such as "(&O)" or remarks such as "(no password)").
+std::wstring PlainLabel(const std::wstring& caption)
+{
+    std::wstring out;
+    int depth = 0;
+    for (wchar_t c : caption) {
+        if (c == L'(')
+            ++depth;
+        else if (c == L')' && depth > 0)
+            --depth;
+        else if (depth == 0 && c != L'&')
+            out += c;
+    }
+    while (!out.empty() && out.back() == L' ')
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
+TEST_P(ModuleContents, SignInHelpNamesThePublicOnlyBoxByItsLabel)
+{
+    ScopedLanguage language(GetParam());
+    CDialogBase dlg(IDD_LOGIN);
+    ASSERT_NE(dlg.Create(nullptr), nullptr);
+    const std::wstring label = PlainLabel(dlg.ItemText(IDC_PUBLIC_ONLY));
+    ASSERT_FALSE(label.empty());
+    const std::wstring help = language.String(IDS_LOGIN_HELP);
+    EXPECT_NE(help.find(label), std::wstring::npos) << "the help text calls the check box what it says";
+}
+
+TEST(ModuleWording, JapaneseLanguageDialogSaysTheSignInWindowOpensAgain)
+{
+    ScopedLanguage language("ja");
+    CDialogBase dlg(IDD_LANGUAGE);
+    ASSERT_NE(dlg.Create(nullptr), nullptr);
+    std::wstring text;
+    for (HWND child = GetWindow(dlg.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassOf(child) == L"Static") {
+            wchar_t buffer[256] = L"";
+            GetWindowTextW(child, buffer, 256);
+            text += buffer;
+        }
+    ASSERT_FALSE(text.empty());
+    // "開き直る" reads as "to turn defiant", not "to open again".
+    EXPECT_EQ(text.find(L"開き直"), std::wstring::npos);
+    EXPECT_NE(text.find(L"もう一度開きます"), std::wstring::npos);
+}

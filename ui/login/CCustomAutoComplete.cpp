@@ -137,9 +137,10 @@ STDMETHODIMP CCustomAutoComplete::Next(ULONG count, LPOLESTR* names, ULONG* fetc
 
 STDMETHODIMP CCustomAutoComplete::Skip(ULONG count)
 {
-    // Skipping onto or past the end starts the list again.
+    // Skipping beyond the end starts the list again; landing exactly on the
+    // end leaves nothing more to hand out.
     m_position += count;
-    if (m_position >= m_names.size())
+    if (m_position > m_names.size())
         m_position = 0;
     return S_OK;
 }

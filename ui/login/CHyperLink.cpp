@@ -49,12 +49,17 @@ void ReadAnchorColors(const wchar_t* subKey, COLORREF& link, COLORREF& visited)
     if (RegOpenKeyExW(HKEY_CURRENT_USER, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
     auto read = [key](const wchar_t* name, COLORREF& color) {
-        wchar_t text[12] = L"";
+        // At most 11 characters and the terminator ("255,255,255" fits); a
+        // longer value does not fit and is not read. The spare element keeps
+        // a value stored without terminator terminated.
+        wchar_t text[13] = L"";
         DWORD type = 0;
-        DWORD bytes = sizeof text - sizeof(wchar_t); // at most 11 characters, always terminated
+        DWORD bytes = 12 * sizeof(wchar_t);
         if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes) == ERROR_SUCCESS &&
-            (type == REG_SZ || type == REG_EXPAND_SZ))
+            (type == REG_SZ || type == REG_EXPAND_SZ)) {
+            text[11] = L'\0';
             ParseAnchorColor(text, color);
+        }
     };
     read(L"Anchor Color", link);
     read(L"Anchor Color Visited", visited);
@@ -129,7 +134,7 @@ void CHyperLink::Init()
     UpdateLabelRect();
 
     if (!m_address.empty())
-        UpdateTooltip();
+        RegisterTool();
     else
         m_address = m_label;
 
@@ -154,10 +159,8 @@ void CHyperLink::SetAddress(const std::wstring& address)
     UpdateTooltip();
 }
 
-void CHyperLink::UpdateTooltip()
+TOOLINFOW CHyperLink::ToolInfo() const
 {
-    if (!m_tooltip || !Handle())
-        return;
     TOOLINFOW info = {};
     info.cbSize = sizeof info;
     info.uFlags = 0;
@@ -165,13 +168,27 @@ void CHyperLink::UpdateTooltip()
     info.uId = 1;
     info.rect = m_labelRect;
     info.lpszText = const_cast<wchar_t*>(m_address.c_str());
-    if (!m_toolAdded) {
-        SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
-        m_toolAdded = SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE;
-    } else {
-        SendMessageW(m_tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
-        SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
-    }
+    return info;
+}
+
+void CHyperLink::RegisterTool()
+{
+    if (!m_tooltip || !Handle() || m_toolAdded)
+        return;
+    TOOLINFOW info = ToolInfo();
+    SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+    m_toolAdded = SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info)) != FALSE;
+}
+
+void CHyperLink::UpdateTooltip()
+{
+    // Only the tool registered at initialisation (when an address was set
+    // before it) is updated; setting an address later registers none.
+    if (!m_tooltip || !Handle() || !m_toolAdded)
+        return;
+    TOOLINFOW info = ToolInfo();
+    SendMessageW(m_tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void CHyperLink::UpdateLabelRect()

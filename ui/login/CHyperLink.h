@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -65,6 +66,8 @@ protected:
 private:
     void Init();
     void UpdateLabelRect();
+    TOOLINFOW ToolInfo() const;
+    void RegisterTool();
     void UpdateTooltip();
     void Paint(HDC dc);
     bool InLabel(POINT clientPoint) const;
