@@ -11,12 +11,18 @@
 
 namespace {
 
+// Size of the file as read through a handle of its own; 0 when the file
+// cannot be opened for reading (missing, or held by another process).
 uint64_t FileSize(const char* path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return 0;
-    return (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    LARGE_INTEGER size{};
+    const bool known = GetFileSizeEx(file, &size) != FALSE;
+    CloseHandle(file);
+    return known && size.QuadPart > 0 ? uint64_t(size.QuadPart) : 0;
 }
 
 } // namespace

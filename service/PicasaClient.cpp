@@ -178,11 +178,7 @@ DWORD PicasaClient::Login(const char* account, const char* password, const char*
             authToken_ = token;
             signedIn_ = 1;
         }
-        wchar_t seconds[64];
-        swprintf(seconds, 64, L"%.3f", requestStats_.last / 1000.0);
-        // The comma is the Japanese one ("、"), so the line goes through the
-        // wide writer to reach the log in the user's code page.
-        WriteLog(L"Login : Success, Account = " + AccountW() + L"\u3001time = " + seconds + L" [Sec]");
+        WriteSignInLine(requestStats_.last / 1000.0);
         return ERROR_SUCCESS;
     }
 
@@ -206,8 +202,21 @@ DWORD PicasaClient::OpenPublicSession(const char* account, const char* token)
     accountName_ = account ? account : "";
     authToken_ = WideFromUserCodePage(token);
     signedIn_ = 1;
-    WriteLog(L"Login : Success, Account = " + AccountW() + L"\u3001time = 0.000 [Sec]");
+    WriteSignInLine(0.0);
     return ERROR_SUCCESS;
+}
+
+void PicasaClient::WriteSignInLine(double seconds)
+{
+    if (!log_)
+        return;
+    // The account name goes in as given, byte for byte; the comma is the
+    // ideographic one ("、") in the user's code page.
+    char time[64];
+    std::snprintf(time, sizeof(time), "time = %.3f [Sec]", seconds);
+    const std::string line =
+        "Login : Success, Account = " + accountName_ + UserCodePageFromWide(L"\u3001") + time;
+    log_->Write(line.c_str());
 }
 
 void PicasaClient::Logout()

@@ -99,6 +99,8 @@ private:
     bool LoadReply(FeedDocument& document, bool& created);
     void ReadMedia(const FeedNodes& children, PhotoEntry& entry);
     void WriteReport(const std::wstring& line);
+    // "Login : Success, Account = <name>、time = <seconds> [Sec]", narrow.
+    void WriteSignInLine(double seconds);
 
     int32_t signedIn_ = 0;
     std::string accountName_;

@@ -1,4 +1,5 @@
 #include "app/CLogSupport.h"
+#include "service/PicasaClient.h"
 
 #include "tests/support/TestEnv.h"
 
@@ -137,6 +138,27 @@ TEST_F(LogFile, UnopenableFileLosesLinesQuietly)
     EXPECT_FALSE(Exists(missing));
 }
 
+TEST_F(LogFile, ALogThatCannotBeOpenedForReadingCountsAsEmpty)
+{
+    Fill(path + ".old", 10, 'o');
+    Fill(path, 4194305, 'd');
+    // Another process holds the log without sharing it: its size cannot be
+    // read, so it counts as 0 and nothing is rotated or deleted.
+    HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    {
+        CLogSupport log;
+        EXPECT_FALSE(log.Open(path.c_str()));
+        EXPECT_TRUE(log.IsOpen());
+        log.Write("lost");
+    }
+    CloseHandle(held);
+    EXPECT_EQ(Read(path + ".old"), std::string(10, 'o'));
+    const std::string content = Read(path);
+    EXPECT_EQ(content.size(), 4194305u);
+    EXPECT_EQ(content.find_first_not_of('d'), std::string::npos);
+}
+
 // Run under a Japanese locale by its own ctest entry.
 TEST(LogCodePage, WideLinesAreWrittenInTheUserCodePage)
 {
@@ -169,4 +191,33 @@ TEST(LogCodePage, WideLinesAreWrittenInTheUserCodePage)
     } else {
         GTEST_SKIP() << "code page " << GetACP();
     }
+}
+
+// The client's sign-in line under a Japanese locale: the account name as
+// given, byte for byte, and the ideographic comma in the user's code page.
+TEST(LogCodePage, SignInLineKeepsTheAccountBytes)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string path = [] {
+        std::wstring w = TestEnv::ScratchFolder("app_log_cp") + L"\\signin.log";
+        return std::string(w.begin(), w.end());
+    }();
+    DeleteFileA(path.c_str());
+    {
+        CLogSupport log;
+        ASSERT_TRUE(log.Open(path.c_str()));
+        PicasaClient client(L"http://127.0.0.1:9", L"http://127.0.0.1:9");
+        client.SetLog(&log);
+        // 0x8790 (a NEC row-13 symbol whose UTF-16 form maps back to 0x81E0)
+        // and a lead byte without its trail byte.
+        ASSERT_EQ(client.OpenPublicSession("\x83\x65\x83\x58\x83\x67\x87\x90x\x81", ""), 0u);
+        EXPECT_EQ(client.GetAccountName(), "\x83\x65\x83\x58\x83\x67\x87\x90x\x81");
+        log.Close();
+    }
+    std::ifstream in(path, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(content.size(), 20u);
+    EXPECT_EQ(content.substr(20), "Login : Success, Account = \x83\x65\x83\x58\x83\x67\x87\x90x\x81"
+                                  "\x81\x41time = 0.000 [Sec]\r\n");
 }

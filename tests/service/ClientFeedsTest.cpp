@@ -1,4 +1,6 @@
 // Album list, photo list and photo details against the stand-in service.
+#include "app/UserCodePage.h"
+#include "service/FeedDocument.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 
@@ -7,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <regex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +138,8 @@ TEST_F(Feeds, InjectedFailuresOfTheAlbumList)
     EXPECT_EQ(client.GetLastErrorBody(), L"backend down");
     EXPECT_TRUE(client.GetAlbums().empty());
     EXPECT_EQ(client.GetQuotaLimit(), quota);
+    // A failed album list is not logged.
+    EXPECT_EQ(ClientTest::LogLines(logPath).size(), 1u);
 
     client.Transport().timeouts.receive = 5000;
     StandIn::Fault("{\"path\": \"/data/feed/api/user/\", \"action\": \"reset\", \"count\": 5}");
@@ -261,9 +266,57 @@ TEST_F(Feeds, FailedDetailsKeepTheListSizes)
     PhotoEntry alone = (*plain)[1];
     StandIn::Fault("{\"path\": \"/data/feed/api/user/demo@example.com/albumid/" + album["id"].string +
                    "/photoid/" + second + "\", \"status\": 404}");
+    const std::wstring bodyBefore = client.GetLastErrorBody();
     EXPECT_EQ(client.LoadPhotoDetails(albumId, alone.id, alone), 0u);
     EXPECT_EQ(alone.viewCount, -1);
     EXPECT_EQ(alone.size, (*plain)[1].size);
+    // A failed details request records neither its status nor its body.
+    EXPECT_EQ(client.GetLastStatus(), L"200");
+    EXPECT_EQ(client.GetLastErrorBody(), bodyBefore);
+}
+
+// Without COM on the calling thread the XML parser cannot be created.
+TEST_F(Feeds, NoXmlParserMeansNoDataAndDetailsReportAReadFault)
+{
+    ASSERT_EQ(client.LoadAlbums(), 0u);
+    const int64_t quota = client.GetQuotaLimit();
+    const uint64_t loads = client.XmlLoadCount();
+    const Json album = AlbumState("New year");
+    const std::wstring albumId = TestEnv::Widen(album["id"].string);
+    auto plain = client.LoadPhotos(albumId, 1);
+    ASSERT_FALSE(plain->empty());
+    PhotoEntry entry = (*plain)[0];
+    const size_t linesBefore = ClientTest::LogLines(logPath).size();
+
+    DWORD albumsResult = 1;
+    DWORD detailsResult = 1;
+    bool noParser = false;
+    std::thread worker([&] {
+        FeedDocument probe;
+        noParser = !probe.Create();
+        albumsResult = client.LoadAlbums();
+        detailsResult = client.LoadPhotoDetails(albumId, entry.id, entry);
+    });
+    worker.join();
+    if (!noParser)
+        GTEST_SKIP() << "the parser is available without COM on this thread";
+
+    EXPECT_EQ(albumsResult, 0u);
+    EXPECT_TRUE(client.GetAlbums().empty());
+    EXPECT_EQ(client.GetQuotaLimit(), quota);
+    EXPECT_EQ(client.XmlLoadCount(), loads + 1); // the photo list only
+
+    EXPECT_EQ(detailsResult, DWORD(ERROR_READ_FAULT));
+    EXPECT_EQ(client.GetLastStatus(), L"200");
+    EXPECT_NE(client.GetLastErrorBody().find(L"<gphoto:viewCount>"), std::wstring::npos);
+    EXPECT_EQ(entry.viewCount, -1);
+    EXPECT_EQ(entry.width, (*plain)[0].width);
+    auto lines = ClientTest::LogLines(logPath);
+    ASSERT_EQ(lines.size(), linesBefore + 2);
+    EXPECT_EQ(ClientTest::WithoutTime(lines[linesBefore]),
+              UserCodePageFromWide(L"\u5199\u771f\u60c5\u5831\u306e\u53d6\u5f97 \uff1a \u5931\u6557"));
+    EXPECT_EQ(ClientTest::WithoutTime(lines[linesBefore + 1]),
+              UserCodePageFromWide(L"\tHTTP\u30ec\u30b9\u30dd\u30f3\u30b9\u30b3\u30fc\u30c9 = 200"));
 }
 
 TEST_F(Feeds, PhotosBefore1970HaveTheirYears)

@@ -1,11 +1,13 @@
 // Sign-in, public mode, logout and the statistics report, against the
 // stand-in service over WinHTTP.
+#include "app/UserCodePage.h"
 #include "service/ClientLoginErrorTable.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 #include "tests/support/ScriptedServer.h"
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -53,6 +55,7 @@ TEST_F(Session, SignInSendsTheEncodedFormAndKeepsTheToken)
     EXPECT_GE(token.size(), 20u);
     EXPECT_EQ(token.find_first_of(L"\r\n="), std::wstring::npos);
     EXPECT_EQ(client->RequestCount(), 1u);
+    const DWORD signInMs = client->RequestStatistics().last;
 
     auto requests = StandIn::Requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -77,10 +80,11 @@ TEST_F(Session, SignInSendsTheEncodedFormAndKeepsTheToken)
 
     auto lines = Logged();
     ASSERT_EQ(lines.size(), 1u);
-    // The comma is U+3001; the C locale of this run cannot carry it.
-    EXPECT_EQ(lines[0].rfind("Login : Success, Account = demo@example.com", 0), 0u) << lines[0];
-    EXPECT_NE(lines[0].find("time = "), std::string::npos);
-    EXPECT_EQ(lines[0].substr(lines[0].size() - 6), " [Sec]");
+    // The comma is U+3001 in the user's code page ("?" where it has none).
+    char expected[128];
+    std::snprintf(expected, sizeof(expected), "Login : Success, Account = demo@example.com%stime = %.3f [Sec]",
+                  UserCodePageFromWide(L"\u3001").c_str(), signInMs / 1000.0);
+    EXPECT_EQ(lines[0], expected);
 }
 
 TEST_F(Session, EveryClientLoginErrorLeavesTheClientSignedOut)
@@ -179,8 +183,8 @@ TEST_F(Session, PublicModeSendsNoAuthorizationAndSeesPublicAlbumsOnly)
     EXPECT_FALSE(StandIn::HasHeader(requests[0], "Authorization"));
     auto lines = Logged();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].rfind("Login : Success, Account = demo@example.com", 0), 0u);
-    EXPECT_EQ(lines[0].substr(lines[0].size() - 18), "time = 0.000 [Sec]");
+    EXPECT_EQ(lines[0], "Login : Success, Account = demo@example.com" + UserCodePageFromWide(L"\u3001") +
+                            "time = 0.000 [Sec]");
 }
 
 TEST_F(Session, LogoutClearsTheAccountAndWritesOnlyWhenSignedIn)
