@@ -37,7 +37,8 @@ quillon_wine_prepare() {
     wineserver -w
     echo "$want" > "$stamp"
   fi
-  wineserver -p </dev/null >/dev/null 2>&1
+  # Exits with 2 when a server for the prefix is already running.
+  wineserver -p </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
