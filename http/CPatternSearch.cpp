@@ -47,6 +47,29 @@ struct CPatternSearch::Program
     int root = -1;
     int groups = 0;
     bool anchored = false;
+    // The character every match must begin with, when the pattern says so:
+    // lets the search skip straight to the places worth trying.
+    wchar_t firstChar = 0;
+    bool hasFirstChar = false;
+
+    void FindFirstChar()
+    {
+        int id = root;
+        while (id >= 0) {
+            const Node& n = nodes[id];
+            if (n.op == Op::Char) {
+                firstChar = n.ch;
+                hasFirstChar = true;
+                return;
+            }
+            if ((n.op == Op::Group || n.op == Op::Seq) && !n.kids.empty())
+                id = n.kids[0];
+            else if (n.op == Op::Repeat && n.min > 0)
+                id = n.kids[0];
+            else
+                return;
+        }
+    }
 
     int Add(Node n)
     {
@@ -340,6 +363,15 @@ private:
 
 using Cont = std::function<bool(size_t)>;
 
+// The C library's lower-casing, with plain ASCII letters done directly
+// (the library call per character dominates on large bodies).
+wchar_t LowerCase(wchar_t c)
+{
+    if (c < 0x80)
+        return (c >= L'A' && c <= L'Z') ? wchar_t(c + 32) : c;
+    return wchar_t(towlower(c));
+}
+
 class Matcher
 {
 public:
@@ -502,7 +534,7 @@ int CPatternSearch::Parse(const std::wstring& pattern, bool caseSensitive)
         std::wstring source = pattern;
         if (!caseSensitive)
             for (wchar_t& c : source)
-                c = wchar_t(towlower(c));
+                c = LowerCase(c);
         auto* program = new Program;
         int groups = 0;
         Parser parser(source, *program, groups);
@@ -513,6 +545,7 @@ int CPatternSearch::Parse(const std::wstring& pattern, bool caseSensitive)
         }
         program->groups = groups;
         program->anchored = !source.empty() && source[0] == L'^';
+        program->FindFirstChar();
         program_ = program;
         return kOk;
     } catch (const std::bad_alloc&) {
@@ -533,6 +566,11 @@ bool CPatternSearch::Search(const std::wstring& text, size_t from, size_t search
     for (size_t s = from; s <= text.size(); ++s) {
         if (program_->anchored && s != searchStart)
             break;
+        if (program_->hasFirstChar) {
+            s = text.find(program_->firstChar, s);
+            if (s == std::wstring::npos)
+                break;
+        }
         groups.assign(size_t(program_->groups), Group{});
         Matcher matcher(*program_, text, searchStart, groups);
         size_t end = npos;
@@ -563,7 +601,7 @@ bool FindAll(const std::wstring& pattern, bool caseSensitive, int groupCount,
         if (!caseSensitive) {
             lowered = text;
             for (wchar_t& c : lowered)
-                c = wchar_t(towlower(c));
+                c = LowerCase(c);
             subject = &lowered;
         }
         std::vector<CPatternSearch::Group> groups;
