@@ -25,6 +25,12 @@ quillon_wine_prepare() {
       </dev/null >/dev/null 2>&1
     wineserver -w
   fi
+  # Wine's own fonts (Tahoma for the dialogs, Marlett for the caption
+  # buttons) are not picked up from its data folder here: give them to the
+  # prefix directly.
+  if [ -d /usr/share/wine/fonts ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
   local want="$QUILLON_WINE_GRAPHICS"
   local stamp="$WINEPREFIX/.quillon-graphics"
   if [ "$(cat "$stamp" 2>/dev/null)" != "$want" ]; then

@@ -4,6 +4,7 @@
 //   quillon-driver wait SECONDS CONTROL_ID       prints the dialog's title
 //   quillon-driver settext CONTROL_ID TEXT       in the dialog holding it
 //   quillon-driver click DIALOG_CONTROL_ID BUTTON_ID
+//   quillon-driver select LIST_ID TEXT            picks an entry of a drop-down list
 //   quillon-driver msgbox SECONDS [BUTTON_ID|-]  prints the text, presses the
 //                                                button (OK; "-" presses none)
 //   quillon-driver gone SECONDS CONTROL_ID       waits until no dialog holds it
@@ -56,6 +57,14 @@ int wmain(int argc, wchar_t** argv)
     if (verb == L"click" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
         return dialog && Click(dialog, _wtoi(argv[3])) ? 0 : 1;
+    }
+    if (verb == L"select" && argc == 4) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        if (!list)
+            return 1;
+        const LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(argv[3]));
+        return index != CB_ERR && SendMessageW(list, CB_SETCURSEL, WPARAM(index), 0) != CB_ERR ? 0 : 1;
     }
     if (verb == L"msgbox" && (argc == 3 || argc == 4)) {
         HWND box = WaitForMessageBox(_wtoi(argv[2]) * 1000);
