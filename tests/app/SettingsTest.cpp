@@ -15,14 +15,6 @@
 
 namespace {
 
-std::string ReadBytes(const std::wstring& path)
-{
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 void WriteBytes(const std::wstring& path, const std::string& bytes)
 {
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
@@ -86,7 +78,7 @@ TEST_F(SettingsFile, NoFileGivesDefaultsAndFirstWriteCreatesFolderAndFile)
     EXPECT_TRUE(ini.WriteInt(L"ToolDlg", L"SORT_COLUMN", -3));
     ASSERT_TRUE(PathFileExistsW(nested.c_str()));
     EXPECT_EQ(ini.ReadInt(L"ToolDlg", L"SORT_COLUMN", 0), -3);
-    const std::string text = ReadBytes(nested);
+    const std::string text = TestEnv::ReadBytes(nested);
     EXPECT_NE(text.find("[ToolDlg]"), std::string::npos) << text;
     EXPECT_NE(text.find("SORT_COLUMN=-3"), std::string::npos) << text;
 }
@@ -96,7 +88,7 @@ TEST_F(SettingsFile, EnsureExistsKeepsAnExistingFile)
     WriteBytes(path, "[LoginDlg]\r\nACCESS_PUBLIC_ONLY=1\r\n");
     CIniFile ini(path);
     EXPECT_TRUE(ini.EnsureExists());
-    EXPECT_EQ(ReadBytes(path), "[LoginDlg]\r\nACCESS_PUBLIC_ONLY=1\r\n");
+    EXPECT_EQ(TestEnv::ReadBytes(path), "[LoginDlg]\r\nACCESS_PUBLIC_ONLY=1\r\n");
 }
 
 TEST_F(SettingsFile, PathRule)
@@ -123,7 +115,7 @@ TEST_F(SettingsFile, LanguageReadDefaultsAndWriteResults)
     EXPECT_EQ(languages.ReadLanguage(L"Japanese"), L"Japanese");
     EXPECT_EQ(languages.WriteLanguage(L"English"), 0u);
     EXPECT_EQ(languages.ReadLanguage(L"Japanese"), L"English");
-    EXPECT_NE(ReadBytes(path).find("Language=English"), std::string::npos);
+    EXPECT_NE(TestEnv::ReadBytes(path).find("Language=English"), std::string::npos);
 
     CMultiLanguageSupport noPath(L"", -1, folder);
     EXPECT_EQ(noPath.WriteLanguage(L"English"), DWORD(ERROR_INVALID_PARAMETER));
@@ -195,7 +187,7 @@ TEST_F(SettingsFile, PlacementRoundTrip)
     EXPECT_EQ(ini.ReadInt(L"ToolDlg", L"rectBottom", 0), 420);
     EXPECT_EQ(ini.ReadInt(L"ToolDlg", L"maximize", 7), 0);
     // The keys in the documented order.
-    const std::string text = ReadBytes(path);
+    const std::string text = TestEnv::ReadBytes(path);
     const char* keys[] = {"minPosX=", "minPosY=", "maxPosX=", "maxPosY=", "rectTop=",
                           "rectLeft=", "rectBottom=", "rectRight=", "maximize="};
     size_t at = 0;

@@ -40,14 +40,6 @@ std::wstring TempFolder()
     return p;
 }
 
-std::string ReadFile(const std::wstring& path)
-{
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class Program : public testing::Test
 {
 protected:
@@ -138,12 +130,12 @@ TEST_F(Program, SignInEndsTheRunAndLeavesAccountSettingsAndLog)
     Click(login, IDOK);
     EXPECT_EQ(WaitExit(), 2u);
 
-    EXPECT_EQ(ReadFile(dat), "symbols@example.com\r\n");
+    EXPECT_EQ(TestEnv::ReadBytes(dat), "symbols@example.com\r\n");
     wchar_t value[16] = {};
     GetPrivateProfileStringW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", L"", value, 16, ini.c_str());
     EXPECT_STREQ(value, L"0");
 
-    const std::string text = ReadFile(log);
+    const std::string text = TestEnv::ReadBytes(log);
     EXPECT_NE(text.find("Login : Success, Account = symbols@example.com"), std::string::npos) << text;
     EXPECT_NE(text.find(" Logout\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" Picasa Client Statistics\r\n"), std::string::npos) << text;
@@ -174,7 +166,7 @@ TEST_F(Program, PublicOnlySignInSendsNothingAndRemembersTheChoice)
     wchar_t value[16] = {};
     GetPrivateProfileStringW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", L"", value, 16, ini.c_str());
     EXPECT_STREQ(value, L"1");
-    EXPECT_EQ(ReadFile(dat), "friend\r\n");
+    EXPECT_EQ(TestEnv::ReadBytes(dat), "friend\r\n");
 }
 
 TEST_F(Program, CancelEndsWith2WithoutSigningIn)
@@ -185,7 +177,7 @@ TEST_F(Program, CancelEndsWith2WithoutSigningIn)
     Click(login, IDCANCEL);
     EXPECT_EQ(WaitExit(), 2u);
     EXPECT_EQ(GetFileAttributesW(dat.c_str()), INVALID_FILE_ATTRIBUTES);
-    const std::string text = ReadFile(log);
+    const std::string text = TestEnv::ReadBytes(log);
     EXPECT_EQ(text.find("Login :"), std::string::npos);
     EXPECT_NE(text.find("\tHTTP Request = 0 times\r\n"), std::string::npos) << text;
 }

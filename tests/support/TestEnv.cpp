@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -104,6 +105,12 @@ static void EmptyFolder(const std::wstring& folder)
         }
     } while (FindNextFileW(h, &fd));
     FindClose(h);
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::wstring ScratchFolder(const std::string& name)

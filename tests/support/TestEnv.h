@@ -21,6 +21,9 @@ std::string Narrow(const std::wstring& text); // UTF-8
 // "/t/<suite>.<test>" plus a suffix: a path no other test uses.
 std::string UniquePath(const std::string& suffix = "");
 
+// The whole file as bytes (empty when it cannot be read).
+std::string ReadBytes(const std::wstring& path);
+
 // A fresh empty folder under the build folder's scratch area.
 std::wstring ScratchFolder(const std::string& name);
 

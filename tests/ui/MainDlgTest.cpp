@@ -22,14 +22,6 @@ using namespace DialogHarness;
 
 namespace {
 
-std::string ReadFile(const std::wstring& path)
-{
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 class LoginDialog : public testing::TestWithParam<const char*>
 {
 protected:
@@ -153,7 +145,7 @@ TEST_P(LoginDialog, SignInKeepsTheAccountAndThePublicOnlyChoice)
     EXPECT_EQ(dialog->DoModal(nullptr), IDOK);
     EXPECT_TRUE(client->IsSignedIn());
     EXPECT_FALSE(client->GetAuthToken().empty());
-    EXPECT_EQ(ReadFile(dat), "demo@example.com\r\n");
+    EXPECT_EQ(TestEnv::ReadBytes(dat), "demo@example.com\r\n");
     EXPECT_EQ(GetPrivateProfileIntW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", -1, ini.c_str()), 0);
     ASSERT_EQ(ClientLogins().size(), 1u);
     EXPECT_NE(ClientLogins()[0]["body"].string.find("&source=QUILLON%200.0.0.19"), std::string::npos);
