@@ -50,13 +50,13 @@ class State:
 STATE = State()
 
 
-def response_body(spec):
-    if "body_hex" in spec:
-        return bytes.fromhex(spec["body_hex"])
-    if "body_repeat" in spec:
-        text, count = spec["body_repeat"]
+def response_body(reply):
+    if "body_hex" in reply:
+        return bytes.fromhex(reply["body_hex"])
+    if "body_repeat" in reply:
+        text, count = reply["body_repeat"]
         return text.encode("utf-8") * int(count)
-    return spec.get("body", "").encode("utf-8")
+    return reply.get("body", "").encode("utf-8")
 
 
 class Handler(BaseHTTPRequestHandler):
@@ -137,10 +137,10 @@ class Handler(BaseHTTPRequestHandler):
         with STATE.lock:
             STATE.requests.setdefault(path, []).append(record)
             script = STATE.scripts.get(path)
-            spec = None
+            reply = None
             if script:
-                spec = script[0] if len(script) == 1 else script.pop(0)
-        if spec is None:
+                reply = script[0] if len(script) == 1 else script.pop(0)
+        if reply is None:
             data = b"no script for this path"
             self.send_response(404)
             self.send_header("Content-Type", "text/plain")
@@ -148,18 +148,18 @@ class Handler(BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(data)
             return
-        action = spec.get("action", "respond")
-        delay = float(spec.get("delay", 0))
+        action = reply.get("action", "respond")
+        delay = float(reply.get("delay", 0))
         if action == "hang":
             STATE.stopping.wait(delay or 60)
             self.close_connection = True
             return
         if delay:
             time.sleep(delay)
-        data = response_body(spec)
-        self.send_response(int(spec.get("status", 200)), spec.get("reason"))
+        data = response_body(reply)
+        self.send_response(int(reply.get("status", 200)), reply.get("reason"))
         names = set()
-        for name, value in spec.get("headers", []):
+        for name, value in reply.get("headers", []):
             names.add(name.lower())
             self.send_header(name, value)
         if "content-length" not in names:
