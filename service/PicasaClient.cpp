@@ -93,28 +93,26 @@ PicasaClient::~PicasaClient()
 {
     Logout();
 
-    Statistics requests = requestStats_;
-    Statistics loads = xmlLoadStats_;
     WriteReport(L"Picasa Client Statistics");
+    WriteTimes(L"\tHTTP Request = %d times", L"\tResponse Time", requestStats_);
+    WriteTimes(L"\tLoad XML = %d times", L"\tLoad Time", xmlLoadStats_);
+}
+
+// The count line and the average, min and max lines of one statistics group;
+// a group that never ran reports zeros, not the all-bits-set minimum.
+void PicasaClient::WriteTimes(const wchar_t* countFormat, const std::wstring& timeLabel, Statistics stats)
+{
     wchar_t line[128];
-    swprintf(line, 128, L"\tHTTP Request = %d times", int(uint32_t(requests.count)));
+    swprintf(line, 128, countFormat, int(uint32_t(stats.count)));
     WriteReport(line);
-    if (requests.count == 0) {
-        requests.count = 1;
-        requests.min = 0;
+    if (stats.count == 0) {
+        stats.count = 1;
+        stats.min = 0;
     }
-    WriteReport(Format(L"\tResponse Time (Average) = %.3f [Sec]", double(requests.sum) / double(requests.count) / 1000));
-    WriteReport(Format(L"\tResponse Time (Min)     = %.3f [Sec]", requests.min / 1000.0));
-    WriteReport(Format(L"\tResponse Time (Max)     = %.3f [Sec]", requests.max / 1000.0));
-    swprintf(line, 128, L"\tLoad XML = %d times", int(uint32_t(loads.count)));
-    WriteReport(line);
-    if (loads.count == 0) {
-        loads.count = 1;
-        loads.min = 0;
-    }
-    WriteReport(Format(L"\tLoad Time (Average) = %.3f [Sec]", double(loads.sum) / double(loads.count) / 1000));
-    WriteReport(Format(L"\tLoad Time (Min)     = %.3f [Sec]", loads.min / 1000.0));
-    WriteReport(Format(L"\tLoad Time (Max)     = %.3f [Sec]", loads.max / 1000.0));
+    WriteReport(Format((timeLabel + L" (Average) = %.3f [Sec]").c_str(),
+                       double(stats.sum) / double(stats.count) / 1000));
+    WriteReport(Format((timeLabel + L" (Min)     = %.3f [Sec]").c_str(), stats.min / 1000.0));
+    WriteReport(Format((timeLabel + L" (Max)     = %.3f [Sec]").c_str(), stats.max / 1000.0));
 }
 
 void PicasaClient::WriteReport(const std::wstring& line)

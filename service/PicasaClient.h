@@ -99,6 +99,7 @@ private:
     bool LoadReply(FeedDocument& document, bool& created);
     void ReadMedia(const FeedNodes& children, PhotoEntry& entry);
     void WriteReport(const std::wstring& line);
+    void WriteTimes(const wchar_t* countFormat, const std::wstring& timeLabel, Statistics stats);
     // "Login : Success, Account = <name>、time = <seconds> [Sec]", narrow.
     void WriteSignInLine(double seconds);
 

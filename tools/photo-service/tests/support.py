@@ -10,6 +10,7 @@ import unittest
 import xml.etree.ElementTree as ET
 from urllib.parse import quote
 
+from photoservice.feeds import OPENSEARCH
 from photoservice.server import PhotoService, ensure_certificate
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -20,7 +21,7 @@ NS = {'atom': 'http://www.w3.org/2005/Atom',
       'gphoto': 'http://schemas.google.com/photos/2007',
       'media': 'http://search.yahoo.com/mrss/',
       'gd': 'http://schemas.google.com/g/2005',
-      'openSearch': 'http://a9.com/-/spec/opensearch/1.1/'}
+      'openSearch': OPENSEARCH}
 A, G, M = '{%s}' % NS['atom'], '{%s}' % NS['gphoto'], '{%s}' % NS['media']
 
 _certificate_dir = None

@@ -2,7 +2,7 @@ import re
 import unittest
 from urllib.parse import quote
 
-from tests.support import A, G, M, ServiceTestCase
+from tests.support import A, G, M, NS, ServiceTestCase
 
 ATOM_TIME = re.compile(r'^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$')
 ALBUM_FIELDS = ['title', 'summary', 'published', 'updated']
@@ -24,7 +24,7 @@ class UserFeedTest(ServiceTestCase):
                      "xmlns:gphoto='http://schemas.google.com/photos/2007'",
                      "xmlns:media='http://search.yahoo.com/mrss/'",
                      "xmlns:gd='http://schemas.google.com/g/2005'",
-                     "xmlns:openSearch='http://a9.com/-/spec/opensearch/1.1/'"):
+                     "xmlns:openSearch='%s'" % NS['openSearch']):
             self.assertIn(decl, head)
         # clients match qualified names as written, so the prefixes matter
         for name in ('<gphoto:quotalimit>', '<gphoto:id>', '<media:group>',
