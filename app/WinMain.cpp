@@ -11,7 +11,7 @@
 
 #include "app/CAppModule.h"
 #include "app/CIniFile.h"
-#include "app/CLogSupport.h"
+#include "base/CLogSupport.h"
 #include "app/CMultiLanguageSupport.h"
 #include "app/ServiceSettings.h"
 #include "service/PicasaClient.h"

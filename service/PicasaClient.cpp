@@ -1,6 +1,6 @@
 #include "service/PicasaClient.h"
 
-#include "app/UserCodePage.h"
+#include "base/UserCodePage.h"
 #include "http/CUtf8Support.h"
 
 #include <mmsystem.h>

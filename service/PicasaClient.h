@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/CLogSupport.h"
+#include "base/CLogSupport.h"
 #include "http/WinHttpClient.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"

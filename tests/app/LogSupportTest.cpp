@@ -1,4 +1,4 @@
-#include "app/CLogSupport.h"
+#include "base/CLogSupport.h"
 #include "service/PicasaClient.h"
 
 #include "tests/support/TestEnv.h"

@@ -1,4 +1,4 @@
-#include "app/CDialogPositionRestore.h"
+#include "ui/controls/CDialogPositionRestore.h"
 #include "app/CIniFile.h"
 #include "app/CMultiLanguageSupport.h"
 #include "tests/support/TestEnv.h"

@@ -1,5 +1,5 @@
 // Album list, photo list and photo details against the stand-in service.
-#include "app/UserCodePage.h"
+#include "base/UserCodePage.h"
 #include "service/FeedDocument.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"

@@ -1,6 +1,6 @@
 // Sign-in, public mode, logout and the statistics report, against the
 // stand-in service over WinHTTP.
-#include "app/UserCodePage.h"
+#include "base/UserCodePage.h"
 #include "service/ClientLoginErrorTable.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"

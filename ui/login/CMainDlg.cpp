@@ -5,9 +5,9 @@
 
 #include "app/CAccountHistory.h"
 #include "app/CIniFile.h"
-#include "app/CLogSupport.h"
+#include "base/CLogSupport.h"
 #include "app/ResourceText.h"
-#include "app/UserCodePage.h"
+#include "base/UserCodePage.h"
 #include "res/resource.h"
 #include "service/ClientLoginErrorTable.h"
 #include "service/PicasaClient.h"

@@ -1,6 +1,6 @@
-#include "app/CLogSupport.h"
+#include "base/CLogSupport.h"
 
-#include "app/UserCodePage.h"
+#include "base/UserCodePage.h"
 
 #include <windows.h>
 #include <share.h>

@@ -1,4 +1,4 @@
-#include "app/UserCodePage.h"
+#include "base/UserCodePage.h"
 
 #include <cstdlib>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "app/CDialogPositionRestore.h"
+#include "ui/controls/CDialogPositionRestore.h"
 
 #include "app/CIniFile.h"
 #include "ui/controls/CDialogBase.h"
