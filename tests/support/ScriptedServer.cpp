@@ -51,6 +51,11 @@ std::string ScriptedServer::HttpsBase() const
     return TestEnv::Server("scripted_https");
 }
 
+std::string ScriptedServer::OtherHttpBase() const
+{
+    return Json::Parse(LoopbackRequest(HttpBase(), "GET", "/__control/listeners").body)["other"].string;
+}
+
 bool ScriptedServer::Script(const std::string& path, const std::string& responsesJson)
 {
     std::string body = "{\"path\": " + JsonQuote(path) + ", \"responses\": " + responsesJson + "}";
@@ -81,6 +86,7 @@ std::vector<RecordedRequest> ScriptedServer::Requests(const std::string& path)
         rec.body = FromHex(r["body_hex"].string);
         rec.conn = r["conn"].Int();
         rec.tls = r["tls"].boolean;
+        rec.version = r["version"].string;
         out.push_back(std::move(rec));
     }
     return out;

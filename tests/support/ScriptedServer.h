@@ -12,6 +12,7 @@ struct RecordedRequest
     std::string body;
     long long conn = 0;
     bool tls = false;
+    std::string version;  // of the request line: "HTTP/1.0" or "HTTP/1.1"
 
     // Value of the first header of that name (any case), or "" when absent.
     std::string Header(const std::string& name) const;
@@ -25,6 +26,8 @@ public:
 
     std::string HttpBase() const;  // http://localhost:port
     std::string HttpsBase() const; // https://localhost:port
+    // http://127.0.0.1:port of the second plain listener: another origin.
+    std::string OtherHttpBase() const;
 
     // responsesJson: a JSON array of response objects (see the server).
     bool Script(const std::string& path, const std::string& responsesJson);

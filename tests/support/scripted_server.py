@@ -3,16 +3,24 @@
 
 Tests tell it, per path, which responses to give (status, headers, body, or a
 misbehaviour such as a reset in the middle of the body or no answer at all),
-and read back every request it received: method, target, header lines in the
-order they arrived, body bytes and the connection they came on.
+and read back every request it received: method, target, HTTP version,
+header lines in the order they arrived, body bytes and the connection they
+came on.
 
 Control requests (not recorded):
   POST /__control/script   {"path": P, "responses": [R, ...]}
       The responses are given in order; the last one repeats.
       R = {"status": 200, "reason": "OK", "headers": [[name, value], ...],
            "body": text | "body_hex": hex | "body_repeat": [text, count],
-           "action": "respond" | "reset_mid_body" | "hang",
-           "delay": seconds}
+           "action": "respond" | "reset_mid_body" | "hang" | "chunked"
+                     | "chunked_cut",
+           "delay": seconds, "chunk": bytes per chunk (chunked actions)}
+      "chunked" sends the body in chunks with its closing zero chunk;
+      "chunked_cut" sends the first half of the chunks and closes the
+      connection without the rest.
+  GET  /__control/listeners -> {"http": URL, "https": URL, "other": URL}
+      "other" is a second plain listener on 127.0.0.1 (another port, so
+      another origin) that answers from the same scripts.
   GET  /__control/requests?path=P   -> {"requests": [...]}
   POST /__control/forget   {"path": P}
 A request for a path without a script gets 404.
@@ -38,6 +46,7 @@ class State:
         self.lock = threading.Lock()
         self.scripts = {}
         self.requests = {}
+        self.listeners = {}
         self.next_conn = 0
         self.stopping = threading.Event()
 
@@ -112,6 +121,8 @@ class Handler(BaseHTTPRequestHandler):
             with STATE.lock:
                 reqs = list(STATE.requests.get(path, []))
             return self._send_json({"requests": reqs})
+        if url.path == "/__control/listeners":
+            return self._send_json(STATE.listeners)
         if url.path == "/__control/forget":
             req = json.loads(body or b"{}")
             with STATE.lock:
@@ -133,6 +144,7 @@ class Handler(BaseHTTPRequestHandler):
             "body_hex": body.hex(),
             "conn": self.conn_id,
             "tls": isinstance(self.connection, ssl.SSLSocket),
+            "version": self.request_version,
         }
         with STATE.lock:
             STATE.requests.setdefault(path, []).append(record)
@@ -162,6 +174,10 @@ class Handler(BaseHTTPRequestHandler):
         for name, value in reply.get("headers", []):
             names.add(name.lower())
             self.send_header(name, value)
+        if action in ("chunked", "chunked_cut"):
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            return self._send_chunks(data, int(reply.get("chunk", 1024)), action == "chunked_cut")
         if "content-length" not in names:
             self.send_header("Content-Length", str(len(data)))
         self.end_headers()
@@ -174,6 +190,19 @@ class Handler(BaseHTTPRequestHandler):
             return
         if self.command != "HEAD":
             self.wfile.write(data)
+
+    def _send_chunks(self, data, size, cut):
+        chunks = [data[i:i + size] for i in range(0, len(data), max(size, 1))]
+        if cut:
+            chunks = chunks[: len(chunks) // 2]
+        for chunk in chunks:
+            self.wfile.write(b"%x\r\n" % len(chunk) + chunk + b"\r\n")
+        if cut:
+            self.wfile.flush()
+            time.sleep(0.05)
+            self.close_connection = True
+            return
+        self.wfile.write(b"0\r\n\r\n")
 
     do_GET = do_POST = do_PUT = do_PATCH = do_DELETE = do_HEAD = do_OPTIONS = _handle
 
@@ -218,16 +247,18 @@ def main():
 
     http = Server(("127.0.0.1", 0), Handler)
     https = TlsServer(("127.0.0.1", 0), Handler)
+    other = Server(("127.0.0.1", 0), Handler)
     cert, key = make_certificate(args.dir)
     https.context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     https.context.load_cert_chain(cert, key)
 
-    for server in (http, https):
+    for server in (http, https, other):
         threading.Thread(target=server.serve_forever, daemon=True).start()
 
-    ready = {"http": "http://localhost:%d" % http.server_address[1],
-             "https": "https://localhost:%d" % https.server_address[1],
-             "pid": os.getpid()}
+    STATE.listeners = {"http": "http://localhost:%d" % http.server_address[1],
+                       "https": "https://localhost:%d" % https.server_address[1],
+                       "other": "http://127.0.0.1:%d" % other.server_address[1]}
+    ready = dict(STATE.listeners, pid=os.getpid())
     tmp = args.ready_file + ".tmp"
     with open(tmp, "w") as f:
         json.dump(ready, f)
@@ -243,6 +274,7 @@ def main():
     STATE.stopping.set()
     http.shutdown()
     https.shutdown()
+    other.shutdown()
     return 0
 
 
