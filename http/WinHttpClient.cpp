@@ -96,12 +96,16 @@ bool WinHttpClient::SetBody(const void* bytes, int32_t length)
 
 void WinHttpClient::ClearBody()
 {
+    // The body of a sign-in holds the password: no copy stays in the heap.
+    if (requestBody_)
+        SecureZeroMemory(requestBody_.get(), size_t(requestLength_));
     requestBody_.reset();
     requestLength_ = 0;
 }
 
 bool WinHttpClient::Send(const wchar_t* method)
 {
+    outcomeUnknown_ = false;
     statusCode_.clear();
     responseHeaders_.clear();
     responseCharset_.clear();
@@ -141,7 +145,11 @@ bool WinHttpClient::Send(const wchar_t* method)
     InternetHandle connection(WinHttpConnect(rootHandle_, host, parts.nPort, 0));
     if (!connection.h)
         return false;
-    InternetHandle request(WinHttpOpenRequest(connection.h, verb, object.c_str(), nullptr, WINHTTP_NO_REFERER,
+    // Asked as HTTP/1.0 (kept alive by the callers' Connection header) so
+    // that the server frames its reply with a length the body is checked
+    // against: WinHTTP decodes chunked replies out of sight and, on Wine,
+    // takes a connection closed before the last chunk for the end.
+    InternetHandle request(WinHttpOpenRequest(connection.h, verb, object.c_str(), L"HTTP/1.0", WINHTTP_NO_REFERER,
                                               WINHTTP_DEFAULT_ACCEPT_TYPES, secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request.h)
         return false;
@@ -157,19 +165,31 @@ bool WinHttpClient::Send(const wchar_t* method)
         WinHttpSetOption(request.h, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
     }
 
+    // The sign-in token rides in the header block: a redirect must not carry
+    // it to another host, so a 3xx is handed back as the status it is.
+    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
+    if (!WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects)))
+        return false;
+
+    // Added once: the block stays on the request handle for a retry, and a
+    // request without the caller's headers (its authorization) is not sent.
+    if (!requestHeaders.empty() &&
+        !WinHttpAddRequestHeaders(request.h, requestHeaders.c_str(), DWORD(-1),
+                                  WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON))
+        return false;
+
     bool complete = false;
     bool failed = false;
-    bool headersAdded = false;
+    bool sent = false;
     for (int attempt = 0; attempt < 3 && !complete && !failed; ++attempt) {
-        // The block stays on the request handle once added; adding it again
-        // on a retry would merge every header with itself.
-        if (!requestHeaders.empty() && !headersAdded)
-            headersAdded = WinHttpAddRequestHeaders(request.h, requestHeaders.c_str(), DWORD(-1),
-                                                    WINHTTP_ADDREQ_FLAG_ADD |
-                                                        WINHTTP_ADDREQ_FLAG_COALESCE_WITH_SEMICOLON) != FALSE;
-
+        // A change goes out once at most: after a slow or lost reply nobody
+        // knows whether the server acted on it, and sending it again could
+        // make a second album or fail a delete that worked.
+        if (sent && !isGet)
+            break;
         if (!SendHead(request.h) && !ProxyFallback(request.h))
             continue;
+        sent = true;
         if (requestBody_ && requestLength_ > 0) {
             DWORD written = 0;
             WinHttpWriteData(request.h, requestBody_.get(), DWORD(requestLength_), &written);
@@ -183,15 +203,16 @@ bool WinHttpClient::Send(const wchar_t* method)
         if (body == BodyRead::OutOfMemory) {
             failed = true;
         } else if (body == BodyRead::Broken) {
-            // The connection broke off before the body was complete: a
+            // The reply ended before its framing said it was complete: a
             // failure, not a "200" with half a feed. The request handle is
-            // spent; a change is not repeated behind the user's back.
+            // spent.
             statusCode_.clear();
             failed = true;
         } else if (!(isGet && IsCutShortHtml(responseText_))) {
             complete = true;
         }
     }
+    outcomeUnknown_ = sent && !isGet && !complete;
     return complete && !failed;
 }
 
@@ -261,7 +282,8 @@ void WinHttpClient::ReadHeaders(HINTERNET request)
     std::wstring text;
     if (QueryHeaderText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, text)) {
         responseHeaders_ = text;
-        FirstMatch(L"charset={[A-Za-z0-9\\-_]+}", responseHeaders_, responseCharset_);
+        // Also the quoted form, charset="utf-8", with blanks around the parts.
+        FirstMatch(L"charset[ \t]*=[ \t]*\"?[ \t]*{[A-Za-z0-9\\-_]+}", responseHeaders_, responseCharset_);
     }
     if (QueryHeaderText(request, WINHTTP_QUERY_STATUS_CODE, text))
         statusCode_ = text;
@@ -310,6 +332,11 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
         std::memcpy(responseBytes_.get() + responseLength_, chunk.get(), read);
         responseLength_ += read;
     }
+    // A chunked reply, which an HTTP/1.0 request does not allow, has an end
+    // that cannot be checked here: it is not taken for a whole one.
+    std::wstring coding;
+    if (QueryHeaderText(request, WINHTTP_QUERY_TRANSFER_ENCODING, coding) && _wcsicmp(coding.c_str(), L"identity") != 0)
+        return BodyRead::Broken;
     // A connection that breaks off early may simply look like the end of the
     // data: hold the body against the length the server announced.
     std::wstring declared;

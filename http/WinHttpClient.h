@@ -38,11 +38,18 @@ public:
     // Replaces the body with a copy of `length` bytes. A null pointer leaves
     // the old body in place and returns false.
     bool SetBody(const void* bytes, int32_t length);
+    // Zeroes the body before releasing it.
     void ClearBody();
+    int32_t BodyLength() const { return requestLength_; }
 
     // "GET", "POST", "PATCH" or "DELETE" in any case. True when a response
     // was received and read in full; callers judge the outcome by StatusCode.
+    // Redirects are not followed: a 3xx is the status. Only a GET is tried
+    // more than once; a change is sent at most once.
     bool Send(const wchar_t* method);
+    // True when the last Send sent a change but no complete reply came back:
+    // the server may or may not have acted on it.
+    bool OutcomeUnknown() const { return outcomeUnknown_; }
 
     std::wstring StatusCode() const { return statusCode_; }
     std::wstring ResponseText() const { return responseText_; }
@@ -83,4 +90,5 @@ private:
     int32_t requestLength_ = 0;
     std::wstring statusCode_;
     std::wstring userAgent_ = L"WinHttpClient";
+    bool outcomeUnknown_ = false;
 };
