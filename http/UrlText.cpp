@@ -1,0 +1,77 @@
+#include "http/UrlText.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool KeptInSegment(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           std::strchr("-._~@!$()*,;:", c) != nullptr;
+}
+
+struct Origin
+{
+    INTERNET_SCHEME scheme = INTERNET_SCHEME(0);
+    std::wstring host;
+    INTERNET_PORT port = 0;
+};
+
+bool ReadOrigin(const std::wstring& url, Origin& origin)
+{
+    if (url.empty())
+        return false;
+    std::vector<wchar_t> host(url.size() + 1, L'\0');
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host.data();
+    parts.dwHostNameLength = DWORD(host.size());
+    if (!WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts))
+        return false;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS)
+        return false;
+    origin.scheme = parts.nScheme;
+    origin.host.assign(host.data());
+    origin.port = parts.nPort; // the scheme's default when none is written
+    return !origin.host.empty();
+}
+
+} // namespace
+
+std::wstring PathSegment(const std::wstring& text)
+{
+    if (text.empty())
+        return L"";
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return L"";
+    std::string utf8(size_t(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &utf8[0], bytes, nullptr, nullptr);
+
+    const bool onlyDots = utf8 == "." || utf8 == "..";
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    std::wstring out;
+    for (unsigned char c : utf8) {
+        if (KeptInSegment(c) && !(onlyDots && c == '.')) {
+            out += wchar_t(c);
+        } else {
+            out += L'%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+    return out;
+}
+
+bool SameOrigin(const std::wstring& a, const std::wstring& b)
+{
+    Origin first, second;
+    if (!ReadOrigin(a, first) || !ReadOrigin(b, second))
+        return false;
+    return first.scheme == second.scheme && first.port == second.port &&
+           CompareStringOrdinal(first.host.c_str(), -1, second.host.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
