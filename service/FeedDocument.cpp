@@ -9,6 +9,37 @@ const CLSID kDomDocumentClass = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 
 const IID kDomDocumentInterface = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 const DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
+// The interface that carries setProperty, for the second-level settings.
+const IID kDomDocument2Interface = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+// True when the prolog of `text` (before the first element) holds a document
+// type declaration. Feeds never carry one; a declaration is where external
+// entities and entity bombs live, and Wine's parser ignores ProhibitDTD.
+bool DeclaresDoctype(const std::wstring& text)
+{
+    size_t i = 0;
+    if (!text.empty() && text[0] == 0xFEFF)
+        i = 1;
+    for (;;) {
+        while (i < text.size() && (text[i] == L' ' || text[i] == L'\t' || text[i] == L'\r' || text[i] == L'\n'))
+            ++i;
+        size_t end = std::wstring::npos;
+        if (text.compare(i, 2, L"<?") == 0) {
+            end = text.find(L"?>", i + 2);
+            if (end == std::wstring::npos)
+                return false;
+            i = end + 2;
+        } else if (text.compare(i, 4, L"<!--") == 0) {
+            end = text.find(L"-->", i + 4);
+            if (end == std::wstring::npos)
+                return false;
+            i = end + 3;
+        } else {
+            return _wcsnicmp(text.c_str() + i, L"<!DOCTYPE", 9) == 0;
+        }
+    }
+}
+
 SysString NodeName(IXMLDOMNode* node)
 {
     SysString name;
@@ -77,9 +108,30 @@ FeedNodes FeedDocument::Children(IXMLDOMNode* node)
 bool FeedDocument::Create()
 {
     loaded_ = false;
-    return SUCCEEDED(CoCreateInstance(kDomDocumentClass, nullptr, kAnyServer, kDomDocumentInterface,
-                                      reinterpret_cast<void**>(document_.Out()))) &&
-           document_;
+    if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, kAnyServer, kDomDocumentInterface,
+                                reinterpret_cast<void**>(document_.Out()))) ||
+        !document_)
+        return false;
+    // MSXML 3 fetches external entities and expands DTDs by default: a reply
+    // could pull local files into album titles or make requests elsewhere.
+    // A parser that cannot be told otherwise is not used.
+    if (FAILED(document_->put_resolveExternals(VARIANT_FALSE)) ||
+        FAILED(document_->put_validateOnParse(VARIANT_FALSE))) {
+        document_.Reset();
+        return false;
+    }
+    // Older MSXML 3 builds lack ProhibitDTD; Load refuses a DTD itself.
+    ComRef<IXMLDOMDocument2> settings;
+    if (SUCCEEDED(document_->QueryInterface(kDomDocument2Interface, reinterpret_cast<void**>(settings.Out()))) &&
+        settings) {
+        VARIANT prohibit;
+        VariantInit(&prohibit);
+        prohibit.vt = VT_BOOL;
+        prohibit.boolVal = VARIANT_TRUE;
+        SysString name(L"ProhibitDTD");
+        settings->setProperty(name.Get(), prohibit);
+    }
+    return true;
 }
 
 HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& parsed)
@@ -92,14 +144,29 @@ HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& 
     SysString source(text);
     if (!source.Get())
         return E_OUTOFMEMORY;
+    if (DeclaresDoctype(text))
+        return S_FALSE; // never handed to the parser
     document_->put_async(VARIANT_FALSE);
     VARIANT_BOOL success = VARIANT_FALSE;
     const DWORD start = timeGetTime();
     const HRESULT hr = document_->loadXML(source.Get(), &success);
     elapsedMs = timeGetTime() - start;
     parsed = true;
+    ComRef<IXMLDOMDocumentType> doctype;
+    if (hr == S_OK && SUCCEEDED(document_->get_doctype(doctype.Out())) && doctype)
+        return S_FALSE; // one the scan above did not see
     loaded_ = hr == S_OK;
     return hr;
+}
+
+std::wstring FeedDocument::RootName() const
+{
+    ComRef<IXMLDOMElement> root;
+    if (!loaded_ || FAILED(document_->get_documentElement(root.Out())) || !root)
+        return L"";
+    SysString name;
+    root->get_nodeName(name.Out());
+    return name.Text();
 }
 
 bool FeedDocument::Walk(IXMLDOMNode* parent, const std::function<bool(IXMLDOMNode*, BSTR)>& visit)

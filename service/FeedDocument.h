@@ -73,13 +73,20 @@ public:
     FeedDocument(const FeedDocument&) = delete;
     FeedDocument& operator=(const FeedDocument&) = delete;
 
-    // Creates the parser; false when it is not available.
+    // Creates the parser with external entities, validation and DTDs turned
+    // off; false when it is not available or does not take those settings.
     bool Create();
 
     // Synchronous load of `text`. `elapsedMs` is the time of the parse alone
-    // and is set whenever the parser ran. Only S_OK means the text loaded.
+    // and is set whenever the parser ran. Only S_OK means the text loaded; a
+    // text with a document type declaration never loads (S_FALSE, and it is
+    // not parsed when the declaration is seen beforehand).
     HRESULT Load(const std::wstring& text, uint32_t& elapsedMs, bool& parsed);
     bool Loaded() const { return loaded_; }
+    // Qualified name of the loaded document's root element, or "".
+    std::wstring RootName() const;
+    // The parser's own document, for reading its settings back.
+    IXMLDOMDocument* Get() const { return document_.Get(); }
 
     // Text of the first element named `tag` anywhere; "" and 0 when there is
     // none, 1168 when nothing is loaded.

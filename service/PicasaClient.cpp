@@ -1,27 +1,33 @@
 #include "service/PicasaClient.h"
 
 #include "base/UserCodePage.h"
-#include "http/CUtf8Support.h"
+#include "http/UrlText.h"
 
 #include <mmsystem.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <vector>
 
 namespace {
 
 // Form value: UTF-8 with every byte but the unreserved ones percent-encoded.
-std::string FormValue(const char* userCodePageText)
+// The UTF-8 bytes are zeroed after use: for the password they are secret.
+std::string FormValue(const std::wstring& text)
 {
-    const std::wstring wide = WideFromUserCodePage(userCodePageText);
-    CUtf8Support utf8;
-    if (!utf8.ToUtf8(wide.c_str()) || utf8.Count() == 0)
+    if (text.empty())
         return "";
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return "";
+    std::vector<char> utf8(size_t(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), utf8.data(), bytes, nullptr, nullptr);
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
-    for (uint32_t i = 0; i + 1 < utf8.Count(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(utf8.Data()[i]);
+    out.reserve(utf8.size() * 3);
+    for (char byte : utf8) {
+        const unsigned char c = static_cast<unsigned char>(byte);
         if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
             c == '_' || c == '~') {
             out += char(c);
@@ -31,7 +37,22 @@ std::string FormValue(const char* userCodePageText)
             out += kHex[c & 15];
         }
     }
+    SecureZeroMemory(utf8.data(), utf8.size());
     return out;
+}
+
+void Wipe(std::string& secret)
+{
+    if (!secret.empty())
+        SecureZeroMemory(&secret[0], secret.size());
+    secret.clear();
+}
+
+void Wipe(std::wstring& secret)
+{
+    if (!secret.empty())
+        SecureZeroMemory(&secret[0], secret.size() * sizeof(wchar_t));
+    secret.clear();
 }
 
 // Rest of the first line (lines end at LF) that starts with `key`, compared
@@ -44,7 +65,10 @@ bool FindKeyLine(const std::wstring& text, const wchar_t* key, std::wstring& val
         size_t end = text.find(L'\n', start);
         if (end == std::wstring::npos)
             end = text.size();
-        const std::wstring line = text.substr(start, end - start);
+        std::wstring line = text.substr(start, end - start);
+        // A reply written with CR LF: the CR is not part of the value.
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
         if (line.size() >= keyLength && _wcsnicmp(line.c_str(), key, keyLength) == 0) {
             value = line.substr(keyLength);
             return true;
@@ -140,9 +164,11 @@ std::wstring PicasaClient::AuthorizationLine() const
     return L"Authorization: GoogleLogin auth=" + authToken_ + L"\r\n";
 }
 
+// The account name is one path segment: a name holding "?", "#", "/" or
+// ".." must not change the path or the query that the token is sent to.
 std::wstring PicasaClient::UserFeedUrl() const
 {
-    return photoServer_ + L"/data/feed/api/user/" + AccountW();
+    return photoServer_ + L"/data/feed/api/user/" + PathSegment(AccountW());
 }
 
 std::wstring PicasaClient::Send(const wchar_t* method)
@@ -150,10 +176,19 @@ std::wstring PicasaClient::Send(const wchar_t* method)
     requestStats_.start = timeGetTime();
     transport_.Send(method);
     requestStats_.Add(timeGetTime() - requestStats_.start);
+    lastOutcomeUnknown_ = transport_.OutcomeUnknown();
     return transport_.StatusCode();
 }
 
 DWORD PicasaClient::Login(const char* account, const char* password, const char* source)
+{
+    std::wstring wide = WideFromUserCodePage(password);
+    const DWORD result = Login(account, wide.c_str(), source);
+    Wipe(wide);
+    return result;
+}
+
+DWORD PicasaClient::Login(const char* account, const wchar_t* password, const char* source)
 {
     Logout();
     if (!account)
@@ -161,13 +196,23 @@ DWORD PicasaClient::Login(const char* account, const char* password, const char*
 
     transport_.url = accountServer_ + L"/accounts/ClientLogin";
     transport_.ClearBody();
-    const std::string body = "accountType=HOSTED_OR_GOOGLE&Email=" + FormValue(account) +
-                             "&Passwd=" + FormValue(password) + "&service=lh2&source=" + FormValue(source);
+    const std::string email = FormValue(WideFromUserCodePage(account));
+    const std::string identifier = FormValue(WideFromUserCodePage(source));
+    std::string secret = FormValue(password ? password : L"");
+    // Reserved whole, so that no reallocation leaves a copy of the password.
+    std::string body;
+    body.reserve(128 + email.size() + secret.size() + identifier.size());
+    body.append("accountType=HOSTED_OR_GOOGLE&Email=").append(email);
+    body.append("&Passwd=").append(secret);
+    body.append("&service=lh2&source=").append(identifier);
     transport_.SetBody(body.data(), int32_t(body.size()));
     transport_.requestHeaders = L"Content-Length: " + std::to_wstring(body.size()) +
                                 L"\r\nContent-Type: application/x-www-form-urlencoded\r\n"
                                 L"Connection: Keep-Alive\r\n";
+    Wipe(secret);
+    Wipe(body);
     lastStatus_ = Send(L"POST");
+    transport_.ClearBody(); // the password leaves memory with the request
 
     if (lastStatus_ == L"200") {
         accountName_ = account;

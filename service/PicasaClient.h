@@ -44,7 +44,10 @@ public:
     void SetLog(CLogSupport* log) { log_ = log; }
     CLogSupport* GetLog() const { return log_; }
 
-    // Narrow texts are in the user's code page.
+    // Narrow texts are in the user's code page. The password goes into the
+    // form as UTF-8 straight from UTF-16, so no character of it is lost to
+    // the code page; the narrow form is converted first.
+    DWORD Login(const char* account, const wchar_t* password, const char* source);
     DWORD Login(const char* account, const char* password, const char* source);
     DWORD OpenPublicSession(const char* account, const char* token);
     void Logout();
@@ -55,20 +58,30 @@ public:
     std::wstring GetLastStatus() const { return lastStatus_; }
     std::wstring GetLastServiceError() const { return lastServiceError_; }
     std::wstring GetLastErrorBody() const { return lastErrorBody_; }
+    // True when the last change was sent but no complete reply came back, so
+    // whether the service made it is not known (a refresh shows it).
+    bool IsLastOutcomeUnknown() const { return lastOutcomeUnknown_; }
     std::vector<AlbumEntry>& GetAlbums() { return albums_; }
     int64_t GetQuotaLimit() const { return quotaLimit_; }
     int64_t GetQuotaCurrent() const { return quotaCurrent_; }
     void WriteLog(const std::wstring& text);
 
+    // 30 also for a "200" whose reply is not a readable feed; the reply is
+    // then the last error body and the status stays "200".
     DWORD LoadAlbums();
-    // Never null; empty when the request failed (see GetLastStatus).
-    std::unique_ptr<std::vector<PhotoEntry>> LoadPhotos(const std::wstring& albumId, int skipDetails);
+    // Never null; empty when the request failed. `result`, when given, tells
+    // an empty album (0) from a list that could not be loaded (30).
+    std::unique_ptr<std::vector<PhotoEntry>> LoadPhotos(const std::wstring& albumId, int skipDetails,
+                                                        DWORD* result = nullptr);
     DWORD LoadPhotoDetails(const std::wstring& albumId, const std::wstring& photoId, PhotoEntry& entry);
 
     DWORD CreateAlbum(const std::wstring& title, const std::wstring& summary, const std::wstring& location,
                       const std::wstring& access, int64_t timeSeconds);
     DWORD SetAlbumAccess(const std::wstring& editLink, unsigned accessIndex);
     DWORD SetAlbumCommenting(const std::wstring& editLink, int flag);
+    // A change whose edit link is not on the photo server given at
+    // construction (scheme, host and port) is not sent: it fails with 29
+    // and an empty status, and says why in the last error body.
     DWORD PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length);
     DWORD DeleteAlbum(const std::wstring& editLink);
 
@@ -97,6 +110,10 @@ private:
     // Creates the document and loads the reply, counting the load. False
     // when the document could not be created (`created` tells which).
     bool LoadReply(FeedDocument& document, bool& created);
+    // LoadReply, and the document is an Atom feed.
+    bool LoadFeed(FeedDocument& document, bool& created);
+    // Fails a change whose edit link is on another server; true when it may go.
+    bool MayChange(const std::wstring& editLink);
     void ReadMedia(const FeedNodes& children, PhotoEntry& entry);
     void WriteReport(const std::wstring& line);
     void WriteTimes(const wchar_t* countFormat, const std::wstring& timeLabel, Statistics stats);
@@ -112,6 +129,7 @@ private:
     std::wstring lastStatus_;
     std::wstring lastServiceError_;
     std::wstring lastErrorBody_;
+    bool lastOutcomeUnknown_ = false;
     CLogSupport* log_ = nullptr;
     Statistics requestStats_;
     Statistics xmlLoadStats_;

@@ -2,8 +2,8 @@
 
 #include "http/CDataStorage.h"
 #include "http/CUtf8Support.h"
+#include "http/UrlText.h"
 #include "service/AccessLevel.h"
-
 
 namespace {
 
@@ -103,8 +103,25 @@ DWORD PicasaClient::SetAlbumCommenting(const std::wstring& editLink, int flag)
     return PatchAlbum(editLink, buffer.Data(), buffer.Length());
 }
 
+// The edit link comes from the feed, and a change carries the token: it goes
+// only to the photo server the program was pointed at.
+bool PicasaClient::MayChange(const std::wstring& editLink)
+{
+    if (SameOrigin(editLink, photoServer_))
+        return true;
+    lastStatus_.clear();
+    lastOutcomeUnknown_ = false;
+    // "The edit link is not on the photo server <server>; the change was not sent: <link>"
+    lastErrorBody_ = L"\u7de8\u96c6\u30ea\u30f3\u30af\u304c\u5199\u771f\u30b5\u30fc\u30d0\u30fc " + photoServer_ +
+                     L" \u4e0a\u306b\u306a\u3044\u305f\u3081\u3001\u5909\u66f4\u3092\u9001\u4fe1\u3057\u307e"
+                     L"\u305b\u3093\u3067\u3057\u305f: " + editLink;
+    return false;
+}
+
 DWORD PicasaClient::PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length)
 {
+    if (!MayChange(editLink))
+        return ERROR_WRITE_FAULT;
     transport_.url = editLink;
     transport_.ClearBody();
     if (bytes)
@@ -122,6 +139,8 @@ DWORD PicasaClient::PatchAlbum(const std::wstring& editLink, const void* bytes, 
 
 DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)
 {
+    if (!MayChange(editLink))
+        return ERROR_WRITE_FAULT;
     transport_.url = editLink;
     transport_.ClearBody();
     transport_.requestHeaders = AuthorizationLine() + L"If-Match: *\r\nConnection: Keep-Alive\r\n";

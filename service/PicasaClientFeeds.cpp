@@ -47,6 +47,11 @@ bool PicasaClient::LoadReply(FeedDocument& document, bool& created)
     return document.Loaded();
 }
 
+bool PicasaClient::LoadFeed(FeedDocument& document, bool& created)
+{
+    return LoadReply(document, created) && document.RootName() == L"feed";
+}
+
 DWORD PicasaClient::LoadAlbums()
 {
     albums_.clear();
@@ -59,10 +64,16 @@ DWORD PicasaClient::LoadAlbums()
         return ERROR_READ_FAULT;
     }
 
+    // A "200" that is not a feed (cut short, HTML, another encoding) is a
+    // failure, not an account without albums.
     FeedDocument document;
     bool created = false;
-    if (!LoadReply(document, created))
-        return ERROR_SUCCESS;
+    if (!LoadFeed(document, created)) {
+        if (!created)
+            return ERROR_SUCCESS;
+        lastErrorBody_ = transport_.ResponseText();
+        return ERROR_READ_FAULT;
+    }
 
     document.ForEachEntry([&](const FeedNodes& children) {
         AlbumEntry album;
@@ -150,25 +161,38 @@ void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
     });
 }
 
-std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wstring& albumId, int skipDetails)
+std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wstring& albumId, int skipDetails,
+                                                                  DWORD* result)
 {
     auto photos = std::make_unique<std::vector<PhotoEntry>>();
+    DWORD ignored = ERROR_SUCCESS;
+    DWORD& outcome = result ? *result : ignored;
+    outcome = ERROR_SUCCESS;
+    auto fail = [&] {
+        WriteLog(L"\u5199\u771f\u30ea\u30b9\u30c8\u306e\u53d6\u5f97 \uff1a \u5931\u6557"); // 写真リストの取得 ： 失敗
+        WriteLog(L"\tHTTP\u30ec\u30b9\u30dd\u30f3\u30b9\u30b3\u30fc\u30c9 = " + lastStatus_); // HTTPレスポンスコード
+        lastErrorBody_ = transport_.ResponseText();
+        WriteLog(L"\t" + lastErrorBody_);
+        outcome = ERROR_READ_FAULT;
+    };
+
     transport_.url = UserFeedUrl() + L"/albumid/" + albumId;
     transport_.ClearBody();
     transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
     lastStatus_ = Send(L"GET");
     if (lastStatus_ != L"200") {
-        WriteLog(L"\u5199\u771f\u30ea\u30b9\u30c8\u306e\u53d6\u5f97 \uff1a \u5931\u6557"); // 写真リストの取得 ： 失敗
-        WriteLog(L"\tHTTP\u30ec\u30b9\u30dd\u30f3\u30b9\u30b3\u30fc\u30c9 = " + lastStatus_); // HTTPレスポンスコード
-        lastErrorBody_ = transport_.ResponseText();
-        WriteLog(L"\t" + lastErrorBody_);
+        fail();
         return photos;
     }
 
+    // As for the album list: a "200" that is not a feed is a failure.
     FeedDocument document;
     bool created = false;
-    if (!LoadReply(document, created))
+    if (!LoadFeed(document, created)) {
+        if (created)
+            fail();
         return photos;
+    }
 
     int32_t position = 0;
     document.ForEachEntry([&](const FeedNodes& children) {

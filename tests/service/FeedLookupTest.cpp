@@ -124,7 +124,9 @@ TEST_F(CannedFeed, EntryFieldsAreDirectChildrenAndDocumentLookupsTakeTheFirstAny
 TEST_F(CannedFeed, HtmlErrorPageIsOneXmlLoadWithoutEntries)
 {
     const uint64_t requestsBefore = client.RequestCount();
-    ASSERT_EQ(LoadAlbums("<html><head><title>Error</title></head><body><p>Something broke<br></body></html>"), 0u);
+    const char page[] = "<html><head><title>Error</title></head><body><p>Something broke<br></body></html>";
+    ASSERT_EQ(LoadAlbums(page), DWORD(ERROR_READ_FAULT));
+    EXPECT_EQ(client.GetLastErrorBody(), TestEnv::Widen(page));
     EXPECT_TRUE(client.GetAlbums().empty());
     EXPECT_EQ(client.GetLastStatus(), L"200");
     EXPECT_EQ(client.RequestCount(), requestsBefore + 1);

@@ -115,8 +115,10 @@ TEST(ParseServiceError, FirstErrorLineInAnyCaseWins)
     EXPECT_EQ(PicasaClient::ParseServiceError(L"ERROR=CaptchaRequired"), L"CaptchaRequired");
     EXPECT_EQ(PicasaClient::ParseServiceError(L"Info=1\nNoError=x\n"), L"");
     EXPECT_EQ(PicasaClient::ParseServiceError(L""), L"");
-    // Nothing but the LF ends a line.
-    EXPECT_EQ(PicasaClient::ParseServiceError(L"Error=Unknown\r\n"), L"Unknown\r");
+    // The LF ends a line; one CR before it belongs to the line end.
+    EXPECT_EQ(PicasaClient::ParseServiceError(L"Error=Unknown\r\n"), L"Unknown");
+    EXPECT_EQ(PicasaClient::ParseServiceError(L"Error=Unknown\r\r\n"), L"Unknown\r");
+    EXPECT_EQ(PicasaClient::ParseServiceError(L"Error=Un\rknown\n"), L"Un\rknown");
 }
 
 TEST(AlbumEntryXml, ExactLinesWithEscapedTextAndMilliseconds)
