@@ -1,5 +1,7 @@
 #include "app/CAccountHistory.h"
 
+#include <windows.h>
+#include <io.h>
 #include <share.h>
 
 #include <algorithm>
@@ -70,17 +72,24 @@ size_t CAccountHistory::Add(const std::string& name)
     return m_names.size();
 }
 
-void CAccountHistory::Save(const std::string& path) const
+bool CAccountHistory::Save(const std::string& path) const
 {
     if (!m_changed || path.empty())
-        return;
-    FILE* file = _fsopen(path.c_str(), "wt", _SH_DENYNO);
+        return true;
+    const std::string temporary = path + ".tmp";
+    FILE* file = _fsopen(temporary.c_str(), "wt", _SH_DENYWR);
     if (!file)
-        return;
+        return false;
+    bool written = true;
     for (const std::string& name : m_names) {
-        std::fputs(name.c_str(), file);
-        std::fputc('\n', file);
-        std::fflush(file);
+        written = written && std::fputs(name.c_str(), file) >= 0 && std::fputc('\n', file) != EOF;
     }
-    std::fclose(file);
+    // On the disk before it takes the store's place.
+    written = std::fflush(file) == 0 && written && _commit(_fileno(file)) == 0;
+    written = std::fclose(file) == 0 && written;
+    if (written &&
+        MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(temporary.c_str());
+    return false;
 }

@@ -28,8 +28,11 @@ public:
     size_t Add(const std::string& name);
 
     // Writes every name, one per line, when Add changed the list since it was
-    // made; write failures are ignored.
-    void Save(const std::string& path) const;
+    // made. The names go to "<path>.tmp" beside the store, which then
+    // replaces it in one step, so a full disk or a crash never leaves a
+    // half-written store. False when the store could not be written; the
+    // file is then as it was.
+    bool Save(const std::string& path) const;
 
     size_t Count() const { return m_names.size(); }
     const std::string& Name(size_t index) const { return m_names[index]; }

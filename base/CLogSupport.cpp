@@ -43,9 +43,11 @@ bool CLogSupport::Open(const char* path)
     if (!path)
         path = "";
     if (sizeLimit_ != 0 && FileSize(path) > sizeLimit_) {
+        // One step that replaces the old log only when the current one can
+        // move: while another instance holds the log, both files stay as
+        // they are and the rotation waits for a later start.
         const std::string old = std::string(path) + ".old";
-        DeleteFileA(old.c_str());
-        MoveFileA(path, old.c_str());
+        MoveFileExA(path, old.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     stream_ = _fsopen(path, "at", _SH_DENYNO);
     open_ = true;

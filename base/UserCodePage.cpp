@@ -1,5 +1,7 @@
 #include "base/UserCodePage.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 #include <vector>
 
@@ -41,6 +43,24 @@ std::string UserCodePageFromWide(const std::wstring& text)
             out += '?';
         else
             out.append(bytes, n);
+    }
+    return out;
+}
+
+std::string UserCodePageFromWide(const std::wstring& text, size_t maxBytes)
+{
+    std::string whole = UserCodePageFromWide(text);
+    if (whole.size() <= maxBytes)
+        return whole;
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const bool pair = i + 1 < text.size() && IS_HIGH_SURROGATE(text[i]) && IS_LOW_SURROGATE(text[i + 1]);
+        const size_t units = pair ? 2 : 1;
+        const std::string bytes = UserCodePageFromWide(text.substr(i, units));
+        if (out.size() + bytes.size() > maxBytes)
+            break;
+        out += bytes;
+        i += units;
     }
     return out;
 }

@@ -1,0 +1,145 @@
+// The account store and the log never lose what they hold when a write or a
+// rotation cannot finish; account names are cut between characters.
+#include "app/CAccountHistory.h"
+#include "base/CLogSupport.h"
+#include "base/UserCodePage.h"
+#include "tests/support/TestEnv.h"
+
+#include <windows.h>
+#include <share.h>
+
+#include <clocale>
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Ascii(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+std::string Read(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Write(const std::string& file, const std::string& bytes)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool Exists(const std::string& file)
+{
+    return GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+class StoreWrite : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        path = Ascii(TestEnv::ScratchFolder("store_write") + L"\\quillon.dat");
+        Write(path, "amy\r\nzed\r\n");
+        history.Load(path);
+        history.Add("bob");
+    }
+
+    std::string path;
+    CAccountHistory history;
+};
+
+} // namespace
+
+TEST_F(StoreWrite, ASaveReplacesTheStoreWholeAndLeavesNoTemporaryFile)
+{
+    Write(path + ".tmp", "left over by a crash");
+    EXPECT_TRUE(history.Save(path));
+    EXPECT_EQ(Read(path), "amy\r\nbob\r\nzed\r\n");
+    EXPECT_FALSE(Exists(path + ".tmp"));
+}
+
+// Another program holds the store open: the new names cannot take its
+// place, and the old file stays as it was, not emptied half-way.
+TEST_F(StoreWrite, AStoreThatCannotBeReplacedKeepsItsOldNames)
+{
+    FILE* reader = _fsopen(path.c_str(), "rb", _SH_DENYNO);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_FALSE(history.Save(path));
+    std::fclose(reader);
+    EXPECT_EQ(Read(path), "amy\r\nzed\r\n");
+    EXPECT_FALSE(Exists(path + ".tmp"));
+
+    EXPECT_TRUE(history.Save(path)) << "the next sign-in saves";
+    EXPECT_EQ(Read(path), "amy\r\nbob\r\nzed\r\n");
+}
+
+TEST_F(StoreWrite, ATemporaryFileThatCannotBeWrittenLeavesTheStoreAlone)
+{
+    ASSERT_TRUE(CreateDirectoryA((path + ".tmp").c_str(), nullptr));
+    EXPECT_FALSE(history.Save(path));
+    EXPECT_EQ(Read(path), "amy\r\nzed\r\n");
+    RemoveDirectoryA((path + ".tmp").c_str());
+}
+
+// Another instance of the program has the log open: moving it would fail,
+// so neither file is touched, and the rotation happens at a later start.
+TEST(LogRotation, ALogHeldByAnotherInstanceKeepsBothFiles)
+{
+    const std::string path = Ascii(TestEnv::ScratchFolder("log_held") + L"\\quillon.log");
+    Write(path, std::string(150, 'n'));
+    Write(path + ".old", "older runs");
+    {
+        CLogSupport other(0);
+        ASSERT_TRUE(other.Open(path.c_str()));
+        CLogSupport log(100);
+        ASSERT_TRUE(log.Open(path.c_str()));
+        log.Write("still here");
+    }
+    EXPECT_EQ(Read(path + ".old"), "older runs");
+    const std::string current = Read(path);
+    EXPECT_EQ(current.substr(0, 150), std::string(150, 'n'));
+    EXPECT_EQ(current.substr(current.size() - 12), "still here\r\n");
+
+    CLogSupport later(100);
+    ASSERT_TRUE(later.Open(path.c_str()));
+    later.Close();
+    EXPECT_EQ(Read(path + ".old"), current);
+    EXPECT_EQ(Read(path), "");
+}
+
+// The account box gives UTF-16; the store and the wire take at most 99 bytes
+// of the user's code page, cut between characters.
+TEST(AccountNameBytes, CutOnlyBetweenCharacters)
+{
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "Japanese_Japan.932"))
+        GTEST_SKIP() << "no Japanese locale";
+    struct Case
+    {
+        std::wstring text;
+        std::string bytes;
+    };
+    const std::string hiragana = "\x82\xa0"; // あ in code page 932
+    std::string fortyNine;
+    for (int i = 0; i < 49; ++i)
+        fortyNine += hiragana;
+    const Case cases[] = {
+        {std::wstring(97, L'a') + L"\u3042", std::string(97, 'a') + hiragana},
+        {std::wstring(98, L'a') + L"\u3042", std::string(98, 'a')},
+        {std::wstring(50, L'\u3042'), fortyNine},
+        {std::wstring(120, L'x'), std::string(99, 'x')},
+        {L"name@example.com", "name@example.com"},
+        {L"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(UserCodePageFromWide(c.text, CAccountHistory::kMaxNameBytes), c.bytes) << c.text.size();
+    // A character the code page lacks counts as the "?" it becomes.
+    EXPECT_EQ(UserCodePageFromWide(std::wstring(98, L'a') + L"\U0001F600", 99), std::string(98, 'a'));
+    std::setlocale(LC_ALL, previous.c_str());
+}
