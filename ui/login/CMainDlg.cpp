@@ -114,10 +114,15 @@ bool CMainDlg::OnCommand(int id, int, HWND)
 void CMainDlg::SignIn()
 {
     const bool publicOnly = IsChecked(IDC_PUBLIC_ONLY);
-    char account[kTextLimit] = {};
-    char password[kTextLimit] = {};
-    GetDlgItemTextA(Handle(), IDC_ACCOUNT, account, kTextLimit);
-    GetDlgItemTextA(Handle(), IDC_PASSWORD, password, kTextLimit);
+    // Read as UTF-16: the password reaches the service as UTF-8 without a
+    // detour through the code page, and the account name is cut only between
+    // characters to fit the account store.
+    wchar_t typed[kTextLimit + 1] = {};
+    wchar_t password[kTextLimit + 1] = {};
+    GetDlgItemTextW(Handle(), IDC_ACCOUNT, typed, kTextLimit + 1);
+    GetDlgItemTextW(Handle(), IDC_PASSWORD, password, kTextLimit + 1);
+    const std::string name = UserCodePageFromWide(typed, CAccountHistory::kMaxNameBytes);
+    const char* account = name.c_str();
     if (!account[0]) {
         SetFocus(Item(IDC_ACCOUNT));
         return;
