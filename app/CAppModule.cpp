@@ -5,6 +5,7 @@
 namespace {
 std::atomic<HINSTANCE> g_instance{nullptr};
 std::atomic<HINSTANCE> g_resourceInstance{nullptr};
+std::atomic<CLogSupport*> g_log{nullptr};
 } // namespace
 
 void CAppModule::Init(HINSTANCE instance)
@@ -15,6 +16,7 @@ void CAppModule::Init(HINSTANCE instance)
 void CAppModule::Term()
 {
     g_resourceInstance.store(nullptr);
+    g_log.store(nullptr);
     g_instance.store(nullptr);
 }
 
@@ -33,4 +35,14 @@ HINSTANCE CAppModule::ResourceInstance()
 HINSTANCE CAppModule::SetResourceInstance(HINSTANCE module)
 {
     return g_resourceInstance.exchange(module);
+}
+
+void CAppModule::SetLog(CLogSupport* log)
+{
+    g_log.store(log);
+}
+
+CLogSupport* CAppModule::Log()
+{
+    return g_log.load();
 }

@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include <clocale>
+#include <memory>
 #include <string>
 
 #include "app/CAppModule.h"
@@ -15,6 +16,7 @@
 #include "app/CMultiLanguageSupport.h"
 #include "app/ServiceSettings.h"
 #include "service/PicasaClient.h"
+#include "ui/controls/CommonControls.h"
 #include "ui/login/CMainDlg.h"
 
 namespace {
@@ -38,17 +40,44 @@ std::string LogPath()
     return path;
 }
 
+// COM for the thread, released on every path out of the entry point.
+class ComApartment
+{
+public:
+    ComApartment() : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment()
+    {
+        if (m_ok)
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool m_ok;
+};
+
+// The module handles for the run; forgotten on every path out.
+class AppModuleScope
+{
+public:
+    explicit AppModuleScope(HINSTANCE instance) { CAppModule::Init(instance); }
+    ~AppModuleScope() { CAppModule::Term(); }
+    AppModuleScope(const AppModuleScope&) = delete;
+    AppModuleScope& operator=(const AppModuleScope&) = delete;
+};
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     std::setlocale(LC_ALL, "");
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
-    InitCommonControlsEx(&controls);
-    CAppModule::Init(instance);
+    // Declared first so that they end last, after every object below.
+    ComApartment com;
+    InitCommonControlClasses();
+    AppModuleScope appModule(instance);
 
-    auto* languages = new CMultiLanguageSupport(L"quillon.ini", kLocalAppDataFolder);
+    auto languages = std::make_unique<CMultiLanguageSupport>(L"quillon.ini", kLocalAppDataFolder);
     LANGID uiLanguage = GetUserDefaultUILanguage();
     if (uiLanguage == 0)
         uiLanguage = GetSystemDefaultUILanguage();
@@ -56,21 +85,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     HINSTANCE module = languages->LoadModule(languages->ReadLanguage(defaultLanguage).c_str());
     if (!module) {
         ShowNoResource();
-        delete languages;
         return kNoResourceExitCode;
     }
     CAppModule::SetResourceInstance(module);
 
-    std::string logPath = LogPath();
-    auto* log = new CLogSupport(4194304);
+    const std::string logPath = LogPath();
+    auto log = std::make_unique<CLogSupport>(4194304);
     log->Open(logPath.c_str());
+    CAppModule::SetLog(log.get());
 
     const ServiceSettings service = ReadServiceSettings(SettingsLocation{});
-    auto* client = new PicasaClient(service.accountServer, service.photoServer);
+    auto client = std::make_unique<PicasaClient>(service.accountServer, service.photoServer);
     client->Transport().acceptUntrustedCertificates = service.acceptUntrustedCertificates;
-    client->SetLog(log);
+    client->SetLog(log.get());
 
-    auto* login = new CMainDlg(*client);
+    auto login = std::make_unique<CMainDlg>(*client);
     INT_PTR result = login->DoModal(GetActiveWindow());
     while (result == kLoginLanguageChanged) {
         module = languages->LoadModule(languages->ReadLanguage(L"Japanese").c_str());
@@ -92,13 +121,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
         exitCode = 1;
     }
 
-    delete login;
-    delete client;
+    // Shut down in reverse order of creation: the client's statistics reach
+    // the log before it closes.
+    login.reset();
+    client.reset();
+    CAppModule::SetLog(nullptr);
     log->Close();
-    delete log;
-    logPath.clear();
-    CAppModule::Term();
-    CoUninitialize();
-    delete languages;
+    log.reset();
+    CAppModule::SetResourceInstance(nullptr);
+    languages.reset();
     return exitCode;
 }

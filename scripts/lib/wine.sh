@@ -1,10 +1,12 @@
 # Shared by the scripts: a Wine prefix of the project's own inside a build
 # folder, never ~/.wine.
 
-# quillon_wine_env PREFIX_DIR [GRAPHICS]
-#   GRAPHICS is "null" (headless, for tests) or "x11" (for a person or Xvfb).
+# quillon_wine_env PREFIX_DIR [GRAPHICS [DPI]]
+#   GRAPHICS is "null" (headless, for tests) or "x11" (for a person or Xvfb);
+#   DPI is the display's logical DPI (96 unless given).
 quillon_wine_env() {
   export WINEPREFIX="$1"
+  QUILLON_WINE_DPI="${3:-96}"
   export WINEARCH=win64
   export WINEDEBUG=-all
   # Skip the Mono and Gecko installers.
@@ -42,6 +44,14 @@ quillon_wine_prepare() {
     wineserver -k 2>/dev/null || true
     wineserver -w
     echo "$want" > "$stamp"
+  fi
+  local dpiStamp="$WINEPREFIX/.quillon-dpi"
+  if [ "$(cat "$dpiStamp" 2>/dev/null || echo 96)" != "$QUILLON_WINE_DPI" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$QUILLON_WINE_DPI" /f \
+      </dev/null >/dev/null 2>&1
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    echo "$QUILLON_WINE_DPI" > "$dpiStamp"
   fi
   # Exits with 2 when a server for the prefix is already running.
   wineserver -p </dev/null >/dev/null 2>&1 || true

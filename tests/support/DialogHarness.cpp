@@ -1,5 +1,7 @@
 #include "tests/support/DialogHarness.h"
 
+#include "ui/controls/CommonControls.h"
+
 #include "app/CAppModule.h"
 #include "app/ResourceText.h"
 #include "tests/support/TestEnv.h"
@@ -32,10 +34,7 @@ std::wstring ProgramPath()
 
 void InitControls()
 {
-    static const bool done = [] {
-        INITCOMMONCONTROLSEX icc = {sizeof icc, 0xff};
-        return InitCommonControlsEx(&icc) != FALSE;
-    }();
+    static const bool done = InitCommonControlClasses();
     (void)done;
 }
 

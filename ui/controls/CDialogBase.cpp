@@ -1,6 +1,8 @@
 #include "ui/controls/CDialogBase.h"
 
 #include "app/CAppModule.h"
+#include "ui/controls/CallbackGuard.h"
+#include "ui/controls/DpiMetrics.h"
 
 #include <algorithm>
 
@@ -95,10 +97,12 @@ void CDialogBase::SetIcons(UINT iconId)
     if (!m_hWnd)
         return;
     HINSTANCE module = CAppModule::ResourceInstance();
+    // Sized for the window's DPI; a DPI change loads them again.
+    m_iconId = iconId;
     HICON large = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    HICON small = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+                                                WindowMetric(m_hWnd, SM_CXICON), WindowMetric(m_hWnd, SM_CYICON), 0));
+    HICON small = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON, WindowMetric(m_hWnd, SM_CXSMICON),
+                                                WindowMetric(m_hWnd, SM_CYSMICON), 0));
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     // The window no longer uses the previous pair.
@@ -194,6 +198,12 @@ INT_PTR CDialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_DESTROY:
             OnDestroy();
             break;
+        case kDpiChangedMessage:
+            // The dialog manager rescales the window and its controls; only
+            // the icons are the dialog's own.
+            if (m_iconId)
+                SetIcons(m_iconId);
+            break;
         default:
             break;
         }
@@ -237,7 +247,14 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND hWnd, UINT message, WPARAM wParam,
     }
     if (!self)
         return FALSE;
-    INT_PTR rc = self->Dispatch(message, wParam, lParam);
+    INT_PTR rc = FALSE;
+    try {
+        rc = self->Dispatch(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        ReportCallbackFailure("a dialog", message, &failure);
+    } catch (...) {
+        ReportCallbackFailure("a dialog", message, nullptr);
+    }
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hWnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;

@@ -78,6 +78,7 @@ private:
     bool m_modal = false;
     bool m_reflect = false;
     INT_PTR m_result = -1;
+    UINT m_iconId = 0;
     HICON m_largeIcon = nullptr;
     HICON m_smallIcon = nullptr;
 };

@@ -1,5 +1,17 @@
 #include "ui/controls/CResizeRule.h"
 
+#include "ui/controls/DpiMetrics.h"
+
+namespace {
+// Posted to the dialog on a DPI change, so that the rule looks at the
+// controls after the system has rescaled them.
+UINT RecaptureMessage()
+{
+    static const UINT message = RegisterWindowMessageW(L"Quillon.ResizeRule.Recapture");
+    return message;
+}
+} // namespace
+
 RECT CResizeRule::Place(const RECT& initial, unsigned anchor, int dx, int dy)
 {
     RECT r = initial;
@@ -18,12 +30,29 @@ RECT CResizeRule::Place(const RECT& initial, unsigned anchor, int dx, int dy)
     return r;
 }
 
+RECT CResizeRule::Unplace(const RECT& placed, unsigned anchor, int dx, int dy)
+{
+    return Place(placed, anchor, -dx, -dy);
+}
+
+RECT CResizeRule::ControlRect(int id) const
+{
+    RECT r = {0, 0, 0, 0};
+    if (HWND control = GetDlgItem(m_dialog, id)) {
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r;
+}
+
 bool CResizeRule::Init(HWND dialog, const ResizeItem* items, size_t count, bool grip)
 {
     if (!dialog || !IsWindow(dialog))
         return false;
     m_dialog = dialog;
     m_entries.clear();
+    m_dpi = WindowDpi(dialog);
+    m_pendingDpi = 0;
 
     RECT client;
     GetClientRect(dialog, &client);
@@ -34,7 +63,8 @@ bool CResizeRule::Init(HWND dialog, const ResizeItem* items, size_t count, bool 
     style |= WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
     SetWindowLongPtrW(dialog, GWL_STYLE, style);
     RECT frame = client;
-    AdjustWindowRectEx(&frame, DWORD(style), GetMenu(dialog) != nullptr, DWORD(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
+    AdjustWindowRectForWindow(dialog, frame, DWORD(style), GetMenu(dialog) != nullptr,
+                              DWORD(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
     SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 
@@ -45,8 +75,8 @@ bool CResizeRule::Init(HWND dialog, const ResizeItem* items, size_t count, bool 
     m_minTrack = {window.right - window.left, window.bottom - window.top};
 
     if (grip && !GetDlgItem(dialog, kGripId)) {
-        int cx = GetSystemMetrics(SM_CXVSCROLL);
-        int cy = GetSystemMetrics(SM_CYHSCROLL);
+        int cx = WindowMetric(dialog, SM_CXVSCROLL);
+        int cy = WindowMetric(dialog, SM_CYHSCROLL);
         CreateWindowExW(0, L"SCROLLBAR", L"",
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SBS_SIZEGRIP | SBS_SIZEBOXBOTTOMRIGHTALIGN,
                         client.right - cx, client.bottom - cy, cx, cy, dialog,
@@ -54,13 +84,8 @@ bool CResizeRule::Init(HWND dialog, const ResizeItem* items, size_t count, bool 
     }
 
     auto add = [&](int id, unsigned anchor) {
-        HWND control = GetDlgItem(dialog, id);
-        if (!control)
-            return;
-        RECT r;
-        GetWindowRect(control, &r);
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-        m_entries.push_back(Entry{id, anchor, r});
+        if (GetDlgItem(dialog, id))
+            m_entries.push_back(Entry{id, anchor, ControlRect(id)});
     };
     for (size_t i = 0; i < count; ++i)
         add(items[i].id, items[i].anchor);
@@ -99,12 +124,18 @@ void CResizeRule::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return;
     switch (message) {
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED) {
+        // During a DPI change the system places the controls itself.
+        if (wParam != SIZE_MINIMIZED && !m_pendingDpi) {
             // The grip makes no sense on a maximized window.
             if (HWND grip = GetDlgItem(m_dialog, kGripId))
                 ShowWindow(grip, wParam == SIZE_MAXIMIZED ? SW_HIDE : SW_SHOW);
             Layout(LOWORD(lParam), HIWORD(lParam));
         }
+        break;
+    case kDpiChangedMessage:
+        // The system rescales the dialog after this message; look afterwards.
+        m_pendingDpi = LOWORD(wParam);
+        PostMessageW(m_dialog, RecaptureMessage(), 0, 0);
         break;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -115,6 +146,46 @@ void CResizeRule::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     }
     default:
+        if (message == RecaptureMessage() && m_pendingDpi) {
+            const UINT dpi = m_pendingDpi;
+            m_pendingDpi = 0;
+            Recapture(dpi);
+        }
         break;
     }
+}
+
+void CResizeRule::Recapture(UINT newDpi)
+{
+    if (!m_dialog || !newDpi)
+        return;
+    const UINT oldDpi = m_dpi ? m_dpi : 96;
+    m_dpi = newDpi;
+    m_initialClient = {MulDiv(m_initialClient.cx, int(newDpi), int(oldDpi)),
+                       MulDiv(m_initialClient.cy, int(newDpi), int(oldDpi))};
+    RECT frame = {0, 0, m_initialClient.cx, m_initialClient.cy};
+    AdjustWindowRectForWindow(m_dialog, frame, DWORD(GetWindowLongPtrW(m_dialog, GWL_STYLE)),
+                              GetMenu(m_dialog) != nullptr, DWORD(GetWindowLongPtrW(m_dialog, GWL_EXSTYLE)));
+    m_minTrack = {frame.right - frame.left, frame.bottom - frame.top};
+
+    PlaceGrip();
+    RECT client;
+    GetClientRect(m_dialog, &client);
+    const int dx = client.right - m_initialClient.cx;
+    const int dy = client.bottom - m_initialClient.cy;
+    for (Entry& e : m_entries)
+        e.initial = Unplace(ControlRect(e.id), e.anchor, dx, dy);
+    Layout(client.right, client.bottom);
+}
+
+void CResizeRule::PlaceGrip()
+{
+    HWND grip = GetDlgItem(m_dialog, kGripId);
+    if (!grip)
+        return;
+    RECT client;
+    GetClientRect(m_dialog, &client);
+    const int cx = MulDiv(WindowMetric(m_dialog, SM_CXVSCROLL), int(m_dpi), int(WindowDpi(m_dialog)));
+    const int cy = MulDiv(WindowMetric(m_dialog, SM_CYHSCROLL), int(m_dpi), int(WindowDpi(m_dialog)));
+    SetWindowPos(grip, nullptr, client.right - cx, client.bottom - cy, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }

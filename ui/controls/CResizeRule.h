@@ -33,10 +33,17 @@ public:
     // Call from the dialog's initialisation, before the placement is restored.
     bool Init(HWND dialog, const ResizeItem* items, size_t count, bool grip = true);
 
-    // Call from the dialog's message hook: handles WM_SIZE and
-    // WM_GETMINMAXINFO and returns false for everything (other handlers may
-    // want to see WM_SIZE too).
+    // Call from the dialog's message hook: handles WM_SIZE, WM_GETMINMAXINFO
+    // and WM_DPICHANGED and returns false for everything (other handlers may
+    // want to see them too). After a DPI change the system rescales the
+    // dialog and its controls; the rule then takes their rectangles and the
+    // sizes again from the rescaled dialog.
     void HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Takes the controls' rectangles and the initial and minimum sizes anew
+    // from the dialog as it is now, which shows the layout at DPI newDpi.
+    void Recapture(UINT newDpi);
+    UINT Dpi() const { return m_dpi; }
 
     // Places the controls for a client area of this size.
     void Layout(int clientWidth, int clientHeight);
@@ -44,8 +51,10 @@ public:
     SIZE MinTrackSize() const { return m_minTrack; }
     SIZE InitialClientSize() const { return m_initialClient; }
 
-    // A control's rectangle for a change of dx, dy in client size.
+    // A control's rectangle for a change of dx, dy in client size, and the
+    // initial rectangle that a placed one came from.
     static RECT Place(const RECT& initial, unsigned anchor, int dx, int dy);
+    static RECT Unplace(const RECT& placed, unsigned anchor, int dx, int dy);
 
 private:
     struct Entry
@@ -55,7 +64,12 @@ private:
         RECT initial;
     };
 
+    RECT ControlRect(int id) const;
+    void PlaceGrip();
+
     HWND m_dialog = nullptr;
+    UINT m_dpi = 96;
+    UINT m_pendingDpi = 0;
     std::vector<Entry> m_entries;
     SIZE m_initialClient = {0, 0};
     SIZE m_minTrack = {0, 0};

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "ui/controls/CallbackGuard.h"
+
 namespace {
 // One id for all: an object subclasses at most one window at a time, and the
 // reference data tells the objects apart.
@@ -45,12 +47,28 @@ LRESULT CALLBACK CWindowSubclass::SubclassProc(HWND hWnd, UINT message, WPARAM w
                                                DWORD_PTR refData)
 {
     auto* self = reinterpret_cast<CWindowSubclass*>(refData);
+    bool passedOn = false;
+    try {
+        if (message == WM_NCDESTROY) {
+            self->OnFinalMessage();
+            passedOn = true;
+            LRESULT rc = DefSubclassProc(hWnd, message, wParam, lParam);
+            RemoveWindowSubclass(hWnd, SubclassProc, kSubclassId);
+            self->m_hWnd = nullptr;
+            return rc;
+        }
+        return self->WndProc(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        ReportCallbackFailure("a control", message, &failure);
+    } catch (...) {
+        ReportCallbackFailure("a control", message, nullptr);
+    }
     if (message == WM_NCDESTROY) {
-        self->OnFinalMessage();
-        LRESULT rc = DefSubclassProc(hWnd, message, wParam, lParam);
+        // The window goes away whatever happened: never leave a dangling object.
+        LRESULT rc = passedOn ? 0 : DefSubclassProc(hWnd, message, wParam, lParam);
         RemoveWindowSubclass(hWnd, SubclassProc, kSubclassId);
         self->m_hWnd = nullptr;
         return rc;
     }
-    return self->WndProc(message, wParam, lParam);
+    return DefSubclassProc(hWnd, message, wParam, lParam);
 }

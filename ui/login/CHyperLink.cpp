@@ -85,6 +85,21 @@ void CHyperLink::ReleaseResources()
     m_font = nullptr;
 }
 
+void CHyperLink::MakeFont(HFONT base)
+{
+    if (!base)
+        base = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    LOGFONTW lf = {};
+    GetObjectW(base, sizeof lf, &lf);
+    lf.lfUnderline = TRUE;
+    HFONT font = CreateFontIndirectW(&lf);
+    if (!font)
+        return; // keep the font there is
+    if (m_font)
+        DeleteObject(m_font);
+    m_font = font;
+}
+
 void CHyperLink::OnFinalMessage()
 {
     ReleaseResources();
@@ -112,15 +127,8 @@ void CHyperLink::Init()
     }
     m_hand = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)); // IDC_HAND
 
-    if (m_paintLabel) {
-        HFONT parentFont = reinterpret_cast<HFONT>(SendMessageW(GetParent(control), WM_GETFONT, 0, 0));
-        if (!parentFont)
-            parentFont = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-        LOGFONTW lf = {};
-        GetObjectW(parentFont, sizeof lf, &lf);
-        lf.lfUnderline = TRUE;
-        m_font = CreateFontIndirectW(&lf);
-    }
+    if (m_paintLabel)
+        MakeFont(reinterpret_cast<HFONT>(SendMessageW(GetParent(control), WM_GETFONT, 0, 0)));
 
     m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, control, nullptr, nullptr,
@@ -326,6 +334,23 @@ LRESULT CHyperLink::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_GETDLGCODE:
         return DLGC_WANTCHARS;
+    case WM_SETFONT:
+        // The dialog hands its controls a new font when its DPI changes:
+        // the underlined copy follows it.
+        if (m_paintLabel && wParam) {
+            MakeFont(reinterpret_cast<HFONT>(wParam));
+            UpdateLabelRect();
+            if (LOWORD(lParam))
+                InvalidateRect(control, nullptr, TRUE);
+        }
+        break;
+    case kDpiChangedAfterParent:
+        if (m_paintLabel) {
+            MakeFont(reinterpret_cast<HFONT>(SendMessageW(GetParent(control), WM_GETFONT, 0, 0)));
+            UpdateLabelRect();
+            InvalidateRect(control, nullptr, TRUE);
+        }
+        break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_ENABLE:

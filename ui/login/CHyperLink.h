@@ -25,6 +25,9 @@ class CHyperLink : public CWindowSubclass
 public:
     // Extended style bit: no tooltip.
     static constexpr DWORD kNoTooltip = 64;
+    // WM_DPICHANGED_AFTERPARENT, which the headers of the oldest Windows
+    // this program supports do not define.
+    static constexpr UINT kDpiChangedAfterParent = 0x02E3;
     static constexpr const wchar_t* kColorKey = L"Software\\Microsoft\\Internet Explorer\\Settings";
 
     // Opens an address; true on success. The default runs the shell's
@@ -65,6 +68,9 @@ protected:
 
 private:
     void Init();
+    // The label's font: a copy of base (the system font when none) with
+    // underline; replaces the previous one.
+    void MakeFont(HFONT base);
     void UpdateLabelRect();
     TOOLINFOW ToolInfo() const;
     void RegisterTool();

@@ -46,14 +46,14 @@ std::string ApplicationIdentifier(const std::wstring& versionText)
 }
 
 CMainDlg::CMainDlg(PicasaClient& client, SettingsLocation settings)
-    : CDialogBase(IDD_LOGIN), client_(client), settings_(std::move(settings)), history_(new CAccountHistory)
+    : CDialogBase(IDD_LOGIN), client_(client), settings_(std::move(settings)),
+      history_(std::make_unique<CAccountHistory>())
 {
 }
 
 CMainDlg::~CMainDlg()
 {
     Unbind();
-    delete history_;
 }
 
 bool CMainDlg::OnInitDialog()
@@ -73,8 +73,9 @@ bool CMainDlg::OnInitDialog()
     // A fresh source at every opening; the dialog keeps one reference of its
     // own so that a failed bind does not leave it behind.
     Unbind();
-    autoComplete_ = new CCustomAutoComplete;
-    autoComplete_->AddRef();
+    auto* source = new CCustomAutoComplete;
+    source->AddRef();
+    autoComplete_ = ComRef<CCustomAutoComplete>(source);
     autoComplete_->Bind(Item(IDC_ACCOUNT), kCompletionOptions);
     for (size_t i = 0; i < history_->Count(); ++i) {
         const std::wstring name = WideFromUserCodePage(history_->Name(i).c_str());
@@ -187,6 +188,5 @@ void CMainDlg::Unbind()
     if (!autoComplete_)
         return;
     autoComplete_->Unbind();
-    autoComplete_->Release();
-    autoComplete_ = nullptr;
+    autoComplete_.Reset();
 }

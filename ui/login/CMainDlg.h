@@ -1,5 +1,8 @@
 #pragma once
+#include <memory>
 #include <string>
+
+#include "base/ComRef.h"
 
 #include "app/SettingsPath.h"
 #include "ui/controls/CDialogBase.h"
@@ -12,7 +15,8 @@ class CCustomAutoComplete;
 // loads the new module and shows the dialog again.
 constexpr INT_PTR kLoginLanguageChanged = 1033;
 
-// The login dialog: account name with completion from the names used before,
+// The sign-in window (the first window of a run; the album window is the
+// main window): account name with completion from the names used before,
 // password, the public-albums-only choice; signs the shared client in.
 // Ends with 1 (signed in), 2 (left) or kLoginLanguageChanged.
 class CMainDlg : public CDialogBase
@@ -28,7 +32,7 @@ public:
     void SetModuleFolder(std::wstring folder) { moduleFolder_ = std::move(folder); }
     const std::string& AccountStorePath() const { return storePath_; }
     CAccountHistory& History() { return *history_; }
-    CCustomAutoComplete* AutoComplete() const { return autoComplete_; }
+    CCustomAutoComplete* AutoComplete() const { return autoComplete_.Get(); }
 
 protected:
     bool OnInitDialog() override;
@@ -48,8 +52,9 @@ private:
     std::string storeOverride_;
     std::wstring moduleFolder_;
     std::string storePath_;
-    CAccountHistory* history_;
-    CCustomAutoComplete* autoComplete_ = nullptr;
+    std::unique_ptr<CAccountHistory> history_;
+    // The dialog's own reference while the list is bound.
+    ComRef<CCustomAutoComplete> autoComplete_;
 };
 
 // The string that explains a failed sign-in: 5700 + the row of the service's

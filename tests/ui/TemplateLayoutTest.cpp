@@ -1,0 +1,158 @@
+// Every dialog template of both language modules: the control classes it
+// names are registered at start-up, and at the display's DPI every control
+// lies inside the client area and apart from the others. The resizable
+// dialogs never shrink below their template size, so the template size is
+// also their minimum tracking size.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/DialogHarness.h"
+#include "tests/support/DialogTemplate.h"
+#include "ui/controls/CommonControls.h"
+
+using DialogHarness::ScopedLanguage;
+
+namespace {
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+bool IsGroupBox(const std::wstring& className, DWORD style)
+{
+    return lstrcmpiW(className.c_str(), L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+struct PlacedControl
+{
+    int id;
+    std::wstring className;
+    RECT rect;
+    bool visible;
+    bool groupBox;
+};
+
+std::wstring Describe(int templateId, const PlacedControl& c)
+{
+    return L"template " + std::to_wstring(templateId) + L" control " + std::to_wstring(c.id) + L" (" + c.className +
+           L") at " + std::to_wstring(c.rect.left) + L"," + std::to_wstring(c.rect.top) + L"-" +
+           std::to_wstring(c.rect.right) + L"," + std::to_wstring(c.rect.bottom);
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    return std::string(text.begin(), text.end());
+}
+
+class DialogTemplates : public ::testing::TestWithParam<const char*>
+{
+protected:
+    std::vector<DialogTemplateInfo> Templates(HMODULE module)
+    {
+        std::vector<DialogTemplateInfo> templates;
+        std::wstring problem;
+        EXPECT_TRUE(ReadDialogTemplates(module, templates, problem)) << Narrow(problem);
+        EXPECT_GE(templates.size(), 3u);
+        return templates;
+    }
+};
+
+} // namespace
+
+TEST(CommonControlClasses, MapTheClassNamesTemplatesUse)
+{
+    const struct {
+        const wchar_t* name;
+        DWORD flag;
+    } cases[] = {
+        {L"button", 0},
+        {L"COMBOBOX", 0},
+        {L"SysListView32", ICC_LISTVIEW_CLASSES},
+        {L"SysMonthCal32", ICC_DATE_CLASSES},
+        {L"msctls_progress32", ICC_PROGRESS_CLASS},
+        {L"SysLink", ICC_LINK_CLASS},
+        {L"NoSuchClass", kUnknownControlClass},
+        {L"", kUnknownControlClass},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CommonControlClassFlag(c.name), c.flag) << Narrow(c.name);
+    EXPECT_EQ(CommonControlClassFlag(nullptr), kUnknownControlClass);
+}
+
+TEST_P(DialogTemplates, EveryControlClassIsRegisteredAtStartUp)
+{
+    ScopedLanguage language(GetParam());
+    ASSERT_NE(language.Module(), nullptr);
+    for (const DialogTemplateInfo& dialog : Templates(language.Module())) {
+        for (const TemplateControl& control : dialog.controls) {
+            const DWORD flag = CommonControlClassFlag(control.className.c_str());
+            EXPECT_NE(flag, kUnknownControlClass)
+                << "template " << dialog.id << " control " << control.id << ": " << Narrow(control.className);
+            EXPECT_EQ(flag & ~kCommonControlClasses, 0u)
+                << "template " << dialog.id << " control " << control.id << " needs class " << Narrow(control.className)
+                << ", which start-up does not register";
+        }
+    }
+}
+
+TEST_P(DialogTemplates, ControlsLieInsideTheClientAreaAndDoNotOverlap)
+{
+    ScopedLanguage language(GetParam());
+    ASSERT_NE(language.Module(), nullptr);
+
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (const char* expected = std::getenv("QUILLON_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected)) << "the prefix does not run at the DPI this run is for";
+    }
+
+    for (const DialogTemplateInfo& info : Templates(language.Module())) {
+        HWND dialog = CreateDialogParamW(language.Module(), MAKEINTRESOURCEW(info.id), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << "template " << info.id;
+        RECT client;
+        GetClientRect(dialog, &client);
+
+        std::vector<PlacedControl> controls;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t className[64] = {};
+            GetClassNameW(child, className, 64);
+            const DWORD style = DWORD(GetWindowLongPtrW(child, GWL_STYLE));
+            PlacedControl placed{GetDlgCtrlID(child), className, {}, (style & WS_VISIBLE) != 0, IsGroupBox(className, style)};
+            GetWindowRect(child, &placed.rect);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed.rect), 2);
+            controls.push_back(placed);
+        }
+        EXPECT_EQ(controls.size(), info.controls.size()) << "template " << info.id;
+
+        for (const PlacedControl& c : controls) {
+            EXPECT_TRUE(c.rect.left >= client.left && c.rect.top >= client.top && c.rect.right <= client.right &&
+                        c.rect.bottom <= client.bottom)
+                << Narrow(Describe(info.id, c)) << " leaves the client area " << client.right << "x" << client.bottom
+                << " at " << dpi << " DPI";
+        }
+        // A group box frames other controls; a hidden control shares its place
+        // with the one shown instead of it.
+        for (size_t i = 0; i < controls.size(); ++i) {
+            for (size_t j = i + 1; j < controls.size(); ++j) {
+                const PlacedControl& a = controls[i];
+                const PlacedControl& b = controls[j];
+                if (a.groupBox || b.groupBox || !a.visible || !b.visible)
+                    continue;
+                RECT overlap;
+                EXPECT_FALSE(IntersectRect(&overlap, &a.rect, &b.rect))
+                    << Narrow(Describe(info.id, a)) << " overlaps " << Narrow(Describe(info.id, b)) << " at " << dpi
+                    << " DPI";
+            }
+        }
+        DestroyWindow(dialog);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, DialogTemplates, ::testing::Values("en", "ja"));
