@@ -67,7 +67,39 @@
 #define IDS_LOGIN_ERROR_INTERNAL 5709   // any other error name, or none
 
 // ---------------------------------------------------------------------------
-// Strings: album window (names reserved; texts come with the window)
+// Controls of the album window and the change-access dialog
+// ---------------------------------------------------------------------------
+#define IDC_ALBUM_COUNT 1002
+#define IDC_ALBUM_LIST 1003
+#define IDC_REFRESH 1004
+#define IDC_DEBUG_DUMP 1005
+#define IDC_SELECT_ALL 1006
+#define IDC_SELECT_NONE 1007
+#define IDC_SELECT_BY_PATTERN 1008
+#define IDC_PATTERN 1009
+#define IDC_INVERT_SELECTION 1010
+#define IDC_DELETE_ALBUMS 1011
+#define IDC_NEW_ALBUM 1012
+#define IDC_NOT_IMPLEMENTED 1013
+#define IDC_ACCESS_LIST 1018        // batch access level (album window) / the levels (change access)
+#define IDC_WHOLE_TITLE 1019
+#define IDC_URL_LIST 1021
+#define IDC_ACTIONS_GROUP 1024
+#define IDC_BATCH_KIND 1025         // 0 access level, 1 commenting
+#define IDC_BATCH_COMMENTING 1026   // 0 on, 1 off
+#define IDC_BATCH_APPLY 1027
+#define IDC_PHOTO_LIST 1029
+#define IDC_IGNORE_CASE 1034
+#define IDC_SELECTED_COUNT 1035
+#define IDC_CALENDAR 1036
+#define IDC_CHANGE_ACCESS 1039
+#define IDC_ACCEPT_ACCESS 1042
+#define IDC_QUICK_MODE 1043
+#define IDC_SELECT_GROUP 5902
+#define IDC_WEB_LINK 5921
+
+// ---------------------------------------------------------------------------
+// Strings: album window
 // ---------------------------------------------------------------------------
 #define IDS_COLUMN_TITLE 5006
 #define IDS_COLUMN_PHOTOS 5007
@@ -84,8 +116,29 @@
 #define IDS_ROW_COUNT_FORMAT 5018
 #define IDS_PROTECTED_LINK_TIP 5020
 #define IDS_COLUMN_SIZE 5021
+#define IDS_BATCH_ACCESS 5040        // items of the batch change boxes
+#define IDS_BATCH_COMMENTING 5041
+#define IDS_COMMENTING_ON 5042
+#define IDS_COMMENTING_OFF 5043
+#define IDS_LOAD_FAILED_TITLE 5044    // added to the window title after a failed refresh
+#define IDS_PATTERN_CAPTION 5045
+#define IDS_PATTERN_INVALID 5046      // %s: the reason
+#define IDS_EMPTY_LIST 5201
+#define IDS_NO_SELECTION_DELETE 5301
+#define IDS_CONFIRM_DELETE 5302
+#define IDS_NO_SELECTION_URL 5303
+#define IDS_NO_SELECTION_CHANGE 5304
+#define IDS_NO_SELECTION_PHOTOS 5305
+#define IDS_LOG_DELETED 5503
+#define IDS_LOG_ACCESS_CHANGED 5504
+#define IDS_LOG_ACCESS_NOT_CHANGED 5505
+#define IDS_LOG_COMMENTING_CHANGED 5506
+#define IDS_LOG_COMMENTING_NOT_CHANGED 5507
 #define IDS_LOG_REQUEST_FAILED 5602
 #define IDS_LOG_STATUS_FORMAT 5603
 #define IDS_LOG_BODY_FORMAT 5604
 #define IDS_REQUEST_FAILED_FORMAT 5605
+#define IDS_LOG_DELETE_FAILED 5606
+#define IDS_DELETE_FAILED_FORMAT 5607
+#define IDS_CHANGE_FAILED_FORMAT 5608
 #define IDS_WEB_ADDRESS 5802
