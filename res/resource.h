@@ -142,3 +142,52 @@
 #define IDS_DELETE_FAILED_FORMAT 5607
 #define IDS_CHANGE_FAILED_FORMAT 5608
 #define IDS_WEB_ADDRESS 5802
+
+// ---------------------------------------------------------------------------
+// New album, photo list and URL dialogs
+// ---------------------------------------------------------------------------
+// The new album dialog's create button is IDC_NEW_ALBUM and its access level
+// box IDC_ACCESS_LIST, as in the album window.
+#define IDC_NEW_ALBUM_TITLE 1014
+#define IDC_NEW_ALBUM_SUMMARY 1015
+#define IDC_NEW_ALBUM_DATE 1016
+#define IDC_NEW_ALBUM_LOCATION 1017
+#define IDC_URL_TEXT 1022
+#define IDC_URL_COPY 1023
+#define IDC_PHOTOS 1030             // the photo list's list control
+#define IDC_NEW_ALBUM_DATE_LABEL 5912
+#define IDC_NEW_ALBUM_LOCATION_LABEL 5913
+#define IDC_NEW_ALBUM_ACCESS_LABEL 5914
+#define IDC_NEW_ALBUM_FRAME 5915    // frames the title and the description
+#define IDC_NEW_ALBUM_DATE_FORMAT 5916
+#define IDC_NEW_ALBUM_DATE_HINT 5917 // what is wrong with the date, while it is typed
+
+#define IDS_MEDIA_STILL 5022        // media column of a still photo
+#define IDS_MEDIA_VIDEO 5023        // media column of a video, before its size and length
+#define IDS_PHOTO_COLUMN_FIRST 5100 // headers of the photo list, 5100 to 5113
+#define IDS_PHOTO_COLUMN_ALBUM 5100
+#define IDS_PHOTO_COLUMN_NUMBER 5101
+#define IDS_PHOTO_COLUMN_TITLE 5102
+#define IDS_PHOTO_COLUMN_VIEWS 5103
+#define IDS_PHOTO_COLUMN_COMMENTS 5104
+#define IDS_PHOTO_COLUMN_STARS 5105
+#define IDS_PHOTO_COLUMN_TAKEN 5106
+#define IDS_PHOTO_COLUMN_WIDTH 5107
+#define IDS_PHOTO_COLUMN_HEIGHT 5108
+#define IDS_PHOTO_COLUMN_SIZE 5109
+#define IDS_PHOTO_COLUMN_CAPTION 5110
+#define IDS_PHOTO_COLUMN_PAGE 5111  // shown as column 12
+#define IDS_PHOTO_COLUMN_ID 5112    // shown as column 11
+#define IDS_PHOTO_COLUMN_MEDIA 5113
+#define IDS_NEW_ALBUM_NO_TITLE 5306
+#define IDS_NEW_ALBUM_DATE_FORM 5307
+#define IDS_NEW_ALBUM_DATE_INVALID 5308
+#define IDS_NEW_ALBUM_NOT_LEAP_YEAR 5309 // %d: the year
+#define IDS_NEW_ALBUM_NO_31ST 5310       // %d: the month
+#define IDS_CAPTION_ESTIMATE 5400
+#define IDS_ESTIMATE_FORMAT 5401    // %d photos, %d minutes, %d seconds
+#define IDS_LOG_ALBUM_CREATED 5502  // %s: the title
+#define IDS_LOG_CREATE_FAILED 5609
+#define IDS_CREATE_FAILED_FORMAT 5610 // %s: the HTTP status, %s: the reply
+#define IDS_URL_ENTRY_TEXT 5800     // %s title, %d photos, %s address
+#define IDS_URL_ENTRY_HTML 5801     // %s title, %d photos, %s address, %s address
