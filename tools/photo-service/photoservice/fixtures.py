@@ -257,7 +257,43 @@ def large(albums=1000, photos=10000, big_album=1000):
     return b.result()
 
 
-FIXTURES = {'demo': demo, 'empty': empty, 'large': large}
+def photolist():
+    """Small albums for the photo list: the account lists@example.com
+    (password 'lists') with 'Three photos' (public, 3 stills), 'Two photos'
+    (protected, 2 stills) and 'Media' (public): a still, then videos whose
+    chosen rendition is an MPEG4 of 640x480 (5 s), a Flash video of 1280x720
+    (35 s) and a QuickTime clip of 320x240 (12 s)."""
+    b = Builder(20120324)
+    lists = b.account('lists', 'lists@example.com', 'lists', 'Photo Lists')
+    three = b.album(lists, 'Three photos', 'ThreePhotos', 'public', True,
+                    '2012-03-01 10:00:00')
+    b.photos_for(three, 3, ms('2012-02-28 09:00'), stem='THREE_')
+    two = b.album(lists, 'Two photos', 'TwoPhotos', 'protected', True,
+                  '2012-03-02 10:00:00')
+    b.photos_for(two, 2, ms('2012-02-29 09:00'), stem='TWO_')
+    media = b.album(lists, 'Media', 'Media', 'public', True,
+                    '2012-03-03 10:00:00')
+    b.photos_for(media, 4, ms('2012-03-01 09:00'), stem='MEDIA_')
+    clips = [
+        ('MPEG4.MP4', {'width': 640, 'height': 480, 'type': 'MP4', 'duration': 5,
+                       'fps': 30.0,
+                       'renditions': [[FLASH, 320, 240], [MPEG4, 640, 480]]}),
+        ('FLASH.MOV', {'width': 1280, 'height': 720, 'type': 'MOV',
+                       'duration': 35, 'fps': 29.97,
+                       'renditions': [[MPEG4, 640, 360], [FLASH, 1280, 720]]}),
+        ('OTHER.MOV', {'width': 320, 'height': 240, 'type': 'MOV',
+                       'duration': 12, 'fps': 15.0,
+                       'renditions': [['video/quicktime', 320, 240]]}),
+    ]
+    for photo, (title, video) in zip(b.photos[-3:], clips):
+        photo['title'] = title
+        photo['width'], photo['height'] = video['width'], video['height']
+        photo['video'] = video
+    return b.result()
+
+
+FIXTURES = {'demo': demo, 'empty': empty, 'large': large,
+            'photolist': photolist}
 
 
 def load(store, name):
