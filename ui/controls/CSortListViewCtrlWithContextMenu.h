@@ -1,0 +1,126 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/controls/CWindowSubclass.h"
+#include "ui/controls/ListSort.h"
+#include "ui/controls/ScopedHandles.h"
+
+// A report-style list control of a dialog template that sorts by any column
+// on a header click, each column by its own sort type, marks the sort column
+// and direction in the header, and offers Copy and Select all from the
+// context menu (menu 129 of the language module) and from Ctrl+C / Ctrl+A.
+//
+// The owning dialog attaches the object, inserts the columns (each starts as
+// SortText), sets the sort types and fills the rows. Everything runs on the
+// window's thread.
+class CSortListViewCtrlWithContextMenu : public CWindowSubclass
+{
+public:
+    // Sent to the parent (WM_NOTIFY) after a sort that a header click started.
+    static constexpr UINT kSortChangedCode = UINT(-199);
+    struct SortChangedNotification
+    {
+        NMHDR header;
+        int newColumn;
+        int oldColumn;
+    };
+
+    CSortListViewCtrlWithContextMenu();
+    ~CSortListViewCtrlWithContextMenu() override;
+
+    // Subclasses the dialog's list control; columns it has already start as
+    // SortText. False when the window cannot be subclassed.
+    bool Attach(HWND list);
+
+    // The sort type of a column; false (nothing changed) for a column that
+    // does not exist.
+    bool SetColumnSortType(int column, WORD type);
+    WORD ColumnSortType(int column) const;
+    size_t SortTypeCount() const { return m_sortTypes.size(); }
+
+    // Sorts the rows by the column's keys; whatever a row's item data holds
+    // moves with the row. False, with nothing changed, for a column that
+    // does not exist (a hand-edited settings file), a SortNone column or a
+    // failed sort.
+    bool SortByColumn(int column, bool descending);
+
+    // Marks a column (or -1: none) as the sort column in the header, with the
+    // current direction, without sorting. A column that does not exist is
+    // ignored.
+    void SetSortColumn(int column);
+    int SortColumn() const { return m_sortColumn; }
+    bool IsSortDescending() const { return m_sortDescending; }
+
+    // Whether the header's own sort arrows are used; otherwise arrow bitmaps
+    // are put into the header items. Chosen at construction from the common
+    // controls' version (6 or later has the arrows); set before the first
+    // sort to choose otherwise.
+    bool UsesHeaderIndicators() const { return m_headerIndicators; }
+    void SetUsesHeaderIndicators(bool use) { m_headerIndicators = use; }
+    // Without header arrows: take the shell's sort bitmaps before drawing own.
+    void SetShellBitmapsWanted(bool wanted) { m_shellBitmapsWanted = wanted; }
+    void SetWaitCursorWanted(bool wanted) { m_waitCursorWanted = wanted; }
+    // The arrow bitmap of a direction; null until the bitmap path made them.
+    HBITMAP SortBitmap(bool descending) const;
+
+    // The commands of the context menu and the keys.
+    void SelectAll();
+    // Plain text of the selected rows: cells joined with ", ", rows with
+    // CR LF. Nothing selected, or only empty text: the clipboard is left as
+    // it is.
+    virtual void CopySelection();
+
+    // The list's content, for the owner and the derived list.
+    int RowCount() const;
+    int ColumnCount() const; // header items
+    std::wstring CellText(int row, int column) const;
+    std::vector<int> SelectedRows() const;
+    HWND Header() const;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage() override;
+
+    // A row's item-data slot.
+    LPARAM ItemData(int row) const;
+    bool SetItemData(int row, LPARAM data);
+
+private:
+    struct SavedHeaderItem
+    {
+        int column = -1;
+        int format = 0;
+        HBITMAP bitmap = nullptr;
+    };
+
+    void OnContextMenu(LPARAM lParam);
+    void OnHeaderItemClick(const NMHEADERW& click);
+    void OnColumnInserted(int column);
+    void OnColumnDeleted(int column);
+    void MarkColumn(int previous, int column);
+    void SetHeaderFormat(int column, int format, HBITMAP bitmap);
+    bool MakeSortBitmaps();
+    void RebuildSortBitmaps();
+
+    bool m_sortDescending = false;
+    int m_sortColumn = -1;
+    std::vector<WORD> m_sortTypes;
+    bool m_waitCursorWanted = true;
+    bool m_headerIndicators;
+    bool m_shellBitmapsWanted = true;
+    UniqueBitmap m_ascendingBitmap;
+    UniqueBitmap m_descendingBitmap;
+    SavedHeaderItem m_saved;
+};
+
+// Whether the loaded common controls report version 6 or later.
+bool CommonControlsHaveSortArrows();
+
+// The arrow bitmaps drawn when the shell has none: 16x15 pixels of button
+// face with an 11x6 triangle in the button-shadow colour, apex up for
+// ascending.
+HBITMAP DrawSortArrowBitmap(bool descending);
