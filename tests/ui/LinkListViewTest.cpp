@@ -1,0 +1,483 @@
+// The link list on a real list control in a dialog that reflects its
+// notifications: row keys and user values, links through sorts, hit-testing,
+// hover and the tooltip, drawing, clicks, fonts and the text-and-HTML copy.
+#include "tests/ui/ListTestDialog.h"
+#include "ui/controls/CSortListViewCtrlWithHyperLink.h"
+#include "ui/controls/ClipboardText.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+using namespace DialogHarness;
+using namespace ListTest;
+
+namespace {
+
+constexpr int kTitle = 0, kPhotos = 1, kAddress = 2;
+
+class LinkList : public ::testing::Test
+{
+protected:
+    void SetUp() override { Open(true); }
+
+    void Open(bool reflect)
+    {
+        dialog = std::make_unique<ListDialog>(reflect);
+        ASSERT_NE(dialog->Create(nullptr), nullptr);
+        list = dialog->List();
+        ShowWindow(dialog->Handle(), SW_SHOW);
+        ASSERT_TRUE(links.Attach(list));
+        SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
+        ASSERT_TRUE(links.InitLinkDrawing());
+        links.SetOpener([this](const std::wstring& url) {
+            opened.push_back(url);
+            return true;
+        });
+        AddColumn(list, kTitle, L"Title", LVCFMT_LEFT, 160);
+        AddColumn(list, kPhotos, L"Photos", LVCFMT_RIGHT, 120);
+        AddColumn(list, kAddress, L"Web address", LVCFMT_LEFT, 300);
+        links.SetColumnSortType(kPhotos, SortLong);
+    }
+
+    // Albums as the album window shows them: the title, the count, the web
+    // address as a link, the album's index as the row's user value.
+    void FillAlbums()
+    {
+        for (size_t i = 0; i < titles.size(); ++i) {
+            const int row = AddRow(list, {titles[i], counts[i], Url(i)});
+            ASSERT_TRUE(links.SetCellLink(row, kAddress, Url(i), i == 1 ? L"Protected album" : L""));
+            ASSERT_TRUE(links.SetRowUserValue(row, INT_PTR(i)));
+        }
+    }
+
+    static std::wstring Url(size_t i) { return L"https://photos.example.com/album/" + std::to_wstring(i); }
+
+    POINT InsideLink(int row, int column)
+    {
+        RECT r = {};
+        EXPECT_TRUE(links.LinkRect(row, column, r));
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    }
+
+    static LPARAM At(POINT p) { return MAKELPARAM(p.x, p.y); }
+
+    // A click as the control sees it; the release is queued first so that
+    // the control finds it if it waits for one.
+    void Click(POINT p)
+    {
+        PostMessageW(list, WM_LBUTTONUP, 0, At(p));
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(p));
+        PumpMessages();
+    }
+
+    ScopedLanguage language{"en"};
+    std::unique_ptr<ListDialog> dialog;
+    HWND list = nullptr;
+    CSortListViewCtrlWithHyperLink links;
+    std::vector<std::wstring> opened;
+    const std::vector<std::wstring> titles = {L"Summer", L"Autumn", L"Winter"};
+    const std::vector<std::wstring> counts = {L"12", L"7", L"100"};
+};
+
+struct ToolState
+{
+    std::wstring text;
+    RECT rect;
+};
+
+ToolState Tool(HWND tooltip, HWND list)
+{
+    wchar_t text[256] = L"";
+    TOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = list;
+    tool.uId = CSortListViewCtrlWithHyperLink::kToolId;
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
+    return ToolState{text, tool.rect};
+}
+
+bool SameRect(const RECT& a, const RECT& b)
+{
+    return EqualRect(&a, &b) != FALSE;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Keys, user values, links
+// ---------------------------------------------------------------------------
+
+TEST_F(LinkList, RowKeysCountFromOneAndCarryUserValuesAndLinks)
+{
+    for (const wchar_t* title : {L"a", L"b", L"c"})
+        AddRow(list, {title, L"1", L""});
+
+    EXPECT_EQ(links.GetRowUserValue(0), 0) << "no key yet";
+    EXPECT_TRUE(links.SetRowUserValue(0, 42));
+    EXPECT_EQ(Data(list, 0), 1);
+    EXPECT_EQ(links.GetRowUserValue(0), 42);
+    EXPECT_TRUE(links.SetRowUserValue(0, 43));
+    EXPECT_EQ(Data(list, 0), 1) << "the row keeps its key";
+    EXPECT_EQ(links.GetRowUserValue(0), 43);
+
+    EXPECT_TRUE(links.SetCellLink(1, kAddress, L"https://e.com/b", L"tip"));
+    EXPECT_EQ(Data(list, 1), 2);
+    EXPECT_EQ(links.GetRowUserValue(1), 0);
+    EXPECT_EQ(links.GetCellLinkUrl(1, kAddress), L"https://e.com/b");
+    EXPECT_EQ(links.GetCellLinkUrl(1, kTitle), L"");
+    EXPECT_TRUE(links.IsLinkCell(1, kAddress));
+    EXPECT_FALSE(links.IsLinkCell(1, kTitle));
+    EXPECT_FALSE(links.IsLinkCell(0, kAddress));
+    EXPECT_TRUE(links.SetCellLink(1, kAddress, L"https://e.com/b2", L"")) << "replaces";
+    EXPECT_EQ(links.GetCellLinkUrl(1, kAddress), L"https://e.com/b2");
+
+    // Rows and columns that do not exist: true, and nothing happens.
+    for (auto [row, column] : {std::pair{3, 0}, {-1, 0}, {0, 3}, {0, -1}, {99, 99}})
+        EXPECT_TRUE(links.SetCellLink(row, column, L"u", L"t")) << row << "," << column;
+    EXPECT_EQ(links.GetCellLinkUrl(0, 3), L"");
+    EXPECT_EQ(links.GetRowUserValue(3), 0);
+    EXPECT_FALSE(links.SetRowUserValue(3, 1));
+
+    // An empty address still makes a link cell.
+    EXPECT_TRUE(links.SetCellLink(0, kTitle, L"", L""));
+    EXPECT_TRUE(links.IsLinkCell(0, kTitle));
+
+    // Item data the owner put there itself is no key.
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = 2;
+    item.lParam = 0x777;
+    SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_FALSE(links.SetCellLink(2, kAddress, L"u", L""));
+    EXPECT_EQ(links.GetRowUserValue(2), 0);
+    EXPECT_TRUE(links.SetRowUserValue(2, 5));
+    EXPECT_EQ(Data(list, 2), 3) << "the next key; none was spent on the rows that do not exist";
+    EXPECT_EQ(links.GetRowUserValue(2), 5);
+
+    // Deleting every row drops the links; the keys keep counting.
+    links.DeleteAllRows();
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
+    AddRow(list, {L"d", L"2", L""});
+    EXPECT_EQ(links.GetRowUserValue(0), 0);
+    EXPECT_EQ(links.GetCellLinkUrl(0, kAddress), L"");
+    EXPECT_TRUE(links.SetRowUserValue(0, 9));
+    EXPECT_EQ(Data(list, 0), 4);
+}
+
+TEST_F(LinkList, LinksTooltipsAndUserValuesStayWithTheirRowsThroughSorts)
+{
+    FillAlbums();
+    for (auto [column, descending] : {std::pair{kTitle, false}, {kPhotos, true}, {kPhotos, false}, {kTitle, true}}) {
+        ASSERT_TRUE(links.SortByColumn(column, descending));
+        for (int row = 0; row < 3; ++row) {
+            const std::wstring title = Cell(list, row, kTitle);
+            const size_t i = size_t(std::find(titles.begin(), titles.end(), title) - titles.begin());
+            ASSERT_LT(i, titles.size());
+            EXPECT_EQ(links.GetRowUserValue(row), INT_PTR(i)) << title;
+            EXPECT_EQ(links.GetCellLinkUrl(row, kAddress), Url(i)) << title;
+        }
+    }
+    // Sorted by count descending, the row of "Winter" (100) comes first; its
+    // link opens its own address.
+    ASSERT_TRUE(links.SortByColumn(kPhotos, true));
+    ASSERT_EQ(Cell(list, 0, kTitle), L"Winter");
+    Click(InsideLink(0, kAddress));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], Url(2));
+
+    // The tooltip text moves along too: "Autumn" is now last.
+    ASSERT_EQ(Cell(list, 2, kTitle), L"Autumn");
+    SendMessageW(list, WM_MOUSEMOVE, 0, At(InsideLink(2, kAddress)));
+    EXPECT_EQ(Tool(links.Tooltip(), list).text, L"Protected album");
+}
+
+// ---------------------------------------------------------------------------
+// Hit-testing, hover, clicks
+// ---------------------------------------------------------------------------
+
+TEST_F(LinkList, OnlyThePointsOfTheLinkTextHitTheLink)
+{
+    FillAlbums();
+    AddRow(list, {L"Spring", L"5", L""});
+    ASSERT_TRUE(links.SetCellLink(3, kPhotos, L"https://e.com/count", L""));
+
+    RECT address = {};
+    ASSERT_TRUE(links.LinkRect(0, kAddress, address));
+    RECT cell = {LVIR_LABEL, kAddress, 0, 0};
+    ASSERT_TRUE(SendMessageW(list, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell)));
+    ASSERT_GT(address.right - address.left, 20) << "the address has a width";
+    ASSERT_LT(address.right + 20, cell.right) << "and leaves room in its wide column";
+    EXPECT_EQ(address.left, cell.left + CSortListViewCtrlWithHyperLink::kLinkMargin);
+
+    RECT count = {};
+    ASSERT_TRUE(links.LinkRect(3, kPhotos, count));
+    RECT countCell = {LVIR_LABEL, kPhotos, 0, 0};
+    SendMessageW(list, LVM_GETSUBITEMRECT, 3, reinterpret_cast<LPARAM>(&countCell));
+    EXPECT_EQ(count.right, countCell.right - CSortListViewCtrlWithHyperLink::kLinkMargin) << "right-aligned";
+
+    const int middle = (address.top + address.bottom) / 2;
+    const struct
+    {
+        POINT point;
+        int row;
+        int column;
+    } cases[] = {
+        {{address.left + 1, middle}, 0, kAddress},
+        {{address.right - 1, middle}, 0, kAddress},
+        {{address.right + 10, middle}, -1, -1},            // beside the text, same cell
+        {{cell.left + 2, middle}, -1, -1},                 // in the margin
+        {{(countCell.left + count.left) / 2, (count.top + count.bottom) / 2}, -1, -1}, // left of a right-aligned text
+        {{count.right - 1, (count.top + count.bottom) / 2}, 3, kPhotos},
+        {{10, middle}, -1, -1},                            // a plain cell
+        {{address.left + 1, middle + 200}, -1, -1},        // below the rows
+    };
+    for (const auto& c : cases) {
+        int row = -1, column = -1;
+        const bool hit = links.LinkAt(c.point, row, column);
+        EXPECT_EQ(hit, c.row >= 0) << c.point.x << "," << c.point.y;
+        if (hit) {
+            EXPECT_EQ(row, c.row);
+            EXPECT_EQ(column, c.column);
+        }
+    }
+}
+
+TEST_F(LinkList, HoverMakesTheLinkHotWithHandCursorAndTooltip)
+{
+    FillAlbums();
+    HWND tooltip = links.Tooltip();
+    ASSERT_NE(tooltip, nullptr);
+    const POINT onAutumn = InsideLink(1, kAddress);
+    RECT autumnRect = {};
+    links.LinkRect(1, kAddress, autumnRect);
+
+    SendMessageW(list, WM_MOUSEMOVE, 0, At(onAutumn));
+    EXPECT_TRUE(links.IsLinkHot(1, kAddress));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    ToolState tool = Tool(tooltip, list);
+    EXPECT_EQ(tool.text, L"Protected album");
+    EXPECT_TRUE(SameRect(tool.rect, autumnRect));
+
+    // Beside the text in the same cell: cold, arrow.
+    SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(autumnRect.right + 10, onAutumn.y));
+    EXPECT_FALSE(links.IsLinkHot(1, kAddress));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+
+    // Straight from one link to another.
+    SendMessageW(list, WM_MOUSEMOVE, 0, At(onAutumn));
+    SendMessageW(list, WM_MOUSEMOVE, 0, At(InsideLink(0, kAddress)));
+    EXPECT_FALSE(links.IsLinkHot(1, kAddress));
+    EXPECT_TRUE(links.IsLinkHot(0, kAddress));
+    EXPECT_EQ(Tool(tooltip, list).text, L"");
+
+    // Leaving the list leaves no link hot.
+    SendMessageW(list, WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(links.IsLinkHot(0, kAddress));
+
+    EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1) << "one tool for every link";
+}
+
+// The platform may have no way to pop a tip up on demand: the one tool
+// follows the hot link and the tooltip is switched on and off instead.
+TEST_F(LinkList, TheTipShowsOverAHotLinkWithATipTextOnly)
+{
+    FillAlbums();
+    HWND tooltip = links.Tooltip();
+    // Tips show over the active window only, as the user sees them.
+    SetForegroundWindow(dialog->Handle());
+    SetActiveWindow(dialog->Handle());
+    auto hoverAndWait = [&](int row) {
+        POINT screen = InsideLink(row, kAddress);
+        ClientToScreen(list, &screen);
+        SetCursorPos(screen.x, screen.y);
+        const POINT client = InsideLink(row, kAddress);
+        SendMessageW(list, WM_MOUSEMOVE, 0, At(client));
+        const DWORD start = GetTickCount();
+        // One move, then the tip's own delay (a move restarts it).
+        while (GetTickCount() - start < 1500 && !IsWindowVisible(tooltip)) {
+            PumpMessages(dialog->Handle());
+            Sleep(20);
+        }
+        return IsWindowVisible(tooltip) != FALSE;
+    };
+    EXPECT_TRUE(hoverAndWait(1)) << "\"Protected album\"";
+    SendMessageW(list, WM_MOUSELEAVE, 0, 0);
+    PumpMessages(dialog->Handle());
+    EXPECT_FALSE(hoverAndWait(0)) << "no tip text: no tip";
+}
+
+TEST_F(LinkList, AClickOnALinkOpensItAndLeavesTheSelectionAlone)
+{
+    FillAlbums();
+    Click(InsideLink(1, kAddress));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], Url(1));
+    EXPECT_FALSE(IsSelected(list, 1)) << "the click was the link's";
+
+    RECT title = {LVIR_LABEL, kTitle, 0, 0};
+    SendMessageW(list, LVM_GETSUBITEMRECT, 1, reinterpret_cast<LPARAM>(&title));
+    Click(POINT{title.left + 5, (title.top + title.bottom) / 2});
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(IsSelected(list, 1)) << "any other click selects as usual";
+
+    // An empty address is a link that opens nothing.
+    ASSERT_TRUE(links.SetCellLink(2, kAddress, L"", L""));
+    Click(InsideLink(2, kAddress));
+    EXPECT_EQ(opened.size(), 1u);
+    EXPECT_FALSE(IsSelected(list, 2));
+}
+
+// ---------------------------------------------------------------------------
+// Drawing and fonts
+// ---------------------------------------------------------------------------
+
+TEST_F(LinkList, LinksAreDrawnBlueAndRedWhenHot)
+{
+    FillAlbums();
+    const COLORREF blue = CSortListViewCtrlWithHyperLink::kLinkColor;
+    const COLORREF red = CSortListViewCtrlWithHyperLink::kHotLinkColor;
+    const int bluePixels = CountPixels(list, blue);
+    EXPECT_GT(bluePixels, 50);
+    EXPECT_EQ(CountPixels(list, red), 0);
+
+    SendMessageW(list, WM_MOUSEMOVE, 0, At(InsideLink(0, kAddress)));
+    EXPECT_GT(CountPixels(list, red), 20);
+    EXPECT_LT(CountPixels(list, blue), bluePixels);
+
+    SendMessageW(list, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(CountPixels(list, red), 0);
+    EXPECT_EQ(CountPixels(list, blue), bluePixels);
+}
+
+TEST_F(LinkList, WithoutReflectionTheLinksAreNotDrawn)
+{
+    dialog.reset();
+    Open(false);
+    FillAlbums();
+    EXPECT_EQ(CountPixels(list, CSortListViewCtrlWithHyperLink::kLinkColor), 0);
+}
+
+TEST_F(LinkList, LinkFontsAreTheListsFontUnderlinedAndFollowIt)
+{
+    auto describe = [](HFONT font) {
+        LOGFONTW lf = {};
+        GetObjectW(font, sizeof lf, &lf);
+        return lf;
+    };
+    HFONT listFont = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+    ASSERT_NE(listFont, nullptr);
+    ASSERT_NE(links.LinkFont(), nullptr);
+    ASSERT_NE(links.HotLinkFont(), nullptr);
+    for (HFONT font : {links.LinkFont(), links.HotLinkFont()}) {
+        EXPECT_TRUE(describe(font).lfUnderline);
+        EXPECT_EQ(describe(font).lfHeight, describe(listFont).lfHeight);
+        EXPECT_STREQ(describe(font).lfFaceName, describe(listFont).lfFaceName);
+    }
+
+    LOGFONTW big = describe(listFont);
+    big.lfHeight = -24;
+    HFONT bigFont = CreateFontIndirectW(&big);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(bigFont), FALSE);
+    EXPECT_EQ(describe(links.LinkFont()).lfHeight, -24);
+    EXPECT_TRUE(describe(links.LinkFont()).lfUnderline);
+    SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(listFont), FALSE);
+    DeleteObject(bigFont);
+
+    // A list without a font of its own: the default GUI font.
+    SendMessageW(list, WM_SETFONT, 0, FALSE);
+    if (!SendMessageW(list, WM_GETFONT, 0, 0)) {
+        ASSERT_TRUE(links.InitLinkDrawing());
+        EXPECT_EQ(describe(links.LinkFont()).lfHeight,
+                  describe(static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT))).lfHeight);
+    }
+}
+
+TEST_F(LinkList, TheTooltipBelongsToTheListAndGoesWithIt)
+{
+    HWND tooltip = links.Tooltip();
+    ASSERT_TRUE(IsWindow(tooltip));
+    wchar_t name[64] = L"";
+    GetClassNameW(tooltip, name, 64);
+    EXPECT_STREQ(name, L"tooltips_class32");
+    // A pop-up's owner is always a top-level window: the list's dialog.
+    EXPECT_EQ(GetWindow(tooltip, GW_OWNER), GetAncestor(list, GA_ROOT));
+    EXPECT_TRUE(links.InitLinkDrawing()) << "again: the same tooltip";
+    EXPECT_EQ(links.Tooltip(), tooltip);
+
+    dialog.reset();
+    EXPECT_FALSE(IsWindow(tooltip));
+    EXPECT_EQ(links.Tooltip(), nullptr);
+    EXPECT_EQ(links.Handle(), nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Copy
+// ---------------------------------------------------------------------------
+
+TEST_F(LinkList, CopyPutsAHeaderLineAndTheRowsAsTextAndAnEscapedTable)
+{
+    AddRow(list, {L"<b>&\"", L"3", L"shown text"});
+    AddRow(list, {L"Plain", L"-----", L"https://e.com/x"});
+    AddRow(list, {L"Skipped", L"1", L""});
+    ASSERT_TRUE(links.SetCellLink(0, kAddress, L"https://e.com/?a=1&b=\"2\"", L""));
+    ASSERT_TRUE(links.SetCellLink(1, kAddress, L"", L"")); // empty address: its text is exported
+    ASSERT_TRUE(PutSentinel(L"sentinel"));
+
+    SendMessageW(list, WM_COMMAND, MAKEWPARAM(ID_LIST_COPY, 0), 0);
+    EXPECT_EQ(ClipboardText(), L"sentinel") << "nothing selected: the clipboard is left alone";
+
+    Select(list, 0);
+    Select(list, 1);
+    SendMessageW(list, WM_COMMAND, MAKEWPARAM(ID_LIST_COPY, 0), 0);
+
+    const std::wstring text = L"Title, Photos, Web address\r\n"
+                              L"<b>&\", 3, https://e.com/?a=1&b=\"2\"\r\n"
+                              L"Plain, -----, https://e.com/x";
+    const std::wstring html =
+        L"<table><tr>\r\n<th>Title</th><th>Photos</th><th>Web address</th></tr>"
+        L"\r\n<tr>\r\n<td>&lt;b&gt;&amp;&quot;</td><td>3</td>"
+        L"<td><a href=\"https://e.com/?a=1&amp;b=&quot;2&quot;\">https://e.com/?a=1&amp;b=&quot;2&quot;</a></td></tr>\r\n"
+        L"\r\n<tr>\r\n<td>Plain</td><td>-----</td><td>https://e.com/x</td></tr>\r\n"
+        L"</table>\r\n";
+    EXPECT_EQ(ClipboardText(), text) << "the plain text carries the title as it is";
+    const std::string expected = HtmlClipboardPayload(Utf8FromWide(html));
+    const std::string block = ClipboardBytes(CClipboard::HtmlFormat());
+    ASSERT_GE(block.size(), expected.size());
+    EXPECT_EQ(block.substr(0, expected.size()), expected);
+    EXPECT_EQ(block.find("<b>"), std::string::npos) << "no live markup from the title";
+    EXPECT_EQ(ClipboardFormats().size(), 2u);
+
+    // Ctrl+C runs the same copy.
+    ASSERT_TRUE(PutSentinel(L"sentinel"));
+    Select(list, 0, false);
+    BYTE saved[256], state[256];
+    GetKeyboardState(saved);
+    memcpy(state, saved, sizeof state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(list, WM_KEYDOWN, 'C', 0);
+    SetKeyboardState(saved);
+    EXPECT_EQ(ClipboardText(), L"Title, Photos, Web address\r\nPlain, -----, https://e.com/x");
+}
+
+TEST_F(LinkList, HeaderTextsAreCopiedUpTo43Characters)
+{
+    const std::wstring longHeader(50, L'h');
+    HDITEMW item = {};
+    item.mask = HDI_TEXT;
+    item.pszText = const_cast<wchar_t*>(longHeader.c_str());
+    SendMessageW(HeaderOf(list), HDM_SETITEMW, kTitle, reinterpret_cast<LPARAM>(&item));
+    AddRow(list, {L"a", L"1", L"b"});
+    Select(list, 0);
+    links.CopySelection();
+    EXPECT_EQ(ClipboardText(), std::wstring(43, L'h') + L", Photos, Web address\r\na, 1, b");
+}

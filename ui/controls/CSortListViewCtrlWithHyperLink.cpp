@@ -1,0 +1,467 @@
+#include "ui/controls/CSortListViewCtrlWithHyperLink.h"
+
+#include "app/CAppModule.h"
+#include "ui/controls/CClipboard.h"
+#include "ui/controls/CDialogBase.h"
+#include "ui/controls/ClipboardText.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <new>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Header texts are read into a buffer of this many characters.
+constexpr int kHeaderTextChars = 44;
+
+} // namespace
+
+RECT LinkTextRect(const RECT& label, SIZE text, int headerFormat)
+{
+    RECT r = label;
+    r.left += CSortListViewCtrlWithHyperLink::kLinkMargin;
+    r.right -= CSortListViewCtrlWithHyperLink::kLinkMargin;
+    if (r.right < r.left)
+        r.right = r.left;
+
+    const LONG cellHeight = label.bottom - label.top;
+    const LONG height = std::clamp(text.cy, LONG(0), std::max(cellHeight, LONG(0)));
+    r.top = label.top + (cellHeight - height) / 2;
+    r.bottom = r.top + height;
+
+    const LONG room = r.right - r.left;
+    const LONG width = std::clamp(text.cx, LONG(0), room);
+    switch (headerFormat & HDF_JUSTIFYMASK) {
+    case HDF_RIGHT:
+        r.left = r.right - width;
+        break;
+    case HDF_CENTER:
+        r.left += (room - width) / 2;
+        r.right = r.left + width;
+        break;
+    default:
+        r.right = r.left + width;
+        break;
+    }
+    return r;
+}
+
+CSortListViewCtrlWithHyperLink::CSortListViewCtrlWithHyperLink() = default;
+
+CSortListViewCtrlWithHyperLink::~CSortListViewCtrlWithHyperLink()
+{
+    Unsubclass();
+    DestroyTooltip();
+}
+
+void CSortListViewCtrlWithHyperLink::DestroyTooltip()
+{
+    if (m_tooltip && IsWindow(m_tooltip))
+        DestroyWindow(m_tooltip);
+    m_tooltip = nullptr;
+}
+
+void CSortListViewCtrlWithHyperLink::OnFinalMessage()
+{
+    DestroyTooltip();
+    m_hover = Hover{};
+    CSortListViewCtrlWithContextMenu::OnFinalMessage();
+}
+
+bool CSortListViewCtrlWithHyperLink::MakeLinkFonts()
+{
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    if (!font)
+        font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (!font)
+        font = static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
+    LOGFONTW description = {};
+    if (!font || !GetObjectW(font, sizeof description, &description))
+        return false;
+    description.lfUnderline = TRUE;
+    UniqueFont link(CreateFontIndirectW(&description));
+    UniqueFont hot(CreateFontIndirectW(&description));
+    if (!link || !hot)
+        return false;
+    m_linkFont = std::move(link);
+    m_hotLinkFont = std::move(hot);
+    return true;
+}
+
+bool CSortListViewCtrlWithHyperLink::InitLinkDrawing()
+{
+    if (!Handle())
+        return false;
+    // Keys are never handed out twice while rows may still hold them.
+    if (m_rows.empty())
+        m_lastKey = 0;
+    const bool fonts = MakeLinkFonts();
+    m_hand = LoadCursorW(nullptr, IDC_HAND);
+    if (!m_tooltip) {
+        m_tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, nullptr, nullptr);
+        if (!m_tooltip)
+            return false;
+        // One tool for every link: its text and rectangle follow the hot
+        // link, and activation shows or hides it (the platform may lack a
+        // way to pop a tip up on demand).
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = Handle();
+        tool.uId = kToolId;
+        tool.hinst = CAppModule::ResourceInstance();
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        if (!SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool))) {
+            DestroyTooltip();
+            return false;
+        }
+        SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
+    }
+    return fonts;
+}
+
+LPARAM CSortListViewCtrlWithHyperLink::NewRowKey(INT_PTR userValue)
+{
+    const LPARAM key = ++m_lastKey;
+    RowLinks links;
+    links.userValue = userValue;
+    m_rows.emplace(key, std::move(links));
+    return key;
+}
+
+LPARAM CSortListViewCtrlWithHyperLink::RowKey(int row) const
+{
+    return row >= 0 && row < RowCount() ? ItemData(row) : 0;
+}
+
+const CSortListViewCtrlWithHyperLink::CellLink* CSortListViewCtrlWithHyperLink::FindLink(int row, int column) const
+{
+    const LPARAM key = RowKey(row);
+    if (!key)
+        return nullptr;
+    const auto entry = m_rows.find(key);
+    if (entry == m_rows.end())
+        return nullptr;
+    const auto link = entry->second.cells.find(column);
+    return link == entry->second.cells.end() ? nullptr : &link->second;
+}
+
+CSortListViewCtrlWithHyperLink::CellLink* CSortListViewCtrlWithHyperLink::FindLink(int row, int column)
+{
+    return const_cast<CellLink*>(std::as_const(*this).FindLink(row, column));
+}
+
+bool CSortListViewCtrlWithHyperLink::SetCellLink(int row, int column, const std::wstring& url,
+                                                 const std::wstring& tooltip)
+{
+    if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount())
+        return true;
+    try {
+        LPARAM key = ItemData(row);
+        if (!key) {
+            key = NewRowKey(0);
+            if (!SetItemData(row, key))
+                return false;
+        }
+        const auto entry = m_rows.find(key);
+        if (entry == m_rows.end())
+            return false;
+        CellLink link;
+        link.url = url;
+        link.tooltip = tooltip;
+        entry->second.cells[column] = std::move(link);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+std::wstring CSortListViewCtrlWithHyperLink::GetCellLinkUrl(int row, int column) const
+{
+    const CellLink* link = FindLink(row, column);
+    return link ? link->url : std::wstring();
+}
+
+bool CSortListViewCtrlWithHyperLink::IsLinkCell(int row, int column) const
+{
+    return FindLink(row, column) != nullptr;
+}
+
+bool CSortListViewCtrlWithHyperLink::IsLinkHot(int row, int column) const
+{
+    const CellLink* link = FindLink(row, column);
+    return link && link->hot;
+}
+
+INT_PTR CSortListViewCtrlWithHyperLink::GetRowUserValue(int row) const
+{
+    const LPARAM key = RowKey(row);
+    const auto entry = key ? m_rows.find(key) : m_rows.end();
+    return entry == m_rows.end() ? 0 : entry->second.userValue;
+}
+
+bool CSortListViewCtrlWithHyperLink::SetRowUserValue(int row, INT_PTR value)
+{
+    if (row < 0 || row >= RowCount())
+        return false;
+    try {
+        const LPARAM key = ItemData(row);
+        const auto entry = key ? m_rows.find(key) : m_rows.end();
+        if (entry != m_rows.end()) {
+            entry->second.userValue = value;
+            return true;
+        }
+        return SetItemData(row, NewRowKey(value));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+void CSortListViewCtrlWithHyperLink::ClearLinks()
+{
+    for (auto& entry : m_rows)
+        entry.second.cells.clear();
+    m_rows.clear();
+}
+
+void CSortListViewCtrlWithHyperLink::DeleteAllRows()
+{
+    ClearLinks();
+    m_hover = Hover{};
+    if (m_tooltip)
+        SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
+    if (Handle())
+        SendMessageW(Handle(), LVM_DELETEALLITEMS, 0, 0);
+}
+
+bool CSortListViewCtrlWithHyperLink::LinkRect(int row, int column, RECT& rect) const
+{
+    if (!FindLink(row, column))
+        return false;
+    RECT label = {LVIR_LABEL, column, 0, 0};
+    if (!SendMessageW(Handle(), LVM_GETSUBITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&label)))
+        return false;
+    const std::wstring text = CellText(row, column);
+    SIZE extent = {0, 0};
+    {
+        ScopedWindowDc dc(Handle());
+        ScopedSelect font(dc.Get(), m_linkFont.get());
+        if (!dc.Get() || !GetTextExtentPoint32W(dc.Get(), text.c_str(), int(text.size()), &extent))
+            extent = SIZE{0, 0};
+    }
+    HDITEMW item = {};
+    item.mask = HDI_FORMAT;
+    SendMessageW(Header(), HDM_GETITEMW, WPARAM(column), reinterpret_cast<LPARAM>(&item));
+    rect = LinkTextRect(label, extent, item.fmt);
+    return true;
+}
+
+CSortListViewCtrlWithHyperLink::Cell CSortListViewCtrlWithHyperLink::CellAt(POINT client) const
+{
+    LVHITTESTINFO hit = {};
+    hit.pt = client;
+    SendMessageW(Handle(), LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.iItem < 0 || !(hit.flags & LVHT_ONITEM))
+        return Cell{};
+    return Cell{hit.iItem, hit.iSubItem};
+}
+
+bool CSortListViewCtrlWithHyperLink::OverLink(const Cell& cell, POINT client) const
+{
+    RECT rect;
+    return cell.row >= 0 && LinkRect(cell.row, cell.column, rect) && PtInRect(&rect, client);
+}
+
+bool CSortListViewCtrlWithHyperLink::LinkAt(POINT client, int& row, int& column) const
+{
+    const Cell cell = CellAt(client);
+    if (!OverLink(cell, client))
+        return false;
+    row = cell.row;
+    column = cell.column;
+    return true;
+}
+
+void CSortListViewCtrlWithHyperLink::SetHot(const Cell& cell, bool hot)
+{
+    CellLink* link = FindLink(cell.row, cell.column);
+    if (!link)
+        return;
+    link->hot = hot;
+    RECT rect = {0, 0, 0, 0};
+    LinkRect(cell.row, cell.column, rect);
+    if (m_tooltip) {
+        TOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = Handle();
+        tool.uId = kToolId;
+        tool.hinst = CAppModule::ResourceInstance();
+        tool.lpszText = const_cast<wchar_t*>(link->tooltip.c_str());
+        tool.rect = rect;
+        SendMessageW(m_tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(m_tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(m_tooltip, TTM_ACTIVATE, hot && !link->tooltip.empty(), 0);
+    }
+    RECT area = {LVIR_LABEL, cell.column, 0, 0};
+    if (SendMessageW(Handle(), LVM_GETSUBITEMRECT, WPARAM(cell.row), reinterpret_cast<LPARAM>(&area)))
+        RedrawWindow(Handle(), &area, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+void CSortListViewCtrlWithHyperLink::OnPointerMoved(POINT point)
+{
+    const Cell cell = CellAt(point);
+    const bool over = OverLink(cell, point);
+    SetCursor(over ? m_hand : LoadCursorW(nullptr, IDC_ARROW));
+    const bool sameCell = cell == m_hover.cell;
+    if (m_hover.overLink && (!sameCell || !over))
+        SetHot(m_hover.cell, false);
+    if (over && (!sameCell || !m_hover.overLink))
+        SetHot(cell, true);
+    m_hover.cell = cell;
+    m_hover.overLink = over;
+    if (!m_hover.tracking) {
+        // A hot link goes cold again when the pointer leaves the list.
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, Handle(), 0};
+        m_hover.tracking = TrackMouseEvent(&track) != FALSE;
+    }
+}
+
+void CSortListViewCtrlWithHyperLink::OnPointerLeft()
+{
+    if (m_hover.overLink)
+        SetHot(m_hover.cell, false);
+    m_hover = Hover{};
+}
+
+bool CSortListViewCtrlWithHyperLink::Open(const std::wstring& url)
+{
+    if (m_opener)
+        return m_opener(url);
+    const HINSTANCE rc = ShellExecuteW(Handle(), L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(rc) > 32;
+}
+
+bool CSortListViewCtrlWithHyperLink::OnLeftButtonDown(POINT point)
+{
+    const Cell cell = CellAt(point);
+    if (!OverLink(cell, point))
+        return false;
+    // An empty address is drawn as a link but has nothing to open; the
+    // click is still the link's.
+    const std::wstring url = GetCellLinkUrl(cell.row, cell.column);
+    if (!url.empty())
+        Open(url);
+    return true;
+}
+
+LRESULT CSortListViewCtrlWithHyperLink::OnCustomDraw(NMLVCUSTOMDRAW& draw)
+{
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        m_rowTextColor = draw.clrText;
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        const CellLink* link = FindLink(int(draw.nmcd.dwItemSpec), draw.iSubItem);
+        if (link && m_linkFont) {
+            SelectObject(draw.nmcd.hdc, link->hot ? m_hotLinkFont.get() : m_linkFont.get());
+            draw.clrText = link->hot ? kHotLinkColor : kLinkColor;
+            return CDRF_NEWFONT;
+        }
+        // A link earlier in the row left its font and colour behind.
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+        SelectObject(draw.nmcd.hdc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        draw.clrText = m_rowTextColor;
+        return CDRF_NEWFONT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+void CSortListViewCtrlWithHyperLink::CopySelection()
+{
+    try {
+        const std::vector<int> selected = SelectedRows();
+        if (selected.empty())
+            return;
+        const int columns = ColumnCount();
+        std::vector<std::wstring> headers;
+        for (int column = 0; column < columns; ++column) {
+            wchar_t text[kHeaderTextChars] = L"";
+            HDITEMW item = {};
+            item.mask = HDI_TEXT;
+            item.pszText = text;
+            item.cchTextMax = kHeaderTextChars;
+            SendMessageW(Header(), HDM_GETITEMW, WPARAM(column), reinterpret_cast<LPARAM>(&item));
+            headers.emplace_back(text);
+        }
+        std::vector<std::vector<CopyCell>> rows;
+        for (int row : selected) {
+            std::vector<CopyCell> cells;
+            for (int column = 0; column < columns; ++column)
+                cells.push_back(CopyCell{CellText(row, column), GetCellLinkUrl(row, column)});
+            rows.push_back(std::move(cells));
+        }
+        const CopyTexts copy = BuildListCopy(headers, rows);
+        if (!copy.text.empty())
+            CClipboard().SetTextAndHtml(copy.text.c_str(), copy.html.c_str());
+    } catch (const std::bad_alloc&) {
+        // Too little memory for the copy: the command has no effect.
+    }
+}
+
+LRESULT CSortListViewCtrlWithHyperLink::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_MOUSEMOVE)
+        OnPointerMoved(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    // After the hover update, so that the tip already has the hot link's
+    // rectangle when it sees the pointer there.
+    if (m_tooltip && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+        MSG relayed = {Handle(), message, wParam, lParam, DWORD(GetMessageTime()), {0, 0}};
+        SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
+    switch (message) {
+    case WM_MOUSEMOVE:
+        // Passed on: the control's own info tips and hot tracking need it.
+        break;
+    case WM_MOUSELEAVE:
+        OnPointerLeft();
+        break;
+    case WM_LBUTTONDOWN:
+        if (OnLeftButtonDown(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}))
+            return 0; // the link's click: the selection stays as it is
+        break;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT && m_hand) {
+            POINT point;
+            GetCursorPos(&point);
+            ScreenToClient(Handle(), &point);
+            if (OverLink(CellAt(point), point)) {
+                SetCursor(m_hand);
+                return TRUE;
+            }
+        }
+        break;
+    case WM_SETFONT: {
+        const LRESULT rc = CSortListViewCtrlWithContextMenu::WndProc(message, wParam, lParam);
+        if (m_linkFont)
+            MakeLinkFonts();
+        return rc;
+    }
+    case kReflectedMessageBase + WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header && header->hwndFrom == Handle() && header->code == UINT(NM_CUSTOMDRAW))
+            return OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+        return DefaultProc(message, wParam, lParam);
+    }
+    default:
+        break;
+    }
+    return CSortListViewCtrlWithContextMenu::WndProc(message, wParam, lParam);
+}

@@ -1,0 +1,133 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "ui/controls/CSortListViewCtrlWithContextMenu.h"
+#include "ui/controls/ScopedHandles.h"
+
+// The rectangle a cell's link text takes: the cell's label rectangle less 6
+// pixels at each side, the text's height centred in it, cut to the text's
+// width at the end the column's header alignment (HDF_LEFT, HDF_RIGHT,
+// HDF_CENTER) keeps.
+RECT LinkTextRect(const RECT& label, SIZE text, int headerFormat);
+
+// The list of the album window and the photo list: a sortable list whose
+// cells can carry links (drawn as links, with a tooltip, opened by a click)
+// and whose rows carry a user value that stays with the row through sorts.
+// Copy puts the selected rows with a header line on the clipboard as plain
+// text and as an HTML table.
+//
+// The owning dialog reflects its notifications back to the list (custom
+// draw among them): CDialogBase::SetReflectNotifications(true). Attach,
+// then InitLinkDrawing, before rows get links.
+class CSortListViewCtrlWithHyperLink : public CSortListViewCtrlWithContextMenu
+{
+public:
+    static constexpr COLORREF kLinkColor = RGB(0, 0, 255);
+    static constexpr COLORREF kHotLinkColor = RGB(255, 0, 0);
+    static constexpr UINT_PTR kToolId = 999;
+    // Pixels left free at each side of a link's text.
+    static constexpr int kLinkMargin = 6;
+
+    // Opens an address; true on success. The default runs the shell's
+    // "open" verb.
+    using Opener = std::function<bool(const std::wstring& url)>;
+
+    CSortListViewCtrlWithHyperLink();
+    ~CSortListViewCtrlWithHyperLink() override;
+
+    // Makes the link fonts from the list's font and the tooltip with its one
+    // tool; starts the row keys again when no row holds one. False when a
+    // font or the tooltip cannot be made.
+    bool InitLinkDrawing();
+
+    // Gives a cell a link (replacing an earlier one). A row or column that
+    // does not exist: true, nothing changed. False when the row cannot get
+    // a key.
+    bool SetCellLink(int row, int column, const std::wstring& url, const std::wstring& tooltip);
+    // The cell's link address; empty when it has none.
+    std::wstring GetCellLinkUrl(int row, int column) const;
+    bool IsLinkCell(int row, int column) const;
+    bool IsLinkHot(int row, int column) const;
+
+    // A value the owner keeps per row (the index of its album, say); 0 for a
+    // row without one. Setting returns the control's result.
+    INT_PTR GetRowUserValue(int row) const;
+    bool SetRowUserValue(int row, INT_PTR value);
+
+    // Drops every link and user value, then every row. Keys keep counting.
+    void DeleteAllRows();
+
+    // The header line and the selected rows, as text and as an HTML table.
+    void CopySelection() override;
+
+    // The link text rectangle of a link cell (client coordinates).
+    bool LinkRect(int row, int column, RECT& rect) const;
+    // The link cell whose link text holds the point.
+    bool LinkAt(POINT client, int& row, int& column) const;
+
+    HWND Tooltip() const { return m_tooltip; }
+    HFONT LinkFont() const { return m_linkFont.get(); }
+    HFONT HotLinkFont() const { return m_hotLinkFont.get(); }
+    void SetOpener(Opener opener) { m_opener = std::move(opener); }
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage() override;
+
+private:
+    struct CellLink
+    {
+        bool hot = false;
+        std::wstring url;
+        std::wstring tooltip;
+    };
+    struct RowLinks
+    {
+        INT_PTR userValue = 0;
+        std::map<int, CellLink> cells;
+    };
+    struct Cell
+    {
+        int row = -1;
+        int column = -1;
+        bool operator==(const Cell&) const = default;
+    };
+    struct Hover
+    {
+        Cell cell;
+        bool overLink = false;
+        bool tracking = false; // a leave notice is asked for
+    };
+
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw);
+    void OnPointerMoved(POINT point);
+    void OnPointerLeft();
+    bool OnLeftButtonDown(POINT point);
+    bool MakeLinkFonts();
+    void ClearLinks();
+    LPARAM NewRowKey(INT_PTR userValue);
+    LPARAM RowKey(int row) const;
+    const CellLink* FindLink(int row, int column) const;
+    CellLink* FindLink(int row, int column);
+    Cell CellAt(POINT client) const;
+    bool OverLink(const Cell& cell, POINT client) const;
+    void SetHot(const Cell& cell, bool hot);
+    bool Open(const std::wstring& url);
+    void DestroyTooltip();
+
+    std::map<LPARAM, RowLinks> m_rows;
+    LPARAM m_lastKey = 0;
+    UniqueFont m_linkFont;
+    UniqueFont m_hotLinkFont;
+    HWND m_tooltip = nullptr;
+    HCURSOR m_hand = nullptr;
+    Hover m_hover;
+    // The row's own text colour during custom draw, for its plain cells.
+    COLORREF m_rowTextColor = CLR_DEFAULT;
+    Opener m_opener;
+};
