@@ -17,6 +17,16 @@ namespace ListTest {
 
 constexpr int kListId = 1003;
 
+// Pixels at 96 DPI in the screen's DPI (the tests also run at 144).
+inline int Scaled(int pixels)
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return MulDiv(pixels, dpi > 0 ? dpi : 96, 96);
+}
+
 struct SortNote
 {
     int newColumn;
@@ -39,7 +49,7 @@ protected:
     bool OnInitDialog() override
     {
         SetReflectNotifications(m_reflect);
-        SetWindowPos(Handle(), nullptr, 0, 0, 760, 420, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(Handle(), nullptr, 0, 0, Scaled(760), Scaled(420), SWP_NOMOVE | SWP_NOZORDER);
         RECT client;
         GetClientRect(Handle(), &client);
         m_list = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -72,7 +82,7 @@ inline void AddColumn(HWND list, int index, const wchar_t* text, int format = LV
     LVCOLUMNW column = {};
     column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
     column.fmt = format;
-    column.cx = width;
+    column.cx = Scaled(width);
     column.pszText = const_cast<wchar_t*>(text);
     SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(index), reinterpret_cast<LPARAM>(&column));
 }
