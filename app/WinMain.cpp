@@ -16,6 +16,7 @@
 #include "app/CMultiLanguageSupport.h"
 #include "app/ServiceSettings.h"
 #include "service/PicasaClient.h"
+#include "ui/albums/CToolDlg.h"
 #include "ui/controls/CommonControls.h"
 #include "ui/login/CMainDlg.h"
 
@@ -114,9 +115,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 
     int exitCode = 2;
     if (result == 1 && client->IsSignedIn()) {
-        // The album window opens here; the run ends as when it closes.
+        // The album window is the main window: the run ends when it closes
+        // (it signs the client out).
+        auto albums = std::make_unique<CToolDlg>(*client);
+        exitCode = int(albums->DoModal(GetActiveWindow()));
         client->Logout();
-        exitCode = 2;
+        albums.reset();
     } else if (result == 1) {
         exitCode = 1;
     }

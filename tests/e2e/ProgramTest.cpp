@@ -22,6 +22,25 @@ constexpr int kPassword = 1001;
 constexpr int kPublicOnly = 1044;
 constexpr int kLanguageButton = 1031;
 constexpr int kLanguageList = 1032;
+constexpr int kAlbumList = 1003;
+constexpr int kSelectAll = 1006;
+constexpr int kListCopy = 32776;
+
+// The clipboard's Unicode text, as another program pasting it would see it.
+std::wstring ClipboardText()
+{
+    std::wstring text;
+    for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt)
+        Sleep(50);
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
 
 std::wstring Folder(int csidl)
 {
@@ -88,7 +107,20 @@ protected:
         return code;
     }
 
-    HWND LoginDialog() { return WaitForDialogWithControl(kAccount, 30000, process.dwProcessId); }
+    HWND LoginDialog() { return WaitForDialogWithControl(kPassword, 30000, process.dwProcessId); }
+    HWND AlbumWindow() { return WaitForDialogWithControl(kAlbumList, 30000, process.dwProcessId); }
+
+    // Signs in as a user would and waits for the album window.
+    HWND SignIn(const wchar_t* account, const wchar_t* password)
+    {
+        HWND login = LoginDialog();
+        if (!login)
+            return nullptr;
+        SetControlText(login, kAccount, account);
+        SetControlText(login, kPassword, password);
+        Click(login, IDOK);
+        return AlbumWindow();
+    }
 
     std::vector<Json> ClientLoginRequests()
     {
@@ -120,7 +152,7 @@ TEST_F(Program, LanguageWithoutAModuleShowsTheErrorAndEndsWith999)
     EXPECT_EQ(GetFileAttributesW(log.c_str()), INVALID_FILE_ATTRIBUTES) << "no log is opened";
 }
 
-TEST_F(Program, SignInEndsTheRunAndLeavesAccountSettingsAndLog)
+TEST_F(Program, SignInOpensTheAlbumWindowAndClosingItEndsTheRun)
 {
     Start();
     HWND login = LoginDialog();
@@ -128,6 +160,10 @@ TEST_F(Program, SignInEndsTheRunAndLeavesAccountSettingsAndLog)
     ASSERT_TRUE(SetControlText(login, kAccount, L"symbols@example.com"));
     ASSERT_TRUE(SetControlText(login, kPassword, L"p&ss=w+rd% \u00fc"));
     Click(login, IDOK);
+    HWND albums = AlbumWindow();
+    ASSERT_NE(albums, nullptr) << "the album window opens after the sign-in";
+    EXPECT_EQ(SendDlgItemMessageW(albums, kAlbumList, LVM_GETITEMCOUNT, 0, 0), 1);
+    Click(albums, IDCANCEL);
     EXPECT_EQ(WaitExit(), 2u);
 
     EXPECT_EQ(TestEnv::ReadBytes(dat), "symbols@example.com\r\n");
@@ -139,7 +175,7 @@ TEST_F(Program, SignInEndsTheRunAndLeavesAccountSettingsAndLog)
     EXPECT_NE(text.find("Login : Success, Account = symbols@example.com"), std::string::npos) << text;
     EXPECT_NE(text.find(" Logout\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" Picasa Client Statistics\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("\tHTTP Request = 1 times\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\tHTTP Request = 2 times\r\n"), std::string::npos) << text; // sign-in and album list
     EXPECT_LT(text.find("Logout"), text.find("Picasa Client Statistics"));
 
     auto logins = ClientLoginRequests();
@@ -161,6 +197,13 @@ TEST_F(Program, PublicOnlySignInSendsNothingAndRemembersTheChoice)
     SetControlText(login, kAccount, L"friend");
     SetControlText(login, kPassword, L"ignored");
     Click(login, IDOK);
+    HWND albums = AlbumWindow();
+    ASSERT_NE(albums, nullptr);
+    EXPECT_FALSE(IsEnabled(albums, 1012)) << "no new album without a sign-in";
+    EXPECT_FALSE(IsEnabled(albums, 1011));
+    EXPECT_FALSE(IsEnabled(albums, 1039));
+    EXPECT_TRUE(IsEnabled(albums, 1027));
+    Click(albums, IDCANCEL);
     EXPECT_EQ(WaitExit(), 2u);
     EXPECT_TRUE(ClientLoginRequests().empty());
     wchar_t value[16] = {};
@@ -229,3 +272,42 @@ TEST_F(Program, FailedSignInShowsTheMessageAndKeepsTheDialogOpen)
 }
 
 } // namespace
+
+TEST_F(Program, SelectAllAndCopyFromTheListPutTheAccountsAlbumsOnTheClipboard)
+{
+    Start();
+    HWND albums = SignIn(L"demo@example.com", L"demo");
+    ASSERT_NE(albums, nullptr);
+    Click(albums, kSelectAll);
+    // What the list's context menu sends when Copy is chosen.
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    PostMessageW(GetDlgItem(albums, kAlbumList), WM_COMMAND, kListCopy, 0);
+    std::wstring copied;
+    for (int i = 0; i < 100 && copied.empty(); ++i) {
+        Sleep(50);
+        copied = ClipboardText();
+    }
+    Click(albums, IDCANCEL);
+    EXPECT_EQ(WaitExit(), 2u);
+
+    // One line per album of the stand-in's demo account, after the header line.
+    const Json state = Json::Parse(LoopbackRequest(service, "GET", "/__control/state").body);
+    std::vector<std::string> titles;
+    for (const Json& account : state["accounts"].array) {
+        if (account["email"].string != "demo@example.com")
+            continue;
+        for (const Json& album : account["albums"].array)
+            titles.push_back(album["title"].string);
+    }
+    ASSERT_FALSE(titles.empty()) << "the stand-in's state names the demo albums";
+    const std::string text = TestEnv::Narrow(copied);
+    size_t lines = 0;
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+        ++lines;
+    EXPECT_EQ(lines, titles.size()) << text;
+    for (const std::string& title : titles)
+        EXPECT_NE(text.find("\r\n" + title + ", "), std::string::npos) << title << "\n" << text;
+}

@@ -53,6 +53,9 @@ public:
     ModalDriver& operator=(const ModalDriver&) = delete;
 
     void Then(Step step) { m_steps.push_back(std::move(step)); }
+    // A dialog that is already open and takes no step when it is activated
+    // again (a modeless window under test whose message boxes are driven).
+    void Ignore(HWND dialog) { m_seen.push_back(dialog); }
 
     // Dialogs that opened with no step left, by caption.
     const std::vector<std::wstring>& Unexpected() const { return m_unexpected; }

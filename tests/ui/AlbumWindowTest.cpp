@@ -1,0 +1,429 @@
+// The album window against the stand-in service: the list, its persisted
+// state, the selection tools and the album actions, in both languages.
+#include "app/CIniFile.h"
+#include "base/CLogSupport.h"
+#include "res/resource.h"
+#include "service/PicasaClient.h"
+#include "tests/service/StandIn.h"
+#include "tests/support/DialogHarness.h"
+#include "tests/support/TestEnv.h"
+#include "ui/albums/AlbumWindowText.h"
+#include "ui/albums/CToolDlg.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+#include <gtest/gtest.h>
+
+using namespace DialogHarness;
+
+// ---------------------------------------------------------------------------
+// What the window shows, without a window
+// ---------------------------------------------------------------------------
+
+TEST(AlbumWindowText, QuotaLineSizeAndAccessTexts)
+{
+    ScopedLanguage language("en");
+    EXPECT_EQ(QuotaLine(L"me", false, 1073741824LL, 2LL * 1073741824LL), L"me  ( 1.000GB / 2.0GB, 50.0% )");
+    // Beyond 32 bits, and a limit of 0 without a division by zero.
+    EXPECT_EQ(QuotaLine(L"me", false, 6LL * 1073741824LL, 8LL * 1073741824LL), L"me  ( 6.000GB / 8.0GB, 75.0% )");
+    EXPECT_EQ(QuotaLine(L"me", false, 536870912LL, 0), L"me  ( 0.500GB / 0.0GB, ---.-% )");
+    EXPECT_EQ(QuotaLine(L"me", true, 5, 10), L"me  ( ---.-GB / ---.-GB  ---.-% )");
+
+    EXPECT_EQ(AlbumSizeText(3 * 1048576 + 1048575, false), L"3.0") << "whole megabytes, as unsigned";
+    EXPECT_EQ(AlbumSizeText(-5, false), L"0.0");
+    EXPECT_EQ(AlbumSizeText(6LL * 1073741824LL, false), L"6144.0");
+    EXPECT_EQ(AlbumSizeText(1048576, true), L"-----");
+
+    EXPECT_EQ(AccessLevelText(L"PUBLIC"), language.String(IDS_ACCESS_PUBLIC));
+    EXPECT_EQ(AccessLevelText(L"protected"), language.String(IDS_ACCESS_PROTECTED));
+    EXPECT_EQ(AccessLevelText(L""), language.String(IDS_ACCESS_NONE));
+    EXPECT_EQ(AccessLevelText(L"friends-only"), L"friends-only") << "never the album count format";
+}
+
+TEST(AlbumWindowText, PublishedDaysMakeTheMonthMasks)
+{
+    int y = 0, m = 0, d = 0;
+    EXPECT_TRUE(PublishedDay(L"2009/06/14 08:12:40", y, m, d));
+    EXPECT_EQ(y * 10000 + m * 100 + d, 20090614);
+    EXPECT_FALSE(PublishedDay(L"June 14, 2009", y, m, d));
+    EXPECT_FALSE(PublishedDay(L"2009-06-14", y, m, d));
+
+    const std::vector<std::wstring> published = {L"2009/06/14 08:12:40", L"2009/06/14 19:47:05", L"2009/07/01 00:00:00",
+                                                 L"2010/01/31 10:00:00", L"bad", L"2009/06/40 00:00:00"};
+    const auto masks = DayStateMasks(published, 2009, 5, 10); // May 2009 to February 2010
+    ASSERT_EQ(masks.size(), 10u);
+    EXPECT_EQ(masks[0], 0u);
+    EXPECT_EQ(masks[1], 1u << 13);
+    EXPECT_EQ(masks[2], 1u);
+    EXPECT_EQ(masks[8], 1u << 30) << "January carried into the next year";
+    EXPECT_EQ(masks[9], 0u);
+}
+
+TEST(AlbumWindowText, PatternsMessagesAndScrolling)
+{
+    EXPECT_EQ(SelectionPattern(L"a.b", true), L"a.b");
+    EXPECT_EQ(SelectionPattern(L"a.b", false), L".*a.b.*");
+    EXPECT_EQ(ClipForMessage(std::wstring(10, L'x'), 10), std::wstring(10, L'x'));
+    EXPECT_EQ(ClipForMessage(std::wstring(2000, L'x')), std::wstring(1000, L'x') + L"\u2026");
+    EXPECT_EQ(ClipForMessage(std::wstring(9, L'x') + L"\U0001F600", 10), std::wstring(9, L'x') + L"\u2026");
+    EXPECT_EQ(ScrollTargetRow(3, 10, 100), 12);
+    EXPECT_EQ(ScrollTargetRow(95, 10, 100), 99);
+}
+
+// ---------------------------------------------------------------------------
+// The window against the stand-in
+// ---------------------------------------------------------------------------
+namespace {
+
+class AlbumWindow : public ::testing::TestWithParam<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        StandIn::Reset();
+        folder = TestEnv::ScratchFolder("album-window");
+        ini = folder + L"\\quillon.ini";
+        logPath = TestEnv::Narrow(folder) + "\\quillon.log";
+        log.Open(logPath.c_str());
+        client = std::make_unique<PicasaClient>(StandIn::BaseW(), StandIn::BaseW());
+        client->SetLog(&log);
+    }
+    void TearDown() override { log.Close(); }
+
+    void SignIn() { ASSERT_EQ(client->Login("demo@example.com", L"demo", "QUILLON test"), 0u); }
+
+    HWND Open()
+    {
+        window = std::make_unique<CToolDlg>(*client, SettingsLocation::File(ini));
+        HWND handle = window->Create(nullptr);
+        EXPECT_NE(handle, nullptr);
+        return handle;
+    }
+    void Command(int id, int code = BN_CLICKED)
+    {
+        SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(id, code), LPARAM(window->Item(id)));
+    }
+    int RowOf(const std::wstring& title)
+    {
+        for (int row = 0; row < window->RowCount(); ++row)
+            if (window->List().CellText(row, 0) == title)
+                return row;
+        return -1;
+    }
+    void Select(std::initializer_list<const wchar_t*> titles)
+    {
+        for (const wchar_t* title : titles)
+            window->SelectRow(RowOf(title), true);
+    }
+    std::set<std::wstring> SelectedTitles()
+    {
+        std::set<std::wstring> titles;
+        for (int row = 0; row < window->RowCount(); ++row)
+            if (window->IsRowSelected(row))
+                titles.insert(window->List().CellText(row, 0));
+        return titles;
+    }
+    std::wstring IniValue(const wchar_t* key)
+    {
+        wchar_t value[64] = {};
+        GetPrivateProfileStringW(CToolDlg::kSection, key, L"", value, 64, ini.c_str());
+        return value;
+    }
+    std::string LogText() { return TestEnv::ReadBytes(TestEnv::Widen(logPath)); }
+    Json DemoAlbum(const std::string& title)
+    {
+        for (const Json& album : StandIn::Account("demo")["albums"].array)
+            if (album["title"].string == title)
+                return album;
+        return Json();
+    }
+    std::string EditPath(const std::wstring& title)
+    {
+        for (const AlbumEntry& album : client->GetAlbums())
+            if (album.title == title) {
+                const std::string url = TestEnv::Narrow(album.editLink);
+                return url.substr(url.find('/', url.find("//") + 2));
+            }
+        return "";
+    }
+    size_t CountRequests(const std::string& method)
+    {
+        size_t n = 0;
+        for (const Json& r : StandIn::Requests())
+            n += r["method"].string == method;
+        return n;
+    }
+
+    ScopedLanguage language{GetParam()};
+    std::wstring folder, ini;
+    std::string logPath;
+    CLogSupport log;
+    std::unique_ptr<PicasaClient> client;
+    std::unique_ptr<CToolDlg> window;
+};
+
+} // namespace
+
+TEST_P(AlbumWindow, FirstRunShowsTheAlbumsAndClosingKeepsTheSettingsForTheNextRun)
+{
+    SignIn();
+    HWND handle = Open();
+    const size_t albums = StandIn::Account("demo")["albums"].array.size();
+    EXPECT_EQ(window->RowCount(), int(albums));
+    EXPECT_EQ(window->ItemText(IDC_ALBUM_COUNT), std::to_wstring(albums) + language.String(IDS_ROW_COUNT_FORMAT).substr(2));
+    EXPECT_NE(window->ItemText(IDC_ACCOUNT).find(L"demo@example.com  ( "), std::wstring::npos);
+    EXPECT_TRUE(window->IsChecked(IDC_QUICK_MODE));
+    EXPECT_EQ(window->List().SortColumn(), 0);
+    EXPECT_FALSE(window->List().IsSortDescending());
+    for (int row = 1; row < window->RowCount(); ++row)
+        EXPECT_LE(CompareStringW(LOCALE_USER_DEFAULT, 0, window->List().CellText(row - 1, 0).c_str(), -1,
+                                 window->List().CellText(row, 0).c_str(), -1),
+                  CSTR_EQUAL);
+    EXPECT_FALSE(window->List().GetCellLinkUrl(0, 7).empty());
+
+    window->List().SortByColumn(1, true);
+    window->SetCheck(IDC_IGNORE_CASE, true);
+    window->SetCheck(IDC_QUICK_MODE, false);
+    SendMessageW(handle, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(window->Result(), 2);
+    EXPECT_FALSE(client->IsSignedIn()) << "closing signs out";
+    EXPECT_EQ(IniValue(L"SORT_COLUMN"), L"1");
+    EXPECT_EQ(IniValue(L"SORT_DESCENDING"), L"1");
+    EXPECT_EQ(IniValue(L"IGNORE_CASE_SENSITIVE"), L"1");
+    EXPECT_EQ(IniValue(L"QuickMode"), L"0");
+    EXPECT_NE(IniValue(L"rectRight"), L"");
+
+    SignIn();
+    Open();
+    EXPECT_EQ(window->List().SortColumn(), 1);
+    EXPECT_TRUE(window->List().IsSortDescending());
+    EXPECT_TRUE(window->IsChecked(IDC_IGNORE_CASE));
+    EXPECT_FALSE(window->IsChecked(IDC_QUICK_MODE));
+    for (int row = 1; row < window->RowCount(); ++row)
+        EXPECT_GE(_wtoi(window->List().CellText(row - 1, 1).c_str()), _wtoi(window->List().CellText(row, 1).c_str()));
+}
+
+TEST_P(AlbumWindow, RefreshKeepsTheSortAndTheSelectionByAlbumId)
+{
+    SignIn();
+    Open();
+    window->List().SortByColumn(1, true);
+    Select({L"Family", L"Garden"});
+    const auto before = SelectedTitles();
+    Command(IDC_REFRESH);
+    EXPECT_EQ(SelectedTitles(), before);
+    EXPECT_EQ(window->List().SortColumn(), 1);
+    EXPECT_TRUE(window->List().IsSortDescending());
+    EXPECT_EQ(window->ItemText(IDC_SELECTED_COUNT).substr(0, 2), L"2 ");
+}
+
+TEST_P(AlbumWindow, PublicOnlyShowsDashesAndOffersNoChanges)
+{
+    ASSERT_EQ(client->OpenPublicSession("demo@example.com", ""), 0u);
+    Open();
+    EXPECT_NE(window->ItemText(IDC_ACCOUNT).find(L"( ---.-GB / ---.-GB  ---.-% )"), std::wstring::npos);
+    ASSERT_GT(window->RowCount(), 0);
+    for (int row = 0; row < window->RowCount(); ++row)
+        EXPECT_EQ(window->List().CellText(row, 2), L"-----");
+    for (int id : {IDC_NEW_ALBUM, IDC_DELETE_ALBUMS, IDC_CHANGE_ACCESS})
+        EXPECT_FALSE(IsWindowEnabled(window->Item(id))) << id;
+    EXPECT_TRUE(IsWindowEnabled(window->Item(IDC_BATCH_APPLY)));
+}
+
+TEST_P(AlbumWindow, TheCalendarMarksAndSelectsTheDaysOfAlbums)
+{
+    SignIn();
+    HWND handle = Open();
+    NMDAYSTATE request = {};
+    MONTHDAYSTATE states[3] = {};
+    request.nmhdr = {window->Item(IDC_CALENDAR), UINT_PTR(IDC_CALENDAR), kCalendarGetDayState};
+    request.stStart.wYear = 2009;
+    request.stStart.wMonth = 6;
+    request.cDayState = 3;
+    request.prgDayState = states;
+    SendMessageW(handle, WM_NOTIFY, IDC_CALENDAR, LPARAM(&request));
+    EXPECT_EQ(states[0], (1u << 13)) << "14 June: Paris & Rome and Garden";
+    EXPECT_EQ(states[1], 1u << 3) << "4 July: Videos";
+    EXPECT_EQ(states[2], 1u << 15) << "16 August: Hokkaido summer";
+
+    auto pick = [&](WORD year, WORD month, WORD day) {
+        NMSELCHANGE change = {};
+        change.nmhdr = {window->Item(IDC_CALENDAR), UINT_PTR(IDC_CALENDAR), MCN_SELECT};
+        change.stSelStart = {year, month, 0, day};
+        change.stSelEnd = change.stSelStart;
+        SendMessageW(handle, WM_NOTIFY, IDC_CALENDAR, LPARAM(&change));
+    };
+    Select({L"Family"});
+    pick(2009, 6, 14);
+    EXPECT_EQ(SelectedTitles(), (std::set<std::wstring>{L"Paris & Rome <2009>", L"Garden"}));
+    pick(2009, 6, 15);
+    EXPECT_EQ(SelectedTitles(), (std::set<std::wstring>{L"Paris & Rome <2009>", L"Garden"})) << "no album that day";
+}
+
+TEST_P(AlbumWindow, SelectionTools)
+{
+    SignIn();
+    Open();
+    const int rows = window->RowCount();
+    Command(IDC_SELECT_ALL);
+    EXPECT_EQ(int(SelectedTitles().size()), rows);
+    Command(IDC_SELECT_NONE);
+    EXPECT_TRUE(SelectedTitles().empty());
+    Select({L"Family"});
+    Command(IDC_INVERT_SELECTION);
+    EXPECT_EQ(int(SelectedTitles().size()), rows - 1);
+    EXPECT_FALSE(SelectedTitles().count(L"Family"));
+
+    struct Case
+    {
+        const wchar_t* text;
+        bool whole, ignoreCase;
+        std::set<std::wstring> titles;
+    };
+    const Case cases[] = {
+        {L"", false, true, {}},
+        {L"family", false, false, {L"Old family photos"}},
+        {L"family", false, true, {L"Family", L"Old family photos"}},
+        {L"family", true, true, {L"Family"}},
+        {L"Paris & Rome <2009>", true, false, {L"Paris & Rome <2009>"}},
+        {L"\u685c.*", true, false, {L"\u685c 2009"}},
+    };
+    for (const Case& c : cases) {
+        window->SetItemText(IDC_PATTERN, c.text);
+        window->SetCheck(IDC_WHOLE_TITLE, c.whole);
+        window->SetCheck(IDC_IGNORE_CASE, c.ignoreCase);
+        Command(IDC_SELECT_BY_PATTERN);
+        EXPECT_EQ(SelectedTitles(), c.titles) << TestEnv::Narrow(c.text);
+    }
+
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::wstring message;
+    driver.Then([&](HWND box) {
+        message = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    window->SetItemText(IDC_PATTERN, L"[unclosed");
+    Command(IDC_SELECT_BY_PATTERN);
+    EXPECT_FALSE(message.empty()) << "an invalid pattern is explained";
+    EXPECT_TRUE(SelectedTitles().empty());
+    EXPECT_TRUE(IsWindow(window->Handle()));
+}
+
+TEST_P(AlbumWindow, DeleteStopsAtTheFirstFailureAndRefreshes)
+{
+    SignIn();
+    Open();
+    // Rows sorted by title: Family, Garden, Hokkaido summer.
+    StandIn::Fault("{\"path\": \"" + EditPath(L"Garden") + "\", \"method\": \"DELETE\", \"status\": 500, "
+                   "\"body\": \"disk on fire\"}");
+    Select({L"Family", L"Garden", L"Hokkaido summer"});
+
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> boxes;
+    driver.Then([&](HWND box) {
+        boxes.push_back(MessageBoxText(box));
+        PostMessageW(box, WM_COMMAND, IDYES, 0);
+    });
+    driver.Then([&](HWND box) {
+        boxes.push_back(MessageBoxText(box));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    Command(IDC_DELETE_ALBUMS);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], language.String(IDS_CONFIRM_DELETE));
+    EXPECT_NE(boxes[1].find(L"Garden"), std::wstring::npos) << TestEnv::Narrow(boxes[1]);
+    for (const std::wstring& caption : driver.Unexpected())
+        ADD_FAILURE() << "unexpected window: " << TestEnv::Narrow(caption);
+    EXPECT_NE(boxes[1].find(L"500"), std::wstring::npos);
+    EXPECT_NE(boxes[1].find(L"disk on fire"), std::wstring::npos);
+    EXPECT_TRUE(driver.Unexpected().empty());
+
+    EXPECT_EQ(DemoAlbum("Family").kind, Json::Kind::Null) << "deleted";
+    EXPECT_NE(DemoAlbum("Garden").kind, Json::Kind::Null);
+    EXPECT_NE(DemoAlbum("Hokkaido summer").kind, Json::Kind::Null) << "not touched after the failure";
+    EXPECT_EQ(RowOf(L"Family"), -1) << "refreshed";
+    EXPECT_EQ(SelectedTitles(), (std::set<std::wstring>{L"Garden", L"Hokkaido summer"}));
+    const std::string logged = LogText();
+    EXPECT_NE(logged.find(": Family\r\n"), std::string::npos) << "the deletion is logged";
+    EXPECT_NE(logged.find(": Garden\r\n"), std::string::npos) << "and so is the failure";
+    EXPECT_EQ(logged.find("Hokkaido summer"), std::string::npos);
+    EXPECT_NE(logged.find("disk on fire"), std::string::npos);
+}
+
+TEST_P(AlbumWindow, NoInTheConfirmationSendsNothing)
+{
+    SignIn();
+    Open();
+    Select({L"Family"});
+    StandIn::ClearRequests();
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    driver.Then([](HWND box) { PostMessageW(box, WM_COMMAND, IDNO, 0); });
+    Command(IDC_DELETE_ALBUMS);
+    EXPECT_EQ(CountRequests("DELETE"), 0u);
+    EXPECT_EQ(CountRequests("GET"), 0u) << "no refresh either";
+    EXPECT_NE(RowOf(L"Family"), -1);
+}
+
+TEST_P(AlbumWindow, ChangesOfAccessAndCommenting)
+{
+    SignIn();
+    Open();
+    // The change-access dialog accepted at once makes the albums private.
+    Select({L"Hokkaido summer"});
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    int items = 0;
+    driver.Then([&](HWND dialog) {
+        items = int(SendDlgItemMessageW(dialog, IDC_ACCESS_LIST, CB_GETCOUNT, 0, 0));
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_ACCEPT_ACCESS, BN_CLICKED), 0);
+    });
+    Command(IDC_CHANGE_ACCESS);
+    EXPECT_EQ(items, 3);
+    EXPECT_EQ(DemoAlbum("Hokkaido summer")["access"].string, "private");
+    EXPECT_EQ(window->List().CellText(RowOf(L"Hokkaido summer"), 5), language.String(IDS_ACCESS_PRIVATE));
+
+    // The batch change with commenting off.
+    window->SendItem(IDC_BATCH_KIND, CB_SETCURSEL, 1);
+    Command(IDC_BATCH_KIND, CBN_SELCHANGE);
+    auto shown = [&](int id) { return (GetWindowLongPtrW(window->Item(id), GWL_STYLE) & WS_VISIBLE) != 0; };
+    EXPECT_TRUE(shown(IDC_BATCH_COMMENTING));
+    EXPECT_FALSE(shown(IDC_ACCESS_LIST));
+    window->SendItem(IDC_BATCH_COMMENTING, CB_SETCURSEL, 1);
+    Command(IDC_BATCH_APPLY);
+    EXPECT_FALSE(DemoAlbum("Hokkaido summer")["commenting"].boolean);
+    const std::string logged = LogText();
+    const size_t line = logged.rfind("Hokkaido summer");
+    ASSERT_NE(line, std::string::npos);
+    const std::string last = logged.substr(logged.rfind('\n', line) + 1, line - logged.rfind('\n', line));
+    EXPECT_NE(last.find("true"), std::string::npos) << last;
+    EXPECT_NE(last.find("false"), std::string::npos) << "the new value, false, is logged: " << last;
+    EXPECT_TRUE(driver.Unexpected().empty());
+}
+
+TEST_P(AlbumWindow, CommandsWithoutRowsOrSelectionExplainThemselves)
+{
+    SignIn();
+    Open();
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> captions;
+    for (int i = 0; i < 3; ++i)
+        driver.Then([&](HWND box) {
+            captions.push_back(WindowText(box));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+    Command(IDC_DELETE_ALBUMS);
+    Command(IDC_CHANGE_ACCESS);
+    Command(IDC_BATCH_APPLY);
+    EXPECT_EQ(captions, std::vector<std::wstring>(3, language.String(IDS_CAPTION_NO_SELECTION)));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, AlbumWindow, ::testing::Values("en", "ja"));

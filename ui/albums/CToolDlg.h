@@ -1,0 +1,99 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/SettingsPath.h"
+#include "ui/controls/CDialogBase.h"
+#include "ui/controls/CDialogPositionRestore.h"
+#include "ui/controls/CResizeRule.h"
+#include "ui/controls/CSortListViewCtrlWithHyperLink.h"
+#include "ui/login/CHyperLink.h"
+
+class PicasaClient;
+
+// The album window, the main window after sign-in: the account's albums with
+// the quota and a calendar of album days, the selection tools and the album
+// actions. Runs modally and always ends with 2; closing it signs out.
+class CToolDlg : public CDialogBase, public CDialogPositionRestore
+{
+public:
+    explicit CToolDlg(PicasaClient& client, SettingsLocation settings = {});
+    ~CToolDlg() override;
+
+    // Deletes the rows, loads the albums again and fills the list; keeps the
+    // sort when asked, and the selection by album id. The client's result.
+    DWORD Refresh(bool keepSort);
+    // Brings the first selected row to the top of the view where it can.
+    void ScrollToFirstSelected();
+
+    // The index in the client's album list that a row stands for; -1 when
+    // the row has none.
+    int AlbumIndexOfRow(int row) const;
+    // The albums of the selected rows, in display order.
+    std::vector<size_t> SelectedAlbums() const;
+    int RowCount() const;
+    bool IsRowSelected(int row) const;
+    void SelectRow(int row, bool selected);
+
+    // Whether the last refresh failed (the list is then empty for that
+    // reason, not because the account has no albums).
+    bool LastRefreshFailed() const { return m_refreshFailed; }
+    CSortListViewCtrlWithHyperLink& List() { return m_list; }
+
+    static constexpr const wchar_t* kSection = L"ToolDlg";
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    HWND PlacementWindow() const override { return Handle(); }
+
+private:
+    void InsertColumns();
+    void FillBatchBoxes();
+    void FitCalendar();
+    void Close();
+
+    void SelectAll(bool selected);
+    void InvertSelection();
+    void SelectByPattern();
+    void SelectByDay(const SYSTEMTIME& day);
+    void UpdateSelectionCount();
+    void PushDayStates();
+    void FillDayStates(NMDAYSTATE& request);
+    std::vector<std::wstring> PublishedTimes() const;
+
+    // The empty-list and no-selection checks that every album command runs
+    // first; false (after telling the user) when the command cannot go on.
+    bool CheckSelection(UINT noSelectionText);
+    void DeleteAlbums();
+    void ChangeAccess();
+    void ShowBatchValueBox();
+    void ApplyBatchChange();
+    void ShowAbout();
+    void ShowNotImplemented();
+    void DumpAlbums();
+
+    void ReportLoadFailure();
+    void ReportActionFailure(UINT errorFormat, const std::wstring& title);
+    int Ask(UINT text, UINT caption, UINT style) const;
+    void SetBusy(bool busy);
+
+    PicasaClient& m_client;
+    SettingsLocation m_settings;
+    CSortListViewCtrlWithHyperLink m_list;
+    CHyperLink m_webLink;
+    CResizeRule m_resize;
+    HWND m_calendar = nullptr;
+    HCURSOR m_arrow = nullptr;
+    HCURSOR m_wait = nullptr;
+    std::wstring m_caption;
+    bool m_refreshFailed = false;
+};
+
+// MCN_GETDAYSTATE as the common controls send it (the mingw-w64 header has
+// another value).
+constexpr UINT kCalendarGetDayState = UINT(-747);
