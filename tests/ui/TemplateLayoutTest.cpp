@@ -13,6 +13,7 @@
 
 #include "tests/support/DialogHarness.h"
 #include "tests/support/DialogTemplate.h"
+#include "tests/support/TestEnv.h"
 #include "ui/controls/CommonControls.h"
 
 using DialogHarness::ScopedLanguage;
@@ -150,6 +151,71 @@ TEST_P(DialogTemplates, ControlsLieInsideTheClientAreaAndDoNotOverlap)
                     << Narrow(Describe(info.id, a)) << " overlaps " << Narrow(Describe(info.id, b)) << " at " << dpi
                     << " DPI";
             }
+        }
+        DestroyWindow(dialog);
+    }
+}
+
+// The room a control's own text needs: one line for buttons and check
+// boxes (with the box beside the text), wrapped lines for static texts.
+bool TextFits(HWND control, std::wstring& why)
+{
+    wchar_t className[32] = {};
+    GetClassNameW(control, className, 32);
+    const DWORD style = DWORD(GetWindowLongPtrW(control, GWL_STYLE));
+    const int length = GetWindowTextLengthW(control);
+    if (length == 0)
+        return true;
+    std::wstring text(size_t(length) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(control, text.data(), length + 1)));
+    RECT box;
+    GetClientRect(control, &box);
+    UINT format = DT_CALCRECT;
+    int extraWidth = 0;
+    if (lstrcmpiW(className, L"Button") == 0) {
+        const DWORD kind = style & BS_TYPEMASK;
+        if (kind == BS_GROUPBOX)
+            return true;
+        format |= DT_SINGLELINE;
+        const bool check = kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_RADIOBUTTON ||
+                           kind == BS_AUTORADIOBUTTON || kind == BS_3STATE || kind == BS_AUTO3STATE;
+        extraWidth = check ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 2 * GetSystemMetrics(SM_CXEDGE) + 4;
+    } else if (lstrcmpiW(className, L"Static") == 0) {
+        const DWORD kind = style & SS_TYPEMASK;
+        if (kind != SS_LEFT && kind != SS_CENTER && kind != SS_RIGHT && kind != SS_LEFTNOWORDWRAP)
+            return true;
+        if (style & (SS_PATHELLIPSIS | SS_ENDELLIPSIS | SS_WORDELLIPSIS))
+            return true;
+        format |= kind == SS_LEFTNOWORDWRAP ? DT_SINGLELINE : DT_WORDBREAK;
+        if (style & SS_NOPREFIX)
+            format |= DT_NOPREFIX;
+    } else {
+        return true;
+    }
+    RECT need = {0, 0, box.right - extraWidth, 0};
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    DrawTextW(dc, text.c_str(), int(text.size()), &need, format);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    if (need.right + extraWidth <= box.right && need.bottom <= box.bottom)
+        return true;
+    why = L"\"" + text + L"\" needs " + std::to_wstring(need.right + extraWidth) + L"x" + std::to_wstring(need.bottom) +
+          L", has " + std::to_wstring(box.right) + L"x" + std::to_wstring(box.bottom);
+    return false;
+}
+
+TEST_P(DialogTemplates, EveryTextFitsItsControl)
+{
+    ScopedLanguage language(GetParam());
+    ASSERT_NE(language.Module(), nullptr);
+    for (const DialogTemplateInfo& info : Templates(language.Module())) {
+        HWND dialog = CreateDialogParamW(language.Module(), MAKEINTRESOURCEW(info.id), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << "template " << info.id;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            std::wstring why;
+            EXPECT_TRUE(TextFits(child, why))
+                << "template " << info.id << " control " << GetDlgCtrlID(child) << ": " << TestEnv::Narrow(why);
         }
         DestroyWindow(dialog);
     }
