@@ -415,15 +415,28 @@ TEST_P(AlbumWindow, CommandsWithoutRowsOrSelectionExplainThemselves)
     ModalDriver driver;
     driver.Ignore(window->Handle());
     std::vector<std::wstring> captions;
-    for (int i = 0; i < 3; ++i)
+    const int commands[] = {IDC_DELETE_ALBUMS, IDC_CHANGE_ACCESS, IDC_BATCH_APPLY, IDC_URL_LIST, IDC_PHOTO_LIST};
+    for (int command : commands) {
         driver.Then([&](HWND box) {
             captions.push_back(WindowText(box));
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         });
-    Command(IDC_DELETE_ALBUMS);
-    Command(IDC_CHANGE_ACCESS);
-    Command(IDC_BATCH_APPLY);
-    EXPECT_EQ(captions, std::vector<std::wstring>(3, language.String(IDS_CAPTION_NO_SELECTION)));
+        Command(command);
+    }
+    EXPECT_EQ(captions, std::vector<std::wstring>(std::size(commands), language.String(IDS_CAPTION_NO_SELECTION)));
+
+    // With a selection the web addresses open in their own dialog.
+    Select({L"Garden", L"Family"});
+    std::wstring shown;
+    driver.Then([&](HWND dialog) {
+        wchar_t text[4096] = {};
+        GetDlgItemTextW(dialog, 1022, text, 4096);
+        shown = text;
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    Command(IDC_URL_LIST);
+    EXPECT_LT(shown.find(L"Family"), shown.find(L"Garden")) << "in list order: " << TestEnv::Narrow(shown);
+    EXPECT_TRUE(driver.Unexpected().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, AlbumWindow, ::testing::Values("en", "ja"));

@@ -16,6 +16,9 @@
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/CChangeVisibilityDlg.h"
+#include "ui/albums/CNewAlbumDlg.h"
+#include "ui/albums/PhotoListCommand.h"
+#include "ui/albums/UrlListCommand.h"
 #include "ui/controls/ListSort.h"
 #include "ui/login/CAboutDlg.h"
 
@@ -520,6 +523,16 @@ void CToolDlg::ApplyBatchChange()
     SetBusy(false);
 }
 
+void CToolDlg::NewAlbum()
+{
+    CNewAlbumDlg dialog(m_client, m_settings);
+    if (dialog.DoModal(GetActiveWindow()) != 1)
+        return;
+    SetBusy(true);
+    Refresh(true);
+    SetBusy(false);
+}
+
 void CToolDlg::ShowAbout()
 {
     const CLogSupport* log = m_client.GetLog();
@@ -586,6 +599,20 @@ bool CToolDlg::OnCommand(int id, int code, HWND)
     case IDC_DELETE_ALBUMS:
         DeleteAlbums();
         return true;
+    case IDC_NEW_ALBUM:
+        NewAlbum();
+        return true;
+    case IDC_URL_LIST:
+        if (code == BN_CLICKED && CheckSelection(IDS_NO_SELECTION_URL))
+            RunUrlListCommand(Handle(), m_client.GetAlbums(), SelectedAlbums(), m_settings);
+        return code == BN_CLICKED;
+    case IDC_PHOTO_LIST:
+        if (code == BN_CLICKED) {
+            const bool quickMode = IsChecked(IDC_QUICK_MODE);
+            if (CheckSelection(IDS_NO_SELECTION_PHOTOS))
+                RunPhotoListCommand(Handle(), m_client, SelectedAlbums(), quickMode, m_settings);
+        }
+        return code == BN_CLICKED;
     case IDC_BATCH_KIND:
         if (code == CBN_SELCHANGE)
             ShowBatchValueBox();

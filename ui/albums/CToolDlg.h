@@ -70,6 +70,7 @@ private:
     // first; false (after telling the user) when the command cannot go on.
     bool CheckSelection(UINT noSelectionText);
     void DeleteAlbums();
+    void NewAlbum();
     void ChangeAccess();
     void ShowBatchValueBox();
     void ApplyBatchChange();
