@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+
+#include "app/SettingsPath.h"
+#include "ui/albums/NewAlbumChecks.h"
+#include "ui/controls/CDialogBase.h"
+#include "ui/controls/CDialogPositionRestore.h"
+#include "ui/controls/CResizeRule.h"
+
+class PicasaClient;
+
+// Asks for a new album's title, description, date, place and access level,
+// checks the title and the date, and creates the album. Ends with 1 after a
+// creation and 2 on cancel; after a failed creation it stays open with the
+// fields as typed. Its placement lives in section NewAlbumDlg.
+class CNewAlbumDlg : public CDialogBase, public CDialogPositionRestore
+{
+public:
+    static constexpr wchar_t kSection[] = L"NewAlbumDlg";
+    static constexpr int kSummaryLimit = 1024;
+    static constexpr int kDateLimit = 10;
+
+    explicit CNewAlbumDlg(PicasaClient& client, SettingsLocation settings = {});
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    HWND PlacementWindow() const override { return Handle(); }
+
+private:
+    void CreateAlbum();
+    void Reject(const NewAlbumCheck& check);
+    void ReportFailure();
+    void ShowDateHint();
+    void Cancel();
+
+    PicasaClient& m_client;
+    SettingsLocation m_settings;
+    CResizeRule m_resize;
+    HCURSOR m_arrow = nullptr;
+    HCURSOR m_wait = nullptr;
+};
+
+// The text of a check's message, in the language module's words.
+std::wstring NewAlbumCheckText(const NewAlbumCheck& check);
