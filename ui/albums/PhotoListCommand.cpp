@@ -1,0 +1,71 @@
+#include "ui/albums/PhotoListCommand.h"
+
+#include "app/ResourceText.h"
+#include "res/resource.h"
+#include "service/PicasaClient.h"
+#include "ui/albums/CPhotoInfoDlg.h"
+#include "base/TextFormat.h"
+
+namespace {
+
+// The wait cursor while the requests run, the previous one afterwards.
+class ScopedWaitCursor
+{
+public:
+    ScopedWaitCursor() : m_previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    ~ScopedWaitCursor() { SetCursor(m_previous ? m_previous : LoadCursorW(nullptr, IDC_ARROW)); }
+    ScopedWaitCursor(const ScopedWaitCursor&) = delete;
+    ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
+
+private:
+    HCURSOR m_previous;
+};
+
+bool WaitingIsWanted(HWND owner, const PhotoListEstimate& estimate)
+{
+    const std::wstring text = FormatText(ResourceString(IDS_ESTIMATE_FORMAT),
+                                         {estimate.photos, estimate.minutes, estimate.seconds});
+    return MessageBoxW(owner, text.c_str(), ResourceString(IDS_CAPTION_ESTIMATE).c_str(),
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+} // namespace
+
+std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std::vector<size_t>& selected,
+                                                bool quickMode)
+{
+    std::vector<PhotoListAlbum> loaded;
+    const std::vector<AlbumEntry>& albums = client.GetAlbums();
+    // Copied first: the client's list is not to be touched while loading.
+    std::vector<AlbumEntry> chosen;
+    for (size_t index : selected)
+        if (index < albums.size())
+            chosen.push_back(albums[index]);
+    loaded.reserve(chosen.size());
+    for (AlbumEntry& album : chosen) {
+        PhotoListAlbum entry;
+        entry.photos = client.LoadPhotos(album.id, quickMode ? 1 : 0);
+        if (!entry.photos)
+            entry.photos = std::make_unique<std::vector<PhotoEntry>>();
+        // The photos belong to this entry, not to the record's pointer.
+        album.photos = nullptr;
+        entry.album = std::move(album);
+        loaded.push_back(std::move(entry));
+    }
+    return loaded;
+}
+
+void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
+                         const SettingsLocation& settings)
+{
+    if (!quickMode && !WaitingIsWanted(owner, EstimatePhotoList(client.GetAlbums(), selected)))
+        return;
+    std::vector<PhotoListAlbum> albums;
+    {
+        ScopedWaitCursor wait;
+        albums = LoadPhotoListAlbums(client, selected, quickMode);
+    }
+    CPhotoInfoDlg dialog(albums, quickMode, settings);
+    dialog.DoModal(owner);
+    // The photo lists go with `albums` here.
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+#include "app/SettingsPath.h"
+#include "ui/albums/PhotoListRows.h"
+
+class PicasaClient;
+
+// The photo list of the album window, after its empty-list and no-selection
+// checks. selected: indices into client.GetAlbums() of the selected rows, in
+// display order. Unless quickMode, asks first whether loading the details
+// (a tenth of a second per photo) is worth the wait; then loads each album's
+// photos in that order (without their details in quick mode), shows the
+// photo list owned by owner, and frees what it loaded.
+void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
+                         const SettingsLocation& settings = {});
+
+// The loading step alone: each selected album with the photos LoadPhotos
+// gave for it (an empty list when the request failed).
+std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std::vector<size_t>& selected,
+                                                bool quickMode);
