@@ -91,6 +91,19 @@ std::wstring ClipboardUnicodeText()
     return text;
 }
 
+std::string ClipboardHtml()
+{
+    std::string html;
+    for (int i = 0; i < 20 && !OpenClipboard(nullptr); ++i)
+        Sleep(20);
+    if (HANDLE data = GetClipboardData(CClipboard::HtmlFormat())) {
+        html = static_cast<const char*>(GlobalLock(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return html;
+}
+
 class PhotoList : public ::testing::TestWithParam<const char*>
 {
 protected:
@@ -375,6 +388,7 @@ TEST_P(PhotoList, CopyPutsTheHeadersAndTheSelectedRowsOnTheClipboard)
 {
     ScopedLanguage language(GetParam());
     std::wstring copied;
+    std::string html;
     std::wstring pageUrl;
     ModalDriver driver;
     driver.Then([&](HWND dialog) {
@@ -384,8 +398,17 @@ TEST_P(PhotoList, CopyPutsTheHeadersAndTheSelectedRowsOnTheClipboard)
         item.state = LVIS_SELECTED;
         SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
         pageUrl = Cell(list, 0, 12);
-        SendMessageW(list, WM_COMMAND, MAKEWPARAM(ID_LIST_COPY, 0), 0);
+        // Ctrl+C, as the album list takes it.
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        const BYTE control = keys[VK_CONTROL];
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(list, WM_KEYDOWN, 'C', 0);
+        keys[VK_CONTROL] = control;
+        SetKeyboardState(keys);
         copied = ClipboardUnicodeText();
+        html = ClipboardHtml();
         Close(dialog);
     });
     RunPhotoListCommand(nullptr, client, {Index(L"Two photos")}, true, Settings());
@@ -397,6 +420,8 @@ TEST_P(PhotoList, CopyPutsTheHeadersAndTheSelectedRowsOnTheClipboard)
     EXPECT_EQ(copied.substr(0, lineEnd), headers);
     EXPECT_EQ(copied.find(L"\r\n", lineEnd + 2), std::wstring::npos) << "one row selected";
     EXPECT_NE(copied.find(pageUrl), std::wstring::npos);
+    EXPECT_NE(html.find("<table>"), std::string::npos);
+    EXPECT_NE(html.find("<a href="), std::string::npos) << "the link cells as links";
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, PhotoList, ::testing::Values("en", "ja"));
