@@ -58,6 +58,8 @@ std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std:
 void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
                          const SettingsLocation& settings)
 {
+    if (selected.empty())
+        return;
     if (!quickMode && !WaitingIsWanted(owner, EstimatePhotoList(client.GetAlbums(), selected)))
         return;
     std::vector<PhotoListAlbum> albums;
