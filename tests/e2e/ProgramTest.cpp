@@ -13,129 +13,10 @@
 #include "tests/support/TestEnv.h"
 #include "tests/support/WindowDriver.h"
 
-namespace {
+#include "tests/e2e/ProgramFixture.h"
 
+using namespace ProgramFixture;
 using namespace WindowDriver;
-
-constexpr int kAccount = 1000;
-constexpr int kPassword = 1001;
-constexpr int kPublicOnly = 1044;
-constexpr int kLanguageButton = 1031;
-constexpr int kLanguageList = 1032;
-constexpr int kAlbumList = 1003;
-constexpr int kSelectAll = 1006;
-constexpr int kListCopy = 32776;
-
-// The clipboard's Unicode text, as another program pasting it would see it.
-std::wstring ClipboardText()
-{
-    std::wstring text;
-    for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt)
-        Sleep(50);
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            text = chars;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
-std::wstring Folder(int csidl)
-{
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-
-std::wstring TempFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, path);
-    std::wstring p = path;
-    if (!p.empty() && p.back() == L'\\')
-        p.pop_back();
-    return p;
-}
-
-class Program : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        service = TestEnv::Server("photo_http");
-        ASSERT_FALSE(service.empty()) << "the stand-in service is not running";
-        ASSERT_EQ(LoopbackRequest(service, "POST", "/__control/reset", "{\"fixture\": \"demo\"}").status, 200);
-        ini = Folder(CSIDL_LOCAL_APPDATA) + L"\\quillon.ini";
-        dat = Folder(CSIDL_LOCAL_APPDATA) + L"\\quillon.dat";
-        log = TempFolder() + L"\\quillon.log";
-        for (const auto& f : {ini, dat, log, log + L".old"})
-            DeleteFileW(f.c_str());
-        const std::wstring base = TestEnv::Widen(service);
-        WritePrivateProfileStringW(L"Service", L"AccountServer", base.c_str(), ini.c_str());
-        WritePrivateProfileStringW(L"Service", L"PhotoServer", base.c_str(), ini.c_str());
-        WritePrivateProfileStringW(L"Generic", L"Language", L"English", ini.c_str());
-    }
-
-    void TearDown() override
-    {
-        if (process.hProcess) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(process.hProcess, 99);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
-    }
-
-    void Start()
-    {
-        std::wstring exe = TestEnv::WinePath(TestEnv::Var("QUILLON_BUILD_DIR") + "/bin/quillon.exe");
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        std::wstring cmd = L"\"" + exe + L"\"";
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                                   &process));
-    }
-
-    DWORD WaitExit(int timeoutMs = 30000)
-    {
-        if (WaitForSingleObject(process.hProcess, DWORD(timeoutMs)) != WAIT_OBJECT_0)
-            return DWORD(-1);
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        return code;
-    }
-
-    HWND LoginDialog() { return WaitForDialogWithControl(kPassword, 30000, process.dwProcessId); }
-    HWND AlbumWindow() { return WaitForDialogWithControl(kAlbumList, 30000, process.dwProcessId); }
-
-    // Signs in as a user would and waits for the album window.
-    HWND SignIn(const wchar_t* account, const wchar_t* password)
-    {
-        HWND login = LoginDialog();
-        if (!login)
-            return nullptr;
-        SetControlText(login, kAccount, account);
-        SetControlText(login, kPassword, password);
-        Click(login, IDOK);
-        return AlbumWindow();
-    }
-
-    std::vector<Json> ClientLoginRequests()
-    {
-        Json reply = Json::Parse(LoopbackRequest(service, "GET", "/__control/requests?since=0").body);
-        std::vector<Json> out;
-        for (const Json& r : reply["requests"].array)
-            if (r["path"].string == "/accounts/ClientLogin")
-                out.push_back(r);
-        return out;
-    }
-
-    std::string service;
-    std::wstring ini, dat, log;
-    PROCESS_INFORMATION process = {};
-};
 
 TEST_F(Program, LanguageWithoutAModuleShowsTheErrorAndEndsWith999)
 {
@@ -271,7 +152,6 @@ TEST_F(Program, FailedSignInShowsTheMessageAndKeepsTheDialogOpen)
     EXPECT_EQ(WaitExit(), 2u);
 }
 
-} // namespace
 
 TEST_F(Program, SelectAllAndCopyFromTheListPutTheAccountsAlbumsOnTheClipboard)
 {

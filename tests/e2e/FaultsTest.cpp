@@ -1,0 +1,187 @@
+// Faults, end to end: the real quillon.exe against a stand-in that misbehaves,
+// and settings files that are not what the program wrote. Each case must leave
+// the program running with a clear message or the specified result, and lose
+// nothing: settings, account store and albums stay whole. A line per fault
+// tells what happened. (A delete that fails among several is driven in the
+// album window's own tests, against the same stand-in.)
+#include "tests/e2e/ProgramFixture.h"
+
+#include <cstdio>
+#include <functional>
+#include <random>
+
+using namespace ProgramFixture;
+using namespace WindowDriver;
+
+namespace {
+
+constexpr int kAccountLine = 1000;
+constexpr int kRefresh = 1004;
+const char kFeedPath[] = "/data/feed/api/user/";
+
+class Faults : public Program
+{
+protected:
+    void Arm(const std::string& json)
+    {
+        ASSERT_EQ(LoopbackRequest(service, "POST", "/__control/fault", json).status, 200) << json;
+    }
+    void Disarm() { LoopbackRequest(service, "POST", "/__control/clear-faults"); }
+
+    // The error box the album window shows: its text, after pressing OK.
+    std::wstring TakeMessageBox(int timeoutMs = 30000)
+    {
+        HWND box = WaitForMessageBox(timeoutMs, process.dwProcessId);
+        if (!box)
+            return L"";
+        const std::wstring text = ControlText(box, 0xFFFF);
+        Click(box, IDOK);
+        WaitGone(box, 5000);
+        return text;
+    }
+
+    // The user closes the album window; the run ends as it should and the
+    // files it keeps are whole.
+    void CloseAndCheckFiles(HWND albums, const char* fault)
+    {
+        ASSERT_NE(albums, nullptr) << fault;
+        EXPECT_TRUE(IsWindow(albums)) << fault << ": the album window is still there";
+        Click(albums, IDCANCEL);
+        EXPECT_EQ(WaitExit(), 2u) << fault;
+        EXPECT_NE(TestEnv::ReadBytes(dat).find("demo@example.com\r\n"), std::string::npos) << fault;
+        wchar_t value[16] = {};
+        GetPrivateProfileStringW(L"ToolDlg", L"SORT_COLUMN", L"", value, 16, ini.c_str());
+        EXPECT_STREQ(value, L"0") << fault << ": the album window's settings were written";
+        EXPECT_EQ(StandInAlbumCount(), demoAlbums) << fault << ": no album was lost";
+    }
+
+    size_t StandInAlbumCount()
+    {
+        const Json state = Json::Parse(LoopbackRequest(service, "GET", "/__control/state").body);
+        for (const Json& account : state["accounts"].array)
+            if (account["email"].string == "demo@example.com")
+                return account["albums"].array.size();
+        return 0;
+    }
+
+    void Report(const char* fault, const std::string& result)
+    {
+        std::printf("fault: %s: %s\n", fault, result.c_str());
+        std::fflush(stdout);
+    }
+
+    size_t demoAlbums = 0;
+};
+
+} // namespace
+
+TEST_F(Faults, TheAlbumListFailsInEveryWayAndTheWindowSaysSo)
+{
+    demoAlbums = StandInAlbumCount();
+    const std::string bigPage = "<html><body>" + std::string(5 * 1024 * 1024, 'x') + "</body></html>";
+    const struct {
+        const char* fault;
+        std::string json;
+        const wchar_t* shown; // a part of the message the user must see
+    } cases[] = {
+        {"a reset in the middle of the album feed",
+         std::string("{\"path\": \"") + kFeedPath + "\", \"action\": \"reset\", \"partial\": true, \"count\": -1}", L""},
+        {"a cut-short HTML page", std::string("{\"path\": \"") + kFeedPath + "\", \"action\": \"truncate_html\", \"count\": -1}",
+         L"200"},
+        {"a 503 with an HTML body of 5 MB",
+         std::string("{\"path\": \"") + kFeedPath + "\", \"status\": 503, \"content_type\": \"text/html\", \"count\": -1, "
+             "\"body\": " + JsonQuote(bigPage) + "}",
+         L"503"},
+        {"a feed that is not XML",
+         std::string("{\"path\": \"") + kFeedPath + "\", \"status\": 200, \"content_type\": \"application/atom+xml\", "
+             "\"count\": -1, \"body\": \"this is not a feed\"}",
+         L"this is not a feed"},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        demoAlbums = StandInAlbumCount();
+        Start();
+        HWND login = LoginDialog();
+        ASSERT_NE(login, nullptr) << c.fault;
+        Arm(c.json);
+        SetControlText(login, kAccount, L"demo@example.com");
+        SetControlText(login, kPassword, L"demo");
+        Click(login, IDOK);
+        const std::wstring message = TakeMessageBox();
+        HWND albums = AlbumWindow();
+        Disarm();
+        EXPECT_FALSE(message.empty()) << c.fault << ": the failure is shown";
+        EXPECT_NE(message.find(c.shown), std::wstring::npos) << c.fault << ": " << TestEnv::Narrow(message);
+        EXPECT_LT(message.size(), 2000u) << c.fault << ": a long reply is cut for the message";
+        ASSERT_NE(albums, nullptr) << c.fault;
+        EXPECT_EQ(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0), 0) << c.fault;
+        EXPECT_NE(Text(albums).find(L"could not be loaded"), std::wstring::npos)
+            << c.fault << ": the title tells a failed load from an empty account";
+
+        // With the service well again, Refresh shows every album.
+        Click(albums, kRefresh);
+        for (int i = 0; i < 100 && SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0) == 0; ++i)
+            Sleep(50);
+        EXPECT_EQ(size_t(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0)), demoAlbums) << c.fault;
+        CloseAndCheckFiles(albums, c.fault);
+        Report(c.fault, "message shown (" + std::to_string(message.size()) + " characters), the window kept working");
+        TearDown();
+        process = {};
+    }
+}
+
+TEST_F(Faults, SettingsAndAccountStoreFullOfGarbageStillLetTheUserIn)
+{
+    demoAlbums = StandInAlbumCount();
+    std::mt19937 random(7);
+    std::string garbage(4096, '\0');
+    for (char& c : garbage)
+        c = char(random());
+    // Garbage first, then the lines that point the program at the stand-in.
+    const std::string base = service;
+    const std::string ini8 = garbage + "\r\n[Service]\r\nAccountServer=" + base + "\r\nPhotoServer=" + base +
+                             "\r\n[ToolDlg]\r\nSORT_COLUMN=987654\r\nrectRight=-99999999\r\n";
+    for (const auto& [path, bytes] : {std::pair{ini, ini8}, std::pair{dat, garbage}}) {
+        FILE* f = _wfopen(path.c_str(), L"wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(bytes.data(), 1, bytes.size(), f);
+        fclose(f);
+    }
+    Start();
+    HWND albums = SignIn(L"demo@example.com", L"demo");
+    ASSERT_NE(albums, nullptr) << "the program starts, signs in and opens the album window";
+    EXPECT_EQ(size_t(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0)), demoAlbums);
+    RECT placed;
+    GetWindowRect(albums, &placed);
+    EXPECT_GT(placed.right - placed.left, 100) << "a placement that makes no sense is not used";
+    CloseAndCheckFiles(albums, "a quillon.ini and a quillon.dat filled with garbage bytes");
+    Report("a quillon.ini and a quillon.dat filled with garbage bytes", "signed in, albums shown, files rewritten");
+}
+
+TEST_F(Faults, ACopyWhileAnotherProgramHoldsTheClipboardChangesNothing)
+{
+    demoAlbums = StandInAlbumCount();
+    Start();
+    HWND albums = SignIn(L"demo@example.com", L"demo");
+    ASSERT_NE(albums, nullptr);
+    Click(albums, 1006); // select all
+    // Held the way programs hold it: open on a window of their own.
+    HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(OpenClipboard(holder));
+    EmptyClipboard();
+    const wchar_t before[] = L"held by someone else";
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof before);
+    memcpy(GlobalLock(block), before, sizeof before);
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    // Held through the program's tries.
+    PostMessageW(GetDlgItem(albums, 1003), WM_COMMAND, 32776, 0);
+    Sleep(1500);
+    CloseClipboard();
+    DestroyWindow(holder);
+    EXPECT_EQ(ClipboardText(), before);
+    EXPECT_EQ(SendMessageTimeoutW(albums, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr) != 0, true)
+        << "the window answers";
+    CloseAndCheckFiles(albums, "the clipboard held by another program during Copy");
+    Report("the clipboard held by another program during Copy", "nothing copied, no hang");
+}
