@@ -3,6 +3,7 @@
 
   python3 tools/photo-service/serve.py --data DIR [--fixture demo|large|empty]
       [--http-port N] [--https-port M] [--ready-file FILE] [--verbose]
+      [--page-size N] [--latency-ms N]
 
 Port 0 takes any free port. The base URLs are printed once both listeners
 are up; SIGTERM or Ctrl+C stop the service (exit status 0).
@@ -16,6 +17,7 @@ import threading
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+from photoservice.api import DEFAULT_PAGE_SIZE  # noqa: E402
 from photoservice.fixtures import FIXTURES  # noqa: E402
 from photoservice.server import PhotoService  # noqa: E402
 
@@ -41,13 +43,21 @@ def main(argv=None):
                         help='write {"http", "https", "pid"} here once serving')
     parser.add_argument('--verbose', action='store_true',
                         help='print one line per request to stderr')
+    parser.add_argument('--page-size', type=int, default=DEFAULT_PAGE_SIZE,
+                        help='most entries on one page of a feed '
+                             '(default %d)' % DEFAULT_PAGE_SIZE)
+    parser.add_argument('--latency-ms', type=int, default=0,
+                        help='delay every reply by this many milliseconds')
     args = parser.parse_args(argv)
+    if args.page_size < 1 or args.latency_ms < 0:
+        parser.error('--page-size must be 1 or more, --latency-ms 0 or more')
 
     stop = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: stop.set())
     signal.signal(signal.SIGINT, lambda *_: stop.set())
 
-    service = PhotoService(args.data, args.fixture, args.verbose)
+    service = PhotoService(args.data, args.fixture, args.verbose,
+                           args.page_size, args.latency_ms)
     urls = service.start(args.http_port, args.https_port)
     print('http  %s' % urls['http'])
     print('https %s' % urls['https'])

@@ -113,9 +113,14 @@ _AUTH = re.compile(r'^\s*GoogleLogin\s+auth\s*=\s*"?([^"\s]*)"?\s*$', re.I)
 _LOGIN_ERROR_STATUS = {'ServiceUnavailable': 503}
 
 
+DEFAULT_PAGE_SIZE = 1000
+
+
 class PhotoApi:
-    def __init__(self, store):
+    def __init__(self, store, page_size=DEFAULT_PAGE_SIZE):
         self.store = store
+        # Most entries one page of the album list or of a photo list holds.
+        self.page_size = page_size
 
     def dispatch(self, req):
         try:
@@ -252,21 +257,26 @@ class PhotoApi:
         caller = self.caller(req)
         account = self.account(user, caller)
         owner = caller is not None and caller['id'] == account['id']
-        albums = self.store.list_albums(account['id'], public_only=not owner)
-        start, limit = self._paging(req)
+        public_only = not owner
+        summary = self.store.album_summary(account['id'], public_only)
+        page = feeds.Page(summary['count'], *self._paging(req),
+                          page_size=self.page_size)
+        page.fill(self.store.list_albums(account['id'], public_only,
+                                         page.offset, page.limit))
         quota = self.store.quota_current(account['id']) if owner else None
         return atom(200, feeds.user_feed(feeds.Links(req.base, account), account,
-                                         albums, owner, quota, start, limit))
+                                         page, summary['updated'], owner, quota))
 
     def album_feed(self, req, user, album_id):
         caller = self.caller(req)
         account = self.account(user, caller)
         owner = caller is not None and caller['id'] == account['id']
         album = self.visible_album(account, album_id, owner)
-        photos = self.store.list_photos(album['id'])
-        start, limit = self._paging(req)
+        page = feeds.Page(album['numphotos'], *self._paging(req),
+                          page_size=self.page_size)
+        page.fill(self.store.list_photos(album['id'], page.offset, page.limit))
         return atom(200, feeds.album_feed(feeds.Links(req.base, account), account,
-                                          album, photos, owner, start, limit))
+                                          album, page, owner))
 
     def photo_feed(self, req, user, album_id, photo_id):
         caller = self.caller(req)

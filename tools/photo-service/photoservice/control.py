@@ -9,6 +9,8 @@
   GET  counters
   GET  state
   GET  info
+  GET  settings                               {"page_size", "latency_ms"}
+  POST settings         {"latency_ms": 50}    changed until the next reset
 """
 import json
 
@@ -76,6 +78,14 @@ class Control:
     def info(self, query, payload):
         return self.app.info()
 
+    def settings(self, query, payload):
+        return self.app.settings()
+
+    def change_settings(self, query, payload):
+        if not isinstance(payload, dict):
+            raise ValueError('the settings must be a JSON object')
+        return dict(self.app.change_settings(payload), ok=True)
+
     ROUTES = {
         ('POST', 'reset'): reset,
         ('GET', 'requests'): requests,
@@ -86,4 +96,6 @@ class Control:
         ('GET', 'counters'): counters,
         ('GET', 'state'): state,
         ('GET', 'info'): info,
+        ('GET', 'settings'): settings,
+        ('POST', 'settings'): change_settings,
     }

@@ -202,18 +202,54 @@ def _feed_head(feed_id, updated, title, subtitle, icon, links_xml, author,
     ]
 
 
-def _page(items, start_index, max_results):
-    start = max(start_index, 1)
-    chosen = items[start - 1:]
-    if max_results is not None:
-        chosen = chosen[:max(max_results, 0)]
-    return start, chosen
+class Page:
+    """Where one page of a feed's `total` entries starts and how many it may
+    hold: max-results of them (never more than the page size) from
+    start-index (1-based) on. `fill` takes the entries read for it; the page
+    then names the next page when entries follow."""
+
+    def __init__(self, total, start_index=1, max_results=None, page_size=None):
+        self.total = total
+        self.start = max(start_index, 1)
+        per_page = max_results
+        if page_size is not None:
+            per_page = page_size if per_page is None else min(per_page, page_size)
+        self.per_page = None if per_page is None else max(per_page, 0)
+        self.items = []
+
+    @property
+    def offset(self):
+        return self.start - 1
+
+    @property
+    def limit(self):
+        return self.per_page
+
+    def fill(self, items):
+        self.items = list(items)
+        return self
+
+    @property
+    def more(self):
+        # A page of nothing names no next page: it would be this one again.
+        return bool(self.per_page) and self.offset + len(self.items) < self.total
+
+    def items_per_page(self):
+        return len(self.items) if self.per_page is None else self.per_page
+
+    def next_link(self, feed_url):
+        if not self.more:
+            return []
+        href = '%s?start-index=%d&max-results=%d' % (
+            feed_url, self.start + len(self.items), self.per_page)
+        return [_link('next', 'application/atom+xml', href)]
 
 
-def user_feed(links, account, albums, owner, quota_current, start_index=1,
-              max_results=None):
-    start, shown = _page(albums, start_index, max_results)
-    updated = max([a['updated'] for a in albums] or [QUIET_ACCOUNT_UPDATED])
+def user_feed(links, account, page, updated, owner, quota_current):
+    """The album list: one filled Page of it; `updated` is the latest change
+    of any of the albums shown to this caller (None when there are none)."""
+    if updated is None:
+        updated = QUIET_ACCOUNT_UPDATED
     feed_links = [
         _link(GD + '#feed', 'application/atom+xml', links.user_feed()),
         _link('alternate', 'text/html', links.user_page()),
@@ -222,13 +258,14 @@ def user_feed(links, account, albums, owner, quota_current, start_index=1,
         feed_links.append(_link(GD + '#post', 'application/atom+xml',
                                 links.user_feed()))
     feed_links.append(_link('self', 'application/atom+xml', links.user_feed()))
+    feed_links += page.next_link(links.user_feed())
     out = _feed_head(
         links.user_feed(), updated,
         "<title type='text'>%s</title>" % esc(account['name']), '',
         links.avatar(), feed_links,
         '<author><name>%s</name><uri>%s</uri></author>' % (
             esc(account['nickname']), esc(links.user_page())),
-        len(albums), start, len(shown) if max_results is None else max_results)
+        page.total, page.start, page.items_per_page())
     out += [
         _g('user', account['name']),
         _g('nickname', account['nickname']),
@@ -238,7 +275,7 @@ def user_feed(links, account, albums, owner, quota_current, start_index=1,
         out += [_g('quotalimit', account['quota_limit']),
                 _g('quotacurrent', quota_current)]
     out.append(_g('maxPhotosPerAlbum', account['max_photos_per_album']))
-    out += [album_entry(links, account, a, owner) for a in shown]
+    out += [album_entry(links, account, a, owner) for a in page.items]
     out.append('</feed>')
     return '\n'.join(out)
 
@@ -322,10 +359,8 @@ def photo_entry(links, account, album, photo):
     return '\n'.join(out)
 
 
-def album_feed(links, account, album, photos, owner, start_index=1,
-               max_results=None):
-    """The photo feed of one album."""
-    start, shown = _page(photos, start_index, max_results)
+def album_feed(links, account, album, page, owner):
+    """The photo feed of one album: one filled Page of its photos."""
     feed_links = [
         _link(GD + '#feed', 'application/atom+xml', links.album_feed(album)),
         _link('alternate', 'text/html', links.album_page(album)),
@@ -334,13 +369,14 @@ def album_feed(links, account, album, photos, owner, start_index=1,
         feed_links.append(_link(GD + '#post', 'application/atom+xml',
                                 links.album_feed(album)))
     feed_links.append(_link('self', 'application/atom+xml', links.album_feed(album)))
+    feed_links += page.next_link(links.album_feed(album))
     out = _feed_head(
         links.album_feed(album), album['updated'],
         "<title type='text'>%s</title>" % esc(album['title']), album['summary'],
         links.album_cover(album, '160-c'), feed_links,
         '<author><name>%s</name><uri>%s</uri></author>' % (
             esc(account['nickname']), esc(links.user_page())),
-        len(photos), start, len(shown) if max_results is None else max_results)
+        page.total, page.start, page.items_per_page())
     out += [
         _g('id', album['id']),
         _g('name', album['name']),
@@ -356,7 +392,7 @@ def album_feed(links, account, album, photos, owner, start_index=1,
     if owner:
         out.append(_g('allowPrints', 'true'))
         out.append(_g('allowDownloads', 'true'))
-    out += [photo_entry(links, account, album, p) for p in shown]
+    out += [photo_entry(links, account, album, p) for p in page.items]
     out.append('</feed>')
     return '\n'.join(out)
 

@@ -227,10 +227,17 @@ def empty():
     return b.result()
 
 
-def large(albums=1000, photos=10000, big_album=1000):
+MANY_SECOND_ALBUM = 200      # photos of the many account's second album
+
+
+def large(albums=1000, photos=10000, big_album=1000, many_albums=2500,
+          many_photos=2500):
     """The demo data plus the account large@example.com (password 'large')
     holding `albums` albums and `photos` photos, the first album holding
-    `big_album` of them and the rest spread evenly."""
+    `big_album` of them and the rest spread evenly; and the account
+    many@example.com (password 'many') with `many_albums` albums, more than
+    one page of the album list: its first album holds `many_photos` photos
+    (more than one page of a photo list), its second 200, the rest none."""
     b = _demo_builder()
     big = b.account('large', 'large@example.com', 'large', 'Large Account',
                     quota_base=1000000000)
@@ -254,6 +261,20 @@ def large(albums=1000, photos=10000, big_album=1000):
         if count:
             b.photos_for(album, count, album['timestamp'] - 86400000,
                          videos=(count - 1,) if i % 25 == 1 else ())
+    # Made after the large account, whose ids therefore stay as they were.
+    many = b.account('many', 'many@example.com', 'many', 'Many Albums',
+                     quota_base=500000000)
+    start = ms('2001-01-01')
+    for i in range(many_albums):
+        published = start + i * 3600000 + rng.randint(0, 3000000)
+        stamp = datetime.datetime(1970, 1, 1) + datetime.timedelta(milliseconds=published)
+        album = b.album(many, 'Many %04d' % (i + 1), 'Many%04d' % (i + 1),
+                        ('public', 'private', 'protected')[i % 3], True,
+                        stamp.strftime('%Y-%m-%d %H:%M:%S'))
+        count = {0: many_photos, 1: MANY_SECOND_ALBUM}.get(i, 0)
+        if count:
+            b.photos_for(album, count, album['timestamp'] - 86400000,
+                         stem='MANY_', step_ms=7000)
     return b.result()
 
 

@@ -148,6 +148,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                            query_text, list(self.headers.items()), body,
                            self.conn_id, self.server.scheme,
                            kind_of(method, segments))
+        # The slow link: logged on arrival, answered (faults too) later.
+        if self.app.latency_ms:
+            self.app.stopping.wait(self.app.latency_ms / 1000.0)
         if bad is not None:
             log.answered(entry, 400)
             self._send(text(400, bad))

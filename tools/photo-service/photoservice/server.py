@@ -10,7 +10,7 @@ import threading
 import traceback
 
 from . import fixtures
-from .api import PhotoApi
+from .api import DEFAULT_PAGE_SIZE, PhotoApi
 from .control import Control
 from .faults import FaultTable
 from .handler import Handler
@@ -89,10 +89,15 @@ class Listener(http.server.ThreadingHTTPServer):
 
 
 class PhotoService:
-    def __init__(self, data_dir, fixture=None, verbose=False):
+    def __init__(self, data_dir, fixture=None, verbose=False,
+                 page_size=DEFAULT_PAGE_SIZE, latency_ms=0):
         self.data_dir = os.path.abspath(data_dir)
         os.makedirs(self.data_dir, exist_ok=True)
         self.verbose = verbose
+        # What the command line asked for; a reset comes back to it.
+        self.start_settings = {'page_size': page_size, 'latency_ms': latency_ms}
+        # Every reply but the control endpoint's waits this long first.
+        self.latency_ms = latency_ms
         self.store = Store(os.path.join(self.data_dir, 'store.sqlite3'))
         if fixture:
             fixtures.load(self.store, fixture)
@@ -100,7 +105,7 @@ class PhotoService:
             fixtures.load(self.store, 'demo')
         self.reqlog = RequestLog(os.path.join(self.data_dir, 'requests.log'))
         self.faults = FaultTable()
-        self.api = PhotoApi(self.store)
+        self.api = PhotoApi(self.store, page_size)
         self.control = Control(self)
         self.stopping = threading.Event()
         self.listeners = []
@@ -110,6 +115,27 @@ class PhotoService:
         fixtures.load(self.store, fixture)
         self.faults.clear()
         self.reqlog.clear()
+        self.change_settings(self.start_settings)
+
+    def settings(self):
+        return {'page_size': self.api.page_size, 'latency_ms': self.latency_ms}
+
+    def change_settings(self, changes):
+        """Takes page_size (at least 1) and latency_ms (0 or more); the
+        values are checked before either is changed."""
+        unknown = set(changes) - {'page_size', 'latency_ms'}
+        if unknown:
+            raise ValueError('unknown settings: %s' % ', '.join(sorted(unknown)))
+        values = self.settings()
+        for name, value in changes.items():
+            if not isinstance(value, int) or isinstance(value, bool):
+                raise ValueError('%s must be a whole number' % name)
+            values[name] = value
+        if values['page_size'] < 1 or values['latency_ms'] < 0:
+            raise ValueError('page_size must be 1 or more and latency_ms 0 or more')
+        self.api.page_size = values['page_size']
+        self.latency_ms = values['latency_ms']
+        return self.settings()
 
     def start(self, http_port=0, https_port=0):
         cert, key = ensure_certificate(self.data_dir)
@@ -129,7 +155,7 @@ class PhotoService:
 
     def info(self):
         return dict(self.urls(), pid=os.getpid(), data=self.data_dir,
-                    fixture=self.store.fixture_name())
+                    fixture=self.store.fixture_name(), **self.settings())
 
     def stop(self):
         self.stopping.set()

@@ -252,13 +252,35 @@ class Store:
                      'COALESCE(SUM(p.size), 0) AS bytes_used '
                      'FROM albums a LEFT JOIN photos p ON p.album_id = a.id ')
 
-    def list_albums(self, account_id, public_only):
-        where = 'WHERE a.account_id = ?'
-        if public_only:
-            where += " AND a.access = 'public'"
-        return self._all(self._ALBUM_SELECT + where +
-                         ' GROUP BY a.id ORDER BY a.published DESC, a.id DESC',
-                         (account_id,))
+    def list_albums(self, account_id, public_only, offset=0, limit=None):
+        """Newest first; `limit` albums from `offset` on (all when None)."""
+        if offset == 0 and limit is None:
+            where = 'WHERE a.account_id = ?'
+            if public_only:
+                where += " AND a.access = 'public'"
+            return self._all(self._ALBUM_SELECT + where +
+                             ' GROUP BY a.id ORDER BY a.published DESC, a.id DESC',
+                             (account_id,))
+        # The page is chosen first, so only its albums' photos are added up.
+        where = 'WHERE account_id = ?' + (
+            " AND access = 'public'" if public_only else '')
+        return self._all(
+            'SELECT a.*, COUNT(p.id) AS numphotos, '
+            'COALESCE(SUM(p.size), 0) AS bytes_used FROM '
+            '(SELECT * FROM albums ' + where +
+            ' ORDER BY published DESC, id DESC LIMIT ? OFFSET ?) a '
+            'LEFT JOIN photos p ON p.album_id = a.id '
+            'GROUP BY a.id ORDER BY a.published DESC, a.id DESC',
+            (account_id, -1 if limit is None else limit, offset))
+
+    def album_summary(self, account_id, public_only):
+        """{'count', 'updated'} of an account's albums (updated None when
+        there are none)."""
+        where = 'WHERE account_id = ?' + (
+            " AND access = 'public'" if public_only else '')
+        row = self._one('SELECT COUNT(*) AS count, MAX(updated) AS updated '
+                        'FROM albums ' + where, (account_id,))
+        return {'count': row['count'], 'updated': row['updated']}
 
     def get_album(self, account_id, album_id):
         return self._one(self._ALBUM_SELECT +
@@ -319,10 +341,11 @@ class Store:
             row['video'] = json.loads(row['video'])
         return row
 
-    def list_photos(self, album_id):
+    def list_photos(self, album_id, offset=0, limit=None):
+        """In album order; `limit` photos from `offset` on (all when None)."""
         return [self._photo(r) for r in self._all(
-            'SELECT * FROM photos WHERE album_id = ? ORDER BY position, id',
-            (album_id,))]
+            'SELECT * FROM photos WHERE album_id = ? ORDER BY position, id '
+            'LIMIT ? OFFSET ?', (album_id, -1 if limit is None else limit, offset))]
 
     def get_photo(self, album_id, photo_id):
         return self._photo(self._one(

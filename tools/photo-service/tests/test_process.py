@@ -149,6 +149,32 @@ class ServeProcessTest(unittest.TestCase):
         self.assertEqual(len(ET.fromstring(body).findall(A + 'entry')), 1000)
         self.assertEqual(p.stop()[0], 0)
 
+    def test_page_size_and_latency_from_the_command_line(self):
+        p = self.start('--fixture', 'demo', '--page-size', '5', '--latency-ms', '150')
+        info = json.loads(p.request('GET', '/__control/info')[1])
+        self.assertEqual((info['page_size'], info['latency_ms']), (5, 150))
+        status, body = p.request('POST', '/accounts/ClientLogin',
+                                 b'Email=demo%40example.com&Passwd=demo')
+        token = body.decode().split('Auth=')[1].strip()
+        started = time.monotonic()
+        status, body = p.request('GET', '/data/feed/api/user/demo', headers={
+            'Authorization': 'GoogleLogin auth=' + token})
+        self.assertGreaterEqual(time.monotonic() - started, 0.14)
+        root = ET.fromstring(body)
+        self.assertEqual(len(root.findall(A + 'entry')), 5)
+        self.assertIn('start-index=6', [l.get('href') for l in root.findall(A + 'link')
+                                        if l.get('rel') == 'next'][0])
+        # A reset comes back to the command line's values.
+        p.request('POST', '/__control/settings', b'{"page_size": 100, "latency_ms": 0}')
+        p.request('POST', '/__control/reset', b'{}')
+        info = json.loads(p.request('GET', '/__control/settings')[1])
+        self.assertEqual(info, {'page_size': 5, 'latency_ms': 150})
+        self.assertEqual(p.stop()[0], 0)
+        for bad in (('--page-size', '0'), ('--latency-ms', '-5')):
+            result = subprocess.run([sys.executable, SERVE, '--data', self.data_dir, *bad],
+                                    capture_output=True, text=True, timeout=30)
+            self.assertEqual(result.returncode, 2, bad)
+
     def test_generator_script(self):
         result = subprocess.run(
             [sys.executable, os.path.join(SERVICE_DIR, 'gen_large.py'), '--data',
