@@ -11,7 +11,7 @@ MATCHES = ('prefix', 'exact')
 DEFAULT_HANG = 60.0
 _FIELDS = {'path', 'match', 'method', 'count', 'status', 'body', 'body_b64',
            'content_type', 'charset', 'delay', 'action', 'partial', 'short',
-           'headers'}
+           'headers', 'skip'}
 
 
 class Fault:
@@ -35,6 +35,11 @@ class Fault:
         self.count = int(options.get('count', 1))
         if self.count == 0:
             raise ValueError('count must be positive, or negative for "always"')
+        # Matching requests let through before the fault acts (a later
+        # page of a feed, whose path is the first page's).
+        self.skip = int(options.get('skip', 0))
+        if self.skip < 0:
+            raise ValueError('skip must be 0 or more')
         default_status = {'respond': 500, 'truncate_html': 200,
                           'html_error': 500}.get(self.action)
         self.status = int(options.get('status', default_status or 500))
@@ -67,7 +72,8 @@ class Fault:
     def describe(self):
         return {'id': self.id, 'path': self.path, 'match': self.match,
                 'method': self.method, 'action': self.action,
-                'remaining': self.count, 'hits': self.hits, 'status': self.status,
+                'remaining': self.count, 'skip': self.skip, 'hits': self.hits,
+                'status': self.status,
                 'delay': self.delay}
 
     def partial_bytes(self):
@@ -117,6 +123,9 @@ class FaultTable:
         with self.lock:
             for fault in self.faults:
                 if fault.matches(method, paths):
+                    if fault.skip > 0:
+                        fault.skip -= 1
+                        continue
                     fault.hits += 1
                     if fault.count > 0:
                         fault.count -= 1

@@ -193,6 +193,14 @@ class FaultTest(ServiceTestCase):
         self.control('POST', 'clear-faults')
         self.assertEqual(self.request('GET', FEED).status, 200)
 
+    def test_skip_lets_the_first_matching_requests_through(self):
+        self.arm(path=FEED, status=500, body='second', skip=1)
+        self.assertEqual(self.control('GET', 'faults')['faults'][0]['skip'], 1)
+        statuses = [self.request('GET', FEED + '?start-index=%d' % n).status
+                    for n in (1, 8, 15)]
+        self.assertEqual(statuses, [200, 500, 200])
+        self.control('POST', 'fault', {'path': FEED, 'skip': -1}, expect=400)
+
     def test_delay(self):
         self.arm(path=FEED, status=200, body='late', delay=0.4)
         started = time.monotonic()
