@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,9 +11,11 @@
 #include "http/WinHttpClient.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"
+#include "service/TransportPool.h"
 
 class FeedDocument;
 class FeedNodes;
+class PhotoLoadProgress;
 
 // The one client of the account service (ClientLogin) and the photo API.
 // Every operation sends its requests synchronously and returns a Win32 error
@@ -66,14 +69,32 @@ public:
     int64_t GetQuotaCurrent() const { return quotaCurrent_; }
     void WriteLog(const std::wstring& text);
 
-    // 30 also for a "200" whose reply is not a readable feed; the reply is
-    // then the last error body and the status stays "200".
+    // A list feed comes in pages: the album list and the photo list follow
+    // each page's next link until a page has none, or names a page already
+    // read; each page is a request and an XML load. A next link to another
+    // server than the photo server fails the load (the token stays home).
+
+    // 30 also for a "200" whose reply is not a readable feed, or a page
+    // after the first that cannot be read; the reply is then the last error
+    // body and the status stays "200".
     DWORD LoadAlbums();
     // Never null; empty when the request failed. `result`, when given, tells
-    // an empty album (0) from a list that could not be loaded (30).
+    // an empty album (0) from a list that could not be loaded (30) and from
+    // a load stopped through `progress` (1223). The details go out over up
+    // to ParallelRequests() connections at once; the entries, their values
+    // and the statistics and log lines are those of one request after the
+    // other.
     std::unique_ptr<std::vector<PhotoEntry>> LoadPhotos(const std::wstring& albumId, int skipDetails,
-                                                        DWORD* result = nullptr);
+                                                        DWORD* result = nullptr,
+                                                        PhotoLoadProgress* progress = nullptr);
     DWORD LoadPhotoDetails(const std::wstring& albumId, const std::wstring& photoId, PhotoEntry& entry);
+
+    // How many photo details requests may be under way at once; 1 sends
+    // them one after another on the client's own connection. Values below 1
+    // count as 1.
+    static constexpr int kDefaultParallelRequests = 6;
+    void SetParallelRequests(int count) { parallelRequests_ = count < 1 ? 1 : count; }
+    int ParallelRequests() const { return parallelRequests_; }
 
     DWORD CreateAlbum(const std::wstring& title, const std::wstring& summary, const std::wstring& location,
                       const std::wstring& access, int64_t timeSeconds);
@@ -101,9 +122,42 @@ public:
     static std::wstring FullSizeUrl(const std::wstring& contentUrl);
 
 private:
+    // How a walk over the pages of a feed ended.
+    enum class FeedWalk
+    {
+        Complete,
+        Failed,    // lastStatus_ and lastErrorBody_ say why
+        NoParser,  // no XML parser could be made
+        Cancelled, // asked to stop between pages
+    };
+    // What one photo details request gave, kept until it is taken into the
+    // client (statistics, status, log) in entry order.
+    struct DetailsReply
+    {
+        DWORD requestMs = 0;
+        bool parsed = false;
+        DWORD loadMs = 0;
+        std::wstring status;
+        bool noParser = false;
+        std::wstring noParserText; // the reply, when no parser could be made
+    };
+
     // Sends with the transport's url, body and headers already set; counts the
     // request and returns the status text ("" when the transport failed).
     std::wstring Send(const wchar_t* method);
+    // Reads the feed at `url` and each page its next links lead to, handing
+    // each loaded page to `page`.
+    FeedWalk WalkFeed(std::wstring url, const std::function<void(const FeedDocument&)>& page,
+                      PhotoLoadProgress* progress);
+    // The details request of one photo over `transport`, into `entry` and
+    // `reply`; touches nothing else, so that several can run at once.
+    static void FetchDetails(WinHttpClient& transport, const std::wstring& url, const std::wstring& headers,
+                             PhotoEntry& entry, DetailsReply& reply);
+    // Counts and logs a details reply as LoadPhotoDetails does; its result.
+    DWORD TakeDetails(const DetailsReply& reply);
+    std::wstring DetailsUrl(const std::wstring& albumId, const std::wstring& photoId) const;
+    // The details of every entry; false when stopped through `progress`.
+    bool LoadAllDetails(const std::wstring& albumId, std::vector<PhotoEntry>& photos, PhotoLoadProgress* progress);
     std::wstring AuthorizationLine() const;
     std::wstring UserFeedUrl() const;
     std::wstring AccountW() const;
@@ -136,4 +190,7 @@ private:
     WinHttpClient transport_;
     std::wstring accountServer_;
     std::wstring photoServer_;
+    int parallelRequests_ = kDefaultParallelRequests;
+    // The details requests' own transports, made when first needed.
+    std::unique_ptr<TransportPool> detailsPool_;
 };

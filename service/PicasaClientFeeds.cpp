@@ -1,16 +1,17 @@
 #include "service/PicasaClient.h"
 
+#include "http/UrlText.h"
 #include "service/FeedDocument.h"
 #include "service/FeedNumbers.h"
 #include "service/FeedTime.h"
+#include "service/PhotoLoadProgress.h"
 
 #include <mmsystem.h>
 
 #include <algorithm>
+#include <set>
 
 namespace {
-
-const wchar_t kDetailsFailed[] = L"\u5199\u771f\u60c5\u5831\u306e\u8aad\u307f\u8fbc\u307f\u5931\u6557"; // 写真情報の読み込み失敗
 
 std::wstring ChildText(const FeedNodes& children, const wchar_t* name)
 {
@@ -29,6 +30,17 @@ std::wstring DocumentText(const FeedDocument& document, const wchar_t* tag)
 bool Named(BSTR name, const SysString& wanted)
 {
     return FeedDocument::SameName(name, wanted.Get());
+}
+
+// The href of the feed's own link rel="next" (not an entry's), or "".
+std::wstring NextPageLink(const FeedDocument& document)
+{
+    std::wstring next;
+    ComRef<IXMLDOMElement> root;
+    if (!document.Loaded() || FAILED(document.Get()->get_documentElement(root.Out())) || !root)
+        return next;
+    FeedDocument::Children(root.Get()).LinkHref(L"link", L"rel", L"next", L"href", next);
+    return next;
 }
 
 } // namespace
@@ -52,47 +64,89 @@ bool PicasaClient::LoadFeed(FeedDocument& document, bool& created)
     return LoadReply(document, created) && document.RootName() == L"feed";
 }
 
+PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
+                                              const std::function<void(const FeedDocument&)>& page,
+                                              PhotoLoadProgress* progress)
+{
+    std::set<std::wstring> read;
+    for (;;) {
+        read.insert(url);
+        transport_.url = url;
+        transport_.ClearBody();
+        transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
+        lastStatus_ = Send(L"GET");
+        if (lastStatus_ != L"200") {
+            lastErrorBody_ = transport_.ResponseText();
+            return FeedWalk::Failed;
+        }
+        // A "200" that is not a feed (cut short, HTML, another encoding) is
+        // a failure, not a list without entries.
+        FeedDocument document;
+        bool created = false;
+        if (!LoadFeed(document, created)) {
+            if (!created)
+                return FeedWalk::NoParser;
+            lastErrorBody_ = transport_.ResponseText();
+            return FeedWalk::Failed;
+        }
+        page(document);
+
+        // A next link back to a page already read would never end.
+        std::wstring next = NextPageLink(document);
+        if (next.empty() || read.count(next))
+            return FeedWalk::Complete;
+        if (!SameOrigin(next, photoServer_)) {
+            lastStatus_.clear();
+            // "The next page's link is not on the photo server <server>; loading stopped: <link>"
+            lastErrorBody_ = L"\u6b21\u306e\u30da\u30fc\u30b8\u306e\u30ea\u30f3\u30af\u304c\u5199\u771f"
+                             L"\u30b5\u30fc\u30d0\u30fc " + photoServer_ +
+                             L" \u4e0a\u306b\u306a\u3044\u305f\u3081\u3001\u8aad\u307f\u8fbc\u307f\u3092"
+                             L"\u6b62\u3081\u307e\u3057\u305f: " + next;
+            return FeedWalk::Failed;
+        }
+        if (progress && progress->CancelRequested())
+            return FeedWalk::Cancelled;
+        url = std::move(next);
+    }
+}
+
 DWORD PicasaClient::LoadAlbums()
 {
     albums_.clear();
-    transport_.url = UserFeedUrl();
-    transport_.ClearBody();
-    transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
-    lastStatus_ = Send(L"GET");
-    if (lastStatus_ != L"200") {
-        lastErrorBody_ = transport_.ResponseText();
+    std::vector<AlbumEntry> albums;
+    bool quotaRead = false;
+    int64_t quotaLimit = 0;
+    int64_t quotaCurrent = 0;
+    const FeedWalk walk = WalkFeed(UserFeedUrl(), [&](const FeedDocument& document) {
+        document.ForEachEntry([&](const FeedNodes& children) {
+            AlbumEntry album;
+            album.title = ChildText(children, L"title");
+            album.id = ChildText(children, L"gphoto:id");
+            album.bytesUsed = FeedInt64(ChildText(children, L"gphoto:bytesUsed"));
+            album.access = ChildText(children, L"gphoto:access");
+            album.numPhotos = FeedInt32(ChildText(children, L"gphoto:numphotos"));
+            album.commentingEnabled = ChildText(children, L"gphoto:commentingEnabled");
+            album.commentCount = FeedInt32(ChildText(children, L"gphoto:commentCount"));
+            album.published = FeedTimeToLocal(ChildText(children, L"published"));
+            album.updated = FeedTimeToLocal(ChildText(children, L"updated"));
+            children.LinkHref(L"link", L"rel", L"edit", L"href", album.editLink);
+            children.LinkHref(L"link", L"rel", L"alternate", L"href", album.alternateLink);
+            albums.push_back(std::move(album));
+        });
+        if (!quotaRead) {
+            quotaRead = true;
+            quotaLimit = FeedInt64(DocumentText(document, L"gphoto:quotalimit"));
+            quotaCurrent = FeedInt64(DocumentText(document, L"gphoto:quotacurrent"));
+        }
+    }, nullptr);
+    if (walk == FeedWalk::NoParser)
+        return ERROR_SUCCESS;
+    // A list without its later pages would look whole: all or nothing.
+    if (walk != FeedWalk::Complete)
         return ERROR_READ_FAULT;
-    }
-
-    // A "200" that is not a feed (cut short, HTML, another encoding) is a
-    // failure, not an account without albums.
-    FeedDocument document;
-    bool created = false;
-    if (!LoadFeed(document, created)) {
-        if (!created)
-            return ERROR_SUCCESS;
-        lastErrorBody_ = transport_.ResponseText();
-        return ERROR_READ_FAULT;
-    }
-
-    document.ForEachEntry([&](const FeedNodes& children) {
-        AlbumEntry album;
-        album.title = ChildText(children, L"title");
-        album.id = ChildText(children, L"gphoto:id");
-        album.bytesUsed = FeedInt64(ChildText(children, L"gphoto:bytesUsed"));
-        album.access = ChildText(children, L"gphoto:access");
-        album.numPhotos = FeedInt32(ChildText(children, L"gphoto:numphotos"));
-        album.commentingEnabled = ChildText(children, L"gphoto:commentingEnabled");
-        album.commentCount = FeedInt32(ChildText(children, L"gphoto:commentCount"));
-        album.published = FeedTimeToLocal(ChildText(children, L"published"));
-        album.updated = FeedTimeToLocal(ChildText(children, L"updated"));
-        children.LinkHref(L"link", L"rel", L"edit", L"href", album.editLink);
-        children.LinkHref(L"link", L"rel", L"alternate", L"href", album.alternateLink);
-        albums_.push_back(std::move(album));
-    });
-
-    quotaLimit_ = FeedInt64(DocumentText(document, L"gphoto:quotalimit"));
-    quotaCurrent_ = FeedInt64(DocumentText(document, L"gphoto:quotacurrent"));
+    albums_ = std::move(albums);
+    quotaLimit_ = quotaLimit;
+    quotaCurrent_ = quotaCurrent;
     return ERROR_SUCCESS;
 }
 
@@ -162,96 +216,60 @@ void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
 }
 
 std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wstring& albumId, int skipDetails,
-                                                                  DWORD* result)
+                                                                  DWORD* result, PhotoLoadProgress* progress)
 {
     auto photos = std::make_unique<std::vector<PhotoEntry>>();
     DWORD ignored = ERROR_SUCCESS;
     DWORD& outcome = result ? *result : ignored;
     outcome = ERROR_SUCCESS;
-    auto fail = [&] {
+
+    std::vector<PhotoEntry> entries;
+    int32_t position = 0;
+    const FeedWalk walk = WalkFeed(UserFeedUrl() + L"/albumid/" + albumId, [&](const FeedDocument& document) {
+        uint32_t onPage = 0;
+        document.ForEachEntry([&](const FeedNodes& children) {
+            PhotoEntry entry;
+            entry.sequence = ++position;
+            entry.title = ChildText(children, L"title");
+            entry.id = ChildText(children, L"gphoto:id");
+            entry.summary = ChildText(children, L"summary");
+            entry.width = FeedInt32(ChildText(children, L"gphoto:width"));
+            entry.height = FeedInt32(ChildText(children, L"gphoto:height"));
+            entry.size = FeedInt32(ChildText(children, L"gphoto:size"));
+            entry.timestamp = MillisToUtcText(ChildText(children, L"gphoto:timestamp"));
+            children.LinkHref(L"link", L"rel", L"alternate", L"href", entry.alternateLink);
+            std::wstring content;
+            children.LinkHref(L"content", L"type", L"image/jpeg", L"src", content);
+            entry.mediaUrl = FullSizeUrl(content);
+            ReadMedia(children, entry);
+            entries.push_back(std::move(entry));
+            ++onPage;
+        });
+        // With details to come, a photo is done when they are.
+        if (progress && skipDetails != 0)
+            progress->PhotosDone(onPage);
+    }, progress);
+
+    switch (walk) {
+    case FeedWalk::Complete:
+        break;
+    case FeedWalk::Failed:
         WriteLog(L"\u5199\u771f\u30ea\u30b9\u30c8\u306e\u53d6\u5f97 \uff1a \u5931\u6557"); // 写真リストの取得 ： 失敗
         WriteLog(L"\tHTTP\u30ec\u30b9\u30dd\u30f3\u30b9\u30b3\u30fc\u30c9 = " + lastStatus_); // HTTPレスポンスコード
-        lastErrorBody_ = transport_.ResponseText();
         WriteLog(L"\t" + lastErrorBody_);
         outcome = ERROR_READ_FAULT;
-    };
-
-    transport_.url = UserFeedUrl() + L"/albumid/" + albumId;
-    transport_.ClearBody();
-    transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
-    lastStatus_ = Send(L"GET");
-    if (lastStatus_ != L"200") {
-        fail();
+        return photos;
+    case FeedWalk::NoParser:
+        return photos;
+    case FeedWalk::Cancelled:
+        outcome = ERROR_CANCELLED;
         return photos;
     }
 
-    // As for the album list: a "200" that is not a feed is a failure.
-    FeedDocument document;
-    bool created = false;
-    if (!LoadFeed(document, created)) {
-        if (created)
-            fail();
+    if (skipDetails == 0 && !LoadAllDetails(albumId, entries, progress)) {
+        outcome = ERROR_CANCELLED;
         return photos;
     }
-
-    int32_t position = 0;
-    document.ForEachEntry([&](const FeedNodes& children) {
-        PhotoEntry entry;
-        entry.sequence = ++position;
-        entry.title = ChildText(children, L"title");
-        entry.id = ChildText(children, L"gphoto:id");
-        entry.summary = ChildText(children, L"summary");
-        entry.width = FeedInt32(ChildText(children, L"gphoto:width"));
-        entry.height = FeedInt32(ChildText(children, L"gphoto:height"));
-        entry.size = FeedInt32(ChildText(children, L"gphoto:size"));
-        entry.timestamp = MillisToUtcText(ChildText(children, L"gphoto:timestamp"));
-        children.LinkHref(L"link", L"rel", L"alternate", L"href", entry.alternateLink);
-        std::wstring content;
-        children.LinkHref(L"content", L"type", L"image/jpeg", L"src", content);
-        entry.mediaUrl = FullSizeUrl(content);
-        ReadMedia(children, entry);
-        if (skipDetails == 0)
-            LoadPhotoDetails(albumId, entry.id, entry);
-        photos->push_back(entry);
-    });
+    *photos = std::move(entries);
     return photos;
-}
-
-DWORD PicasaClient::LoadPhotoDetails(const std::wstring& albumId, const std::wstring& photoId, PhotoEntry& entry)
-{
-    // Until the details arrive the entry keeps the list feed's sizes; the
-    // counts and the time show that they are missing.
-    entry.viewCount = -1;
-    entry.commentCount = -1;
-    entry.timestamp = kDetailsFailed;
-
-    transport_.url = UserFeedUrl() + L"/albumid/" + albumId + L"/photoid/" + photoId + L"?kind=tag";
-    transport_.ClearBody();
-    transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
-    const std::wstring status = Send(L"GET");
-    if (status != L"200")
-        return ERROR_SUCCESS;
-
-    FeedDocument document;
-    bool created = false;
-    if (!LoadReply(document, created)) {
-        if (created)
-            return ERROR_SUCCESS;
-        lastStatus_ = status;
-        WriteLog(L"\u5199\u771f\u60c5\u5831\u306e\u53d6\u5f97 \uff1a \u5931\u6557"); // 写真情報の取得 ： 失敗
-        WriteLog(L"\tHTTP\u30ec\u30b9\u30dd\u30f3\u30b9\u30b3\u30fc\u30c9 = " + status);
-        lastErrorBody_ = transport_.ResponseText();
-        return ERROR_READ_FAULT;
-    }
-
-    entry.width = FeedInt32(DocumentText(document, L"gphoto:width"));
-    entry.height = FeedInt32(DocumentText(document, L"gphoto:height"));
-    entry.size = FeedInt32(DocumentText(document, L"gphoto:size"));
-    entry.viewCount = FeedInt32(DocumentText(document, L"gphoto:viewCount"));
-    entry.commentCount = FeedInt32(DocumentText(document, L"gphoto:commentCount"));
-    std::wstring starred;
-    document.DocumentAttribute(L"gphoto:starred", L"total", starred);
-    entry.starredTotal = FeedInt32(starred);
-    entry.timestamp = MillisToUtcText(DocumentText(document, L"gphoto:timestamp"));
-    return ERROR_SUCCESS;
 }

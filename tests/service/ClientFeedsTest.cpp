@@ -206,6 +206,8 @@ TEST_F(Feeds, PhotosWithDetailsCostOneRequestEach)
     auto plain = client.LoadPhotos(albumId, 1);
     StandIn::ClearRequests();
     const uint64_t before = client.RequestCount();
+    // One after another, so that the service sees them in entry order.
+    client.SetParallelRequests(1);
     auto photos = client.LoadPhotos(albumId, 0);
     const size_t n = photos->size();
     ASSERT_EQ(n, 14u);

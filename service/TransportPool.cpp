@@ -1,0 +1,132 @@
+#include "service/TransportPool.h"
+
+#include "base/ComApartment.h"
+
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+// What the workers of one run share with the calling thread.
+struct RunState
+{
+    std::mutex lock;
+    std::condition_variable changed;
+    size_t count = 0;
+    size_t next = 0;  // the next job to start; also how many have started
+    size_t ended = 0;
+    bool stop = false;
+
+    // True once every started job has ended and none will start.
+    bool Finished() const { return ended == next && (stop || next == count); }
+};
+
+void RunJobs(RunState& state, WinHttpClient& transport, const TransportPool::Job& job)
+{
+    for (;;) {
+        size_t index = 0;
+        {
+            std::lock_guard<std::mutex> guard(state.lock);
+            if (state.stop || state.next == state.count)
+                return;
+            index = state.next++;
+        }
+        // A job that fails this way leaves its result as it found it; it
+        // must not take the thread, and the run, down with it.
+        try {
+            job(index, transport);
+        } catch (...) {
+        }
+        {
+            std::lock_guard<std::mutex> guard(state.lock);
+            ++state.ended;
+        }
+        state.changed.notify_all();
+    }
+}
+
+void CopySettings(const WinHttpClient& model, WinHttpClient& transport)
+{
+    // The proxy fall-back needs nothing copied: every transport reads the
+    // same browser settings when it needs them.
+    transport.timeouts = model.timeouts;
+    transport.acceptUntrustedCertificates = model.acceptUntrustedCertificates;
+}
+
+} // namespace
+
+TransportPool::~TransportPool() = default;
+
+size_t TransportPool::Run(size_t count, size_t workers, const WinHttpClient& model, const Job& job,
+                          const Progress& progress)
+{
+    if (count == 0)
+        return 0;
+    if (workers < 1)
+        workers = 1;
+    if (workers > count)
+        workers = count;
+    while (transports_.size() < workers)
+        transports_.push_back(std::make_unique<WinHttpClient>());
+    for (size_t i = 0; i < workers; ++i)
+        CopySettings(model, *transports_[i]);
+
+    RunState state;
+    state.count = count;
+    std::vector<std::thread> threads;
+    threads.reserve(workers);
+    for (size_t i = 0; i < workers; ++i) {
+        try {
+            WinHttpClient& transport = *transports_[i];
+            threads.emplace_back([&state, &transport, &job] {
+                ComApartment com;
+                RunJobs(state, transport, job);
+            });
+        } catch (const std::exception&) {
+            break; // fewer threads than asked for: the ones there take every job
+        }
+    }
+
+    if (threads.empty()) {
+        // Not even one thread: the jobs go one after another right here.
+        for (size_t index = 0; index < count; ++index) {
+            try {
+                job(index, *transports_[0]);
+            } catch (...) {
+            }
+            state.next = state.ended = index + 1;
+            if (!progress(state.ended))
+                break;
+        }
+        return state.next;
+    }
+
+    size_t reported = 0;
+    bool stopped = false;
+    for (;;) {
+        size_t ended = 0;
+        bool finished = false;
+        {
+            std::unique_lock<std::mutex> guard(state.lock);
+            state.changed.wait(guard, [&] { return state.ended != reported || state.Finished(); });
+            ended = state.ended;
+            finished = state.Finished();
+        }
+        if (ended != reported) {
+            reported = ended;
+            if (!stopped && !progress(ended)) {
+                stopped = true;
+                std::lock_guard<std::mutex> guard(state.lock);
+                state.stop = true;
+                finished = state.Finished();
+            }
+        }
+        if (finished)
+            break;
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    return state.next;
+}
