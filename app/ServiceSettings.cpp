@@ -26,5 +26,10 @@ ServiceSettings ReadServiceSettings(const SettingsLocation& settings)
     ReadBaseUrl(ini, L"AccountServer", result.accountServer);
     ReadBaseUrl(ini, L"PhotoServer", result.photoServer);
     result.acceptUntrustedCertificates = ini.ReadInt(kSection, L"AcceptUntrustedCertificates", 0) == 1;
+    const int parallel = ini.ReadInt(kSection, L"ParallelRequests", ServiceSettings::kDefaultParallelRequests);
+    if (parallel >= 1)
+        result.parallelRequests = parallel > ServiceSettings::kMaxParallelRequests
+                                      ? ServiceSettings::kMaxParallelRequests
+                                      : parallel;
     return result;
 }

@@ -11,6 +11,13 @@ struct ServiceSettings
     std::wstring photoServer = L"https://picasaweb.google.com";
     // Counts only when the value is exactly 1.
     bool acceptUntrustedCertificates = false;
+    // Photo details requests under way at once; 1 sends them one after
+    // another. A missing value or one below 1 gives the default, one above
+    // the limit the limit.
+    int parallelRequests = kDefaultParallelRequests;
+
+    static constexpr int kDefaultParallelRequests = 6;
+    static constexpr int kMaxParallelRequests = 16;
 };
 
 // Missing or empty values keep their defaults; a trailing "/" is dropped so

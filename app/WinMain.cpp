@@ -98,6 +98,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     const ServiceSettings service = ReadServiceSettings(SettingsLocation{});
     auto client = std::make_unique<PicasaClient>(service.accountServer, service.photoServer);
     client->Transport().acceptUntrustedCertificates = service.acceptUntrustedCertificates;
+    client->SetParallelRequests(service.parallelRequests);
     client->SetLog(log.get());
 
     auto login = std::make_unique<CMainDlg>(*client);

@@ -54,4 +54,15 @@ TEST_F(ServiceSettingsFile, UntrustedCertificatesOnlyWithExactlyOne)
     }
 }
 
+TEST_F(ServiceSettingsFile, ParallelRequestsFromOneToTheLimit)
+{
+    EXPECT_EQ(Read().parallelRequests, 6) << "no value";
+    for (const auto& [text, expected] : std::vector<std::pair<const wchar_t*, int>>{
+             {L"1", 1}, {L"6", 6}, {L"12", 12}, {L"16", 16}, {L"17", 16}, {L"1000", 16}, {L"0", 6}, {L"-3", 6},
+             {L"many", 6}, {L"", 6}}) {
+        Write(L"ParallelRequests", text);
+        EXPECT_EQ(Read().parallelRequests, expected) << TestEnv::Narrow(text);
+    }
+}
+
 } // namespace
