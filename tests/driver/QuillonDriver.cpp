@@ -8,6 +8,10 @@
 //   quillon-driver msgbox SECONDS [BUTTON_ID|-]  prints the text, presses the
 //                                                button (OK; "-" presses none)
 //   quillon-driver gone SECONDS CONTROL_ID       waits until no dialog holds it
+//   quillon-driver check CONTROL_ID BOX_ID 0|1   sets a check box
+//   quillon-driver header LIST_ID COLUMN         clicks a column header of a list
+//   quillon-driver rect CONTROL_ID               prints the dialog's screen
+//                                                rectangle as WxH+X+Y
 //
 // Exit status 0 on success, 1 when the window was not found in time.
 #include <windows.h>
@@ -78,6 +82,42 @@ int wmain(int argc, wchar_t** argv)
     if (verb == L"gone" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[3]), 0);
         return !dialog || WaitGone(dialog, _wtoi(argv[2]) * 1000) ? 0 : 1;
+    }
+    if (verb == L"check" && argc == 5) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND box = dialog ? GetDlgItem(dialog, _wtoi(argv[3])) : nullptr;
+        if (!box)
+            return 1;
+        SendMessageW(box, BM_SETCHECK, _wtoi(argv[4]) ? BST_CHECKED : BST_UNCHECKED, 0);
+        return 0;
+    }
+    if (verb == L"header" && argc == 4) {
+        // A click on the header item, where the list's column widths put it.
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        HWND header = list ? reinterpret_cast<HWND>(SendMessageW(list, 0x101F /* LVM_GETHEADER */, 0, 0)) : nullptr;
+        if (!header)
+            return 1;
+        const int column = _wtoi(argv[3]);
+        int x = 0;
+        for (int c = 0; c < column; ++c)
+            x += int(SendMessageW(list, 0x101D /* LVM_GETCOLUMNWIDTH */, WPARAM(c), 0));
+        x += int(SendMessageW(list, 0x101D, WPARAM(column), 0)) / 2;
+        RECT r;
+        GetClientRect(header, &r);
+        const LPARAM at = MAKELPARAM(x, r.bottom / 2);
+        PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(header, WM_LBUTTONUP, 0, at);
+        return 0;
+    }
+    if (verb == L"rect" && argc == 3) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        RECT r;
+        if (!dialog || !GetWindowRect(dialog, &r))
+            return 1;
+        std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left < 0 ? 0 : r.left, r.top < 0 ? 0 : r.top);
+        std::fflush(stdout);
+        return 0;
     }
     return Usage();
 }

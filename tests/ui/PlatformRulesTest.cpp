@@ -6,6 +6,7 @@
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
 #include "ui/controls/CDialogBase.h"
+#include "ui/controls/CGroupBoxBackground.h"
 #include "ui/controls/CResizeRule.h"
 #include "ui/controls/CWindowSubclass.h"
 #include "ui/controls/DpiMetrics.h"
@@ -150,7 +151,7 @@ namespace {
 class ScalingDlg : public CDialogBase
 {
 public:
-    ScalingDlg() : CDialogBase(IDD_LOGIN) {}
+    explicit ScalingDlg(UINT templateId = IDD_LOGIN) : CDialogBase(templateId) {}
     CResizeRule rule;
 
 protected:
@@ -272,4 +273,42 @@ TEST(HyperLinkFont, FollowsTheFontTheDialogHandsItAfterADpiChange)
 
     DestroyWindow(window);
     DeleteObject(larger);
+}
+
+TEST(ResizeRule, GroupBoxesOfAClipChildrenDialogPaintTheirInside)
+{
+    ScopedLanguage language("en");
+    ScalingDlg dlg{IDD_NEW_ALBUM};
+    HWND window = dlg.Create(nullptr);
+    ASSERT_NE(window, nullptr);
+    HWND box = nullptr;
+    for (HWND child = GetWindow(window, GW_CHILD); child && !box; child = GetWindow(child, GW_HWNDNEXT))
+        if (CGroupBoxBackground::IsGroupBox(child))
+            box = child;
+    ASSERT_NE(box, nullptr) << "the new album dialog frames its title and description";
+    EXPECT_EQ(GetWindow(box, GW_HWNDLAST), box) << "below the controls it frames";
+    EXPECT_TRUE(GetWindowLongPtrW(box, GWL_STYLE) & WS_CLIPSIBLINGS);
+
+    // Erasing fills the whole inside with the dialog's background instead of
+    // leaving what was there (black here).
+    RECT inside;
+    GetClientRect(box, &inside);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), inside.right, -inside.bottom, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    FillRect(dc, &inside, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_NE(SendMessageW(box, WM_ERASEBKGND, WPARAM(dc), 0), 0);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    const uint32_t background = pixels[(inside.bottom / 2) * inside.right + inside.right / 2] & 0xFFFFFF;
+    const uint32_t corner = pixels[(inside.bottom - 3) * inside.right + 3] & 0xFFFFFF;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    EXPECT_NE(background, 0u);
+    EXPECT_NE(corner, 0u);
+    DestroyWindow(window);
 }

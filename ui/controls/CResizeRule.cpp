@@ -83,6 +83,9 @@ bool CResizeRule::Init(HWND dialog, const ResizeItem* items, size_t count, bool 
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kGripId)), nullptr, nullptr);
     }
 
+    m_groupBoxes.clear();
+    CGroupBoxBackground::AttachAll(dialog, m_groupBoxes);
+
     auto add = [&](int id, unsigned anchor) {
         if (GetDlgItem(dialog, id))
             m_entries.push_back(Entry{id, anchor, ControlRect(id)});

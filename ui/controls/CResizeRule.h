@@ -1,7 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <vector>
+
+#include "ui/controls/CGroupBoxBackground.h"
 
 // How a control follows the dialog's client size; flags combine.
 enum ResizeAnchor : unsigned
@@ -68,6 +71,8 @@ private:
     void PlaceGrip();
 
     HWND m_dialog = nullptr;
+    // Clip-children leaves the inside of group boxes to them.
+    std::vector<std::unique_ptr<CGroupBoxBackground>> m_groupBoxes;
     UINT m_dpi = 96;
     UINT m_pendingDpi = 0;
     std::vector<Entry> m_entries;
