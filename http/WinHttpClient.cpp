@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <new>
 #include <vector>
 
@@ -45,11 +46,35 @@ bool FirstMatch(const wchar_t* pattern, const std::wstring& text, std::wstring& 
     return true;
 }
 
+// The pattern search's lower-casing of one character.
+wchar_t LowerCase(wchar_t c)
+{
+    if (c < 0x80)
+        return (c >= L'A' && c <= L'Z') ? wchar_t(c + 32) : c;
+    return wchar_t(towlower(c));
+}
+
+// Whether `text` holds `tag` (lower case, starting with "<") with its letters
+// in any case: what the pattern search finds ignoring case, without making a
+// lower-cased copy of a body of megabytes first. Only "<" lower-cases to "<".
+bool HoldsTag(const std::wstring& text, const wchar_t* tag)
+{
+    const size_t length = std::wcslen(tag);
+    for (size_t at = text.find(tag[0]); at != std::wstring::npos && text.size() - at >= length;
+         at = text.find(tag[0], at + 1)) {
+        size_t k = 1;
+        while (k < length && LowerCase(text[at + k]) == tag[k])
+            ++k;
+        if (k == length)
+            return true;
+    }
+    return false;
+}
+
 // "<html>" without "</html>": the page was cut short on the way.
 bool IsCutShortHtml(const std::wstring& text)
 {
-    std::wstring found;
-    return FirstMatch(L"{<html>}", text, found) && !FirstMatch(L"{</html>}", text, found);
+    return HoldsTag(text, L"<html>") && !HoldsTag(text, L"</html>");
 }
 
 bool QueryHeaderText(HINTERNET request, DWORD level, std::wstring& out)
@@ -306,16 +331,9 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
             return BodyRead::Broken;
         if (available == 0)
             break;
-        std::unique_ptr<uint8_t[]> chunk(new (std::nothrow) uint8_t[available]);
-        if (!chunk)
-            return BodyRead::OutOfMemory;
-        DWORD read = 0;
-        if (!WinHttpReadData(request, chunk.get(), available, &read))
-            return BodyRead::Broken;
-        if (read == 0)
-            break;
-        // One zero byte always follows the data.
-        const uint64_t needed = uint64_t(responseLength_) + read + 1;
+        // Read straight into the buffer, grown first so that the chunk and
+        // the zero byte that always follows the data fit.
+        const uint64_t needed = uint64_t(responseLength_) + available + 1;
         if (needed > responseCapacity_) {
             uint64_t capacity = responseCapacity_;
             while (capacity < needed)
@@ -329,7 +347,11 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
             responseBytes_ = std::move(grown);
             responseCapacity_ = uint32_t(capacity);
         }
-        std::memcpy(responseBytes_.get() + responseLength_, chunk.get(), read);
+        DWORD read = 0;
+        if (!WinHttpReadData(request, responseBytes_.get() + responseLength_, available, &read))
+            return BodyRead::Broken;
+        if (read == 0)
+            break;
         responseLength_ += read;
     }
     // A chunked reply, which an HTTP/1.0 request does not allow, has an end
@@ -357,18 +379,22 @@ void WinHttpClient::DecodeBody()
     const bool utf8 = responseCharset_.size() >= 5 && _wcsnicmp(responseCharset_.c_str(), L"utf-8", 5) == 0;
     const char* data = reinterpret_cast<const char*>(responseBytes_.get());
     const int length = int(responseLength_) + 1; // the data and its zero byte
-    UINT codePage = utf8 ? CP_UTF8 : CP_ACP;
-    DWORD flags = utf8 ? 0 : MB_PRECOMPOSED;
-    int chars = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
-    if (chars <= 0) {
-        codePage = CP_ACP;
-        flags = MB_PRECOMPOSED;
-        chars = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
-        if (chars <= 0)
-            return;
-    }
-    std::vector<wchar_t> text(size_t(chars) + 1, L'\0');
-    if (MultiByteToWideChar(codePage, flags, data, length, text.data(), chars) <= 0)
+    // Converted once, straight into the text: neither UTF-8 nor a narrow
+    // code page makes more UTF-16 units than it has bytes.
+    auto convert = [&](UINT codePage, DWORD flags) {
+        responseText_.resize(size_t(length));
+        int chars = MultiByteToWideChar(codePage, flags, data, length, responseText_.data(), length);
+        if (chars <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            chars = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
+            if (chars > 0) {
+                responseText_.resize(size_t(chars));
+                chars = MultiByteToWideChar(codePage, flags, data, length, responseText_.data(), chars);
+            }
+        }
+        responseText_.resize(chars > 0 ? size_t(chars) : 0);
+        return chars > 0;
+    };
+    if (!convert(utf8 ? CP_UTF8 : CP_ACP, utf8 ? 0 : MB_PRECOMPOSED) && !convert(CP_ACP, MB_PRECOMPOSED))
         return;
-    responseText_.assign(text.data()); // up to the first NUL
+    responseText_.resize(std::wcslen(responseText_.c_str())); // up to the first NUL
 }

@@ -52,7 +52,8 @@ public:
     bool OutcomeUnknown() const { return outcomeUnknown_; }
 
     std::wstring StatusCode() const { return statusCode_; }
-    std::wstring ResponseText() const { return responseText_; }
+    // The text of the last response, until the next Send.
+    const std::wstring& ResponseText() const { return responseText_; }
 
     const std::wstring& ResponseHeaders() const { return responseHeaders_; }
     const std::wstring& ResponseCharset() const { return responseCharset_; }
