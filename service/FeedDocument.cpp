@@ -2,6 +2,10 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <optional>
+
 namespace {
 
 // The version-independent DOMDocument class of MSXML 3.0 and IXMLDOMDocument.
@@ -65,6 +69,66 @@ bool AttributeText(IXMLDOMNamedNodeMap* attributes, BSTR name, std::wstring& out
     return false;
 }
 
+// The elements with one name under a node, in document order, found with as
+// few calls into the parser as can be: on a large feed those calls are most
+// of the reading. A node's type is asked only when its name matches (a
+// processing instruction's target can look like an element's name), and
+// text, comment and CDATA nodes ("#..."), which have no children, are passed
+// over.
+class ElementSearch
+{
+public:
+    // Called for each such element; false stops the search. The children of
+    // the element that it read, if any, are where the search goes on.
+    using Found = std::function<bool(IXMLDOMNode* element, std::optional<FeedNodes>& children)>;
+
+    ElementSearch(FeedNames& names, const wchar_t* tag, Found found)
+        : names_(names), wanted_(names.Id(tag, wcslen(tag))), found_(std::move(found))
+    {
+    }
+
+    // False when the search was stopped.
+    bool Children(IXMLDOMNode* parent)
+    {
+        ComRef<IXMLDOMNode> child;
+        if (FAILED(parent->get_firstChild(child.Out())))
+            return true;
+        while (child) {
+            SysString name = NodeName(child.Get());
+            if (!Node(child.Get(), name.Get()))
+                return false;
+            ComRef<IXMLDOMNode> next;
+            if (FAILED(child->get_nextSibling(next.Out())))
+                break;
+            child = std::move(next);
+        }
+        return true;
+    }
+
+private:
+    bool Node(IXMLDOMNode* node, BSTR name)
+    {
+        if (name && name[0] == L'#')
+            return true;
+        DOMNodeType type = NODE_INVALID;
+        if (names_.Same(names_.Id(name), wanted_) && SUCCEEDED(node->get_nodeType(&type)) && type == NODE_ELEMENT) {
+            std::optional<FeedNodes> children;
+            if (!found_(node, children))
+                return false;
+            if (children) {
+                bool going = true;
+                children->ForEach([&](IXMLDOMNode* child, BSTR childName) { return going = Node(child, childName); });
+                return going;
+            }
+        }
+        return Children(node);
+    }
+
+    FeedNames& names_;
+    const int wanted_;
+    Found found_;
+};
+
 } // namespace
 
 bool FeedDocument::SameName(BSTR a, BSTR b)
@@ -100,14 +164,13 @@ std::vector<FeedAttribute> FeedDocument::Attributes(IXMLDOMNode* node)
 
 FeedNodes FeedDocument::Children(IXMLDOMNode* node)
 {
-    ComRef<IXMLDOMNodeList> list;
-    node->get_childNodes(list.Out());
-    return FeedNodes(std::move(list));
+    return FeedNodes(node);
 }
 
 bool FeedDocument::Create()
 {
     loaded_ = false;
+    ForgetWalk();
     if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, kAnyServer, kDomDocumentInterface,
                                 reinterpret_cast<void**>(document_.Out()))) ||
         !document_)
@@ -137,6 +200,7 @@ bool FeedDocument::Create()
 HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& parsed)
 {
     loaded_ = false;
+    ForgetWalk();
     parsed = false;
     elapsedMs = 0;
     if (!document_)
@@ -156,6 +220,8 @@ HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& 
     if (hr == S_OK && SUCCEEDED(document_->get_doctype(doctype.Out())) && doctype)
         return S_FALSE; // one the scan above did not see
     loaded_ = hr == S_OK;
+    names_ = std::make_shared<FeedNames>();
+    ForgetWalk();
     return hr;
 }
 
@@ -169,39 +235,67 @@ std::wstring FeedDocument::RootName() const
     return name.Text();
 }
 
-bool FeedDocument::Walk(IXMLDOMNode* parent, const std::function<bool(IXMLDOMNode*, BSTR)>& visit)
+void FeedDocument::ForgetWalk()
 {
-    ComRef<IXMLDOMNode> child;
-    if (FAILED(parent->get_firstChild(child.Out())))
-        return true;
-    while (child) {
-        DOMNodeType type = NODE_INVALID;
-        child->get_nodeType(&type);
-        if (type == NODE_ELEMENT) {
-            if (!visit(child.Get(), NodeName(child.Get()).Get()))
-                return false;
-            if (!Walk(child.Get(), visit))
-                return false;
+    walked_.clear();
+    path_.clear();
+    walkStarted_ = false;
+}
+
+bool FeedDocument::WalkOn() const
+{
+    ComRef<IXMLDOMNode> next;
+    if (!walkStarted_) {
+        walkStarted_ = true;
+        if (FAILED(document_->get_firstChild(next.Out())))
+            next.Reset();
+    } else if (!path_.empty()) {
+        // Into the last node's children first (it has none when it was
+        // passed over), then on to the next sibling of it or of the nearest
+        // ancestor that has one.
+        if (!walked_.empty() && walked_.back().node.Get() == path_.back().Get() &&
+            FAILED(path_.back()->get_firstChild(next.Out())))
+            next.Reset();
+        while (!next && !path_.empty()) {
+            if (FAILED(path_.back()->get_nextSibling(next.Out())))
+                next.Reset();
+            path_.pop_back();
         }
-        ComRef<IXMLDOMNode> next;
-        if (FAILED(child->get_nextSibling(next.Out())))
-            break;
-        child = std::move(next);
     }
+    if (!next)
+        return false;
+    SysString name = NodeName(next.Get());
+    IXMLDOMNode* node = next.Get();
+    path_.push_back(std::move(next));
+    if (name.Get() && name.Get()[0] == L'#')
+        return true; // text, comment or CDATA: nothing to find in it or under it
+    node->AddRef();
+    walked_.push_back(WalkedNode{ComRef<IXMLDOMNode>(node), names_->Id(name.Get())});
     return true;
 }
 
 bool FeedDocument::FirstElement(const wchar_t* tag, ComRef<IXMLDOMNode>& found) const
 {
-    SysString wanted(tag);
-    Walk(document_.Get(), [&](IXMLDOMNode* node, BSTR name) {
-        if (!SameName(name, wanted.Get()))
+    const int wanted = names_->Id(tag, wcslen(tag));
+    for (size_t i = 0;; ++i) {
+        while (i >= walked_.size()) {
+            if (!WalkOn())
+                return false;
+        }
+        WalkedNode& walked = walked_[i];
+        if (!names_->Same(walked.name, wanted))
+            continue;
+        if (walked.element < 0) {
+            // A processing instruction's target can look like an element's name.
+            DOMNodeType type = NODE_INVALID;
+            walked.element = SUCCEEDED(walked.node->get_nodeType(&type)) && type == NODE_ELEMENT ? 1 : 0;
+        }
+        if (walked.element == 1) {
+            walked.node->AddRef();
+            found = ComRef<IXMLDOMNode>(walked.node.Get());
             return true;
-        node->AddRef();
-        found = ComRef<IXMLDOMNode>(node);
-        return false;
-    });
-    return bool(found);
+        }
+    }
 }
 
 DWORD FeedDocument::DocumentText(const wchar_t* tag, std::wstring& out) const
@@ -235,78 +329,127 @@ DWORD FeedDocument::ForEachEntry(const std::function<void(const FeedNodes&)>& vi
 {
     if (!loaded_)
         return ERROR_NOT_FOUND;
-    SysString entry(L"entry");
-    Walk(document_.Get(), [&](IXMLDOMNode* node, BSTR name) {
-        if (SameName(name, entry.Get()))
-            visit(Children(node));
+    ElementSearch search(*names_, L"entry", [&](IXMLDOMNode* node, std::optional<FeedNodes>& children) {
+        children.emplace(node, names_);
+        visit(*children);
         return true;
     });
+    search.Children(document_.Get());
     return ERROR_SUCCESS;
+}
+
+FeedNodes::FeedNodes(ComRef<IXMLDOMNodeList> list) : names_(std::make_shared<FeedNames>())
+{
+    long count = 0;
+    if (!list || FAILED(list->get_length(&count)))
+        return;
+    children_.reserve(size_t(std::max(count, 0L)));
+    for (long i = 0; i < count; ++i) {
+        ComRef<IXMLDOMNode> node;
+        if (SUCCEEDED(list->get_item(i, node.Out())) && node)
+            Add(std::move(node));
+    }
+}
+
+FeedNodes::FeedNodes(IXMLDOMNode* parent, std::shared_ptr<FeedNames> names)
+    : names_(names ? std::move(names) : std::make_shared<FeedNames>())
+{
+    if (!parent)
+        return;
+    ComRef<IXMLDOMNode> child;
+    if (FAILED(parent->get_firstChild(child.Out())))
+        return;
+    while (child) {
+        ComRef<IXMLDOMNode> next;
+        const bool more = SUCCEEDED(child->get_nextSibling(next.Out()));
+        Add(std::move(child));
+        if (!more)
+            break;
+        child = std::move(next);
+    }
+}
+
+void FeedNodes::Add(ComRef<IXMLDOMNode> node)
+{
+    Child child;
+    child.name = NodeName(node.Get());
+    child.nameId = names_->Id(child.name.Get());
+    child.node = std::move(node);
+    children_.push_back(std::move(child));
+}
+
+const std::vector<FeedNodes::Attribute>& FeedNodes::AttributesOf(Child& child) const
+{
+    if (child.attributesRead)
+        return child.attributes;
+    child.attributesRead = true;
+    ComRef<IXMLDOMNamedNodeMap> attributes;
+    if (FAILED(child.node->get_attributes(attributes.Out())) || !attributes)
+        return child.attributes;
+    long count = 0;
+    attributes->get_length(&count);
+    for (long i = 0; i < count; ++i) {
+        Attribute attribute;
+        if (FAILED(attributes->get_item(i, attribute.node.Out())) || !attribute.node)
+            continue;
+        attribute.name = names_->Id(NodeName(attribute.node.Get()).Get());
+        child.attributes.push_back(std::move(attribute));
+    }
+    return child.attributes;
 }
 
 void FeedNodes::ForEach(const std::function<bool(IXMLDOMNode*, BSTR)>& visit) const
 {
-    if (!list_)
-        return;
-    long count = 0;
-    if (FAILED(list_->get_length(&count)))
-        return;
-    for (long i = 0; i < count; ++i) {
-        ComRef<IXMLDOMNode> node;
-        if (FAILED(list_->get_item(i, node.Out())) || !node)
-            continue;
-        if (!visit(node.Get(), NodeName(node.Get()).Get()))
+    for (const Child& child : children_)
+        if (!visit(child.node.Get(), child.name.Get()))
             return;
-    }
 }
 
 DWORD FeedNodes::ChildText(const wchar_t* name, std::wstring& out) const
 {
     out.clear();
-    SysString wanted(name);
-    bool found = false;
-    ForEach([&](IXMLDOMNode* node, BSTR nodeName) {
-        if (!FeedDocument::SameName(nodeName, wanted.Get()))
-            return true;
-        out = FeedDocument::NodeText(node);
-        found = true;
-        return false;
-    });
-    return found ? ERROR_SUCCESS : ERROR_NOT_FOUND;
+    if (!names_)
+        return ERROR_NOT_FOUND;
+    const int wanted = names_->Id(name, wcslen(name));
+    for (const Child& child : children_) {
+        if (names_->Same(child.nameId, wanted)) {
+            out = FeedDocument::NodeText(child.node.Get());
+            return ERROR_SUCCESS;
+        }
+    }
+    return ERROR_NOT_FOUND;
 }
 
 DWORD FeedNodes::LinkHref(const wchar_t* element, const wchar_t* key, const wchar_t* value, const wchar_t* wanted,
                           std::wstring& out) const
 {
     out.clear();
-    SysString elementName(element);
-    SysString keyName(key);
-    SysString keyValue(value);
-    SysString wantedName(wanted);
-    bool found = false;
-    ForEach([&](IXMLDOMNode* node, BSTR nodeName) {
-        if (!FeedDocument::SameName(nodeName, elementName.Get()))
-            return true;
-        ComRef<IXMLDOMNamedNodeMap> attributes;
-        if (FAILED(node->get_attributes(attributes.Out())) || !attributes)
-            return true;
-        long count = 0;
-        attributes->get_length(&count);
-        for (long i = 0; i < count; ++i) {
-            ComRef<IXMLDOMNode> attribute;
-            if (FAILED(attributes->get_item(i, attribute.Out())) || !attribute)
+    if (!names_)
+        return ERROR_NOT_FOUND;
+    FeedNames& names = *names_;
+    const int elementId = names.Id(element, wcslen(element));
+    const int keyId = names.Id(key, wcslen(key));
+    const int valueId = names.Id(value, wcslen(value));
+    const int wantedId = names.Id(wanted, wcslen(wanted));
+    for (Child& child : children_) {
+        if (!names.Same(child.nameId, elementId) || !child.node)
+            continue;
+        AttributesOf(child);
+        for (Attribute& attribute : child.attributes) {
+            if (!names.Same(attribute.name, keyId))
                 continue;
-            if (!FeedDocument::SameName(NodeName(attribute.Get()).Get(), keyName.Get()))
+            if (attribute.value < 0)
+                attribute.value = names.Id(FeedDocument::NodeText(attribute.node.Get()));
+            if (!names.Same(attribute.value, valueId))
                 continue;
-            SysString text(FeedDocument::NodeText(attribute.Get()));
-            if (!FeedDocument::SameName(text.Get(), keyValue.Get()))
-                continue;
-            if (AttributeText(attributes.Get(), wantedName.Get(), out)) {
-                found = true;
-                return false;
+            // Any attribute of the same link, wherever it stands.
+            for (const Attribute& other : child.attributes) {
+                if (names.Same(other.name, wantedId)) {
+                    out = FeedDocument::NodeText(other.node.Get());
+                    return ERROR_SUCCESS;
+                }
             }
         }
-        return true;
-    });
-    return found ? ERROR_SUCCESS : ERROR_NOT_FOUND;
+    }
+    return ERROR_NOT_FOUND;
 }

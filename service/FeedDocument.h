@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include <oleauto.h>
 
 #include "base/ComRef.h"
+#include "service/FeedNames.h"
 
 // Owns one system string.
 class SysString
@@ -20,6 +22,15 @@ public:
     SysString(const SysString&) = delete;
     SysString& operator=(const SysString&) = delete;
     SysString(SysString&& other) noexcept : bstr_(other.bstr_) { other.bstr_ = nullptr; }
+    SysString& operator=(SysString&& other) noexcept
+    {
+        if (this != &other) {
+            SysFreeString(bstr_);
+            bstr_ = other.bstr_;
+            other.bstr_ = nullptr;
+        }
+        return *this;
+    }
 
     BSTR* Out()
     {
@@ -40,12 +51,19 @@ struct FeedAttribute
     std::wstring text;
 };
 
-// The child-node list of one element: the lookups of an entry's fields.
+// The child nodes of one element: the lookups of an entry's fields. The
+// nodes and their names are read once, in order, and every lookup after that
+// goes over what was read.
 class FeedNodes
 {
 public:
     FeedNodes() = default;
-    explicit FeedNodes(ComRef<IXMLDOMNodeList> list) : list_(std::move(list)) {}
+    explicit FeedNodes(ComRef<IXMLDOMNodeList> list);
+    // The children of `parent`, their names numbered in `names` (a fresh
+    // table when none is given).
+    explicit FeedNodes(IXMLDOMNode* parent, std::shared_ptr<FeedNames> names = nullptr);
+    FeedNodes(FeedNodes&&) noexcept = default;
+    FeedNodes& operator=(FeedNodes&&) noexcept = default;
 
     // Text of the first node named `name`; 1168 and "" when there is none.
     DWORD ChildText(const wchar_t* name, std::wstring& out) const;
@@ -56,11 +74,31 @@ public:
                    std::wstring& out) const;
 
     // Every node in order, with its qualified name; stops when `visit`
-    // returns false. The node is released after the call.
+    // returns false.
     void ForEach(const std::function<bool(IXMLDOMNode* node, BSTR name)>& visit) const;
 
 private:
-    ComRef<IXMLDOMNodeList> list_;
+    struct Attribute
+    {
+        ComRef<IXMLDOMNode> node;
+        int name = -1;
+        int value = -1; // numbered when first compared
+    };
+    struct Child
+    {
+        ComRef<IXMLDOMNode> node;
+        SysString name;
+        int nameId = -1;
+        bool attributesRead = false;
+        std::vector<Attribute> attributes;
+    };
+
+    void Add(ComRef<IXMLDOMNode> node);
+    const std::vector<Attribute>& AttributesOf(Child& child) const;
+
+    // Mutable: attributes are read on the first lookup that needs them.
+    mutable std::vector<Child> children_;
+    std::shared_ptr<FeedNames> names_;
 };
 
 // One reply read as an XML document (MSXML 3 DOMDocument). Elements are found
@@ -94,7 +132,7 @@ public:
     // Attribute `attribute` of the first element named `tag`; same results.
     DWORD DocumentAttribute(const wchar_t* tag, const wchar_t* attribute, std::wstring& out) const;
 
-    // Calls `visit` with the child-node list of every "entry" element, in
+    // Calls `visit` with the child nodes of every "entry" element, in
     // document order; 1168 when nothing is loaded.
     DWORD ForEachEntry(const std::function<void(const FeedNodes& children)>& visit) const;
 
@@ -105,11 +143,26 @@ public:
     static FeedNodes Children(IXMLDOMNode* node);
 
 private:
-    // Visits the elements under `parent` in document order until `visit`
-    // returns false; false when the walk was stopped.
-    static bool Walk(IXMLDOMNode* parent, const std::function<bool(IXMLDOMNode*, BSTR)>& visit);
+    struct WalkedNode
+    {
+        ComRef<IXMLDOMNode> node;
+        int name = -1;
+        signed char element = -1; // asked when its name first matches
+    };
+
     bool FirstElement(const wchar_t* tag, ComRef<IXMLDOMNode>& found) const;
+    // The next node after the last one walked, in document order; false at
+    // the end. Text, comment and CDATA nodes are passed over.
+    bool WalkOn() const;
+    void ForgetWalk();
 
     ComRef<IXMLDOMDocument> document_;
     bool loaded_ = false;
+    // The names met in the loaded document, shared with its entries' nodes.
+    std::shared_ptr<FeedNames> names_;
+    // One walk through the document serves all its lookups: the nodes met
+    // so far, and the last one with its ancestors, where the walk goes on.
+    mutable std::vector<WalkedNode> walked_;
+    mutable std::vector<ComRef<IXMLDOMNode>> path_;
+    mutable bool walkStarted_ = false;
 };
