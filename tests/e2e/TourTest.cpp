@@ -1,0 +1,166 @@
+// The whole program, driven from outside as a user works it: the album
+// window's tools, its dialogs and its changes, checked through the stand-in's
+// albums, the clipboard, the settings file and the log.
+#include "tests/e2e/ProgramFixture.h"
+
+using namespace ProgramFixture;
+using namespace WindowDriver;
+
+namespace {
+
+enum Ids
+{
+    kRefresh = 1004, kSelectAllButton = 1006, kSelectNone = 1007, kByPattern = 1008, kPattern = 1009,
+    kInvert = 1010, kDelete = 1011, kNewAlbum = 1012, kNewTitle = 1014, kBatchKind = 1025, kBatchCommenting = 1026,
+    kBatchApply = 1027, kWholeTitle = 1019, kUrlList = 1021, kUrlText = 1022, kUrlCopy = 1023, kPhotoList = 1029,
+    kPhotos = 1030, kSelectedCount = 1035, kChangeAccess = 1039, kAcceptAccess = 1042, kQuickMode = 1043,
+};
+
+class Tour : public Program
+{
+protected:
+    Json DemoAlbum(const std::string& title)
+    {
+        const Json state = Json::Parse(LoopbackRequest(service, "GET", "/__control/state").body);
+        for (const Json& account : state["accounts"].array)
+            if (account["email"].string == "demo@example.com")
+                for (const Json& album : account["albums"].array)
+                    if (album["title"].string == title)
+                        return album;
+        return Json();
+    }
+    int Rows(HWND window, int list) { return int(SendDlgItemMessageW(window, list, LVM_GETITEMCOUNT, 0, 0)); }
+    // The number the selection count starts with, once the window has acted.
+    int Selected(HWND albums)
+    {
+        Sleep(200);
+        return _wtoi(ControlText(albums, kSelectedCount).c_str());
+    }
+    void SelectTitle(HWND albums, const wchar_t* title)
+    {
+        SetControlText(albums, kPattern, title);
+        SendDlgItemMessageW(albums, kWholeTitle, BM_SETCHECK, BST_CHECKED, 0);
+        Click(albums, kByPattern);
+        Sleep(200);
+    }
+    void ClearClipboard()
+    {
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+    }
+    std::wstring WaitClipboard()
+    {
+        std::wstring text;
+        for (int i = 0; i < 100 && text.empty(); ++i) {
+            Sleep(50);
+            text = ClipboardText();
+        }
+        return text;
+    }
+};
+
+} // namespace
+
+TEST_F(Tour, EveryToolAndChangeOfTheAlbumWindow)
+{
+    Start();
+    HWND albums = SignIn(L"demo@example.com", L"demo");
+    ASSERT_NE(albums, nullptr);
+    const int all = Rows(albums, 1003);
+    ASSERT_GT(all, 5);
+
+    // Refresh and the selection tools.
+    Click(albums, kRefresh);
+    Sleep(300);
+    EXPECT_EQ(Rows(albums, 1003), all);
+    SetControlText(albums, kPattern, L"family");
+    SendDlgItemMessageW(albums, 1034, BM_SETCHECK, BST_CHECKED, 0); // ignore case
+    Click(albums, kByPattern);
+    EXPECT_EQ(Selected(albums), 2);
+    Click(albums, kInvert);
+    EXPECT_EQ(Selected(albums), all - 2);
+    Click(albums, kSelectNone);
+    EXPECT_EQ(Selected(albums), 0);
+    Click(albums, kSelectAllButton);
+    EXPECT_EQ(Selected(albums), all);
+
+    // Copy offers text and an HTML table.
+    ClearClipboard();
+    PostMessageW(GetDlgItem(albums, 1003), WM_COMMAND, 32776, 0);
+    EXPECT_NE(WaitClipboard().find(L"\r\nGarden, 15, "), std::wstring::npos);
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"HTML Format")));
+
+    // A new album, its access changed through the dialog, commenting off.
+    Click(albums, kNewAlbum);
+    HWND create = WaitForDialogWithControl(kNewTitle, 20000, process.dwProcessId);
+    ASSERT_NE(create, nullptr);
+    SetControlText(create, kNewTitle, L"Tour & <album>");
+    Click(create, kNewAlbum);
+    ASSERT_TRUE(WaitGone(create, 20000));
+    Sleep(500);
+    ASSERT_NE(DemoAlbum("Tour & <album>").kind, Json::Kind::Null) << "created, with its title intact";
+    EXPECT_EQ(Rows(albums, 1003), all + 1) << "the window refreshed";
+    SelectTitle(albums, L"Tour & <album>");
+    EXPECT_EQ(Selected(albums), 1);
+    Click(albums, kChangeAccess);
+    HWND access = WaitForDialogWithControl(kAcceptAccess, 20000, process.dwProcessId);
+    ASSERT_NE(access, nullptr);
+    SendDlgItemMessageW(access, 1018, CB_SETCURSEL, 2, 0); // protected
+    Click(access, kAcceptAccess);
+    ASSERT_TRUE(WaitGone(access, 20000));
+    Sleep(500);
+    EXPECT_EQ(DemoAlbum("Tour & <album>")["access"].string, "protected");
+    SendDlgItemMessageW(albums, kBatchKind, CB_SETCURSEL, 1, 0);
+    SendDlgItemMessageW(albums, kBatchCommenting, CB_SETCURSEL, 1, 0);
+    Click(albums, kBatchApply);
+    Sleep(800);
+    EXPECT_FALSE(DemoAlbum("Tour & <album>")["commenting"].boolean);
+
+    // Its web address, copied from the URL list.
+    Click(albums, kUrlList);
+    HWND urls = WaitForDialogWithControl(kUrlText, 20000, process.dwProcessId);
+    ASSERT_NE(urls, nullptr);
+    ClearClipboard();
+    Click(urls, kUrlCopy);
+    EXPECT_NE(WaitClipboard().find(L"Tour & <album>"), std::wstring::npos);
+    Click(urls, IDCANCEL);
+    ASSERT_TRUE(WaitGone(urls, 10000));
+
+    // The photo list, in quick mode and after the estimate question.
+    SelectTitle(albums, L"Family");
+    for (bool quick : {true, false}) {
+        SendDlgItemMessageW(albums, kQuickMode, BM_SETCHECK, quick ? BST_CHECKED : BST_UNCHECKED, 0);
+        Click(albums, kPhotoList);
+        if (!quick) {
+            HWND question = WaitForMessageBox(20000, process.dwProcessId);
+            ASSERT_NE(question, nullptr);
+            Click(question, IDYES);
+        }
+        HWND photos = WaitForDialogWithControl(kPhotos, 30000, process.dwProcessId);
+        ASSERT_NE(photos, nullptr) << (quick ? "quick" : "with details");
+        EXPECT_EQ(Rows(photos, kPhotos), 18);
+        Click(photos, IDCANCEL);
+        ASSERT_TRUE(WaitGone(photos, 10000));
+    }
+
+    // The album goes again, after the confirmation.
+    SelectTitle(albums, L"Tour & <album>");
+    Click(albums, kDelete);
+    HWND confirm = WaitForMessageBox(20000, process.dwProcessId);
+    ASSERT_NE(confirm, nullptr);
+    Click(confirm, IDYES);
+    for (int i = 0; i < 100 && DemoAlbum("Tour & <album>").kind != Json::Kind::Null; ++i)
+        Sleep(100);
+    EXPECT_EQ(DemoAlbum("Tour & <album>").kind, Json::Kind::Null);
+
+    Click(albums, IDCANCEL);
+    EXPECT_EQ(WaitExit(), 2u);
+    wchar_t value[16] = {};
+    GetPrivateProfileStringW(L"ToolDlg", L"QuickMode", L"", value, 16, ini.c_str());
+    EXPECT_STREQ(value, L"0");
+    const std::string text = TestEnv::ReadBytes(log);
+    EXPECT_NE(text.find("Album deleted: Tour & <album>\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Access changed from private to protected: Tour & <album>\r\n"), std::string::npos);
+}
