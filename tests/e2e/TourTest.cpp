@@ -3,6 +3,10 @@
 // albums, the clipboard, the settings file and the log.
 #include "tests/e2e/ProgramFixture.h"
 
+#include "base/TextFormat.h"
+#include "res/resource.h"
+#include "tests/support/DialogHarness.h"
+
 using namespace ProgramFixture;
 using namespace WindowDriver;
 
@@ -16,14 +20,39 @@ enum Ids
     kPhotos = 1030, kSelectedCount = 1035, kChangeAccess = 1039, kAcceptAccess = 1042, kQuickMode = 1043,
 };
 
-class Tour : public Program
+// One run of the tour: an account, the language of the windows and what the
+// account's albums make the steps find.
+struct TourCase
+{
+    const char* name;
+    const wchar_t* language;  // the module, as the settings file names it
+    const char* module;       // "en" or "ja"
+    const wchar_t* account;
+    const wchar_t* pattern;   // selects `patternMatches` albums, case ignored
+    int patternMatches;
+    const wchar_t* copiedRow; // the start of a row that Copy must carry
+    const wchar_t* photoAlbum;
+    int photoCount;
+    const wchar_t* newTitle;
+};
+
+const TourCase kTours[] = {
+    {"English", L"English", "en", L"demo@example.com", L"family", 2, L"\r\nGarden, 15, ", L"Family", 18,
+     L"Tour & <album>"},
+    {"Japanese", L"Japanese", "ja", L"shashinka@example.com", L"\u5bcc\u58eb", 1, L"\r\n\u5bcc\u58eb\u5c71, 5, ",
+     L"\u5bcc\u58eb\u5c71", 5, L"\u65c5 & <\u30a2\u30eb\u30d0\u30e0>"},
+};
+
+class Tour : public Program, public testing::WithParamInterface<TourCase>
 {
 protected:
-    Json DemoAlbum(const std::string& title)
+    Json DemoAlbum(const std::wstring& wideTitle)
     {
+        const std::string title = TestEnv::Narrow(wideTitle);
+        const std::string email = TestEnv::Narrow(GetParam().account);
         const Json state = Json::Parse(LoopbackRequest(service, "GET", "/__control/state").body);
         for (const Json& account : state["accounts"].array)
-            if (account["email"].string == "demo@example.com")
+            if (account["email"].string == email)
                 for (const Json& album : account["albums"].array)
                     if (album["title"].string == title)
                         return album;
@@ -63,24 +92,27 @@ protected:
 
 } // namespace
 
-TEST_F(Tour, EveryToolAndChangeOfTheAlbumWindow)
+TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
 {
+    const TourCase& tour = GetParam();
+    const std::wstring title = tour.newTitle;
+    WritePrivateProfileStringW(L"Generic", L"Language", tour.language, ini.c_str());
     Start();
-    HWND albums = SignIn(L"demo@example.com", L"demo");
+    HWND albums = SignIn(tour.account, L"demo");
     ASSERT_NE(albums, nullptr);
     const int all = Rows(albums, 1003);
-    ASSERT_GT(all, 5);
+    ASSERT_GT(all, 1);
 
     // Refresh and the selection tools.
     Click(albums, kRefresh);
     Sleep(300);
     EXPECT_EQ(Rows(albums, 1003), all);
-    SetControlText(albums, kPattern, L"family");
+    SetControlText(albums, kPattern, tour.pattern);
     SendDlgItemMessageW(albums, 1034, BM_SETCHECK, BST_CHECKED, 0); // ignore case
     Click(albums, kByPattern);
-    EXPECT_EQ(Selected(albums), 2);
+    EXPECT_EQ(Selected(albums), tour.patternMatches);
     Click(albums, kInvert);
-    EXPECT_EQ(Selected(albums), all - 2);
+    EXPECT_EQ(Selected(albums), all - tour.patternMatches);
     Click(albums, kSelectNone);
     EXPECT_EQ(Selected(albums), 0);
     Click(albums, kSelectAllButton);
@@ -89,20 +121,20 @@ TEST_F(Tour, EveryToolAndChangeOfTheAlbumWindow)
     // Copy offers text and an HTML table.
     ClearClipboard();
     PostMessageW(GetDlgItem(albums, 1003), WM_COMMAND, 32776, 0);
-    EXPECT_NE(WaitClipboard().find(L"\r\nGarden, 15, "), std::wstring::npos);
+    EXPECT_NE(WaitClipboard().find(tour.copiedRow), std::wstring::npos);
     EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"HTML Format")));
 
     // A new album, its access changed through the dialog, commenting off.
     Click(albums, kNewAlbum);
     HWND create = WaitForDialogWithControl(kNewTitle, 20000, process.dwProcessId);
     ASSERT_NE(create, nullptr);
-    SetControlText(create, kNewTitle, L"Tour & <album>");
+    SetControlText(create, kNewTitle, title);
     Click(create, kNewAlbum);
     ASSERT_TRUE(WaitGone(create, 20000));
     Sleep(500);
-    ASSERT_NE(DemoAlbum("Tour & <album>").kind, Json::Kind::Null) << "created, with its title intact";
+    ASSERT_NE(DemoAlbum(title).kind, Json::Kind::Null) << "created, with its title intact";
     EXPECT_EQ(Rows(albums, 1003), all + 1) << "the window refreshed";
-    SelectTitle(albums, L"Tour & <album>");
+    SelectTitle(albums, title.c_str());
     EXPECT_EQ(Selected(albums), 1);
     Click(albums, kChangeAccess);
     HWND access = WaitForDialogWithControl(kAcceptAccess, 20000, process.dwProcessId);
@@ -111,12 +143,12 @@ TEST_F(Tour, EveryToolAndChangeOfTheAlbumWindow)
     Click(access, kAcceptAccess);
     ASSERT_TRUE(WaitGone(access, 20000));
     Sleep(500);
-    EXPECT_EQ(DemoAlbum("Tour & <album>")["access"].string, "protected");
+    EXPECT_EQ(DemoAlbum(title)["access"].string, "protected");
     SendDlgItemMessageW(albums, kBatchKind, CB_SETCURSEL, 1, 0);
     SendDlgItemMessageW(albums, kBatchCommenting, CB_SETCURSEL, 1, 0);
     Click(albums, kBatchApply);
     Sleep(800);
-    EXPECT_FALSE(DemoAlbum("Tour & <album>")["commenting"].boolean);
+    EXPECT_FALSE(DemoAlbum(title)["commenting"].boolean);
 
     // Its web address, copied from the URL list.
     Click(albums, kUrlList);
@@ -124,12 +156,12 @@ TEST_F(Tour, EveryToolAndChangeOfTheAlbumWindow)
     ASSERT_NE(urls, nullptr);
     ClearClipboard();
     Click(urls, kUrlCopy);
-    EXPECT_NE(WaitClipboard().find(L"Tour & <album>"), std::wstring::npos);
+    EXPECT_NE(WaitClipboard().find(title), std::wstring::npos);
     Click(urls, IDCANCEL);
     ASSERT_TRUE(WaitGone(urls, 10000));
 
     // The photo list, in quick mode and after the estimate question.
-    SelectTitle(albums, L"Family");
+    SelectTitle(albums, tour.photoAlbum);
     for (bool quick : {true, false}) {
         SendDlgItemMessageW(albums, kQuickMode, BM_SETCHECK, quick ? BST_CHECKED : BST_UNCHECKED, 0);
         Click(albums, kPhotoList);
@@ -140,27 +172,41 @@ TEST_F(Tour, EveryToolAndChangeOfTheAlbumWindow)
         }
         HWND photos = WaitForDialogWithControl(kPhotos, 30000, process.dwProcessId);
         ASSERT_NE(photos, nullptr) << (quick ? "quick" : "with details");
-        EXPECT_EQ(Rows(photos, kPhotos), 18);
+        EXPECT_EQ(Rows(photos, kPhotos), tour.photoCount);
         Click(photos, IDCANCEL);
         ASSERT_TRUE(WaitGone(photos, 10000));
     }
 
     // The album goes again, after the confirmation.
-    SelectTitle(albums, L"Tour & <album>");
+    SelectTitle(albums, title.c_str());
     Click(albums, kDelete);
     HWND confirm = WaitForMessageBox(20000, process.dwProcessId);
     ASSERT_NE(confirm, nullptr);
     Click(confirm, IDYES);
-    for (int i = 0; i < 100 && DemoAlbum("Tour & <album>").kind != Json::Kind::Null; ++i)
+    for (int i = 0; i < 100 && DemoAlbum(title).kind != Json::Kind::Null; ++i)
         Sleep(100);
-    EXPECT_EQ(DemoAlbum("Tour & <album>").kind, Json::Kind::Null);
+    EXPECT_EQ(DemoAlbum(title).kind, Json::Kind::Null);
 
     Click(albums, IDCANCEL);
     EXPECT_EQ(WaitExit(), 2u);
     wchar_t value[16] = {};
     GetPrivateProfileStringW(L"ToolDlg", L"QuickMode", L"", value, 16, ini.c_str());
     EXPECT_STREQ(value, L"0");
+    // The log lines, in the module's words and the user's code page.
+    DialogHarness::ScopedLanguage module(tour.module);
+    auto logLine = [&](UINT id, const std::vector<TextArg>& args) {
+        const std::wstring line = FormatText(module.String(id), args) + L"\r\n";
+        std::string bytes(line.size() * 4 + 1, '\0');
+        bytes.resize(size_t(WideCharToMultiByte(CP_ACP, 0, line.c_str(), int(line.size()), bytes.data(),
+                                                int(bytes.size()), nullptr, nullptr)));
+        return bytes;
+    };
     const std::string text = TestEnv::ReadBytes(log);
-    EXPECT_NE(text.find("Album deleted: Tour & <album>\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("Access changed from private to protected: Tour & <album>\r\n"), std::string::npos);
+    EXPECT_NE(text.find(logLine(IDS_LOG_DELETED, {title})), std::string::npos) << text;
+    EXPECT_NE(text.find(logLine(IDS_LOG_ACCESS_CHANGED, {module.String(IDS_ACCESS_PRIVATE),
+                                                          module.String(IDS_ACCESS_PROTECTED), title})),
+              std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, Tour, testing::ValuesIn(kTours),
+                         [](const testing::TestParamInfo<TourCase>& info) { return std::string(info.param.name); });
