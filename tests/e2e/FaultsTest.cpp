@@ -185,3 +185,25 @@ TEST_F(Faults, ACopyWhileAnotherProgramHoldsTheClipboardChangesNothing)
     CloseAndCheckFiles(albums, "the clipboard held by another program during Copy");
     Report("the clipboard held by another program during Copy", "nothing copied, no hang");
 }
+
+TEST_F(Faults, AFeedThatHangsLongerThanTheTimeOutIsAskedForAgain)
+{
+    demoAlbums = StandInAlbumCount();
+    Start();
+    HWND login = LoginDialog();
+    ASSERT_NE(login, nullptr);
+    // The first answer never comes within the 30-second receive time-out.
+    Arm(std::string("{\"path\": \"") + kFeedPath + "\", \"action\": \"hang\", \"delay\": 40, \"count\": 1}");
+    SetControlText(login, kAccount, L"demo@example.com");
+    SetControlText(login, kPassword, L"demo");
+    Click(login, IDOK);
+    HWND albums = WaitForDialogWithControl(1003, 90000, process.dwProcessId);
+    ASSERT_NE(albums, nullptr);
+    for (int i = 0; i < 900 && SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0) == 0; ++i)
+        Sleep(100);
+    EXPECT_EQ(size_t(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0)), demoAlbums)
+        << "the second try brings the albums";
+    EXPECT_EQ(WaitForMessageBox(0, process.dwProcessId), nullptr) << "no failure to report";
+    CloseAndCheckFiles(albums, "a hang longer than the time-outs");
+    Report("a hang longer than the time-outs", "timed out once, asked again, all albums shown");
+}
