@@ -191,3 +191,12 @@
 #define IDS_CREATE_FAILED_FORMAT 5610 // %s: the HTTP status, %s: the reply
 #define IDS_URL_ENTRY_TEXT 5800     // %s title, %d photos, %s address
 #define IDS_URL_ENTRY_HTML 5801     // %s title, %d photos, %s address, %s address
+
+// ---------------------------------------------------------------------------
+// Progress window of a long photo list load
+// ---------------------------------------------------------------------------
+#define IDD_PHOTO_LOAD 211
+#define IDC_LOAD_TEXT 1045            // "n of N photos"
+#define IDC_LOAD_PROGRESS 1046
+#define IDS_LOAD_PROGRESS_FORMAT 5402 // %d photos done, %d photos in all
+#define IDS_LOAD_CANCELLING 5403
