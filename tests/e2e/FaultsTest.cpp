@@ -207,3 +207,45 @@ TEST_F(Faults, AFeedThatHangsLongerThanTheTimeOutIsAskedForAgain)
     CloseAndCheckFiles(albums, "a hang longer than the time-outs");
     Report("a hang longer than the time-outs", "timed out once, asked again, all albums shown");
 }
+
+TEST_F(Faults, AFeedOfTenThousandAlbumsIsShownWhole)
+{
+    demoAlbums = StandInAlbumCount();
+    // The demo feed's head and first entry, the entry made 10,000 albums.
+    const std::string feed = LoopbackRequest(service, "GET", std::string(kFeedPath) + "demo@example.com").body;
+    const size_t first = feed.find("<entry"), end = feed.find("</entry>") + 8;
+    ASSERT_NE(first, std::string::npos);
+    const std::string entry = feed.substr(first, end - first);
+    const size_t idAt = entry.find("<gphoto:id>") + 11;
+    const std::string id = entry.substr(idAt, entry.find('<', idAt) - idAt);
+    const size_t titleAt = entry.find("<title type='text'>") + 19;
+    const std::string title = entry.substr(titleAt, entry.find('<', titleAt) - titleAt);
+    std::string big = feed.substr(0, first);
+    big.reserve(big.size() + 10000 * (entry.size() + 16));
+    for (int i = 0; i < 10000; ++i) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%05d", i);
+        std::string one = entry;
+        for (size_t at = one.find(id); at != std::string::npos; at = one.find(id, at + 1))
+            one.replace(at, id.size(), "77" + std::string(number));
+        for (size_t at = one.find(title); at != std::string::npos; at = one.find(title, at + 1))
+            one.replace(at, title.size(), std::string("Album ") + number);
+        big += one + "\n";
+    }
+    big += "</feed>\n";
+    Arm(std::string("{\"path\": \"") + kFeedPath + "\", \"status\": 200, \"content_type\": \"application/atom+xml\", "
+        "\"charset\": \"utf-8\", \"count\": -1, \"body\": " + JsonQuote(big) + "}");
+
+    Start();
+    HWND albums = SignIn(L"demo@example.com", L"demo");
+    ASSERT_NE(albums, nullptr);
+    for (int i = 0; i < 1200 && SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0) < 10000; ++i)
+        Sleep(100);
+    EXPECT_EQ(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0), 10000);
+    EXPECT_EQ(ControlText(albums, 1002).substr(0, 6), L"10000 ");
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(albums, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer), 0) << "the window answers";
+    Disarm();
+    CloseAndCheckFiles(albums, "a feed with 10,000 albums");
+    Report("a feed with 10,000 albums", "every row shown (" + std::to_string(big.size() / 1048576) + " MB of feed)");
+}
