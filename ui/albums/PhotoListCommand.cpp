@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/CPhotoInfoDlg.h"
+#include "ui/albums/CPhotoLoadDlg.h"
 #include "base/TextFormat.h"
 
 namespace {
@@ -32,7 +33,7 @@ bool WaitingIsWanted(HWND owner, const PhotoListEstimate& estimate)
 } // namespace
 
 std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std::vector<size_t>& selected,
-                                                bool quickMode)
+                                                bool quickMode, PhotoLoadProgress* progress)
 {
     std::vector<PhotoListAlbum> loaded;
     const std::vector<AlbumEntry>& albums = client.GetAlbums();
@@ -44,7 +45,10 @@ std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std:
     loaded.reserve(chosen.size());
     for (AlbumEntry& album : chosen) {
         PhotoListAlbum entry;
-        entry.photos = client.LoadPhotos(album.id, quickMode ? 1 : 0);
+        DWORD result = ERROR_SUCCESS;
+        entry.photos = client.LoadPhotos(album.id, quickMode ? 1 : 0, &result, progress);
+        if (result == ERROR_CANCELLED)
+            return {};
         if (!entry.photos)
             entry.photos = std::make_unique<std::vector<PhotoEntry>>();
         // The photos belong to this entry, not to the record's pointer.
@@ -65,7 +69,10 @@ void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<siz
     std::vector<PhotoListAlbum> albums;
     {
         ScopedWaitCursor wait;
-        albums = LoadPhotoListAlbums(client, selected, quickMode);
+        // Off this thread, with a progress window when it takes a while;
+        // cancelled, there is nothing to show.
+        if (!CPhotoLoadDlg::LoadAlbums(owner, client, selected, quickMode, albums))
+            return;
     }
     CPhotoInfoDlg dialog(albums, quickMode, settings);
     dialog.DoModal(owner);

@@ -6,6 +6,7 @@
 #include "app/SettingsPath.h"
 #include "ui/albums/PhotoListRows.h"
 
+class PhotoLoadProgress;
 class PicasaClient;
 
 // The photo list of the album window, after its empty-list and no-selection
@@ -18,6 +19,7 @@ void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<siz
                          const SettingsLocation& settings = {});
 
 // The loading step alone: each selected album with the photos LoadPhotos
-// gave for it (an empty list when the request failed).
+// gave for it (an empty list when the request failed). Stopped through
+// `progress`, it returns no album at all.
 std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std::vector<size_t>& selected,
-                                                bool quickMode);
+                                                bool quickMode, PhotoLoadProgress* progress = nullptr);
