@@ -1,6 +1,7 @@
-// The new album, URL list and photo list templates of both language modules:
-// their controls, and every caption and message fitting the control that
-// shows it at the display's DPI.
+// What the new album, URL list and photo list dialogs show beyond their
+// templates' own texts, in both language modules: the date messages and the
+// access levels fitting the controls that show them at the display's DPI,
+// and the strings the dialogs format.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,7 +11,6 @@
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
 #include "base/TextFormat.h"
-#include "ui/controls/CDialogBase.h"
 
 using namespace DialogHarness;
 
@@ -39,13 +39,6 @@ private:
     HWND m_window;
 };
 
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[64] = L"";
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
 // The text's size in the control's font, as DrawText lays it out.
 SIZE TextSize(HWND control, const std::wstring& text, UINT format, int width = 0)
 {
@@ -70,72 +63,6 @@ class AlbumDialogTemplates : public ::testing::TestWithParam<const char*>
 };
 
 } // namespace
-
-TEST_P(AlbumDialogTemplates, HaveTheirControls)
-{
-    ScopedLanguage language(GetParam());
-    {
-        ScopedDialog dialog(language.Module(), IDD_NEW_ALBUM);
-        ASSERT_NE(dialog.Get(), nullptr);
-        for (int id : {IDC_NEW_ALBUM_TITLE, IDC_NEW_ALBUM_SUMMARY, IDC_NEW_ALBUM_DATE, IDC_NEW_ALBUM_LOCATION})
-            EXPECT_EQ(ClassOf(GetDlgItem(dialog.Get(), id)), L"Edit") << id;
-        EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(dialog.Get(), IDC_NEW_ALBUM_SUMMARY), GWL_STYLE) & ES_MULTILINE);
-        EXPECT_EQ(ClassOf(GetDlgItem(dialog.Get(), IDC_ACCESS_LIST)), L"ComboBox");
-        EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(dialog.Get(), IDC_ACCESS_LIST), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
-        for (int id : {IDC_NEW_ALBUM, IDCANCEL, IDC_NEW_ALBUM_DATE_LABEL, IDC_NEW_ALBUM_LOCATION_LABEL,
-                       IDC_NEW_ALBUM_ACCESS_LABEL, IDC_NEW_ALBUM_FRAME, IDC_NEW_ALBUM_DATE_FORMAT,
-                       IDC_NEW_ALBUM_DATE_HINT})
-            EXPECT_NE(GetDlgItem(dialog.Get(), id), nullptr) << id;
-        EXPECT_TRUE(GetWindowLongPtrW(dialog.Get(), GWL_STYLE) & WS_SYSMENU) << "the close box cancels";
-    }
-    {
-        ScopedDialog dialog(language.Module(), IDD_URL_LIST);
-        ASSERT_NE(dialog.Get(), nullptr);
-        EXPECT_EQ(ClassOf(GetDlgItem(dialog.Get(), IDC_URL_TEXT)), L"Edit");
-        EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(dialog.Get(), IDC_URL_TEXT), GWL_STYLE) & ES_MULTILINE);
-        EXPECT_NE(GetDlgItem(dialog.Get(), IDC_URL_COPY), nullptr);
-        EXPECT_NE(GetDlgItem(dialog.Get(), IDCANCEL), nullptr);
-    }
-    {
-        ScopedDialog dialog(language.Module(), IDD_PHOTO_LIST);
-        ASSERT_NE(dialog.Get(), nullptr);
-        HWND list = GetDlgItem(dialog.Get(), IDC_PHOTOS);
-        EXPECT_EQ(ClassOf(list), L"SysListView32");
-        EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK, LVS_REPORT);
-        EXPECT_NE(GetDlgItem(dialog.Get(), IDCANCEL), nullptr);
-    }
-}
-
-TEST_P(AlbumDialogTemplates, CaptionsFitTheirControls)
-{
-    ScopedLanguage language(GetParam());
-    for (UINT id : {IDD_NEW_ALBUM, IDD_URL_LIST, IDD_PHOTO_LIST}) {
-        ScopedDialog dialog(language.Module(), id);
-        ASSERT_NE(dialog.Get(), nullptr) << id;
-        for (HWND child = GetWindow(dialog.Get(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            const std::wstring text = WindowText(child);
-            if (text.empty())
-                continue;
-            const std::wstring kind = ClassOf(child);
-            const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
-            const RECT client = ClientRectOf(child);
-            const UINT prefix = (kind == L"Static" && (style & SS_NOPREFIX)) ? DT_NOPREFIX : 0;
-            const SIZE size = TextSize(child, text, DT_SINGLELINE | prefix);
-            int room = client.right;
-            if (kind == L"Button") {
-                // A push button's frame and focus rectangle; a group box's
-                // caption starts a little in.
-                room -= (style & BS_TYPEMASK) == BS_GROUPBOX ? 2 * GetSystemMetrics(SM_CXEDGE) + 16
-                                                             : 4 * GetSystemMetrics(SM_CXEDGE) + 4;
-            }
-            EXPECT_LE(size.cx, room) << "template " << id << " control " << GetDlgCtrlID(child) << " '"
-                                     << TestEnv::Narrow(text) << "'";
-            if (kind == L"Static") {
-                EXPECT_LE(size.cy, client.bottom) << "template " << id << " control " << GetDlgCtrlID(child);
-            }
-        }
-    }
-}
 
 TEST_P(AlbumDialogTemplates, DateMessagesFitTheHintBelowTheDate)
 {
