@@ -97,8 +97,10 @@ bool CSortListViewCtrlWithHyperLink::InitLinkDrawing()
     if (!Handle())
         return false;
     // Keys are never handed out twice while rows may still hold them.
-    if (m_rows.empty())
+    if (m_rows.empty()) {
         m_lastKey = 0;
+        m_firstKey = 1;
+    }
     const bool fonts = MakeLinkFonts();
     m_hand = LoadCursorW(nullptr, IDC_HAND);
     if (!m_tooltip) {
@@ -126,11 +128,40 @@ bool CSortListViewCtrlWithHyperLink::InitLinkDrawing()
 
 LPARAM CSortListViewCtrlWithHyperLink::NewRowKey(INT_PTR userValue)
 {
-    const LPARAM key = ++m_lastKey;
     RowLinks links;
     links.userValue = userValue;
-    m_rows.emplace(key, std::move(links));
-    return key;
+    m_rows.push_back(std::move(links));
+    return ++m_lastKey; // m_firstKey + the entry's place
+}
+
+CSortListViewCtrlWithHyperLink::RowLinks* CSortListViewCtrlWithHyperLink::FindRow(LPARAM key)
+{
+    return const_cast<RowLinks*>(std::as_const(*this).FindRow(key));
+}
+
+const CSortListViewCtrlWithHyperLink::RowLinks* CSortListViewCtrlWithHyperLink::FindRow(LPARAM key) const
+{
+    if (key < m_firstKey || key - m_firstKey >= LPARAM(m_rows.size()))
+        return nullptr;
+    return &m_rows[size_t(key - m_firstKey)];
+}
+
+int CSortListViewCtrlWithHyperLink::InsertRow(int index, const wchar_t* text, INT_PTR userValue)
+{
+    if (!Handle())
+        return -1;
+    try {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = index;
+        item.pszText = const_cast<wchar_t*>(text ? text : L"");
+        // The key goes in with the row: no second change of the row, which
+        // the control would tell the parent about twice.
+        item.lParam = NewRowKey(userValue);
+        return int(SendMessageW(Handle(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
 }
 
 LPARAM CSortListViewCtrlWithHyperLink::RowKey(int row) const
@@ -141,13 +172,13 @@ LPARAM CSortListViewCtrlWithHyperLink::RowKey(int row) const
 const CSortListViewCtrlWithHyperLink::CellLink* CSortListViewCtrlWithHyperLink::FindLink(int row, int column) const
 {
     const LPARAM key = RowKey(row);
-    if (!key)
+    const RowLinks* links = key ? FindRow(key) : nullptr;
+    if (!links)
         return nullptr;
-    const auto entry = m_rows.find(key);
-    if (entry == m_rows.end())
-        return nullptr;
-    const auto link = entry->second.cells.find(column);
-    return link == entry->second.cells.end() ? nullptr : &link->second;
+    for (const auto& cell : links->cells)
+        if (cell.first == column)
+            return &cell.second;
+    return nullptr;
 }
 
 CSortListViewCtrlWithHyperLink::CellLink* CSortListViewCtrlWithHyperLink::FindLink(int row, int column)
@@ -167,13 +198,19 @@ bool CSortListViewCtrlWithHyperLink::SetCellLink(int row, int column, const std:
             if (!SetItemData(row, key))
                 return false;
         }
-        const auto entry = m_rows.find(key);
-        if (entry == m_rows.end())
+        RowLinks* links = FindRow(key);
+        if (!links)
             return false;
         CellLink link;
         link.url = url;
         link.tooltip = tooltip;
-        entry->second.cells[column] = std::move(link);
+        for (auto& cell : links->cells) {
+            if (cell.first == column) {
+                cell.second = std::move(link);
+                return true;
+            }
+        }
+        links->cells.emplace_back(column, std::move(link));
         return true;
     } catch (const std::bad_alloc&) {
         return false;
@@ -200,8 +237,8 @@ bool CSortListViewCtrlWithHyperLink::IsLinkHot(int row, int column) const
 INT_PTR CSortListViewCtrlWithHyperLink::GetRowUserValue(int row) const
 {
     const LPARAM key = RowKey(row);
-    const auto entry = key ? m_rows.find(key) : m_rows.end();
-    return entry == m_rows.end() ? 0 : entry->second.userValue;
+    const RowLinks* links = key ? FindRow(key) : nullptr;
+    return links ? links->userValue : 0;
 }
 
 bool CSortListViewCtrlWithHyperLink::SetRowUserValue(int row, INT_PTR value)
@@ -210,9 +247,8 @@ bool CSortListViewCtrlWithHyperLink::SetRowUserValue(int row, INT_PTR value)
         return false;
     try {
         const LPARAM key = ItemData(row);
-        const auto entry = key ? m_rows.find(key) : m_rows.end();
-        if (entry != m_rows.end()) {
-            entry->second.userValue = value;
+        if (RowLinks* links = key ? FindRow(key) : nullptr) {
+            links->userValue = value;
             return true;
         }
         return SetItemData(row, NewRowKey(value));
@@ -223,9 +259,8 @@ bool CSortListViewCtrlWithHyperLink::SetRowUserValue(int row, INT_PTR value)
 
 void CSortListViewCtrlWithHyperLink::ClearLinks()
 {
-    for (auto& entry : m_rows)
-        entry.second.cells.clear();
     m_rows.clear();
+    m_firstKey = m_lastKey + 1; // keys are never handed out twice
 }
 
 void CSortListViewCtrlWithHyperLink::DeleteAllRows()

@@ -3,7 +3,8 @@
 #include <commctrl.h>
 
 #include <functional>
-#include <map>
+#include <utility>
+#include <vector>
 #include <string>
 
 #include "ui/controls/CSortListViewCtrlWithContextMenu.h"
@@ -54,6 +55,10 @@ public:
     bool IsLinkCell(int row, int column) const;
     bool IsLinkHot(int row, int column) const;
 
+    // Inserts a row with the text of its first cell and its user value
+    // already in place; the row's index, or -1.
+    int InsertRow(int index, const wchar_t* text, INT_PTR userValue);
+
     // A value the owner keeps per row (the index of its album, say); 0 for a
     // row without one. Setting returns the control's result.
     INT_PTR GetRowUserValue(int row) const;
@@ -89,7 +94,7 @@ private:
     struct RowLinks
     {
         INT_PTR userValue = 0;
-        std::map<int, CellLink> cells;
+        std::vector<std::pair<int, CellLink>> cells; // by column, a row has one or two
     };
     struct Cell
     {
@@ -112,6 +117,8 @@ private:
     void ClearLinks();
     LPARAM NewRowKey(INT_PTR userValue);
     LPARAM RowKey(int row) const;
+    RowLinks* FindRow(LPARAM key);
+    const RowLinks* FindRow(LPARAM key) const;
     const CellLink* FindLink(int row, int column) const;
     CellLink* FindLink(int row, int column);
     Cell CellAt(POINT client) const;
@@ -120,7 +127,11 @@ private:
     bool Open(const std::wstring& url);
     void DestroyTooltip();
 
-    std::map<LPARAM, RowLinks> m_rows;
+    // The rows' links by key. Keys count up without gaps from m_firstKey,
+    // where they went on after the rows were last dropped, so a row's entry
+    // is found by its place rather than by a search.
+    std::vector<RowLinks> m_rows;
+    LPARAM m_firstKey = 1;
     LPARAM m_lastKey = 0;
     UniqueFont m_linkFont;
     UniqueFont m_hotLinkFont;
