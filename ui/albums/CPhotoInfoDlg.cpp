@@ -74,30 +74,31 @@ void CPhotoInfoDlg::InsertRows()
     const std::wstring video = ResourceString(IDS_MEDIA_VIDEO);
     const std::wstring protectedTip = ResourceString(IDS_PROTECTED_LINK_TIP);
     HWND list = m_list.Handle();
-    int ordinal = 0;
-    for (const PhotoListAlbum& entry : m_albums) {
-        ++ordinal;
+    // Each photo's row goes in above the ones before it, so the list stands
+    // in reverse order until the sort. Built from the last photo up, every
+    // row goes in at the end instead: the same list, without moving every
+    // row already in it down by one for each new one.
+    for (size_t a = m_albums.size(); a-- > 0;) {
+        const PhotoListAlbum& entry = m_albums[a];
         if (!entry.photos)
             continue;
+        const int ordinal = int(a) + 1;
         const std::wstring tooltip = PhotoLinkTooltip(entry.album, protectedTip);
-        for (const PhotoEntry& photo : *entry.photos) {
+        for (size_t p = entry.photos->size(); p-- > 0;) {
+            const PhotoEntry& photo = (*entry.photos)[p];
             const std::vector<std::wstring> cells =
                 PhotoRowCells(entry.album, ordinal, photo, m_quickMode, still, video);
-            // Each row goes in at the top; the sort below puts them in order.
-            LVITEMW item = {};
-            item.mask = LVIF_TEXT;
-            item.iItem = 0;
-            item.pszText = const_cast<wchar_t*>(cells[0].c_str());
-            if (SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0)
+            const int row = m_list.InsertRow(m_list.RowCount(), cells[0].c_str(), 0);
+            if (row < 0)
                 continue;
             for (int column = 1; column < kPhotoListColumnCount; ++column) {
                 LVITEMW cell = {};
                 cell.iSubItem = column;
                 cell.pszText = const_cast<wchar_t*>(cells[size_t(column)].c_str());
-                SendMessageW(list, LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&cell));
+                SendMessageW(list, LVM_SETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&cell));
             }
-            m_list.SetCellLink(0, kPhotoPageColumn, photo.alternateLink, tooltip);
-            m_list.SetCellLink(0, kPhotoMediaColumn, photo.mediaUrl, tooltip);
+            m_list.SetCellLink(row, kPhotoPageColumn, photo.alternateLink, tooltip);
+            m_list.SetCellLink(row, kPhotoMediaColumn, photo.mediaUrl, tooltip);
         }
     }
 }

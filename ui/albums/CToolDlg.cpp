@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <regex>
-#include <set>
 
 #include "app/CIniFile.h"
 #include "app/ResourceText.h"
@@ -178,16 +177,20 @@ void CToolDlg::FitCalendar()
     SetWindowPos(m_calendar, nullptr, placed.right - width, placed.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-DWORD CToolDlg::Refresh(bool keepSort)
+CToolDlg::ListState CToolDlg::RememberList() const
 {
-    const bool publicOnly = m_client.GetAuthToken().empty();
-    const int sortColumn = m_list.SortColumn();
-    const bool descending = m_list.IsSortDescending();
-    std::set<std::wstring> selectedIds;
+    ListState state;
+    state.sortColumn = m_list.SortColumn();
+    state.descending = m_list.IsSortDescending();
     const std::vector<AlbumEntry>& albums = m_client.GetAlbums();
     for (size_t index : SelectedAlbums())
-        selectedIds.insert(albums[index].id);
+        state.selectedIds.insert(albums[index].id);
+    return state;
+}
 
+DWORD CToolDlg::Refresh(bool keepSort)
+{
+    const ListState state = RememberList();
     HWND list = m_list.Handle();
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     m_list.DeleteAllRows();
@@ -202,43 +205,62 @@ DWORD CToolDlg::Refresh(bool keepSort)
         ReportLoadFailure();
         return result;
     }
+    FillList(state, keepSort);
+    return result;
+}
 
+void CToolDlg::ShowAlbums(bool keepSort)
+{
+    const ListState state = RememberList();
+    SendMessageW(m_list.Handle(), WM_SETREDRAW, FALSE, 0);
+    m_list.DeleteAllRows();
+    FillList(state, keepSort);
+}
+
+void CToolDlg::FillList(const ListState& state, bool keepSort)
+{
+    const bool publicOnly = m_client.GetAuthToken().empty();
+    const std::vector<AlbumEntry>& albums = m_client.GetAlbums();
+    HWND list = m_list.Handle();
     SetItemText(IDC_ACCOUNT, QuotaLine(WideFromUserCodePage(m_client.GetAccountName().c_str()), publicOnly,
                                        m_client.GetQuotaCurrent(), m_client.GetQuotaLimit()));
     SetItemText(IDC_ALBUM_COUNT, FormatString(IDS_ROW_COUNT_FORMAT, {int64_t(albums.size())}));
 
+    // Texts that rows share are loaded once, not once per row.
     const std::wstring protectedTip = ResourceString(IDS_PROTECTED_LINK_TIP);
+    std::wstring accessTexts[kAccessLevelCount];
+    for (unsigned level = 0; level < kAccessLevelCount; ++level)
+        accessTexts[level] = AccessLevelText(level);
+    const std::wstring noTip;
     for (int i = 0; i < int(albums.size()); ++i) {
         const AlbumEntry& album = albums[size_t(i)];
-        LVITEMW item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = i;
-        item.pszText = const_cast<wchar_t*>(album.title.c_str());
-        const int row = ListView_InsertItem(list, &item);
+        // The row's user value (its album) goes in with the row.
+        const int row = m_list.InsertRow(i, album.title.c_str(), i);
         if (row < 0)
             continue;
-        const std::wstring cells[] = {
-            std::to_wstring(album.numPhotos), AlbumSizeText(album.bytesUsed, publicOnly), album.published,
-            album.updated, AccessLevelText(album.access), album.id, album.alternateLink,
+        const unsigned level = FindAccessLevel(album.access);
+        const std::wstring photos = std::to_wstring(album.numPhotos);
+        const std::wstring size = AlbumSizeText(album.bytesUsed, publicOnly);
+        const wchar_t* const cells[] = {
+            photos.c_str(), size.c_str(), album.published.c_str(), album.updated.c_str(),
+            level < kAccessLevelCount ? accessTexts[level].c_str() : album.access.c_str(), album.id.c_str(),
+            album.alternateLink.c_str(),
         };
         for (int c = 0; c < int(std::size(cells)); ++c)
-            ListView_SetItemText(list, row, c + 1, const_cast<wchar_t*>(cells[c].c_str()));
-        m_list.SetCellLink(row, kLinkColumn, album.alternateLink,
-                           FindAccessLevel(album.access) >= 2 ? protectedTip : std::wstring());
-        m_list.SetRowUserValue(row, i);
-        if (selectedIds.count(album.id))
+            ListView_SetItemText(list, row, c + 1, const_cast<wchar_t*>(cells[c]));
+        m_list.SetCellLink(row, kLinkColumn, album.alternateLink, level >= 2 ? protectedTip : noTip);
+        if (state.selectedIds.count(album.id))
             SelectRow(row, true);
     }
     for (int c = 0; c < int(std::size(kColumns)); ++c)
         ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE_USEHEADER);
     m_list.SetSortColumn(0);
     if (keepSort)
-        m_list.SortByColumn(sortColumn, descending);
+        m_list.SortByColumn(state.sortColumn, state.descending);
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     PushDayStates();
     UpdateSelectionCount();
-    return result;
 }
 
 int CToolDlg::RowCount() const

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ public:
     // Deletes the rows, loads the albums again and fills the list; keeps the
     // sort when asked, and the selection by album id. The client's result.
     DWORD Refresh(bool keepSort);
+    // What a refresh does after loading, on the client's album list as it
+    // stands: the rows again with their links, the column widths, the sort
+    // (kept when asked) and the selection by album id.
+    void ShowAlbums(bool keepSort);
     // Brings the first selected row to the top of the view where it can.
     void ScrollToFirstSelected();
 
@@ -52,6 +57,16 @@ protected:
     HWND PlacementWindow() const override { return Handle(); }
 
 private:
+    // What a refresh keeps of the list before its rows go.
+    struct ListState
+    {
+        int sortColumn = -1;
+        bool descending = false;
+        std::set<std::wstring> selectedIds;
+    };
+
+    ListState RememberList() const;
+    void FillList(const ListState& state, bool keepSort);
     void InsertColumns();
     void FillBatchBoxes();
     void FitCalendar();
