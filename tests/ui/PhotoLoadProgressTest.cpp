@@ -4,6 +4,7 @@
 // load. In both languages.
 #include "app/ResourceText.h"
 #include "base/CLogSupport.h"
+#include "base/TextFormat.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
@@ -26,22 +27,9 @@ using namespace DialogHarness;
 
 namespace {
 
-// The progress line filled by hand: the format's two numbers in order.
 std::wstring PhotoLoadTestFormat(const ScopedLanguage& language, int done, int total)
 {
-    const std::wstring format = language.String(IDS_LOAD_PROGRESS_FORMAT);
-    std::wstring text;
-    int next = 0;
-    const int values[] = {done, total};
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == L'%' && i + 1 < format.size() && format[i + 1] == L'd' && next < 2) {
-            text += std::to_wstring(values[next++]);
-            ++i;
-        } else {
-            text += format[i];
-        }
-    }
-    return text;
+    return FormatText(language.String(IDS_LOAD_PROGRESS_FORMAT), {int64_t(done), int64_t(total)});
 }
 
 // What the test saw of the progress window while the load ran.
