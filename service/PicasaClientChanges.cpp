@@ -1,5 +1,6 @@
 #include "service/PicasaClient.h"
 
+#include "base/MarkupEscape.h"
 #include "http/CDataStorage.h"
 #include "http/CUtf8Support.h"
 #include "http/UrlText.h"
@@ -11,28 +12,6 @@ const wchar_t kAtomNs[] = L"http://www.w3.org/2005/Atom";
 const wchar_t kMediaNs[] = L"http://search.yahoo.com/mrss/";
 const wchar_t kGphotoNs[] = L"http://schemas.google.com/photos/2007";
 const wchar_t kKindScheme[] = L"http://schemas.google.com/g/2005#kind";
-
-std::wstring EscapeXml(const std::wstring& text)
-{
-    std::wstring out;
-    out.reserve(text.size());
-    for (wchar_t c : text) {
-        switch (c) {
-        case L'&':
-            out += L"&amp;";
-            break;
-        case L'<':
-            out += L"&lt;";
-            break;
-        case L'>':
-            out += L"&gt;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 // A partial album entry that changes one gphoto element.
 std::string PatchBody(const char* element, const char* value)
@@ -53,9 +32,9 @@ std::wstring PicasaClient::AlbumEntryXml(const std::wstring& title, const std::w
     return std::wstring(L"<entry xmlns='") + kAtomNs + L"'\n" +
            L"\txmlns:media='" + kMediaNs + L"'\n" +
            L"\txmlns:gphoto='" + gphoto + L"'>\n" +
-           L"  <title type='text'>" + EscapeXml(title) + L"</title>\n" +
-           L"  <summary type='text'>" + EscapeXml(summary) + L"</summary>\n" +
-           L"  <gphoto:location>" + EscapeXml(location) + L"</gphoto:location>\n" +
+           L"  <title type='text'>" + EscapeMarkup(title, false) + L"</title>\n" +
+           L"  <summary type='text'>" + EscapeMarkup(summary, false) + L"</summary>\n" +
+           L"  <gphoto:location>" + EscapeMarkup(location, false) + L"</gphoto:location>\n" +
            L"  <gphoto:access>" + access + L"</gphoto:access>\n" +
            L"  <gphoto:timestamp>" + std::to_wstring(static_cast<long long>(timeSeconds * 1000)) +
            L"</gphoto:timestamp>\n" +

@@ -4,32 +4,6 @@
 
 #include <cstdio>
 
-std::wstring HtmlEscape(std::wstring_view text)
-{
-    std::wstring out;
-    out.reserve(text.size());
-    for (wchar_t c : text) {
-        switch (c) {
-        case L'&':
-            out += L"&amp;";
-            break;
-        case L'<':
-            out += L"&lt;";
-            break;
-        case L'>':
-            out += L"&gt;";
-            break;
-        case L'"':
-            out += L"&quot;";
-            break;
-        default:
-            out += c;
-            break;
-        }
-    }
-    return out;
-}
-
 std::wstring JoinTable(const std::vector<std::vector<std::wstring>>& rows, std::wstring_view separator)
 {
     std::wstring out;

@@ -3,14 +3,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/MarkupEscape.h"
+
 // The texts the lists and the URL list put on the clipboard, built without a
 // window so that they can be checked byte for byte.
-
-// Text made safe for HTML element content and double-quoted attribute
-// values: & < > and " become entities. Album titles come from the service,
-// often from other people's albums, so they must never become live markup
-// where the clipboard is pasted.
-std::wstring HtmlEscape(std::wstring_view text);
 
 // Cell separators of the plain copies.
 inline constexpr std::wstring_view kCommaSeparator = L", ";
