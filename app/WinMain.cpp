@@ -15,6 +15,7 @@
 #include "base/CLogSupport.h"
 #include "app/CMultiLanguageSupport.h"
 #include "app/ServiceSettings.h"
+#include "base/ComApartment.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/CToolDlg.h"
 #include "ui/controls/CommonControls.h"
@@ -40,23 +41,6 @@ std::string LogPath()
     PathAppendA(path, "quillon.log");
     return path;
 }
-
-// COM for the thread, released on every path out of the entry point.
-class ComApartment
-{
-public:
-    ComApartment() : m_ok(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment()
-    {
-        if (m_ok)
-            CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool m_ok;
-};
 
 // The module handles for the run; forgotten on every path out.
 class AppModuleScope
