@@ -122,6 +122,32 @@ protected:
         return AlbumWindow();
     }
 
+    // Empties the clipboard, has a button or command of the program put
+    // something there, and waits for the text.
+    static void ClearClipboard()
+    {
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+    }
+    static std::wstring WaitClipboard()
+    {
+        std::wstring text;
+        for (int i = 0; i < 100 && text.empty(); ++i) {
+            Sleep(50);
+            text = ClipboardText();
+        }
+        return text;
+    }
+    // What the album list's context menu sends when Copy is chosen.
+    static std::wstring CopyFromList(HWND albums)
+    {
+        ClearClipboard();
+        PostMessageW(GetDlgItem(albums, kAlbumList), WM_COMMAND, kListCopy, 0);
+        return WaitClipboard();
+    }
+
     std::vector<Json> ClientLoginRequests()
     {
         Json reply = Json::Parse(LoopbackRequest(service, "GET", "/__control/requests?since=0").body);

@@ -34,13 +34,14 @@ struct TourCase
     const wchar_t* photoAlbum;
     int photoCount;
     const wchar_t* newTitle;
+    const wchar_t* caption;   // the album window's title
 };
 
 const TourCase kTours[] = {
     {"English", L"English", "en", L"demo@example.com", L"family", 2, L"\r\nGarden, 15, ", L"Family", 18,
-     L"Tour & <album>"},
+     L"Tour & <album>", L"Quillon - Albums"},
     {"Japanese", L"Japanese", "ja", L"shashinka@example.com", L"\u5bcc\u58eb", 1, L"\r\n\u5bcc\u58eb\u5c71, 5, ",
-     L"\u5bcc\u58eb\u5c71", 5, L"\u65c5 & <\u30a2\u30eb\u30d0\u30e0>"},
+     L"\u5bcc\u58eb\u5c71", 5, L"\u65c5 & <\u30a2\u30eb\u30d0\u30e0>", L"Quillon - \u30a2\u30eb\u30d0\u30e0"},
 };
 
 class Tour : public Program, public testing::WithParamInterface<TourCase>
@@ -72,22 +73,6 @@ protected:
         Click(albums, kByPattern);
         Sleep(200);
     }
-    void ClearClipboard()
-    {
-        if (OpenClipboard(nullptr)) {
-            EmptyClipboard();
-            CloseClipboard();
-        }
-    }
-    std::wstring WaitClipboard()
-    {
-        std::wstring text;
-        for (int i = 0; i < 100 && text.empty(); ++i) {
-            Sleep(50);
-            text = ClipboardText();
-        }
-        return text;
-    }
 };
 
 } // namespace
@@ -100,6 +85,8 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
     Start();
     HWND albums = SignIn(tour.account, L"demo");
     ASSERT_NE(albums, nullptr);
+    DialogHarness::ScopedLanguage module(tour.module);
+    EXPECT_EQ(Text(albums), tour.caption) << "the window in the module's language";
     const int all = Rows(albums, 1003);
     ASSERT_GT(all, 1);
 
@@ -119,9 +106,7 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
     EXPECT_EQ(Selected(albums), all);
 
     // Copy offers text and an HTML table.
-    ClearClipboard();
-    PostMessageW(GetDlgItem(albums, 1003), WM_COMMAND, 32776, 0);
-    EXPECT_NE(WaitClipboard().find(tour.copiedRow), std::wstring::npos);
+    EXPECT_NE(CopyFromList(albums).find(tour.copiedRow), std::wstring::npos);
     EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"HTML Format")));
 
     // A new album, its access changed through the dialog, commenting off.
@@ -192,8 +177,8 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
     wchar_t value[16] = {};
     GetPrivateProfileStringW(L"ToolDlg", L"QuickMode", L"", value, 16, ini.c_str());
     EXPECT_STREQ(value, L"0");
+    EXPECT_EQ(TestEnv::ReadBytes(dat), TestEnv::Narrow(tour.account) + "\r\n");
     // The log lines, in the module's words and the user's code page.
-    DialogHarness::ScopedLanguage module(tour.module);
     auto logLine = [&](UINT id, const std::vector<TextArg>& args) {
         const std::wstring line = FormatText(module.String(id), args) + L"\r\n";
         std::string bytes(line.size() * 4 + 1, '\0');
@@ -202,6 +187,7 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
         return bytes;
     };
     const std::string text = TestEnv::ReadBytes(log);
+    EXPECT_NE(text.find("Login : Success, Account = " + TestEnv::Narrow(tour.account)), std::string::npos);
     EXPECT_NE(text.find(logLine(IDS_LOG_DELETED, {title})), std::string::npos) << text;
     EXPECT_NE(text.find(logLine(IDS_LOG_ACCESS_CHANGED, {module.String(IDS_ACCESS_PRIVATE),
                                                           module.String(IDS_ACCESS_PROTECTED), title})),
