@@ -439,4 +439,47 @@ TEST_P(AlbumWindow, CommandsWithoutRowsOrSelectionExplainThemselves)
     EXPECT_TRUE(driver.Unexpected().empty());
 }
 
+TEST_P(AlbumWindow, NoticeDumpAboutAndKeys)
+{
+    SignIn();
+    Open();
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> seen;
+    const size_t albums = client->GetAlbums().size();
+    // The notice, then one dump box per album, then the about box.
+    for (size_t i = 0; i < 1 + albums + 1; ++i)
+        driver.Then([&](HWND box) {
+            seen.push_back(WindowText(box) + L"|" + MessageBoxText(box) + L"|" +
+                           std::to_wstring(GetDlgItem(box, IDC_LOG_PATH) != nullptr));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+    Command(IDC_NOT_IMPLEMENTED);
+    Command(IDC_DEBUG_DUMP);
+    Command(ID_APP_ABOUT);
+    ASSERT_EQ(seen.size(), albums + 2);
+    EXPECT_EQ(seen[0], L"\u3054\u3081\u3093\u306a\u3055\u3044|"
+                       L"\u3053\u306e\u6a5f\u80fd\u306f\u307e\u3060\u5b9f\u88c5\u3055\u308c\u3066\u3044\u307e\u305b\u3093\u3002|0");
+    const AlbumEntry& first = client->GetAlbums()[0];
+    EXPECT_EQ(seen[1], L"debug|" + first.title + L", , " + first.access + L", " + first.commentingEnabled + L", , " +
+                           first.id + L"|0");
+    EXPECT_EQ(seen.back().substr(seen.back().size() - 2), L"|1") << "the about box with its log line";
+
+    // F5 in the list refreshes; Delete asks first.
+    StandIn::ClearRequests();
+    SendMessageW(window->List().Handle(), WM_KEYDOWN, VK_F5, 0);
+    PumpMessages(window->Handle());
+    EXPECT_EQ(CountRequests("GET"), 1u);
+    Select({L"Family"});
+    std::wstring asked;
+    driver.Then([&](HWND box) {
+        asked = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDNO, 0);
+    });
+    SendMessageW(window->List().Handle(), WM_KEYDOWN, VK_DELETE, 0);
+    PumpMessages(window->Handle());
+    EXPECT_EQ(asked, language.String(IDS_CONFIRM_DELETE));
+    EXPECT_EQ(CountRequests("DELETE"), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLanguages, AlbumWindow, ::testing::Values("en", "ja"));
