@@ -46,10 +46,6 @@ std::wstring Describe(int templateId, const PlacedControl& c)
            std::to_wstring(c.rect.right) + L"," + std::to_wstring(c.rect.bottom);
 }
 
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
 
 class DialogTemplates : public ::testing::TestWithParam<const char*>
 {
@@ -58,7 +54,7 @@ protected:
     {
         std::vector<DialogTemplateInfo> templates;
         std::wstring problem;
-        EXPECT_TRUE(ReadDialogTemplates(module, templates, problem)) << Narrow(problem);
+        EXPECT_TRUE(ReadDialogTemplates(module, templates, problem)) << TestEnv::Narrow(problem);
         EXPECT_GE(templates.size(), 3u);
         return templates;
     }
@@ -82,7 +78,7 @@ TEST(CommonControlClasses, MapTheClassNamesTemplatesUse)
         {L"", kUnknownControlClass},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CommonControlClassFlag(c.name), c.flag) << Narrow(c.name);
+        EXPECT_EQ(CommonControlClassFlag(c.name), c.flag) << TestEnv::Narrow(c.name);
     EXPECT_EQ(CommonControlClassFlag(nullptr), kUnknownControlClass);
 }
 
@@ -94,65 +90,11 @@ TEST_P(DialogTemplates, EveryControlClassIsRegisteredAtStartUp)
         for (const TemplateControl& control : dialog.controls) {
             const DWORD flag = CommonControlClassFlag(control.className.c_str());
             EXPECT_NE(flag, kUnknownControlClass)
-                << "template " << dialog.id << " control " << control.id << ": " << Narrow(control.className);
+                << "template " << dialog.id << " control " << control.id << ": " << TestEnv::Narrow(control.className);
             EXPECT_EQ(flag & ~kCommonControlClasses, 0u)
-                << "template " << dialog.id << " control " << control.id << " needs class " << Narrow(control.className)
+                << "template " << dialog.id << " control " << control.id << " needs class " << TestEnv::Narrow(control.className)
                 << ", which start-up does not register";
         }
-    }
-}
-
-TEST_P(DialogTemplates, ControlsLieInsideTheClientAreaAndDoNotOverlap)
-{
-    ScopedLanguage language(GetParam());
-    ASSERT_NE(language.Module(), nullptr);
-
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    if (const char* expected = std::getenv("QUILLON_EXPECT_DPI")) {
-        ASSERT_EQ(dpi, std::atoi(expected)) << "the prefix does not run at the DPI this run is for";
-    }
-
-    for (const DialogTemplateInfo& info : Templates(language.Module())) {
-        HWND dialog = CreateDialogParamW(language.Module(), MAKEINTRESOURCEW(info.id), nullptr, PlainDialogProc, 0);
-        ASSERT_NE(dialog, nullptr) << "template " << info.id;
-        RECT client;
-        GetClientRect(dialog, &client);
-
-        std::vector<PlacedControl> controls;
-        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t className[64] = {};
-            GetClassNameW(child, className, 64);
-            const DWORD style = DWORD(GetWindowLongPtrW(child, GWL_STYLE));
-            PlacedControl placed{GetDlgCtrlID(child), className, {}, (style & WS_VISIBLE) != 0, IsGroupBox(className, style)};
-            GetWindowRect(child, &placed.rect);
-            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed.rect), 2);
-            controls.push_back(placed);
-        }
-        EXPECT_EQ(controls.size(), info.controls.size()) << "template " << info.id;
-
-        for (const PlacedControl& c : controls) {
-            EXPECT_TRUE(c.rect.left >= client.left && c.rect.top >= client.top && c.rect.right <= client.right &&
-                        c.rect.bottom <= client.bottom)
-                << Narrow(Describe(info.id, c)) << " leaves the client area " << client.right << "x" << client.bottom
-                << " at " << dpi << " DPI";
-        }
-        // A group box frames other controls; a hidden control shares its place
-        // with the one shown instead of it.
-        for (size_t i = 0; i < controls.size(); ++i) {
-            for (size_t j = i + 1; j < controls.size(); ++j) {
-                const PlacedControl& a = controls[i];
-                const PlacedControl& b = controls[j];
-                if (a.groupBox || b.groupBox || !a.visible || !b.visible)
-                    continue;
-                RECT overlap;
-                EXPECT_FALSE(IntersectRect(&overlap, &a.rect, &b.rect))
-                    << Narrow(Describe(info.id, a)) << " overlaps " << Narrow(Describe(info.id, b)) << " at " << dpi
-                    << " DPI";
-            }
-        }
-        DestroyWindow(dialog);
     }
 }
 
@@ -205,17 +147,58 @@ bool TextFits(HWND control, std::wstring& why)
     return false;
 }
 
-TEST_P(DialogTemplates, EveryTextFitsItsControl)
+TEST_P(DialogTemplates, ControlsLieInsideApartAndHoldTheirTexts)
 {
     ScopedLanguage language(GetParam());
     ASSERT_NE(language.Module(), nullptr);
+
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (const char* expected = std::getenv("QUILLON_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected)) << "the prefix does not run at the DPI this run is for";
+    }
+
     for (const DialogTemplateInfo& info : Templates(language.Module())) {
         HWND dialog = CreateDialogParamW(language.Module(), MAKEINTRESOURCEW(info.id), nullptr, PlainDialogProc, 0);
         ASSERT_NE(dialog, nullptr) << "template " << info.id;
+        RECT client;
+        GetClientRect(dialog, &client);
+
+        std::vector<PlacedControl> controls;
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t className[64] = {};
+            GetClassNameW(child, className, 64);
+            const DWORD style = DWORD(GetWindowLongPtrW(child, GWL_STYLE));
+            PlacedControl placed{GetDlgCtrlID(child), className, {}, (style & WS_VISIBLE) != 0, IsGroupBox(className, style)};
+            GetWindowRect(child, &placed.rect);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&placed.rect), 2);
+            controls.push_back(placed);
             std::wstring why;
-            EXPECT_TRUE(TextFits(child, why))
-                << "template " << info.id << " control " << GetDlgCtrlID(child) << ": " << TestEnv::Narrow(why);
+            EXPECT_TRUE(TextFits(child, why)) << "template " << info.id << " control " << placed.id << ": "
+                                              << TestEnv::Narrow(why) << " at " << dpi << " DPI";
+        }
+        EXPECT_EQ(controls.size(), info.controls.size()) << "template " << info.id;
+
+        for (const PlacedControl& c : controls) {
+            EXPECT_TRUE(c.rect.left >= client.left && c.rect.top >= client.top && c.rect.right <= client.right &&
+                        c.rect.bottom <= client.bottom)
+                << TestEnv::Narrow(Describe(info.id, c)) << " leaves the client area " << client.right << "x" << client.bottom
+                << " at " << dpi << " DPI";
+        }
+        // A group box frames other controls; a hidden control shares its place
+        // with the one shown instead of it.
+        for (size_t i = 0; i < controls.size(); ++i) {
+            for (size_t j = i + 1; j < controls.size(); ++j) {
+                const PlacedControl& a = controls[i];
+                const PlacedControl& b = controls[j];
+                if (a.groupBox || b.groupBox || !a.visible || !b.visible)
+                    continue;
+                RECT overlap;
+                EXPECT_FALSE(IntersectRect(&overlap, &a.rect, &b.rect))
+                    << TestEnv::Narrow(Describe(info.id, a)) << " overlaps " << TestEnv::Narrow(Describe(info.id, b)) << " at " << dpi
+                    << " DPI";
+            }
         }
         DestroyWindow(dialog);
     }
