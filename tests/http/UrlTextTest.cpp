@@ -3,40 +3,26 @@
 #include "http/UrlText.h"
 #include "tests/support/TestEnv.h"
 
+using TestEnv::Narrow;
+
 TEST(PathSegment, NamesStayOneSegmentAndAddressesReadAsTyped)
 {
-    struct Case
-    {
-        const wchar_t* text;
-        const wchar_t* segment;
-    };
-    const Case cases[] = {
+    const wchar_t* const cases[][2] = {
         {L"demo@example.com", L"demo@example.com"},
         {L"first.last-1_x~y@mail.example", L"first.last-1_x~y@mail.example"},
-        {L"a?b#c", L"a%3Fb%23c"},
-        {L"../../admin", L"..%2F..%2Fadmin"},
-        {L"..", L"%2E%2E"},
-        {L".", L"%2E"},
-        {L"...", L"..."},
-        {L"a b+c&d=e%f", L"a%20b%2Bc%26d%3De%25f"},
-        {L"tab\there", L"tab%09here"},
+        {L"a?b#c", L"a%3Fb%23c"}, {L"../../admin", L"..%2F..%2Fadmin"},
+        {L"..", L"%2E%2E"}, {L".", L"%2E"}, {L"...", L"..."},
+        {L"a b+c&d=e%f", L"a%20b%2Bc%26d%3De%25f"}, {L"tab\there", L"tab%09here"},
         {L"caf\u00e9 \u65e5\u672c", L"caf%C3%A9%20%E6%97%A5%E6%9C%AC"},
-        {L"(x)!$*,;:", L"(x)!$*,;:"},
-        {L"", L""},
+        {L"(x)!$*,;:", L"(x)!$*,;:"}, {L"", L""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(PathSegment(c.text), c.segment) << TestEnv::Narrow(c.text);
+    for (const auto& c : cases)
+        EXPECT_EQ(PathSegment(c[0]), c[1]) << Narrow(c[0]);
 }
 
 TEST(SameOrigin, SchemeHostAndPortMustAllAgree)
 {
-    struct Case
-    {
-        const wchar_t* a;
-        const wchar_t* b;
-        bool same;
-    };
-    const Case cases[] = {
+    const struct { const wchar_t* a; const wchar_t* b; bool same; } cases[] = {
         {L"http://localhost:8080/data/entry/1", L"http://localhost:8080", true},
         {L"http://LocalHost:8080/x", L"http://localhost:8080", true},
         {L"https://photos.example/x", L"https://photos.example:443", true},
@@ -50,8 +36,9 @@ TEST(SameOrigin, SchemeHostAndPortMustAllAgree)
         {L"/data/entry/1", L"http://localhost:8080", false},
         {L"", L"http://localhost:8080", false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SameOrigin(c.a, c.b), c.same) << TestEnv::Narrow(c.a) << " / " << TestEnv::Narrow(c.b);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.a) + " / " + Narrow(c.b));
+        EXPECT_EQ(SameOrigin(c.a, c.b), c.same);
         EXPECT_EQ(SameOrigin(c.b, c.a), c.same) << "either way round";
     }
 }

@@ -17,7 +17,9 @@
 
 namespace {
 
-const char kManyFeed[] = "/data/feed/api/user/many";
+using TestEnv::Widen;
+
+const std::string kManyFeed = "/data/feed/api/user/many";
 
 class Paging : public ::testing::Test
 {
@@ -26,7 +28,6 @@ protected:
     {
         ASSERT_FALSE(StandIn::Base().empty()) << "the stand-in service is not running";
         StandIn::Control("POST", "reset", "{\"fixture\": \"large\"}");
-        logPath = TestEnv::ScratchFolder("service_paging") + L"\\quillon.log";
         log.Open(ClientTest::AsciiPath(logPath).c_str());
         client.SetLog(&log);
         ASSERT_EQ(client.Login("many", "many", "t"), 0u);
@@ -41,155 +42,129 @@ protected:
         StandIn::ClearRequests();
     }
 
-    static long long Requests(const char* kind)
-    {
-        return StandIn::Control("GET", "counters")["by_kind"][kind].Int();
-    }
+    static long long Requests(const char* kind) { return StandIn::Control("GET", "counters")["by_kind"][kind].Int(); }
 
-    // The many account's albums as the stand-in lists them, newest first.
-    static std::vector<Json> ManyAlbums() { return StandIn::Account("many")["albums"].array; }
-
+    // The id of the many account's album of that title.
     static std::string AlbumId(const std::string& title)
     {
-        for (const Json& album : ManyAlbums())
+        const Json account = StandIn::Account("many");
+        for (const Json& album : account["albums"].array)
             if (album["title"].string == title)
                 return album["id"].string;
         ADD_FAILURE() << "no album " << title;
         return "";
     }
 
-    // A feed of one entry whose own next link is `next`.
-    static std::string LoopingFeed(const std::string& next)
+    // The feed at `path` answered by a page of one entry whose feed's next
+    // link is `next` (the entry's own next link leads elsewhere), `count`
+    // times (-1: always).
+    static void LoopingFeed(const std::string& path, const std::string& next, int count)
     {
-        return "<?xml version='1.0' encoding='UTF-8'?>"
-               "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:gphoto='http://schemas.google.com/photos/2007'>"
-               "<link rel='next' type='application/atom+xml' href='" +
-               next +
-               "'/><entry><title>Looping</title><gphoto:id>1</gphoto:id>"
-               "<link rel='next' href='" +
-               StandIn::Base() +
-               "/elsewhere'/></entry></feed>";
+        const std::string feed =
+            "<?xml version='1.0' encoding='UTF-8'?>"
+            "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:gphoto='http://schemas.google.com/photos/2007'>"
+            "<link rel='next' type='application/atom+xml' href='" + next +
+            "'/><entry><title>Looping</title><gphoto:id>1</gphoto:id><link rel='next' href='" + StandIn::Base() +
+            "/elsewhere'/></entry></feed>";
+        StandIn::Fault("{\"path\": \"" + path + "\", \"match\": \"exact\", \"count\": " + std::to_string(count) +
+                       ", \"status\": 200, \"content_type\": \"application/atom+xml\", \"charset\": \"UTF-8\", "
+                       "\"body\": " + JsonQuote(feed) + "}");
     }
 
+    // The second page of the feed at `path` answers 503; the first gets through.
+    static void SecondPageDown(const std::string& path)
+    {
+        StandIn::Fault("{\"path\": \"" + path +
+                       "\", \"match\": \"exact\", \"skip\": 1, \"status\": 503, \"body\": \"page two is down\"}");
+    }
+
+    std::wstring logPath = TestEnv::ScratchFolder("service_paging") + L"\\quillon.log";
     CLogSupport log;
-    std::wstring logPath;
     PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
 };
 
 } // namespace
 
-TEST_F(Paging, EveryAlbumArrivesWithPagesOf1000AndOf7)
+TEST_F(Paging, EveryAlbumAndPhotoArrivesWithPagesOf1000AndOf7)
 {
     std::vector<std::wstring> expected;
-    for (const Json& album : ManyAlbums())
-        expected.push_back(TestEnv::Widen(album["id"].string));
+    const Json account = StandIn::Account("many");
+    for (const Json& album : account["albums"].array) // newest first
+        expected.push_back(Widen(album["id"].string));
     ASSERT_EQ(expected.size(), 2500u);
+    const std::wstring albumId = Widen(AlbumId("Many 0001"));
 
     int64_t quota = -1;
     for (const int size : {1000, 7}) {
         SCOPED_TRACE("pages of " + std::to_string(size));
         PageSize(size);
-        const uint64_t requests = client.RequestCount();
-        const uint64_t loads = client.XmlLoadCount();
+        const uint64_t pages = (2500 + size - 1) / size;
+        uint64_t requests = client.RequestCount(), loads = client.XmlLoadCount();
         ASSERT_EQ(client.LoadAlbums(), 0u);
         std::vector<std::wstring> ids;
         for (const AlbumEntry& album : client.GetAlbums())
             ids.push_back(album.id);
         EXPECT_EQ(ids, expected) << "every album once, in the feed's order";
-        const uint64_t pages = (2500 + size - 1) / size;
         EXPECT_EQ(client.RequestCount() - requests, pages);
         EXPECT_EQ(client.XmlLoadCount() - loads, pages);
         EXPECT_EQ(Requests("user_feed"), (long long)pages);
         EXPECT_EQ(client.GetLastStatus(), L"200");
         EXPECT_GT(client.GetQuotaLimit(), 0);
-        if (quota >= 0) {
+        if (quota >= 0)
             EXPECT_EQ(client.GetQuotaCurrent(), quota) << "the quota whatever the pages";
-        }
         quota = client.GetQuotaCurrent();
         const AlbumEntry& last = client.GetAlbums().back();
         EXPECT_EQ(last.title, L"Many 0001");
         EXPECT_EQ(last.numPhotos, 2500);
         EXPECT_FALSE(last.editLink.empty());
-    }
-}
 
-TEST_F(Paging, EveryPhotoArrivesWithPagesOf1000AndOf7)
-{
-    const std::wstring albumId = TestEnv::Widen(AlbumId("Many 0001"));
-    for (const int size : {1000, 7}) {
-        SCOPED_TRACE("pages of " + std::to_string(size));
-        PageSize(size);
-        const uint64_t requests = client.RequestCount();
-        const uint64_t loads = client.XmlLoadCount();
+        requests = client.RequestCount(), loads = client.XmlLoadCount();
         DWORD result = 1;
         auto photos = client.LoadPhotos(albumId, 1, &result);
         EXPECT_EQ(result, 0u);
         ASSERT_EQ(photos->size(), 2500u);
-        std::set<std::wstring> ids;
+        std::set<std::wstring> photoIds;
         for (size_t i = 0; i < photos->size(); ++i) {
-            const PhotoEntry& photo = (*photos)[i];
             wchar_t title[32];
             swprintf(title, 32, L"MANY_%04d.JPG", int(i + 1));
-            ASSERT_EQ(photo.title, title) << "in album order, none lost at a page's edge";
-            ASSERT_EQ(photo.sequence, int(i + 1)) << "counted on across pages";
-            ids.insert(photo.id);
+            ASSERT_EQ((*photos)[i].title, title) << "in album order, none lost at a page's edge";
+            ASSERT_EQ((*photos)[i].sequence, int(i + 1)) << "counted on across pages";
+            photoIds.insert((*photos)[i].id);
         }
-        EXPECT_EQ(ids.size(), 2500u);
-        const uint64_t pages = (2500 + size - 1) / size;
+        EXPECT_EQ(photoIds.size(), 2500u);
         EXPECT_EQ(client.RequestCount() - requests, pages);
         EXPECT_EQ(client.XmlLoadCount() - loads, pages);
         EXPECT_EQ(Requests("album_feed"), (long long)pages);
     }
 }
 
+// A next link to the page itself, or to a second page that names itself: one
+// entry per page read, for the album list and for a photo list.
 TEST_F(Paging, ANextLinkBackToAPageAlreadyReadEndsTheWalk)
 {
-    const std::string albumPath = std::string(kManyFeed) + "/albumid/" + AlbumId("Many 0002");
-    const std::wstring albumId = TestEnv::Widen(AlbumId("Many 0002"));
-    // Entries of a list read by the client, for the album list and for a
-    // photo list.
-    const struct {
-        const char* list;
-        std::string path;
-        std::function<size_t()> load;
-    } lists[] = {
-        {"albums", kManyFeed,
-         [&] {
-             EXPECT_EQ(client.LoadAlbums(), 0u);
-             return client.GetAlbums().size();
-         }},
-        {"photos", albumPath,
-         [&] {
+    const std::string albumId = AlbumId("Many 0002");
+    const struct { std::string path; std::function<size_t()> load; } lists[] = {
+        {kManyFeed, [&] { return client.LoadAlbums() == 0 ? client.GetAlbums().size() : 0; }},
+        {kManyFeed + "/albumid/" + albumId, [&] {
              DWORD result = 1;
-             auto photos = client.LoadPhotos(albumId, 1, &result);
-             EXPECT_EQ(result, 0u);
-             return photos->size();
+             const size_t entries = client.LoadPhotos(Widen(albumId), 1, &result)->size();
+             return result == 0 ? entries : 0;
          }},
-    };
-    const struct {
-        const char* what;
-        std::string next;
-        size_t pages;
-    } loops[] = {
-        {"to itself", "", 1},
-        {"to a second page that names itself", "?start-index=2", 2},
     };
     for (const auto& list : lists) {
-        for (const auto& loop : loops) {
-            SCOPED_TRACE(std::string(list.list) + ", next link " + loop.what);
+        for (const std::string next : {"", "?start-index=2"}) {
+            SCOPED_TRACE(list.path + " with a next link to " + list.path + next);
+            const size_t pages = next.empty() ? 1 : 2;
             StandIn::Control("POST", "clear-faults");
-            StandIn::Fault("{\"path\": \"" + list.path + "\", \"match\": \"exact\", \"count\": -1, " +
-                           "\"status\": 200, \"content_type\": \"application/atom+xml\", \"charset\": \"UTF-8\", " +
-                           "\"body\": " + JsonQuote(LoopingFeed(StandIn::Base() + list.path + loop.next)) + "}");
+            LoopingFeed(list.path, StandIn::Base() + list.path + next, -1);
             StandIn::ClearRequests();
             const uint64_t requests = client.RequestCount();
-            EXPECT_EQ(list.load(), loop.pages) << "one entry per page read";
-            EXPECT_EQ(client.RequestCount() - requests, loop.pages);
+            EXPECT_EQ(list.load(), pages) << "loaded, one entry per page read";
+            EXPECT_EQ(client.RequestCount() - requests, pages);
             const std::vector<Json> log = StandIn::Requests();
-            ASSERT_EQ(log.size(), loop.pages) << "an entry's own next link is not the feed's";
-            if (loop.pages == 2) {
+            ASSERT_EQ(log.size(), pages) << "an entry's own next link is not the feed's";
+            if (pages == 2)
                 EXPECT_EQ(log[1]["query"].string, "start-index=2");
-            }
         }
     }
 }
@@ -197,15 +172,13 @@ TEST_F(Paging, ANextLinkBackToAPageAlreadyReadEndsTheWalk)
 TEST_F(Paging, ANextLinkToAnotherServerIsNotFollowed)
 {
     // 127.0.0.1 is the stand-in too, but not the photo server as configured.
-    const std::string port = StandIn::Base().substr(StandIn::Base().rfind(':'));
-    const std::string elsewhere = "http://127.0.0.1" + port + kManyFeed + "?start-index=2";
-    StandIn::Fault("{\"path\": \"" + std::string(kManyFeed) + "\", \"match\": \"exact\", \"status\": 200, " +
-                   "\"content_type\": \"application/atom+xml\", \"body\": " + JsonQuote(LoopingFeed(elsewhere)) +
-                   "}");
+    const std::string elsewhere =
+        "http://127.0.0.1" + StandIn::Base().substr(StandIn::Base().rfind(':')) + kManyFeed + "?start-index=2";
+    LoopingFeed(kManyFeed, elsewhere, 1);
     ASSERT_EQ(client.LoadAlbums(), DWORD(ERROR_READ_FAULT));
     EXPECT_TRUE(client.GetAlbums().empty());
     EXPECT_EQ(client.GetLastStatus(), L"");
-    EXPECT_NE(client.GetLastErrorBody().find(TestEnv::Widen(elsewhere)), std::wstring::npos);
+    EXPECT_NE(client.GetLastErrorBody().find(Widen(elsewhere)), std::wstring::npos);
     EXPECT_EQ(StandIn::Requests().size(), 1u) << "the token went nowhere else";
 }
 
@@ -214,13 +187,10 @@ TEST_F(Paging, ALaterPageThatFailsFailsTheWholeList)
     PageSize(1000);
     ASSERT_EQ(client.LoadAlbums(), 0u);
     const int64_t quota = client.GetQuotaCurrent();
-    const std::string albumPath = std::string(kManyFeed) + "/albumid/" + AlbumId("Many 0001");
-    const std::wstring albumId = TestEnv::Widen(AlbumId("Many 0001"));
+    const std::string albumId = AlbumId("Many 0001");
     const size_t linesBefore = ClientTest::LogLines(logPath).size();
 
-    // The second page of each list answers 503; the first gets through.
-    StandIn::Fault("{\"path\": \"" + std::string(kManyFeed) +
-                   "\", \"match\": \"exact\", \"skip\": 1, \"status\": 503, \"body\": \"page two is down\"}");
+    SecondPageDown(kManyFeed);
     EXPECT_EQ(client.LoadAlbums(), DWORD(ERROR_READ_FAULT));
     EXPECT_TRUE(client.GetAlbums().empty()) << "no list that only looks whole";
     EXPECT_EQ(client.GetQuotaCurrent(), quota);
@@ -228,12 +198,10 @@ TEST_F(Paging, ALaterPageThatFailsFailsTheWholeList)
     EXPECT_EQ(client.GetLastErrorBody(), L"page two is down");
     EXPECT_EQ(ClientTest::LogLines(logPath).size(), linesBefore) << "a failed album list is not logged";
 
-    StandIn::Fault("{\"path\": \"" + albumPath +
-                   "\", \"match\": \"exact\", \"skip\": 1, \"status\": 503, \"body\": \"page two is down\"}");
+    SecondPageDown(kManyFeed + "/albumid/" + albumId);
     DWORD result = 0;
-    auto photos = client.LoadPhotos(albumId, 1, &result);
+    EXPECT_TRUE(client.LoadPhotos(Widen(albumId), 1, &result)->empty());
     EXPECT_EQ(result, DWORD(ERROR_READ_FAULT));
-    EXPECT_TRUE(photos->empty());
     const auto lines = ClientTest::LogLines(logPath);
     ASSERT_EQ(lines.size(), linesBefore + 3);
     EXPECT_EQ(ClientTest::WithoutTime(lines[linesBefore]),

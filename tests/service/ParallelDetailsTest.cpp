@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,7 +16,11 @@
 
 namespace {
 
+using TestEnv::Narrow;
+using TestEnv::Widen;
+
 const wchar_t kDetailsFailed[] = L"\u5199\u771f\u60c5\u5831\u306e\u8aad\u307f\u8fbc\u307f\u5931\u6557";
+const std::string kAlbums = "/data/feed/api/user/demo@example.com/albumid/";
 
 // Everything a photo record holds, as one comparable text.
 std::wstring Describe(const PhotoEntry& p)
@@ -33,10 +38,8 @@ struct Outcome
 {
     DWORD result = 1;
     std::vector<std::wstring> records;
-    uint64_t requests = 0;
-    uint64_t xmlLoads = 0;
-    std::wstring lastStatus;
-    std::wstring lastErrorBody;
+    uint64_t requests = 0, xmlLoads = 0;
+    std::wstring lastStatus, lastErrorBody;
     std::vector<std::string> logLines;
     std::set<std::string> detailConnections;
 };
@@ -48,43 +51,37 @@ protected:
     {
         ASSERT_FALSE(StandIn::Base().empty()) << "the stand-in service is not running";
         StandIn::Reset();
-        logPath = TestEnv::ScratchFolder("service_parallel") + L"\\quillon.log";
         log.Open(ClientTest::AsciiPath(logPath).c_str());
     }
 
     void TearDown() override { StandIn::Reset(); }
 
-    static Json Album(const std::string& title)
+    // Signs the client in and reads the photo ids of the demo album `title`
+    // in feed order, without details; the album's id.
+    std::string Open(PicasaClient& client, const std::string& title, std::vector<std::string>& ids)
     {
+        client.SetLog(&log);
+        EXPECT_EQ(client.Login("demo@example.com", "demo", "t"), 0u);
+        std::string albumId = "<no album " + title + ">";
         const Json account = StandIn::Account("demo");
         for (const Json& album : account["albums"].array)
             if (album["title"].string == title)
-                return album;
-        ADD_FAILURE() << "no album " << title;
-        return Json();
-    }
-
-    // The photo ids of an album in feed order, read without details.
-    static std::vector<std::string> PhotoIds(PicasaClient& client, const std::string& albumId)
-    {
-        std::vector<std::string> ids;
+                albumId = album["id"].string;
         DWORD result = 1;
-        const auto photos = client.LoadPhotos(TestEnv::Widen(albumId), 1, &result);
-        EXPECT_EQ(result, 0u) << TestEnv::Narrow(client.GetLastStatus()) << " "
-                              << TestEnv::Narrow(client.GetLastErrorBody());
+        const auto photos = client.LoadPhotos(Widen(albumId), 1, &result);
         for (const PhotoEntry& p : *photos)
-            ids.push_back(TestEnv::Narrow(p.id));
-        return ids;
+            ids.push_back(Narrow(p.id));
+        EXPECT_EQ(result, 0u) << Narrow(client.GetLastStatus()) << " " << Narrow(client.GetLastErrorBody());
+        return albumId;
     }
 
     Outcome Load(PicasaClient& client, const std::string& albumId)
     {
         Outcome out;
         const size_t lines = ClientTest::LogLines(logPath).size();
-        const uint64_t requests = client.RequestCount();
-        const uint64_t loads = client.XmlLoadCount();
+        const uint64_t requests = client.RequestCount(), loads = client.XmlLoadCount();
         StandIn::ClearRequests();
-        auto photos = client.LoadPhotos(TestEnv::Widen(albumId), 0, &out.result);
+        const auto photos = client.LoadPhotos(Widen(albumId), 0, &out.result);
         for (const PhotoEntry& p : *photos)
             out.records.push_back(Describe(p));
         out.requests = client.RequestCount() - requests;
@@ -105,8 +102,8 @@ protected:
         return out;
     }
 
+    std::wstring logPath = TestEnv::ScratchFolder("service_parallel") + L"\\quillon.log";
     CLogSupport log;
-    std::wstring logPath;
 };
 
 } // namespace
@@ -114,75 +111,56 @@ protected:
 TEST_F(ParallelDetails, SameRecordsOrderAndCountsAsOneAfterTheOtherWithFailuresInTheMiddle)
 {
     PicasaClient client(StandIn::BaseW(), StandIn::BaseW());
-    client.SetLog(&log);
-    ASSERT_EQ(client.Login("demo@example.com", "demo", "t"), 0u);
-    const std::string albumId = Album("\xe6\xa1\x9c 2009")["id"].string; // 桜 2009, 60 photos
-    const std::vector<std::string> ids = PhotoIds(client, albumId);
+    std::vector<std::string> ids;
+    const std::string albumId = Open(client, "\xe6\xa1\x9c 2009", ids); // 桜 2009
     ASSERT_EQ(ids.size(), 60u);
-    const std::string photoPath = "/data/feed/api/user/demo@example.com/albumid/" + albumId + "/photoid/";
 
     // Three ways for details to fail, at three places in the middle.
-    const struct {
-        size_t index;
-        std::string fault;
-    } failures[] = {
+    const std::map<size_t, std::string> failures = {
         {9, "\"status\": 200, \"body\": \"not a feed\""},
         {29, "\"status\": 500, \"body\": \"broken\""},
         {44, "\"action\": \"reset\", \"count\": -1"},
     };
-    const int runs[] = {1, 6, 3, 16};
     std::vector<Outcome> outcomes;
-    for (const int parallel : runs) {
+    for (const int parallel : {1, 6, 3, 16}) {
         SCOPED_TRACE("parallel requests " + std::to_string(parallel));
         StandIn::Control("POST", "clear-faults");
         for (const auto& f : failures)
-            StandIn::Fault("{\"path\": \"" + photoPath + ids[f.index] + "\", " + f.fault + "}");
+            StandIn::Fault("{\"path\": \"" + kAlbums + albumId + "/photoid/" + ids[f.first] + "\", " + f.second + "}");
         client.SetParallelRequests(parallel);
         outcomes.push_back(Load(client, albumId));
         const Outcome& o = outcomes.back();
+        const Outcome& one = outcomes.front();
         EXPECT_EQ(o.result, 0u);
         ASSERT_EQ(o.records.size(), 60u);
         EXPECT_EQ(o.requests, 61u) << "the list and one request per photo";
+        EXPECT_EQ(o.xmlLoads, 59u) << "the list and every reply that reached the parser";
         if (parallel == 1)
             EXPECT_LE(o.detailConnections.size(), 4u) << "one connection, and a new one after each reset";
         else
             EXPECT_GE(o.detailConnections.size(), 2u) << "side by side";
+        EXPECT_EQ(o.records, one.records) << "same records in the same order";
+        EXPECT_EQ(o.requests, one.requests);
+        EXPECT_EQ(o.xmlLoads, one.xmlLoads);
+        EXPECT_EQ(o.lastStatus, one.lastStatus);
+        EXPECT_EQ(o.lastErrorBody, one.lastErrorBody);
+        EXPECT_EQ(o.logLines, one.logLines);
     }
 
     // The photos themselves, read again one after the other, show where the
-    // failures are.
+    // failures are: -1 and the placeholder there.
     StandIn::Control("POST", "clear-faults");
     client.SetParallelRequests(1);
-    auto photos = client.LoadPhotos(TestEnv::Widen(albumId), 0);
-    auto plain = client.LoadPhotos(TestEnv::Widen(albumId), 1);
+    auto photos = client.LoadPhotos(Widen(albumId), 0);
+    auto plain = client.LoadPhotos(Widen(albumId), 1);
     ASSERT_EQ(photos->size(), 60u);
     for (size_t i = 0; i < 60; ++i) {
-        bool failing = false;
-        for (const auto& f : failures)
-            failing = failing || f.index == i;
-        const std::wstring& record = outcomes[0].records[i];
-        if (failing) {
-            PhotoEntry expected = (*plain)[i];
-            expected.viewCount = -1;
-            expected.commentCount = -1;
+        PhotoEntry expected = failures.count(i) ? (*plain)[i] : (*photos)[i];
+        if (failures.count(i)) {
+            expected.viewCount = expected.commentCount = -1;
             expected.timestamp = kDetailsFailed;
-            EXPECT_EQ(record, Describe(expected)) << "photo " << i + 1 << ": -1 and the placeholder";
-        } else {
-            EXPECT_EQ(record, Describe((*photos)[i])) << "photo " << i + 1;
         }
-    }
-
-    for (size_t run = 1; run < outcomes.size(); ++run) {
-        SCOPED_TRACE("parallel requests " + std::to_string(runs[run]) + " against one at a time");
-        const Outcome& one = outcomes[0];
-        const Outcome& many = outcomes[run];
-        EXPECT_EQ(many.records, one.records) << "same records in the same order";
-        EXPECT_EQ(many.requests, one.requests);
-        EXPECT_EQ(many.xmlLoads, one.xmlLoads);
-        EXPECT_EQ(many.xmlLoads, 59u) << "the list and every reply that reached the parser";
-        EXPECT_EQ(many.lastStatus, one.lastStatus);
-        EXPECT_EQ(many.lastErrorBody, one.lastErrorBody);
-        EXPECT_EQ(many.logLines, one.logLines);
+        EXPECT_EQ(outcomes[0].records[i], Describe(expected)) << "photo " << i + 1;
     }
 }
 
@@ -193,10 +171,8 @@ TEST_F(ParallelDetails, ConnectionsAreKeptAndTakeTheClientsCertificateChoiceAndT
     PicasaClient client(TestEnv::ServerW("photo_https"), TestEnv::ServerW("photo_https"));
     client.Transport().acceptUntrustedCertificates = true;
     client.Transport().timeouts.receive = 1000;
-    client.SetLog(&log);
-    ASSERT_EQ(client.Login("demo@example.com", "demo", "t"), 0u);
-    const std::string albumId = Album("New year")["id"].string; // 14 photos
-    const std::vector<std::string> ids = PhotoIds(client, albumId);
+    std::vector<std::string> ids;
+    const std::string albumId = Open(client, "New year", ids);
     ASSERT_EQ(ids.size(), 14u);
     client.SetParallelRequests(4);
 
@@ -205,7 +181,7 @@ TEST_F(ParallelDetails, ConnectionsAreKeptAndTakeTheClientsCertificateChoiceAndT
         const Outcome o = Load(client, albumId);
         ASSERT_EQ(o.records.size(), 14u);
         for (const std::wstring& record : o.records)
-            EXPECT_EQ(record.find(kDetailsFailed), std::wstring::npos) << TestEnv::Narrow(record);
+            EXPECT_EQ(record.find(kDetailsFailed), std::wstring::npos) << Narrow(record);
         connections.insert(o.detailConnections.begin(), o.detailConnections.end());
     }
     EXPECT_GE(connections.size(), 2u);
@@ -214,7 +190,7 @@ TEST_F(ParallelDetails, ConnectionsAreKeptAndTakeTheClientsCertificateChoiceAndT
     // A reply that never comes: the worker gives up after the client's
     // receive time-out (three tries of a second), not the default's half
     // minute each.
-    StandIn::Fault("{\"path\": \"/data/feed/api/user/demo@example.com/albumid/" + albumId + "/photoid/" + ids[5] +
+    StandIn::Fault("{\"path\": \"" + kAlbums + albumId + "/photoid/" + ids[5] +
                    "\", \"action\": \"hang\", \"delay\": 4, \"count\": -1}");
     const DWORD started = GetTickCount();
     const Outcome o = Load(client, albumId);

@@ -6,81 +6,65 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <tuple>
+
 #include "res/resource.h"
-#include "tests/support/TestEnv.h"
+#include "tests/ui/AlbumDialogTest.h"
 #include "ui/albums/NewAlbumChecks.h"
 #include "ui/albums/PhotoListRows.h"
 #include "ui/albums/UrlListText.h"
 #include "ui/controls/ListSort.h"
 
+using TestEnv::Narrow;
+
 namespace {
 
-std::string Narrow(const std::wstring& text)
+// A failed check puts the focus in the field it is about.
+void ExpectCheck(const std::wstring& title, const std::wstring& date, UINT message, int argument = 0)
 {
-    return TestEnv::Narrow(text);
+    SCOPED_TRACE("title '" + Narrow(title) + "' date '" + Narrow(date) + "'");
+    const NewAlbumCheck check = CheckNewAlbum(title, date);
+    EXPECT_EQ(check.messageId, message);
+    EXPECT_EQ(check.argument, argument);
+    EXPECT_EQ(check.Passed(), message == 0);
+    if (message != 0)
+        EXPECT_EQ(check.focusId, message == IDS_NEW_ALBUM_NO_TITLE ? IDC_NEW_ALBUM_TITLE : IDC_NEW_ALBUM_DATE);
 }
 
 } // namespace
 
 TEST(NewAlbumChecks, TitleThenDateInTheirOrder)
 {
+    // The title first, even when the date is wrong too; blanks count.
+    for (const wchar_t* date : {L"2012/03/24", L"2012/3/5", L""})
+        ExpectCheck(L"", date, IDS_NEW_ALBUM_NO_TITLE);
+    ExpectCheck(L" ", L"2012/03/24", 0);
+
     const struct {
-        const wchar_t* title;
-        const wchar_t* date;
         UINT message;
-        int argument;
-        int focus;
-    } cases[] = {
-        // The title first, even when the date is wrong too; blanks count.
-        {L"", L"2012/03/24", IDS_NEW_ALBUM_NO_TITLE, 0, IDC_NEW_ALBUM_TITLE},
-        {L"", L"2012/3/5", IDS_NEW_ALBUM_NO_TITLE, 0, IDC_NEW_ALBUM_TITLE},
-        {L"", L"", IDS_NEW_ALBUM_NO_TITLE, 0, IDC_NEW_ALBUM_TITLE},
-        {L" ", L"2012/03/24", 0, 0, 0},
-        // The loose form: four digits, one or two, one or two.
-        {L"t", L"2012/3/5", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/03/05", 0, 0, 0},
-        {L"t", L"2012/0a/05", IDS_NEW_ALBUM_DATE_FORM, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012-03-05", IDS_NEW_ALBUM_DATE_FORM, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"20120305", IDS_NEW_ALBUM_DATE_FORM, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/0305", IDS_NEW_ALBUM_DATE_FORM, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"12/03/05", IDS_NEW_ALBUM_DATE_FORM, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/03/05 ", IDS_NEW_ALBUM_DATE_FORM, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"", IDS_NEW_ALBUM_DATE_FORM, 0, IDC_NEW_ALBUM_DATE},
-        // The strict form: months 01 to 12, days 01 to 31, two digits each.
-        {L"t", L"2012/3/05", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/03/5", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/13/01", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/00/10", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/01/00", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/01/32", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        // February, with the Gregorian leap rule.
-        {L"t", L"2011/02/29", IDS_NEW_ALBUM_NOT_LEAP_YEAR, 2011, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/02/29", 0, 0, 0},
-        {L"t", L"2000/02/29", 0, 0, 0},
-        {L"t", L"1900/02/29", IDS_NEW_ALBUM_NOT_LEAP_YEAR, 1900, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/02/30", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/02/31", IDS_NEW_ALBUM_DATE_INVALID, 0, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2011/02/28", 0, 0, 0},
-        // The 30-day months.
-        {L"t", L"2012/04/31", IDS_NEW_ALBUM_NO_31ST, 4, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/06/31", IDS_NEW_ALBUM_NO_31ST, 6, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/09/31", IDS_NEW_ALBUM_NO_31ST, 9, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/11/31", IDS_NEW_ALBUM_NO_31ST, 11, IDC_NEW_ALBUM_DATE},
-        {L"t", L"2012/04/30", 0, 0, 0},
-        {L"t", L"2012/12/31", 0, 0, 0},
-        {L"t", L"2012/10/15", 0, 0, 0},
-        {L"t", L"2012/01/31", 0, 0, 0},
+        std::vector<std::wstring> dates;
+    } groups[] = {
+        {0, {L"2012/03/05", L"2012/02/29", L"2000/02/29", L"2011/02/28", L"2012/04/30", L"2012/12/31", L"2012/10/15",
+             L"2012/01/31"}},
+        // Not the loose form: four digits, one or two, one or two.
+        {IDS_NEW_ALBUM_DATE_FORM,
+         {L"2012/0a/05", L"2012-03-05", L"20120305", L"2012/0305", L"12/03/05", L"2012/03/05 ", L""}},
+        // Not the strict form (months 01 to 12, days 01 to 31, two digits
+        // each), and February's 30th and 31st.
+        {IDS_NEW_ALBUM_DATE_INVALID, {L"2012/3/5", L"2012/3/05", L"2012/03/5", L"2012/13/01", L"2012/00/10",
+                                      L"2012/01/00", L"2012/01/32", L"2012/02/30", L"2012/02/31"}},
     };
-    for (const auto& c : cases) {
-        const NewAlbumCheck check = CheckNewAlbum(c.title, c.date);
-        const std::string where = "title '" + Narrow(c.title) + "' date '" + Narrow(c.date) + "'";
-        EXPECT_EQ(check.messageId, c.message) << where;
-        EXPECT_EQ(check.argument, c.argument) << where;
-        EXPECT_EQ(check.Passed(), c.message == 0) << where;
-        if (c.message != 0) {
-            EXPECT_EQ(check.focusId, c.focus) << where;
-        }
-    }
+    for (const auto& group : groups)
+        for (const std::wstring& date : group.dates)
+            ExpectCheck(L"t", date, group.message);
+
+    // February's 29th outside leap years names the year; the 31st of a
+    // 30-day month names the month.
+    for (const auto& [date, year] : {std::pair{L"2011/02/29", 2011}, {L"1900/02/29", 1900}})
+        ExpectCheck(L"t", date, IDS_NEW_ALBUM_NOT_LEAP_YEAR, year);
+    for (const auto& [date, month] : {std::pair{L"2012/04/31", 4}, {L"2012/06/31", 6}, {L"2012/09/31", 9},
+                                      {L"2012/11/31", 11}})
+        ExpectCheck(L"t", date, IDS_NEW_ALBUM_NO_31ST, month);
 }
 
 TEST(NewAlbumChecks, GregorianLeapYears)
@@ -91,73 +75,52 @@ TEST(NewAlbumChecks, GregorianLeapYears)
         EXPECT_FALSE(IsGregorianLeapYear(year)) << year;
 }
 
-TEST(NewAlbumChecks, DayOfACheckedDate)
-{
-    const AlbumDay day = ParseAlbumDay(L"2012/03/24");
-    EXPECT_EQ(day.year, 2012);
-    EXPECT_EQ(day.month, 3);
-    EXPECT_EQ(day.day, 24);
-}
-
 TEST(NewAlbumChecks, TodayIsWrittenYearMonthDay)
 {
+    const AlbumDay day = ParseAlbumDay(L"2012/03/24");
+    EXPECT_EQ(std::tie(day.year, day.month, day.day), std::make_tuple(2012, 3, 24));
+
     SYSTEMTIME now = {};
     GetLocalTime(&now);
     const std::wstring today = TodayDateText();
     ASSERT_EQ(today.size(), 10u) << Narrow(today);
     EXPECT_TRUE(CheckAlbumDate(today).Passed()) << Narrow(today);
-    const AlbumDay day = ParseAlbumDay(today);
-    EXPECT_EQ(day.year, now.wYear);
-    EXPECT_EQ(day.month, now.wMonth);
+    const AlbumDay parsed = ParseAlbumDay(today);
+    EXPECT_EQ(parsed.year, now.wYear);
+    EXPECT_EQ(parsed.month, now.wMonth);
 }
 
-TEST(NewAlbumChecks, DaysBefore1970AreNotConverted)
+TEST(NewAlbumChecks, AlbumTimeIsFourInTheAfternoonOfTheDayAndNeverBefore1970)
 {
-    int64_t seconds = -7;
-    EXPECT_FALSE(AlbumTimeSeconds(AlbumDay{1969, 7, 20}, seconds));
-    EXPECT_FALSE(AlbumTimeSeconds(AlbumDay{1955, 5, 5}, seconds));
-    EXPECT_FALSE(AlbumTimeSeconds(AlbumDay{0, 1, 1}, seconds));
+    // Whatever the zone: the time falls on the day at 16:00 local time.
+    int64_t seconds = 0;
+    ASSERT_TRUE(AlbumTimeSeconds(AlbumDay{2012, 3, 24}, seconds));
+    const uint64_t intervals = uint64_t(seconds) * 10000000ull + 116444736000000000ull;
+    const FILETIME utc = {DWORD(intervals), DWORD(intervals >> 32)};
+    SYSTEMTIME utcTime = {}, local = {};
+    ASSERT_TRUE(FileTimeToSystemTime(&utc, &utcTime));
+    ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local));
+    EXPECT_EQ(std::tie(local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute),
+              std::make_tuple(2012, 3, 24, 16, 0));
+    EXPECT_EQ(AlbumTimeOrNow(L"2012/03/24"), seconds);
+
+    seconds = -7;
+    for (const AlbumDay& day : {AlbumDay{1969, 7, 20}, AlbumDay{1955, 5, 5}, AlbumDay{0, 1, 1}})
+        EXPECT_FALSE(AlbumTimeSeconds(day, seconds)) << day.year;
     EXPECT_EQ(seconds, -7) << "left alone";
     // 16:00 on the first day of 1970 is after the epoch in every zone.
     EXPECT_TRUE(AlbumTimeSeconds(AlbumDay{1970, 1, 1}, seconds));
     EXPECT_GT(seconds, 0);
-
     const int64_t before = CurrentTimeSeconds();
     const int64_t now = AlbumTimeOrNow(L"1969/07/20");
     EXPECT_GE(now, before);
     EXPECT_LE(now, CurrentTimeSeconds());
 }
 
-TEST(NewAlbumChecks, AlbumTimeIsFourInTheAfternoonOfTheDay)
-{
-    // Whatever the zone: the time falls on the day at 16:00 local time.
-    int64_t seconds = 0;
-    ASSERT_TRUE(AlbumTimeSeconds(AlbumDay{2012, 3, 24}, seconds));
-    FILETIME utc = {};
-    const uint64_t intervals = uint64_t(seconds) * 10000000ull + 116444736000000000ull;
-    utc.dwLowDateTime = DWORD(intervals);
-    utc.dwHighDateTime = DWORD(intervals >> 32);
-    SYSTEMTIME utcTime = {}, local = {};
-    ASSERT_TRUE(FileTimeToSystemTime(&utc, &utcTime));
-    ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &local));
-    EXPECT_EQ(local.wYear, 2012);
-    EXPECT_EQ(local.wMonth, 3);
-    EXPECT_EQ(local.wDay, 24);
-    EXPECT_EQ(local.wHour, 16);
-    EXPECT_EQ(local.wMinute, 0);
-    EXPECT_EQ(AlbumTimeOrNow(L"2012/03/24"), seconds);
-}
-
 TEST(PhotoListRows, MediaDescriptions)
 {
-    const std::wstring still = L"Photo", video = L"Video";
     auto clip = [](const wchar_t* type, int width, int height, int seconds) {
-        PhotoEntry photo;
-        photo.mediaType = type;
-        photo.mediaWidth = width;
-        photo.mediaHeight = height;
-        photo.uploadedVideoDuration = seconds;
-        return photo;
+        return PhotoEntry{.mediaType = type, .mediaWidth = width, .mediaHeight = height, .uploadedVideoDuration = seconds};
     };
     const struct {
         PhotoEntry photo;
@@ -173,10 +136,10 @@ TEST(PhotoListRows, MediaDescriptions)
         {clip(L"video/mpeg4", 12345, 7, 0), L"Video (12345x   7, 0[Sec] ,MPEG4)"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MediaDescription(c.photo, still, video), c.expected) << Narrow(c.photo.mediaType);
+        EXPECT_EQ(MediaDescription(c.photo, L"Photo", L"Video"), c.expected) << Narrow(c.photo.mediaType);
 }
 
-TEST(PhotoListRows, NumberColumnPadsAlbumAndPhoto)
+TEST(PhotoListRows, CellsOfARow)
 {
     EXPECT_EQ(PhotoNumberText(1, 1), L"00001 - 0001");
     EXPECT_EQ(PhotoNumberText(2, 1000), L"00002 - 1000");
@@ -184,118 +147,67 @@ TEST(PhotoListRows, NumberColumnPadsAlbumAndPhoto)
     // Text order is album order, then photo order.
     EXPECT_LT(PhotoNumberText(1, 999), PhotoNumberText(2, 1));
     EXPECT_LT(PhotoNumberText(1, 9), PhotoNumberText(1, 10));
-}
 
-TEST(PhotoListRows, CellsOfARow)
-{
-    AlbumEntry album;
-    album.title = L"Trip";
-    PhotoEntry photo;
-    photo.sequence = 3;
-    photo.title = L"IMG_0003.JPG";
-    photo.viewCount = -1;
-    photo.commentCount = 4;
-    photo.starredTotal = 2;
-    photo.timestamp = L"2012/03/24 07:00:00";
-    photo.width = 4000;
-    photo.height = 3000;
-    photo.size = 2345678;
-    photo.summary = L"At the sea";
-    photo.id = L"5500000000000000001";
-    photo.alternateLink = L"http://example.com/page";
-    const std::vector<std::wstring> full = PhotoRowCells(album, 2, photo, false, L"P", L"V");
-    const std::vector<std::wstring> expected = {L"Trip", L"00002 - 0003", L"IMG_0003.JPG", L"-1", L"4", L"2",
-                                                L"2012/03/24 07:00:00", L"4000", L"3000", L"2345678", L"At the sea",
-                                                L"5500000000000000001", L"http://example.com/page", L"P"};
-    EXPECT_EQ(full, expected);
+    const AlbumEntry album{.title = L"Trip"};
+    const PhotoEntry photo{.sequence = 3, .title = L"IMG_0003.JPG", .id = L"5500000000000000001", .width = 4000,
+                           .height = 3000, .size = 2345678, .viewCount = -1, .commentCount = 4, .starredTotal = 2,
+                           .summary = L"At the sea", .alternateLink = L"http://example.com/page",
+                           .timestamp = L"2012/03/24 07:00:00"};
+    EXPECT_EQ(PhotoRowCells(album, 2, photo, false, L"P", L"V"),
+              (std::vector<std::wstring>{L"Trip", L"00002 - 0003", L"IMG_0003.JPG", L"-1", L"4", L"2",
+                                         L"2012/03/24 07:00:00", L"4000", L"3000", L"2345678", L"At the sea",
+                                         L"5500000000000000001", L"http://example.com/page", L"P"}));
     const std::vector<std::wstring> quick = PhotoRowCells(album, 2, photo, true, L"P", L"V");
-    EXPECT_EQ(quick[3], L"-----");
-    EXPECT_EQ(quick[4], L"-----");
-    EXPECT_EQ(quick[5], L"-----");
+    EXPECT_EQ(std::vector<std::wstring>(quick.begin() + 3, quick.begin() + 6), std::vector<std::wstring>(3, L"-----"));
     EXPECT_EQ(quick[9], L"2345678");
 }
 
 TEST(PhotoListRows, ColumnTable)
 {
-    const UINT headers[kPhotoListColumnCount] = {5100, 5101, 5102, 5103, 5104, 5105, 5106,
-                                                 5107, 5108, 5109, 5110, 5112, 5111, 5113};
-    const bool right[kPhotoListColumnCount] = {false, false, false, true, true, true, false,
-                                               true, true, true, false, false, false, false};
+    using AlbumDialogTest::kPhotoHeaders, AlbumDialogTest::kPhotoNumbers;
     for (int i = 0; i < kPhotoListColumnCount; ++i) {
-        EXPECT_EQ(kPhotoListColumns[i].headerId, headers[i]) << i;
-        EXPECT_EQ(kPhotoListColumns[i].format == LVCFMT_RIGHT, right[i]) << i;
-        EXPECT_EQ(kPhotoListColumns[i].sortType, right[i] ? SortLong : SortText) << i;
+        EXPECT_EQ(kPhotoListColumns[i].headerId, kPhotoHeaders[i]) << i;
+        EXPECT_EQ(kPhotoListColumns[i].format == LVCFMT_RIGHT, kPhotoNumbers[i]) << i;
+        EXPECT_EQ(kPhotoListColumns[i].sortType, kPhotoNumbers[i] ? SortLong : SortText) << i;
     }
 }
 
 TEST(PhotoListRows, TooltipForAlbumsNotOpenToEveryone)
 {
-    const struct {
-        const wchar_t* access;
-        bool tip;
-    } cases[] = {{L"public", false}, {L"PRIVATE", false}, {L"protected", true}, {L"", true}, {L"shared", true}};
-    for (const auto& c : cases) {
-        AlbumEntry album;
-        album.access = c.access;
-        EXPECT_EQ(PhotoLinkTooltip(album, L"tip"), c.tip ? L"tip" : L"") << Narrow(c.access);
-    }
+    for (const auto& [access, tip] :
+         {std::pair{L"public", false}, {L"PRIVATE", false}, {L"protected", true}, {L"", true}, {L"shared", true}})
+        EXPECT_EQ(PhotoLinkTooltip(AlbumEntry{.access = access}, L"tip"), tip ? L"tip" : L"") << Narrow(access);
 }
 
 TEST(PhotoListRows, EstimateAtATenthOfASecondPerPhoto)
 {
     const struct {
         uint32_t photos, minutes, seconds;
-    } cases[] = {{0, 0, 0},     {1, 0, 0},       {9, 0, 0},     {10, 0, 1},     {599, 0, 59},
-                 {600, 1, 0},   {611, 1, 1},     {1200, 2, 0},  {1209, 2, 0},   {36000, 60, 0},
-                 {35999, 59, 59}};
+    } cases[] = {{0, 0, 0},   {1, 0, 0},    {9, 0, 0},    {10, 0, 1},     {599, 0, 59},    {600, 1, 0},
+                 {611, 1, 1}, {1200, 2, 0}, {1209, 2, 0}, {36000, 60, 0}, {35999, 59, 59}};
     for (const auto& c : cases) {
         const PhotoListEstimate estimate = EstimateForPhotos(c.photos);
-        EXPECT_EQ(estimate.photos, c.photos);
-        EXPECT_EQ(estimate.minutes, c.minutes) << c.photos;
-        EXPECT_EQ(estimate.seconds, c.seconds) << c.photos;
+        EXPECT_EQ(std::tie(estimate.photos, estimate.minutes, estimate.seconds),
+                  std::tie(c.photos, c.minutes, c.seconds));
     }
-
-    std::vector<AlbumEntry> albums(3);
-    albums[0].numPhotos = 1000;
-    albums[1].numPhotos = 7;
-    albums[2].numPhotos = 200;
+    const std::vector<AlbumEntry> albums = {{.numPhotos = 1000}, {.numPhotos = 7}, {.numPhotos = 200}};
     const PhotoListEstimate chosen = EstimatePhotoList(albums, {0, 2, 9});
-    EXPECT_EQ(chosen.photos, 1200u) << "only the selected albums, and no index beyond the list";
-    EXPECT_EQ(chosen.minutes, 2u);
-    EXPECT_EQ(chosen.seconds, 0u);
+    // Only the selected albums, and no index beyond the list.
+    EXPECT_EQ(std::tie(chosen.photos, chosen.minutes, chosen.seconds), std::make_tuple(1200u, 2u, 0u));
 }
 
-TEST(UrlListText, OneEntryPerSelectedAlbumInTheOrderGiven)
+TEST(UrlListText, OneEntryPerSelectedAlbumInTheOrderGivenMarkupEscapedInTheHtmlOnly)
 {
-    std::vector<AlbumEntry> albums(3);
-    albums[0].title = L"Alpha";
-    albums[0].numPhotos = 1;
-    albums[0].alternateLink = L"http://x/a";
-    albums[1].title = L"Beta";
-    albums[1].numPhotos = 22;
-    albums[1].alternateLink = L"";
-    albums[2].title = L"Gamma";
-    albums[2].numPhotos = 333;
-    albums[2].alternateLink = L"http://x/c?a=1&b=2";
-    const UrlListTexts texts =
-        BuildUrlListTexts(albums, {2, 0, 1, 7}, L"%s (%d) %s\r\n", L"%s %d <a href=\"%s\">%s</a>\r\n");
-    EXPECT_EQ(texts.text, L"Gamma (333) http://x/c?a=1&b=2\r\n"
-                          L"Alpha (1) http://x/a\r\n"
-                          L"Beta (22) \r\n");
-    EXPECT_EQ(texts.html, L"Gamma 333 <a href=\"http://x/c?a=1&amp;b=2\">http://x/c?a=1&amp;b=2</a>\r\n"
-                          L"Alpha 1 <a href=\"http://x/a\">http://x/a</a>\r\n"
-                          L"Beta 22 <a href=\"\"></a>\r\n");
-}
-
-TEST(UrlListText, MarkupInATitleIsEscapedInTheHtmlOnly)
-{
-    std::vector<AlbumEntry> albums(1);
-    albums[0].title = L"<script>alert(\"x\")</script> & <b>";
-    albums[0].numPhotos = 2;
-    albums[0].alternateLink = L"http://x/\"><i>";
-    const UrlListTexts texts = BuildUrlListTexts(albums, {0}, L"%s|%d|%s", L"%s|%d|<a href=\"%s\">%s</a>");
-    EXPECT_EQ(texts.text, L"<script>alert(\"x\")</script> & <b>|2|http://x/\"><i>");
-    EXPECT_EQ(texts.html, L"&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt; &amp; &lt;b&gt;|2|"
-                          L"<a href=\"http://x/&quot;&gt;&lt;i&gt;\">http://x/&quot;&gt;&lt;i&gt;</a>");
-    EXPECT_TRUE(BuildUrlListTexts(albums, {}, L"%s", L"%s").text.empty());
+    const UrlListTexts texts = BuildUrlListTexts(AlbumDialogTest::UrlAlbums(), {2, 0, 1, 7}, L"%s (%d) %s\r\n",
+                                                 L"%s %d <a href=\"%s\">%s</a>\r\n");
+    EXPECT_EQ(texts.text, L"No page (0) \r\n"
+                          L"Beach (9) http://localhost/friend/Beach\r\n"
+                          L"<b>Paris</b> & \"Rome\" (28) http://localhost/demo/ParisRome?x=1&y=2\"><i>\r\n");
+    const std::wstring link = L"http://localhost/demo/ParisRome?x=1&amp;y=2&quot;&gt;&lt;i&gt;";
+    EXPECT_EQ(texts.html, L"No page 0 <a href=\"\"></a>\r\n"
+                          L"Beach 9 <a href=\"http://localhost/friend/Beach\">http://localhost/friend/Beach</a>\r\n"
+                          L"&lt;b&gt;Paris&lt;/b&gt; &amp; &quot;Rome&quot; 28 <a href=\"" +
+                              link + L"\">" + link + L"</a>\r\n");
+    const UrlListTexts none = BuildUrlListTexts(AlbumDialogTest::UrlAlbums(), {}, L"%s", L"%s");
+    EXPECT_TRUE(none.text.empty() && none.html.empty());
 }

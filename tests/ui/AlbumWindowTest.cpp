@@ -137,7 +137,8 @@ protected:
     std::string LogText() { return TestEnv::ReadBytes(TestEnv::Widen(logPath)); }
     Json DemoAlbum(const std::string& title)
     {
-        for (const Json& album : StandIn::Account("demo")["albums"].array)
+        const Json account = StandIn::Account("demo");
+        for (const Json& album : account["albums"].array)
             if (album["title"].string == title)
                 return album;
         return Json();

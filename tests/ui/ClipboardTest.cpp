@@ -4,23 +4,13 @@
 #include "ui/controls/CClipboard.h"
 #include "ui/controls/ClipboardText.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <atomic>
-#include <string>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 using namespace ListTest;
 
 namespace {
-
-std::string PayloadOf(const wchar_t* fragment)
-{
-    return HtmlClipboardPayload(Utf8FromWide(fragment));
-}
 
 // Another thread that opens the clipboard on a window of its own and keeps
 // it open for a while, as a clipboard manager does.
@@ -67,12 +57,6 @@ private:
     int m_failingBlock;
 };
 
-bool ClipboardIsFree()
-{
-    OpenedClipboard clipboard;
-    return clipboard.IsOpen();
-}
-
 } // namespace
 
 TEST(Clipboard, TheHtmlFormatIsRegisteredOnceUnderItsName)
@@ -90,89 +74,76 @@ TEST(Clipboard, TextAndHtmlReplaceEverythingWithExactlyTwoFormats)
         OpenedClipboard clipboard;
         ASSERT_TRUE(clipboard.IsOpen());
         EmptyClipboard();
-        const UINT other = RegisterClipboardFormatW(L"Quillon Test Format");
-        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 4);
-        ASSERT_NE(SetClipboardData(other, block), nullptr);
+        ASSERT_NE(SetClipboardData(RegisterClipboardFormatW(L"Quillon Test Format"), GlobalAlloc(GMEM_MOVEABLE, 4)),
+                  nullptr);
     }
     const wchar_t* fragment = L"<table><tr><td>夏</td></tr></table>\r\n";
     ASSERT_TRUE(CClipboard().SetTextAndHtml(L"Title\r\n夏", fragment));
 
-    const std::vector<UINT> formats = ClipboardFormats();
-    ASSERT_EQ(formats.size(), 2u);
-    EXPECT_NE(std::find(formats.begin(), formats.end(), UINT(CF_UNICODETEXT)), formats.end());
-    EXPECT_NE(std::find(formats.begin(), formats.end(), CClipboard::HtmlFormat()), formats.end());
+    std::vector<UINT> formats = ClipboardFormats();
+    std::sort(formats.begin(), formats.end());
+    EXPECT_EQ(formats, (std::vector<UINT>{CF_UNICODETEXT, CClipboard::HtmlFormat()}));
     EXPECT_EQ(ClipboardText(), L"Title\r\n夏");
-
-    // The block is the payload and four zero bytes (the platform may round
-    // the block's size up).
-    const std::string expected = PayloadOf(fragment);
-    const std::string block = ClipboardBytes(CClipboard::HtmlFormat());
-    ASSERT_GE(block.size(), expected.size() + 4);
-    EXPECT_EQ(block.substr(0, expected.size()), expected);
-    EXPECT_EQ(block.substr(expected.size(), 4), std::string(4, '\0'));
+    // The payload and four zero bytes (the platform may round the block's
+    // size up).
+    const std::string expected = HtmlClipboardPayload(Utf8FromWide(fragment)) + std::string(4, '\0');
+    EXPECT_EQ(ClipboardBytes(CClipboard::HtmlFormat()).substr(0, expected.size()), expected);
     EXPECT_TRUE(ClipboardIsFree()) << "closed again";
 }
 
 TEST(Clipboard, SetTextPutsOnlyTheTextEvenAnEmptyOne)
 {
     ASSERT_TRUE(CClipboard().SetTextAndHtml(L"x", L"<b>x</b>"));
-    ASSERT_TRUE(CClipboard().SetText(L""));
-    EXPECT_EQ(ClipboardText(), L"");
-    EXPECT_EQ(ClipboardFormats(), std::vector<UINT>{CF_UNICODETEXT});
-
-    ASSERT_TRUE(CClipboard().SetText(L"a, b\r\nc, d"));
-    EXPECT_EQ(ClipboardText(), L"a, b\r\nc, d");
+    for (const wchar_t* text : {L"", L"a, b\r\nc, d"}) {
+        ASSERT_TRUE(CClipboard().SetText(text));
+        EXPECT_EQ(ClipboardText(), text);
+        EXPECT_EQ(ClipboardFormats(), std::vector<UINT>{CF_UNICODETEXT});
+    }
 }
 
 TEST(Clipboard, AbsentTextsChangeNothing)
 {
-    ASSERT_TRUE(PutSentinel(L"sentinel"));
+    ASSERT_TRUE(PutSentinel());
     EXPECT_FALSE(CClipboard().SetText(nullptr));
     EXPECT_FALSE(CClipboard().SetTextAndHtml(L"text", nullptr));
     EXPECT_FALSE(CClipboard().SetTextAndHtml(nullptr, L"<b>"));
-    EXPECT_EQ(ClipboardText(), L"sentinel");
+    EXPECT_EQ(ClipboardText(), kSentinel);
 }
 
-TEST(Clipboard, AClipboardHeldElsewhereGivesFalseAfterTheRetriesAndStaysAsItWas)
+// Held for a moment it is waited for; held on, the writer gives up soon
+// after its retries with the clipboard as it was.
+TEST(Clipboard, AHeldClipboardIsWaitedForAMomentOnly)
 {
-    ASSERT_TRUE(PutSentinel(L"sentinel"));
-    {
-        ClipboardHolder holder(1500);
-        ASSERT_TRUE(holder.Opened());
-        const DWORD start = GetTickCount();
-        EXPECT_FALSE(CClipboard().SetTextAndHtml(L"new", L"<b>new</b>"));
-        const DWORD waited = GetTickCount() - start;
-        EXPECT_GE(waited, (CClipboard::kOpenAttempts - 1) * CClipboard::kOpenRetryDelayMs - 20) << "tried again";
-        EXPECT_LT(waited, 1000u) << "gave up soon";
-        EXPECT_FALSE(CClipboard().SetText(L"new"));
+    for (auto [hold, html] : {std::pair{80, false}, {80, true}, {1500, true}}) {
+        SCOPED_TRACE(testing::Message() << hold << (html ? " ms, text and HTML" : " ms, text"));
+        const bool waitedOut = hold < 200;
+        ASSERT_TRUE(PutSentinel());
+        {
+            ClipboardHolder holder(hold);
+            ASSERT_TRUE(holder.Opened());
+            const DWORD start = GetTickCount();
+            EXPECT_EQ(html ? CClipboard().SetTextAndHtml(L"new", L"<b>new</b>") : CClipboard().SetText(L"new"),
+                      waitedOut);
+            const DWORD waited = GetTickCount() - start;
+            if (!waitedOut) {
+                EXPECT_GE(waited, (CClipboard::kOpenAttempts - 1) * CClipboard::kOpenRetryDelayMs - 20) << "tried again";
+                EXPECT_LT(waited, 1000u) << "gave up soon";
+                EXPECT_FALSE(CClipboard().SetText(L"new"));
+            }
+        }
+        EXPECT_EQ(ClipboardText(), waitedOut ? L"new" : kSentinel);
     }
-    EXPECT_EQ(ClipboardText(), L"sentinel");
-}
-
-TEST(Clipboard, AClipboardHeldForAMomentIsWaitedFor)
-{
-    ASSERT_TRUE(PutSentinel(L"sentinel"));
-    {
-        ClipboardHolder holder(80);
-        ASSERT_TRUE(holder.Opened());
-        EXPECT_TRUE(CClipboard().SetText(L"after the wait"));
-    }
-    EXPECT_EQ(ClipboardText(), L"after the wait");
 }
 
 TEST(Clipboard, ShortOfMemoryGivesFalseClosesTheClipboardAndKeepsItsContent)
 {
-    for (int failing : {1, 2}) {
-        ASSERT_TRUE(PutSentinel(L"sentinel"));
+    for (auto [failing, html] : {std::pair{1, true}, {2, true}, {1, false}}) {
+        SCOPED_TRACE(testing::Message() << "block " << failing << (html ? " of text and HTML" : " of text"));
+        ASSERT_TRUE(PutSentinel());
         ShortOfMemory writer(failing);
-        EXPECT_FALSE(writer.SetTextAndHtml(L"text", L"<b>text</b>")) << failing;
+        EXPECT_FALSE(html ? writer.SetTextAndHtml(L"text", L"<b>text</b>") : writer.SetText(L"text"));
         EXPECT_EQ(writer.blocks, failing);
-        EXPECT_TRUE(ClipboardIsFree()) << failing;
-        EXPECT_EQ(ClipboardText(), L"sentinel") << failing;
+        EXPECT_TRUE(ClipboardIsFree());
+        EXPECT_EQ(ClipboardText(), kSentinel);
     }
-    ASSERT_TRUE(PutSentinel(L"sentinel"));
-    ShortOfMemory writer(1);
-    EXPECT_FALSE(writer.SetText(L"text"));
-    EXPECT_TRUE(ClipboardIsFree());
-    EXPECT_EQ(ClipboardText(), L"sentinel");
 }

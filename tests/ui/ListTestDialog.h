@@ -1,11 +1,19 @@
 #pragma once
 // A dialog of the language module with a real report-style list control in
-// it, for the list tests, and clipboard helpers for the copy tests.
+// it, the list tests' fixture and helpers, and clipboard helpers for the
+// copy tests.
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "res/resource.h"
 #include "tests/support/DialogHarness.h"
@@ -27,12 +35,6 @@ inline int Scaled(int pixels)
     return MulDiv(pixels, dpi > 0 ? dpi : 96, 96);
 }
 
-struct SortNote
-{
-    int newColumn;
-    int oldColumn;
-};
-
 // The about box's template, grown, with a list control added in code. The
 // dialog reflects the list's notifications back to it, as the album window
 // and the photo list do.
@@ -42,7 +44,7 @@ public:
     explicit ListDialog(bool reflect = true) : CDialogBase(IDD_ABOUT), m_reflect(reflect) {}
 
     HWND List() const { return m_list; }
-    std::vector<SortNote> sortNotes;
+    std::vector<std::pair<int, int>> sortNotes; // new and old sort column
     int columnClicks = 0;
 
 protected:
@@ -65,7 +67,7 @@ protected:
     {
         if (header->code == CSortListViewCtrlWithContextMenu::kSortChangedCode) {
             const auto* note = reinterpret_cast<const CSortListViewCtrlWithContextMenu::SortChangedNotification*>(header);
-            sortNotes.push_back(SortNote{note->newColumn, note->oldColumn});
+            sortNotes.emplace_back(note->newColumn, note->oldColumn);
         } else if (header->code == UINT(LVN_COLUMNCLICK)) {
             ++columnClicks;
         }
@@ -77,6 +79,39 @@ private:
     HWND m_list = nullptr;
 };
 
+// A shown list dialog of a language module with a Control (anything with
+// Attach(HWND)) attached to its list. Open again for another language or
+// without reflection.
+template <class Control>
+class ListFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override { Open(); }
+
+    void Open(bool reflect = true, const char* languageName = "en")
+    {
+        dialog.reset();
+        language.reset();
+        language.emplace(languageName);
+        dialog = std::make_unique<ListDialog>(reflect);
+        ASSERT_NE(dialog->Create(nullptr), nullptr);
+        list = dialog->List();
+        ShowWindow(dialog->Handle(), SW_SHOW);
+        ASSERT_TRUE(control.Attach(list));
+    }
+
+    // In this order so that the control goes first and the module last.
+    std::optional<DialogHarness::ScopedLanguage> language;
+    std::unique_ptr<ListDialog> dialog;
+    HWND list = nullptr;
+    Control control;
+};
+
+inline LRESULT Send(HWND window, UINT message, WPARAM wParam, const void* data)
+{
+    return SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(data));
+}
+
 inline void AddColumn(HWND list, int index, const wchar_t* text, int format = LVCFMT_LEFT, int width = 150)
 {
     LVCOLUMNW column = {};
@@ -84,7 +119,12 @@ inline void AddColumn(HWND list, int index, const wchar_t* text, int format = LV
     column.fmt = format;
     column.cx = Scaled(width);
     column.pszText = const_cast<wchar_t*>(text);
-    SendMessageW(list, LVM_INSERTCOLUMNW, WPARAM(index), reinterpret_cast<LPARAM>(&column));
+    Send(list, LVM_INSERTCOLUMNW, WPARAM(index), &column);
+}
+
+inline int Rows(HWND list)
+{
+    return int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
 // A row at the end; returns its index.
@@ -92,35 +132,33 @@ inline int AddRow(HWND list, const std::vector<std::wstring>& cells, LPARAM data
 {
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    item.iItem = Rows(list);
     item.pszText = const_cast<wchar_t*>(cells.empty() ? L"" : cells[0].c_str());
     item.lParam = data;
-    const int row = int(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    const int row = int(Send(list, LVM_INSERTITEMW, 0, &item));
     for (size_t i = 1; i < cells.size(); ++i) {
-        LVITEMW sub = {};
-        sub.iSubItem = int(i);
-        sub.pszText = const_cast<wchar_t*>(cells[i].c_str());
-        SendMessageW(list, LVM_SETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&sub));
+        item.iSubItem = int(i);
+        item.pszText = const_cast<wchar_t*>(cells[i].c_str());
+        Send(list, LVM_SETITEMTEXTW, WPARAM(row), &item);
     }
     return row;
 }
 
 inline std::wstring Cell(HWND list, int row, int column)
 {
-    wchar_t text[512] = L"";
+    wchar_t text[1024] = L"";
     LVITEMW item = {};
     item.iSubItem = column;
     item.pszText = text;
-    item.cchTextMax = 512;
-    SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+    item.cchTextMax = 1024;
+    Send(list, LVM_GETITEMTEXTW, WPARAM(row), &item);
     return text;
 }
 
 inline std::vector<std::wstring> Column(HWND list, int column)
 {
     std::vector<std::wstring> texts;
-    const int rows = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < rows; ++row)
+    for (int row = 0; row < Rows(list); ++row)
         texts.push_back(Cell(list, row, column));
     return texts;
 }
@@ -130,16 +168,22 @@ inline LPARAM Data(HWND list, int row)
     LVITEMW item = {};
     item.mask = LVIF_PARAM;
     item.iItem = row;
-    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    Send(list, LVM_GETITEMW, 0, &item);
     return item.lParam;
+}
+
+// Sets or clears state bits of a row (-1: every row).
+inline void SetState(HWND list, int row, UINT bits, bool on = true)
+{
+    LVITEMW item = {};
+    item.state = on ? bits : 0;
+    item.stateMask = bits;
+    Send(list, LVM_SETITEMSTATE, WPARAM(row), &item);
 }
 
 inline void Select(HWND list, int row, bool selected = true)
 {
-    LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = selected ? LVIS_SELECTED : 0;
-    SendMessageW(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+    SetState(list, row, LVIS_SELECTED, selected);
 }
 
 inline bool IsSelected(HWND list, int row)
@@ -157,7 +201,7 @@ inline void ClickHeader(HWND list, int column)
 {
     HWND header = HeaderOf(list);
     RECT r = {};
-    SendMessageW(header, HDM_GETITEMRECT, WPARAM(column), reinterpret_cast<LPARAM>(&r));
+    Send(header, HDM_GETITEMRECT, WPARAM(column), &r);
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     SendMessageW(header, WM_MOUSEMOVE, 0, at);
     SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -168,8 +212,30 @@ inline HDITEMW HeaderItem(HWND list, int column)
 {
     HDITEMW item = {};
     item.mask = HDI_FORMAT | HDI_BITMAP;
-    SendMessageW(HeaderOf(list), HDM_GETITEMW, WPARAM(column), reinterpret_cast<LPARAM>(&item));
+    Send(HeaderOf(list), HDM_GETITEMW, WPARAM(column), &item);
     return item;
+}
+
+// A command as the context menu sends it.
+inline void Command(HWND list, UINT id)
+{
+    SendMessageW(list, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+// A key pressed on the list with other keys held, through the dialog's
+// message handling as a real key press comes.
+inline void PressKey(HWND dialog, HWND list, WPARAM key, std::initializer_list<int> held = {})
+{
+    BYTE saved[256], state[256];
+    GetKeyboardState(saved);
+    memcpy(state, saved, sizeof state);
+    for (int k : held)
+        state[k] = 0x80;
+    SetKeyboardState(state);
+    SetFocus(list);
+    PostMessageW(list, WM_KEYDOWN, key, 0);
+    DialogHarness::PumpMessages(dialog);
+    SetKeyboardState(saved);
 }
 
 // ---------------------------------------------------------------------------
@@ -183,7 +249,6 @@ class OpenedClipboard
 public:
     OpenedClipboard()
     {
-        m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         for (int i = 0; i < 20 && !m_open; ++i) {
             m_open = OpenClipboard(m_window) != FALSE;
             if (!m_open)
@@ -194,56 +259,57 @@ public:
     {
         if (m_open)
             CloseClipboard();
-        if (m_window)
-            DestroyWindow(m_window);
+        DestroyWindow(m_window);
     }
     bool IsOpen() const { return m_open; }
 
 private:
-    HWND m_window = nullptr;
+    HWND m_window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     bool m_open = false;
 };
 
+inline const wchar_t kSentinel[] = L"sentinel";
+
 // Puts a known text on the clipboard, so that a test can see it stay.
-inline bool PutSentinel(const wchar_t* text)
+inline bool PutSentinel(const wchar_t* text = kSentinel)
 {
     OpenedClipboard clipboard;
-    if (!clipboard.IsOpen())
-        return false;
-    EmptyClipboard();
     const SIZE_T bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    HGLOBAL block = clipboard.IsOpen() && EmptyClipboard() ? GlobalAlloc(GMEM_MOVEABLE, bytes) : nullptr;
+    if (!block)
+        return false;
     memcpy(GlobalLock(block), text, bytes);
     GlobalUnlock(block);
-    if (!SetClipboardData(CF_UNICODETEXT, block)) {
-        GlobalFree(block);
-        return false;
-    }
-    return true;
+    if (SetClipboardData(CF_UNICODETEXT, block))
+        return true;
+    GlobalFree(block);
+    return false;
 }
 
-inline std::wstring ClipboardText()
+inline bool ClipboardIsFree()
 {
-    OpenedClipboard clipboard;
-    HANDLE data = clipboard.IsOpen() ? GetClipboardData(CF_UNICODETEXT) : nullptr;
-    if (!data)
-        return L"<none>";
-    std::wstring text(static_cast<const wchar_t*>(GlobalLock(data)));
-    GlobalUnlock(data);
-    return text;
+    return OpenedClipboard().IsOpen();
 }
 
-// The whole block under a format, zero bytes at the end included.
+// The whole block under a format, zero bytes at the end included; empty
+// when there is none.
 inline std::string ClipboardBytes(UINT format)
 {
     OpenedClipboard clipboard;
     HANDLE data = clipboard.IsOpen() ? GetClipboardData(format) : nullptr;
     if (!data)
         return std::string();
-    const SIZE_T size = GlobalSize(data);
-    std::string bytes(static_cast<const char*>(GlobalLock(data)), size);
+    std::string bytes(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
     GlobalUnlock(data);
     return bytes;
+}
+
+inline std::wstring ClipboardText()
+{
+    const std::string bytes = ClipboardBytes(CF_UNICODETEXT);
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+    return bytes.empty() ? L"<none>" : text.substr(0, text.find(L'\0'));
 }
 
 // The formats on the clipboard in the order offered, without the text
@@ -252,9 +318,7 @@ inline std::vector<UINT> ClipboardFormats()
 {
     OpenedClipboard clipboard;
     std::vector<UINT> formats;
-    if (!clipboard.IsOpen())
-        return formats;
-    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
+    for (UINT format = clipboard.IsOpen() ? EnumClipboardFormats(0) : 0; format; format = EnumClipboardFormats(format))
         if (format != CF_TEXT && format != CF_OEMTEXT && format != CF_LOCALE)
             formats.push_back(format);
     return formats;

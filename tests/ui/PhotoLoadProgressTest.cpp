@@ -2,35 +2,25 @@
 // stand-in's photolist data with a slow link: the progress window over the
 // album window, which stays responsive; Cancel; and no window for a short
 // load. In both languages.
-#include "app/ResourceText.h"
-#include "base/CLogSupport.h"
-#include "base/TextFormat.h"
-#include "res/resource.h"
-#include "service/PicasaClient.h"
-#include "tests/service/StandIn.h"
-#include "tests/support/DialogHarness.h"
-#include "tests/support/TestEnv.h"
-#include "ui/albums/CPhotoLoadDlg.h"
-#include "ui/albums/CToolDlg.h"
+#include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <thread>
-#include <vector>
 
-#include <gtest/gtest.h>
+#include "base/TextFormat.h"
+#include "res/resource.h"
+#include "tests/ui/AlbumDialogTest.h"
+#include "ui/albums/CPhotoLoadDlg.h"
+#include "ui/albums/CToolDlg.h"
 
-using namespace DialogHarness;
+using namespace AlbumDialogTest;
 
 namespace {
-
-std::wstring PhotoLoadTestFormat(const ScopedLanguage& language, int done, int total)
-{
-    return FormatText(language.String(IDS_LOAD_PROGRESS_FORMAT), {int64_t(done), int64_t(total)});
-}
 
 // What the test saw of the progress window while the load ran.
 struct ProgressSeen
@@ -39,53 +29,41 @@ struct ProgressSeen
     HWND owner = nullptr;
     bool ownerEnabled = true;
     bool overOwner = false;
-    std::wstring caption;
-    std::wstring text;
+    std::wstring caption, text;
     int rangeTop = 0;
 };
 
-class PhotoLoad : public ::testing::TestWithParam<const char*>
+class PhotoLoad : public SignedIn
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(StandIn::Base().empty()) << "the stand-in service is not running";
-        StandIn::Control("POST", "reset", "{\"fixture\": \"photolist\"}");
-        folder = TestEnv::ScratchFolder("photo-load");
-        ini = folder + L"\\quillon.ini";
-        log.Open((TestEnv::Narrow(folder) + "\\quillon.log").c_str());
-        client = std::make_unique<PicasaClient>(StandIn::BaseW(), StandIn::BaseW());
-        client->SetLog(&log);
-        ASSERT_EQ(client->Login("lists", L"lists", "t"), 0u);
-    }
+    PhotoLoad() : SignedIn("photolist", "lists", L"lists") {}
 
-    // The album window, in the language of the test, on screen.
-    void OpenWindow()
+    // The album window on screen with every album selected, the stand-in
+    // slowed down, and the driver's steps for the question (answered Yes
+    // unless in quick mode) and the next window.
+    void Open(bool quickMode, int latencyMs)
     {
-        window = std::make_unique<CToolDlg>(*client, SettingsLocation::File(ini));
+        window = std::make_unique<CToolDlg>(client, Settings());
         ASSERT_NE(window->Create(nullptr), nullptr);
         ShowWindow(window->Handle(), SW_SHOW);
         ASSERT_EQ(window->RowCount(), 3);
+        for (int row = 0; row < window->RowCount(); ++row)
+            window->SelectRow(row, true);
+        window->SetCheck(IDC_QUICK_MODE, quickMode);
+        StandIn::Control("POST", "settings", "{\"latency_ms\": " + std::to_string(latencyMs) + "}");
+        StandIn::ClearRequests();
+        // Hooked only now: the album window is no dialog to drive.
+        driver.emplace();
+        driver->Ignore(window->Handle());
+        if (!quickMode)
+            driver->Then([](HWND box) { PostMessageW(box, WM_COMMAND, IDYES, 0); });
     }
 
     void TearDown() override
     {
+        driver.reset();
         window.reset();
-        StandIn::Reset();
-        log.Close();
-    }
-
-    static void Latency(int ms)
-    {
-        StandIn::Control("POST", "settings", "{\"latency_ms\": " + std::to_string(ms) + "}");
-        StandIn::ClearRequests();
-    }
-
-    void SelectAll(bool quickMode)
-    {
-        for (int row = 0; row < window->RowCount(); ++row)
-            window->SelectRow(row, true);
-        window->SetCheck(IDC_QUICK_MODE, quickMode);
+        SignedIn::TearDown();
     }
 
     void PhotoListCommand()
@@ -115,53 +93,33 @@ protected:
     }
 
     // True when the text is the progress line for some count of `total`.
-    static bool IsProgressLine(const ScopedLanguage& language, const std::wstring& text, int total)
+    bool IsProgressLine(const std::wstring& text, int total) const
     {
-        for (int done = 0; done <= total; ++done)
-            if (text == PhotoLoadTestFormat(language, done, total))
+        for (int64_t done = 0; done <= total; ++done)
+            if (text == FormatText(language.String(IDS_LOAD_PROGRESS_FORMAT), {done, int64_t(total)}))
                 return true;
         return false;
     }
 
-    size_t DetailRequests()
-    {
-        size_t count = 0;
-        for (const Json& r : StandIn::Requests())
-            if (r["path"].string.find("/photoid/") != std::string::npos)
-                ++count;
-        return count;
-    }
-
-    std::wstring folder;
-    std::wstring ini;
-    CLogSupport log;
-    std::unique_ptr<PicasaClient> client;
     std::unique_ptr<CToolDlg> window;
+    std::optional<ModalDriver> driver;
 };
 
 } // namespace
 
 TEST_P(PhotoLoad, CancelEndsWithinASecondWithNoListAndNoChange)
 {
-    ScopedLanguage language(GetParam());
-    ASSERT_NO_FATAL_FAILURE(OpenWindow());
-    SelectAll(false);
+    ASSERT_NO_FATAL_FAILURE(Open(false, 300));
     const std::wstring caption = WindowText(window->Handle());
     std::vector<std::wstring> ids;
-    for (const AlbumEntry& album : client->GetAlbums())
+    for (const AlbumEntry& album : client.GetAlbums())
         ids.push_back(album.id);
-    Latency(300);
 
     ProgressSeen seen;
-    std::atomic<bool> answered{false};
-    std::atomic<bool> visible{false};
-    std::atomic<DWORD> answerMs{0};
-    std::atomic<DWORD> cancelledAt{0};
+    std::atomic<bool> answered{false}, visible{false};
+    std::atomic<DWORD> answerMs{0}, cancelledAt{0};
     std::thread helper;
-    ModalDriver driver;
-    driver.Ignore(window->Handle());
-    driver.Then([&](HWND box) { PostMessageW(box, WM_COMMAND, IDYES, 0); });
-    driver.Then([&](HWND dialog) {
+    driver->Then([&](HWND dialog) {
         seen = Look(dialog);
         const HWND owner = window->Handle();
         // From another thread, as the system asks a window whether it
@@ -174,7 +132,7 @@ TEST_P(PhotoLoad, CancelEndsWithinASecondWithNoListAndNoChange)
             Sleep(150);
             visible = IsWindowVisible(dialog) != FALSE;
             cancelledAt = GetTickCount();
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            Cancel(dialog);
         });
     });
     const DWORD started = GetTickCount();
@@ -189,7 +147,7 @@ TEST_P(PhotoLoad, CancelEndsWithinASecondWithNoListAndNoChange)
     EXPECT_TRUE(seen.overOwner);
     EXPECT_FALSE(seen.ownerEnabled) << "the album window takes no commands meanwhile";
     EXPECT_FALSE(seen.caption.empty());
-    EXPECT_TRUE(IsProgressLine(language, seen.text, 9)) << TestEnv::Narrow(seen.text);
+    EXPECT_TRUE(IsProgressLine(seen.text, 9)) << TestEnv::Narrow(seen.text);
     EXPECT_EQ(seen.rangeTop, 9);
     EXPECT_TRUE(answered) << "the album window answers while the photos load";
     EXPECT_LT(answerMs.load(), 500u);
@@ -197,8 +155,8 @@ TEST_P(PhotoLoad, CancelEndsWithinASecondWithNoListAndNoChange)
     ASSERT_NE(cancelledAt.load(), 0u);
     EXPECT_GE(cancelledAt.load() - started, CPhotoLoadDlg::kShowAfterMs);
     EXPECT_LT(ended - cancelledAt.load(), 1000u) << "done once the requests under way are back";
-    EXPECT_EQ(driver.PendingSteps(), 0u);
-    EXPECT_TRUE(driver.Unexpected().empty()) << "no photo list after Cancel";
+    EXPECT_EQ(driver->PendingSteps(), 0u);
+    EXPECT_TRUE(driver->Unexpected().empty()) << "no photo list after Cancel";
 
     // Nothing changed: the album window, the client's albums, the settings.
     EXPECT_TRUE(IsWindowEnabled(window->Handle()));
@@ -206,13 +164,13 @@ TEST_P(PhotoLoad, CancelEndsWithinASecondWithNoListAndNoChange)
     EXPECT_EQ(window->RowCount(), 3);
     EXPECT_EQ(window->SelectedAlbums().size(), 3u);
     std::vector<std::wstring> after;
-    for (const AlbumEntry& album : client->GetAlbums())
+    for (const AlbumEntry& album : client.GetAlbums())
         after.push_back(album.id);
     EXPECT_EQ(after, ids);
     EXPECT_EQ(GetPrivateProfileIntW(L"PhotoInfoDlg", L"SORT_COLUMN", -1, ini.c_str()), -1)
         << "the photo list never opened";
     const size_t requests = StandIn::Requests().size();
-    EXPECT_LT(DetailRequests(), 9u) << "the load stopped early";
+    EXPECT_LT(Requests("photo_feed").size(), 9u) << "the load stopped early";
     for (const Json& r : StandIn::Requests())
         EXPECT_EQ(r["method"].string, "GET");
     Sleep(400);
@@ -221,101 +179,45 @@ TEST_P(PhotoLoad, CancelEndsWithinASecondWithNoListAndNoChange)
 
 TEST_P(PhotoLoad, ProgressRunsToTheEndAndThePhotoListOpens)
 {
-    ScopedLanguage language(GetParam());
-    ASSERT_NO_FATAL_FAILURE(OpenWindow());
-    SelectAll(false);
-    Latency(250);
-
+    ASSERT_NO_FATAL_FAILURE(Open(false, 250));
     ProgressSeen seen;
-    int rows = -1;
     std::vector<std::wstring> views;
-    ModalDriver driver;
-    driver.Ignore(window->Handle());
-    driver.Then([&](HWND box) { PostMessageW(box, WM_COMMAND, IDYES, 0); });
-    driver.Then([&](HWND dialog) { seen = Look(dialog); });
-    driver.Then([&](HWND dialog) {
-        HWND list = GetDlgItem(dialog, IDC_PHOTOS);
-        rows = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-        for (int row = 0; row < rows; ++row) {
-            wchar_t text[32] = L"";
-            LVITEMW item = {};
-            item.iSubItem = 3;
-            item.pszText = text;
-            item.cchTextMax = 32;
-            SendMessageW(list, LVM_GETITEMTEXTW, WPARAM(row), reinterpret_cast<LPARAM>(&item));
-            views.push_back(text);
-        }
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    driver->Then([&](HWND dialog) { seen = Look(dialog); });
+    driver->Then([&](HWND dialog) {
+        views = ListTest::Column(GetDlgItem(dialog, IDC_PHOTOS), 3);
+        Cancel(dialog);
     });
     PhotoListCommand();
 
     EXPECT_TRUE(seen.progress);
-    EXPECT_TRUE(IsProgressLine(language, seen.text, 9)) << TestEnv::Narrow(seen.text);
-    EXPECT_EQ(driver.PendingSteps(), 0u) << "the progress window closed itself, then the list opened";
-    EXPECT_TRUE(driver.Unexpected().empty());
-    EXPECT_EQ(rows, 9);
+    EXPECT_TRUE(IsProgressLine(seen.text, 9)) << TestEnv::Narrow(seen.text);
+    EXPECT_EQ(driver->PendingSteps(), 0u) << "the progress window closed itself, then the list opened";
+    EXPECT_TRUE(driver->Unexpected().empty());
+    EXPECT_EQ(views.size(), 9u);
     for (const std::wstring& count : views)
         EXPECT_GE(_wtoi(count.c_str()), 0) << "every photo's details arrived";
-    EXPECT_EQ(DetailRequests(), 9u);
+    EXPECT_EQ(Requests("photo_feed").size(), 9u);
+    EXPECT_TRUE(Requests("user_feed").empty()) << "the album list is not loaded again";
     EXPECT_TRUE(IsWindowEnabled(window->Handle()));
 }
 
 TEST_P(PhotoLoad, AShortLoadShowsNoProgressWindow)
 {
-    ScopedLanguage language(GetParam());
-    ASSERT_NO_FATAL_FAILURE(OpenWindow());
-    SelectAll(true);
     // One album list request a tenth of a second slow.
+    ASSERT_NO_FATAL_FAILURE(Open(true, 100));
     window->SelectRow(1, false);
     window->SelectRow(2, false);
-    Latency(100);
-
     bool progressFirst = true;
-    ModalDriver driver;
-    driver.Ignore(window->Handle());
-    driver.Then([&](HWND dialog) {
+    driver->Then([&](HWND dialog) {
         progressFirst = GetDlgItem(dialog, IDC_LOAD_PROGRESS) != nullptr;
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        Cancel(dialog);
     });
     const DWORD started = GetTickCount();
     PhotoListCommand();
     EXPECT_FALSE(progressFirst) << "the photo list is the first window to open";
-    EXPECT_EQ(driver.PendingSteps(), 0u);
-    EXPECT_TRUE(driver.Unexpected().empty());
+    EXPECT_EQ(driver->PendingSteps(), 0u);
+    EXPECT_TRUE(driver->Unexpected().empty());
     EXPECT_GE(GetTickCount() - started, 100u);
 }
 
-namespace {
-
-class PhotoLoadText : public ::testing::TestWithParam<const char*>
-{
-};
-
-} // namespace
-
-TEST_P(PhotoLoadText, TheProgressLinesFitTheirControl)
-{
-    ScopedLanguage language(GetParam());
-    CDialogBase dialog(IDD_PHOTO_LOAD);
-    ASSERT_NE(dialog.Create(nullptr), nullptr);
-    HWND text = dialog.Item(IDC_LOAD_TEXT);
-    RECT box = {};
-    GetClientRect(text, &box);
-    HDC dc = GetDC(text);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(text, WM_GETFONT, 0, 0)));
-    for (const std::wstring& line : {CPhotoLoadDlg::ProgressText(4294967295u, 4294967295u),
-                                     CPhotoLoadDlg::ProgressText(0, 0), language.String(IDS_LOAD_CANCELLING)}) {
-        RECT need = {0, 0, 0, 0};
-        DrawTextW(dc, line.c_str(), int(line.size()), &need, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-        EXPECT_LE(need.right, box.right) << TestEnv::Narrow(line);
-        EXPECT_LE(need.bottom, box.bottom) << TestEnv::Narrow(line);
-    }
-    SelectObject(dc, old);
-    ReleaseDC(text, dc);
-    EXPECT_EQ(CPhotoLoadDlg::ProgressText(12, 9), PhotoLoadTestFormat(language, 12, 12))
-        << "never more done than in all";
-    EXPECT_EQ(CPhotoLoadDlg::ProgressText(3, 9), PhotoLoadTestFormat(language, 3, 9));
-}
-
 INSTANTIATE_TEST_SUITE_P(Languages, PhotoLoad, ::testing::Values("en", "ja"));
-INSTANTIATE_TEST_SUITE_P(Languages, PhotoLoadText, ::testing::Values("en", "ja"));

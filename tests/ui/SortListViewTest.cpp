@@ -7,35 +7,19 @@
 #include "ui/controls/CSortListViewCtrlWithContextMenu.h"
 #include "ui/controls/CWindowSubclass.h"
 
-#include <windows.h>
-#include <commctrl.h>
-#include <shlwapi.h>
-
 #include <algorithm>
-#include <cstring>
-#include <initializer_list>
 #include <map>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
 
 using namespace DialogHarness;
 using namespace ListTest;
 
 namespace {
 
-class SortList : public ::testing::Test
+using Texts = std::vector<std::wstring>;
+
+class SortList : public ListFixture<CSortListViewCtrlWithContextMenu>
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(dialog.Create(nullptr), nullptr);
-        list = dialog.List();
-        ASSERT_NE(list, nullptr);
-        ASSERT_TRUE(sorter.Attach(list));
-    }
-
     // Two columns, "Title" (text) and "Photos" (number), and three rows.
     void FillAlbums()
     {
@@ -47,46 +31,40 @@ protected:
         AddRow(list, {L"c", L"100"}, 3);
     }
 
-    ScopedLanguage language{"en"};
-    ListDialog dialog;
-    HWND list = nullptr;
-    CSortListViewCtrlWithContextMenu sorter;
-};
-
-// The header's mark of each column: 'u' up arrow, 'd' down arrow, '-' none.
-std::string Marks(const CSortListViewCtrlWithContextMenu& sorter, HWND list)
-{
-    std::string marks;
-    const int columns = int(SendMessageW(HeaderOf(list), HDM_GETITEMCOUNT, 0, 0));
-    for (int column = 0; column < columns; ++column) {
-        const HDITEMW item = HeaderItem(list, column);
-        char mark = '-';
-        if (sorter.UsesHeaderIndicators()) {
-            EXPECT_FALSE(item.fmt & HDF_BITMAP) << column;
-            if ((item.fmt & HDF_SORTUP) && !(item.fmt & HDF_SORTDOWN))
-                mark = 'u';
-            else if ((item.fmt & HDF_SORTDOWN) && !(item.fmt & HDF_SORTUP))
-                mark = 'd';
-            else if (item.fmt & (HDF_SORTUP | HDF_SORTDOWN))
-                mark = '?';
-        } else {
-            EXPECT_FALSE(item.fmt & (HDF_SORTUP | HDF_SORTDOWN)) << column;
-            if (item.fmt & HDF_BITMAP) {
-                EXPECT_TRUE(item.fmt & HDF_BITMAP_ON_RIGHT) << column;
-                if (item.hbm && item.hbm == sorter.SortBitmap(false))
-                    mark = 'u';
-                else if (item.hbm && item.hbm == sorter.SortBitmap(true))
-                    mark = 'd';
-                else
-                    mark = '?';
-            } else if (item.hbm) {
-                mark = '?';
-            }
+    // The header's mark of each column: 'u' up, 'd' down, '-' none, '?' a
+    // mark of the other path or a broken one.
+    std::string Marks()
+    {
+        std::string marks;
+        for (int column = 0; column < int(SendMessageW(HeaderOf(list), HDM_GETITEMCOUNT, 0, 0)); ++column) {
+            const HDITEMW item = HeaderItem(list, column);
+            const int arrows = item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+            const bool bitmap = (item.fmt & HDF_BITMAP) != 0;
+            if (sorter.UsesHeaderIndicators() ? bitmap : arrows != 0)
+                marks += '?';
+            else if (sorter.UsesHeaderIndicators())
+                marks += arrows == HDF_SORTUP ? 'u' : arrows == HDF_SORTDOWN ? 'd' : arrows ? '?' : '-';
+            else if (bitmap && (item.fmt & HDF_BITMAP_ON_RIGHT) && item.hbm)
+                marks += item.hbm == sorter.SortBitmap(false) ? 'u' : item.hbm == sorter.SortBitmap(true) ? 'd' : '?';
+            else
+                marks += bitmap || item.hbm ? '?' : '-';
         }
-        marks += mark;
+        return marks;
     }
-    return marks;
-}
+
+    // The first column's texts, the header's marks and the sort.
+    std::string State()
+    {
+        std::string state;
+        for (const std::wstring& text : Column(list, 0))
+            for (wchar_t c : text)
+                state += char(c);
+        return state + " " + Marks() + " " + std::to_string(sorter.SortColumn()) +
+               (sorter.IsSortDescending() ? " down" : " up");
+    }
+
+    CSortListViewCtrlWithContextMenu& sorter = control;
+};
 
 // Both ways of marking the header: the header's own arrows and, where the
 // common controls report an older version (Wine always does), bitmaps.
@@ -100,135 +78,80 @@ protected:
     }
 };
 
-std::string PathName(const ::testing::TestParamInfo<bool>& info)
-{
-    return info.param ? "HeaderArrows" : "Bitmaps";
-}
-
 } // namespace
 
-TEST_F(SortList, TheDefaultPathFollowsTheCommonControlsVersion)
-{
-    HMODULE controls = GetModuleHandleW(L"comctl32.dll");
-    ASSERT_NE(controls, nullptr);
-    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void*>(GetProcAddress(controls, "DllGetVersion")));
-    ASSERT_NE(getVersion, nullptr);
-    DLLVERSIONINFO info = {};
-    info.cbSize = sizeof info;
-    ASSERT_HRESULT_SUCCEEDED(getVersion(&info));
-    CSortListViewCtrlWithContextMenu fresh;
-    EXPECT_EQ(fresh.UsesHeaderIndicators(), info.dwMajorVersion >= 6);
-    EXPECT_EQ(fresh.SortColumn(), -1);
-    EXPECT_FALSE(fresh.IsSortDescending());
-}
-
-TEST_P(SortListPaths, ThreeClicksOnTheSortColumnThenAnotherColumn)
+// Header clicks, sorts and marks in turn on one list, each step with the
+// state it leaves.
+TEST_P(SortListPaths, ClicksSortsAndMarksInTurn)
 {
     FillAlbums();
-    // The dialog sorts by the saved column at start; the header then says so.
-    ASSERT_TRUE(sorter.SortByColumn(0, false));
-    EXPECT_EQ(Column(list, 0), (std::vector<std::wstring>{L"a", L"b", L"c"}));
-    EXPECT_EQ(Marks(sorter, list), "u-");
-    EXPECT_TRUE(dialog.sortNotes.empty()) << "only a header click tells the parent";
-
-    const struct
-    {
+    EXPECT_EQ(State(), "bac -- -1 up");
+    enum Act { Sort, Click, Mark, Unsortable };
+    const struct {
+        Act act;
         int column;
-        bool descending;
-        std::vector<std::wstring> titles;
-        const char* marks;
+        bool sorts;
+        const char* state;
     } steps[] = {
-        {0, true, {L"c", L"b", L"a"}, "d-"},
-        {0, false, {L"a", L"b", L"c"}, "u-"},
-        {0, true, {L"c", L"b", L"a"}, "d-"},
-        {1, false, {L"a", L"b", L"c"}, "-u"}, // 9, 10, 100 by number
-        {1, true, {L"c", L"b", L"a"}, "-d"},
+        {Sort, 0, true, "abc u- 0 up"},      // the dialog's sort by the saved column
+        {Click, 0, true, "cba d- 0 down"},   // the sort column three times
+        {Click, 0, true, "abc u- 0 up"},
+        {Click, 0, true, "cba d- 0 down"},
+        {Click, 1, true, "abc -u 1 up"},     // another column: 9, 10, 100 by number
+        {Click, 1, true, "cba -d 1 down"},
+        {Unsortable, 0, true, "cba -d 1 down"},
+        {Click, 0, false, "cba -d 1 down"},  // ignored, the old column still marked
+        {Sort, 0, false, "cba -d 1 down"},
+        {Sort, 2, false, "cba -d 1 down"},   // columns that do not exist
+        {Sort, 1000, false, "cba -d 1 down"},
+        {Sort, -1, false, "cba -d 1 down"},
+        {Sort, -2, false, "cba -d 1 down"},
+        {Mark, 0, false, "cba d- 0 down"},   // without sorting, in the same direction
+        {Mark, 7, false, "cba d- 0 down"},
+        {Mark, -1, false, "cba -- -1 down"},
     };
-    int previous = 0;
     for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
         const auto& step = steps[i];
-        ClickHeader(list, step.column);
-        EXPECT_EQ(sorter.SortColumn(), step.column) << i;
-        EXPECT_EQ(sorter.IsSortDescending(), step.descending) << i;
-        EXPECT_EQ(Column(list, 0), step.titles) << i;
-        EXPECT_EQ(Marks(sorter, list), step.marks) << i;
-        ASSERT_EQ(dialog.sortNotes.size(), i + 1);
-        EXPECT_EQ(dialog.sortNotes[i].newColumn, step.column) << i;
-        EXPECT_EQ(dialog.sortNotes[i].oldColumn, previous) << i;
-        previous = step.column;
+        if (step.act == Sort)
+            EXPECT_EQ(sorter.SortByColumn(step.column, false), step.sorts);
+        else if (step.act == Click)
+            ClickHeader(list, step.column);
+        else if (step.act == Mark)
+            sorter.SetSortColumn(step.column);
+        else
+            ASSERT_TRUE(sorter.SetColumnSortType(step.column, SortNone));
+        EXPECT_EQ(State(), step.state);
     }
-    EXPECT_EQ(dialog.columnClicks, int(std::size(steps))) << "the control still reports each click";
+    // Only a header click that sorted tells the parent; the control still
+    // reports every click.
+    EXPECT_EQ(dialog->sortNotes, (std::vector<std::pair<int, int>>{{0, 0}, {0, 0}, {0, 0}, {1, 0}, {1, 1}}));
+    EXPECT_EQ(dialog->columnClicks, 6);
+    for (int column : {2, 3, 1000, -1, -2}) {
+        EXPECT_FALSE(sorter.SetColumnSortType(column, SortText)) << column;
+        EXPECT_EQ(sorter.ColumnSortType(column), SortNone) << column;
+    }
 }
 
-TEST_P(SortListPaths, ANoSortColumnIgnoresClicksAndTheOldColumnStaysMarked)
-{
-    FillAlbums();
-    ASSERT_TRUE(sorter.SortByColumn(1, true));
-    ASSERT_TRUE(sorter.SetColumnSortType(0, SortNone));
-    const std::vector<std::wstring> before = Column(list, 0);
-
-    ClickHeader(list, 0);
-    EXPECT_FALSE(sorter.SortByColumn(0, false));
-    EXPECT_EQ(Column(list, 0), before);
-    EXPECT_EQ(sorter.SortColumn(), 1);
-    EXPECT_TRUE(sorter.IsSortDescending());
-    EXPECT_EQ(Marks(sorter, list), "-d");
-    EXPECT_TRUE(dialog.sortNotes.empty());
-}
-
-TEST_P(SortListPaths, AOneRowListIsMarkedWithoutSorting)
+TEST_P(SortListPaths, OneRowOrNoneIsMarkedWithoutSorting)
 {
     AddColumn(list, 0, L"Title");
     AddColumn(list, 1, L"Photos");
     AddRow(list, {L"only", L"1"}, 77);
     ClickHeader(list, 1);
-    EXPECT_EQ(sorter.SortColumn(), 1);
-    EXPECT_FALSE(sorter.IsSortDescending());
-    EXPECT_EQ(Marks(sorter, list), "-u");
+    EXPECT_EQ(State(), "only -u 1 up");
     ClickHeader(list, 1);
-    EXPECT_TRUE(sorter.IsSortDescending());
-    EXPECT_EQ(Marks(sorter, list), "-d");
-    EXPECT_EQ(dialog.sortNotes.size(), 2u);
+    EXPECT_EQ(State(), "only -d 1 down");
+    EXPECT_EQ(dialog->sortNotes.size(), 2u);
     EXPECT_EQ(Data(list, 0), 77);
 
-    // And an empty one.
     SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     EXPECT_TRUE(sorter.SortByColumn(0, false));
-    EXPECT_EQ(Marks(sorter, list), "u-");
+    EXPECT_EQ(State(), " u- 0 up");
 }
 
-TEST_P(SortListPaths, MarkingWithoutSortingKeepsTheDirection)
-{
-    FillAlbums();
-    ASSERT_TRUE(sorter.SortByColumn(1, true));
-    const std::vector<std::wstring> before = Column(list, 0);
-    sorter.SetSortColumn(0);
-    EXPECT_EQ(Marks(sorter, list), "d-");
-    EXPECT_EQ(Column(list, 0), before);
-    sorter.SetSortColumn(7);
-    EXPECT_EQ(sorter.SortColumn(), 0) << "a column that does not exist is ignored";
-    sorter.SetSortColumn(-1);
-    EXPECT_EQ(Marks(sorter, list), "--");
-}
-
-TEST_P(SortListPaths, AColumnOutOfRangeIsIgnored)
-{
-    FillAlbums();
-    ASSERT_TRUE(sorter.SortByColumn(1, false));
-    const std::vector<std::wstring> before = Column(list, 0);
-    for (int column : {2, 3, 1000, -1, -2}) {
-        EXPECT_FALSE(sorter.SortByColumn(column, true)) << column;
-        EXPECT_FALSE(sorter.SetColumnSortType(column, SortText)) << column;
-        EXPECT_EQ(sorter.ColumnSortType(column), SortNone) << column;
-    }
-    EXPECT_EQ(sorter.SortColumn(), 1);
-    EXPECT_FALSE(sorter.IsSortDescending());
-    EXPECT_EQ(Column(list, 0), before);
-    EXPECT_EQ(Marks(sorter, list), "-u");
-}
-
-INSTANTIATE_TEST_SUITE_P(BothMarks, SortListPaths, ::testing::Bool(), PathName);
+INSTANTIATE_TEST_SUITE_P(BothMarks, SortListPaths, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "HeaderArrows" : "Bitmaps"; });
 
 TEST_F(SortList, BitmapsAreRestoredOnTheColumnLeftAndRemadeOnASettingsChange)
 {
@@ -246,15 +169,12 @@ TEST_F(SortList, BitmapsAreRestoredOnTheColumnLeftAndRemadeOnASettingsChange)
     EXPECT_EQ(HeaderItem(list, 1).hbm, remade);
     BITMAP info;
     EXPECT_EQ(GetObjectW(up, sizeof info, &info), 0) << "the old bitmap is deleted";
-
-    // Another setting leaves the bitmaps alone.
     SendMessageW(list, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
-    EXPECT_EQ(sorter.SortBitmap(false), remade);
+    EXPECT_EQ(sorter.SortBitmap(false), remade) << "another setting leaves the bitmaps alone";
 
     ASSERT_TRUE(sorter.SortByColumn(0, false));
-    const HDITEMW restored = HeaderItem(list, 1);
-    EXPECT_EQ(restored.fmt, original.fmt);
-    EXPECT_EQ(restored.hbm, original.hbm);
+    EXPECT_EQ(HeaderItem(list, 1).fmt, original.fmt);
+    EXPECT_EQ(HeaderItem(list, 1).hbm, original.hbm);
 }
 
 TEST_F(SortList, AHeaderThatOutlivesTheObjectKeepsNoBitmapOfIt)
@@ -273,70 +193,73 @@ TEST_F(SortList, AHeaderThatOutlivesTheObjectKeepsNoBitmapOfIt)
     EXPECT_EQ(HeaderItem(list, 0).hbm, original.hbm);
 }
 
-TEST(SortArrows, DrawnBitmapsPointUpForAscendingAndDownForDescending)
-{
-    for (bool descending : {false, true}) {
-        HBITMAP bitmap = DrawSortArrowBitmap(descending);
-        ASSERT_NE(bitmap, nullptr);
-        BITMAP info = {};
-        ASSERT_TRUE(GetObjectW(bitmap, sizeof info, &info));
-        EXPECT_EQ(info.bmWidth, 16);
-        EXPECT_EQ(info.bmHeight, 15);
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        const COLORREF face = GetSysColor(COLOR_BTNFACE), shadow = GetSysColor(COLOR_BTNSHADOW);
-        EXPECT_EQ(GetPixel(dc, 0, 0), face);
-        EXPECT_EQ(GetPixel(dc, 15, 14), face);
-        EXPECT_EQ(GetPixel(dc, 7, 6), shadow) << "inside the triangle";
-        // The wide side is at the bottom going up, at the top going down.
-        EXPECT_EQ(GetPixel(dc, 2, 9), descending ? face : shadow);
-        EXPECT_EQ(GetPixel(dc, 2, 4), descending ? shadow : face);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        DeleteObject(bitmap);
-    }
-}
-
-TEST_F(SortList, WithoutShellBitmapsTheDrawnOnesAreUsed)
+// The drawn arrows, and that a list without the shell's bitmaps uses them.
+TEST_F(SortList, DrawnArrowsPointUpForAscendingAndDownForDescending)
 {
     sorter.SetUsesHeaderIndicators(false);
     sorter.SetShellBitmapsWanted(false);
     FillAlbums();
     ASSERT_TRUE(sorter.SortByColumn(0, true));
-    BITMAP info = {};
-    ASSERT_TRUE(GetObjectW(sorter.SortBitmap(true), sizeof info, &info));
-    EXPECT_EQ(info.bmWidth, 16);
-    EXPECT_EQ(info.bmHeight, 15);
     EXPECT_EQ(HeaderItem(list, 0).hbm, sorter.SortBitmap(true));
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), shadow = GetSysColor(COLOR_BTNSHADOW);
+    for (bool descending : {false, true}) {
+        SCOPED_TRACE(descending);
+        HBITMAP drawn = DrawSortArrowBitmap(descending);
+        for (HBITMAP bitmap : {drawn, sorter.SortBitmap(descending)}) {
+            BITMAP info = {};
+            ASSERT_TRUE(GetObjectW(bitmap, sizeof info, &info));
+            EXPECT_EQ(info.bmWidth, 16);
+            EXPECT_EQ(info.bmHeight, 15);
+            HDC dc = CreateCompatibleDC(nullptr);
+            HGDIOBJ old = SelectObject(dc, bitmap);
+            EXPECT_EQ(GetPixel(dc, 0, 0), face);
+            EXPECT_EQ(GetPixel(dc, 15, 14), face);
+            EXPECT_EQ(GetPixel(dc, 7, 6), shadow) << "inside the triangle";
+            // The wide side is at the bottom going up, at the top going down.
+            EXPECT_EQ(GetPixel(dc, 2, 9), descending ? face : shadow);
+            EXPECT_EQ(GetPixel(dc, 2, 4), descending ? shadow : face);
+            SelectObject(dc, old);
+            DeleteDC(dc);
+        }
+        DeleteObject(drawn);
+    }
 }
 
 // ---------------------------------------------------------------------------
-// Sort types on the control
+// Sort types and item data on the control
 // ---------------------------------------------------------------------------
 
 TEST_F(SortList, EverySortTypeOrdersAwkwardTextsByItsKeys)
 {
     const std::wstring longA = L"0123456789012345678901234567890-first";
     const std::wstring longB = L"0123456789012345678901234567890-second";
-    const std::vector<std::wstring> texts = {L"-----", L"", L" 42", L"1,234", L"2009/03/15 12:34:56",
-                                             longA,    longB, L"7",   L"4.6",   L"0"};
+    const Texts texts = {L"-----", L"", L" 42", L"1,234", L"2009/03/15 12:34:56", longA, longB, L"7", L"4.6", L"0"};
     // Where the order is fixed, the texts in ascending groups of equals.
-    const std::map<WORD, std::vector<std::vector<std::wstring>>> groups = {
-        {SortLong, {{L"-----", L"", L"2009/03/15 12:34:56", longA, longB, L"0"}, {L"4.6"}, {L"7"}, {L" 42"}, {L"1,234"}}},
-        {SortDouble, {{L"-----", L"", L"2009/03/15 12:34:56", L"0"}, {L"4.6"}, {L"7"}, {L" 42"}, {L"1,234"}, {longA, longB}}},
-        {SortDecimal, {{L"-----", L"", L"2009/03/15 12:34:56", longA, longB, L"0"}, {L"4.6"}, {L"7"}, {L" 42"}, {L"1,234"}}},
+    const Texts zeros = {L"-----", L"", L"2009/03/15 12:34:56", L"0"};
+    const Texts longZeros = {L"-----", L"", L"2009/03/15 12:34:56", longA, longB, L"0"};
+    const std::map<WORD, std::vector<Texts>> groups = {
+        {SortLong, {longZeros, {L"4.6"}, {L"7"}, {L" 42"}, {L"1,234"}}},
+        {SortDouble, {zeros, {L"4.6"}, {L"7"}, {L" 42"}, {L"1,234"}, {longA, longB}}},
+        {SortDecimal, {longZeros, {L"4.6"}, {L"7"}, {L" 42"}, {L"1,234"}}},
     };
     AddColumn(list, 0, L"Cell");
     for (WORD type = SortText; type <= SortCustom; ++type) {
-        SCOPED_TRACE(testing::Message() << "sort type " << type);
         SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
         for (size_t i = 0; i < texts.size(); ++i)
             AddRow(list, {texts[i]}, LPARAM(100 + i));
         ASSERT_TRUE(sorter.SetColumnSortType(0, type));
         for (bool descending : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "sort type " << type << (descending ? " descending" : ""));
             ASSERT_TRUE(sorter.SortByColumn(0, descending));
-            const std::vector<std::wstring> sorted = Column(list, 0);
+            const Texts sorted = Column(list, 0);
             ASSERT_EQ(sorted.size(), texts.size());
+            const auto found = groups.find(type);
+            auto rank = [&](const std::wstring& text) {
+                for (size_t g = 0; found != groups.end() && g < found->second.size(); ++g)
+                    if (std::count(found->second[g].begin(), found->second[g].end(), text))
+                        return int(g);
+                return -1;
+            };
             for (size_t row = 0; row < sorted.size(); ++row) {
                 // Every row still carries its own item data.
                 const size_t index = size_t(std::find(texts.begin(), texts.end(), sorted[row]) - texts.begin());
@@ -344,20 +267,9 @@ TEST_F(SortList, EverySortTypeOrdersAwkwardTextsByItsKeys)
                 if (row == 0)
                     continue;
                 const int order = CompareSortKeys(type, MakeSortKey(type, sorted[row - 1]), MakeSortKey(type, sorted[row]));
-                EXPECT_TRUE(descending ? order >= 0 : order <= 0) << "rows " << row - 1 << " and " << row;
-            }
-            const auto found = groups.find(type);
-            if (found == groups.end())
-                continue;
-            auto rank = [&](const std::wstring& text) {
-                for (size_t g = 0; g < found->second.size(); ++g)
-                    if (std::count(found->second[g].begin(), found->second[g].end(), text))
-                        return int(g);
-                return -1;
-            };
-            for (size_t row = 1; row < sorted.size(); ++row) {
                 const int a = rank(sorted[row - 1]), b = rank(sorted[row]);
-                EXPECT_TRUE(descending ? a >= b : a <= b) << "\"" << sorted[row - 1] << "\" before \"" << sorted[row] << "\"";
+                EXPECT_TRUE(descending ? order >= 0 && a >= b : order <= 0 && a <= b)
+                    << "\"" << sorted[row - 1] << "\" before \"" << sorted[row] << "\"";
             }
         }
     }
@@ -365,28 +277,35 @@ TEST_F(SortList, EverySortTypeOrdersAwkwardTextsByItsKeys)
     // text types, whatever follows.
     ASSERT_TRUE(sorter.SetColumnSortType(0, SortText));
     ASSERT_TRUE(sorter.SortByColumn(0, false));
-    const std::vector<std::wstring> sorted = Column(list, 0);
-    const auto a = std::find(sorted.begin(), sorted.end(), longA), b = std::find(sorted.begin(), sorted.end(), longB);
-    EXPECT_EQ(std::abs(int(a - b)), 1);
+    const Texts sorted = Column(list, 0);
+    EXPECT_EQ(std::abs(int(std::find(sorted.begin(), sorted.end(), longA) - std::find(sorted.begin(), sorted.end(), longB))), 1);
 }
 
+// Item data close together, far apart, and shared by rows: every row keeps
+// its own through sorts by either column.
 TEST_F(SortList, ItemDataStaysWithItsRowThroughSorts)
 {
     AddColumn(list, 0, L"Name");
     AddColumn(list, 1, L"Size");
     sorter.SetColumnSortType(1, SortLong);
-    const std::vector<std::wstring> names = {L"e", L"b", L"d", L"a", L"c", L"f"};
-    const std::vector<std::wstring> sizes = {L"5", L"-----", L"12", L"1,234", L"", L" 3"};
-    for (size_t i = 0; i < names.size(); ++i)
-        AddRow(list, {names[i], sizes[i]}, LPARAM(0x1000 * (i + 1)));
-    for (auto [column, descending] : {std::pair{0, false}, {1, true}, {1, false}, {0, true}}) {
-        ASSERT_TRUE(sorter.SortByColumn(column, descending));
-        for (int row = 0; row < int(names.size()); ++row) {
-            const std::wstring name = Cell(list, row, 0);
-            const size_t i = size_t(std::find(names.begin(), names.end(), name) - names.begin());
-            ASSERT_LT(i, names.size());
-            EXPECT_EQ(Data(list, row), LPARAM(0x1000 * (i + 1))) << name;
-            EXPECT_EQ(Cell(list, row, 1), sizes[i]) << name;
+    const Texts names = {L"e", L"b", L"d", L"a", L"c", L"f"};
+    const Texts sizes = {L"5", L"-----", L"12", L"1,234", L"", L" 3"};
+    const std::vector<LPARAM> dataSets[] = {
+        {1, 2, 3, 4, 5, 6}, {0x1000, 0x2000, 0x3000, 0x4000, 0x5000, 0x6000}, {7, 7, 0, 9, 0, 7}};
+    for (const auto& data : dataSets) {
+        SCOPED_TRACE(data[1]);
+        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+        for (size_t i = 0; i < names.size(); ++i)
+            AddRow(list, {names[i], sizes[i]}, data[i]);
+        for (auto [column, descending] : {std::pair{0, false}, {1, true}, {1, false}, {0, true}}) {
+            ASSERT_TRUE(sorter.SortByColumn(column, descending));
+            for (int row = 0; row < int(names.size()); ++row) {
+                const std::wstring name = Cell(list, row, 0);
+                const size_t i = size_t(std::find(names.begin(), names.end(), name) - names.begin());
+                ASSERT_LT(i, names.size());
+                EXPECT_EQ(Data(list, row), data[i]) << name;
+                EXPECT_EQ(Cell(list, row, 1), sizes[i]) << name;
+            }
         }
     }
 }
@@ -399,90 +318,48 @@ TEST_F(SortList, SortTypesFollowColumnsAsTheyComeAndGo)
     AddColumn(list, 1, L"B");
     sorter.Unsubclass();
     ASSERT_TRUE(other.Attach(list));
-    EXPECT_EQ(other.SortTypeCount(), 2u);
-    EXPECT_EQ(other.ColumnSortType(1), SortText);
-
+    auto state = [&] { // a digit per column's sort type, then the sort column
+        std::string text;
+        for (size_t column = 0; column < other.SortTypeCount(); ++column)
+            text += char('0' + other.ColumnSortType(int(column)));
+        return text + " by " + std::to_string(other.SortColumn());
+    };
+    EXPECT_EQ(state(), "11 by -1");
     AddColumn(list, 2, L"C");
-    ASSERT_EQ(other.SortTypeCount(), 3u);
-    EXPECT_EQ(other.ColumnSortType(2), SortText);
+    EXPECT_EQ(state(), "111 by -1");
     other.SetColumnSortType(1, SortLong);
     other.SetColumnSortType(2, SortDate);
     ASSERT_TRUE(other.SortByColumn(2, false));
-
+    EXPECT_EQ(state(), "137 by 2");
     AddColumn(list, 1, L"New"); // A New B C
-    ASSERT_EQ(other.SortTypeCount(), 4u);
-    EXPECT_EQ(other.ColumnSortType(0), SortText);
-    EXPECT_EQ(other.ColumnSortType(1), SortText);
-    EXPECT_EQ(other.ColumnSortType(2), SortLong);
-    EXPECT_EQ(other.ColumnSortType(3), SortDate);
-    EXPECT_EQ(other.SortColumn(), 3);
-
+    EXPECT_EQ(state(), "1137 by 3");
     AddColumn(list, 99, L"End"); // the control puts it last
-    ASSERT_EQ(other.SortTypeCount(), 5u);
-    EXPECT_EQ(other.SortColumn(), 3);
-
+    EXPECT_EQ(state(), "11371 by 3");
     ASSERT_TRUE(SendMessageW(list, LVM_DELETECOLUMN, 0, 0)); // New B C End
-    EXPECT_EQ(other.SortTypeCount(), 4u);
-    EXPECT_EQ(other.ColumnSortType(1), SortLong);
-    EXPECT_EQ(other.SortColumn(), 2);
+    EXPECT_EQ(state(), "1371 by 2");
     ASSERT_TRUE(SendMessageW(list, LVM_DELETECOLUMN, 2, 0)); // the sort column
-    EXPECT_EQ(other.SortColumn(), -1);
-    EXPECT_EQ(other.SortTypeCount(), 3u);
+    EXPECT_EQ(state(), "131 by -1");
     EXPECT_FALSE(SendMessageW(list, LVM_DELETECOLUMN, 7, 0));
-    EXPECT_EQ(other.SortTypeCount(), 3u);
+    EXPECT_EQ(state(), "131 by -1");
 }
 
 // ---------------------------------------------------------------------------
 // Select all, Copy, keys
 // ---------------------------------------------------------------------------
 
-namespace {
-
-// Holds keys down in this thread's keyboard state while in scope.
-class HeldKeys
-{
-public:
-    explicit HeldKeys(std::initializer_list<int> keys)
-    {
-        GetKeyboardState(m_saved);
-        BYTE state[256];
-        memcpy(state, m_saved, sizeof state);
-        for (int key : keys)
-            state[key] = 0x80;
-        SetKeyboardState(state);
-    }
-    ~HeldKeys() { SetKeyboardState(m_saved); }
-
-private:
-    BYTE m_saved[256];
-};
-
-} // namespace
-
 TEST_F(SortList, SelectAllFromTheMenuCommandAndFromCtrlA)
 {
     FillAlbums();
-    LVITEMW focus = {};
-    focus.stateMask = LVIS_FOCUSED;
-    focus.state = LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focus));
-
-    SendMessageW(list, WM_COMMAND, MAKEWPARAM(ID_LIST_SELECT_ALL, 0), 0);
+    SetState(list, 1, LVIS_FOCUSED);
+    Command(list, ID_LIST_SELECT_ALL);
     for (int row = 0; row < 3; ++row)
         EXPECT_TRUE(IsSelected(list, row)) << row;
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_FOCUSED), LVIS_FOCUSED) << "focus left alone";
 
-    for (int row = 0; row < 3; ++row)
-        Select(list, row, false);
-    SendMessageW(list, WM_KEYDOWN, 'A', 0);
+    Select(list, -1, false);
+    PressKey(dialog->Handle(), list, 'A');
     EXPECT_FALSE(IsSelected(list, 0)) << "A alone selects nothing";
-    {
-        // Through the dialog's own message handling, as a key press comes.
-        HeldKeys ctrl({VK_CONTROL});
-        SetFocus(list);
-        PostMessageW(list, WM_KEYDOWN, 'A', 0);
-        PumpMessages(dialog.Handle());
-    }
+    PressKey(dialog->Handle(), list, 'A', {VK_CONTROL});
     for (int row = 0; row < 3; ++row)
         EXPECT_TRUE(IsSelected(list, row)) << row;
 }
@@ -491,33 +368,24 @@ TEST_F(SortList, CopyPutsTheSelectedRowsAsPlainTextInDisplayOrder)
 {
     FillAlbums();
     ASSERT_TRUE(sorter.SortByColumn(1, true)); // c 100, b 10, a 9
-    ASSERT_TRUE(PutSentinel(L"sentinel"));
-
-    SendMessageW(list, WM_COMMAND, MAKEWPARAM(ID_LIST_COPY, 0), 0);
-    EXPECT_EQ(ClipboardText(), L"sentinel") << "nothing selected: the clipboard is left alone";
+    ASSERT_TRUE(PutSentinel());
+    Command(list, ID_LIST_COPY);
+    EXPECT_EQ(ClipboardText(), kSentinel) << "nothing selected: the clipboard is left alone";
 
     Select(list, 2);
     Select(list, 0);
-    SendMessageW(list, WM_COMMAND, MAKEWPARAM(ID_LIST_COPY, 0), 0);
+    Command(list, ID_LIST_COPY);
     EXPECT_EQ(ClipboardText(), L"c, 100\r\na, 9");
     EXPECT_EQ(ClipboardFormats(), std::vector<UINT>{CF_UNICODETEXT});
 
-    ASSERT_TRUE(PutSentinel(L"sentinel"));
+    ASSERT_TRUE(PutSentinel());
     Select(list, 0, false);
-    {
-        HeldKeys ctrl({VK_CONTROL});
-        SetFocus(list);
-        PostMessageW(list, WM_KEYDOWN, 'C', 0);
-        PumpMessages(dialog.Handle());
-    }
+    PressKey(dialog->Handle(), list, 'C', {VK_CONTROL});
     EXPECT_EQ(ClipboardText(), L"a, 9");
 
-    ASSERT_TRUE(PutSentinel(L"sentinel"));
-    {
-        HeldKeys ctrlShift({VK_CONTROL, VK_SHIFT});
-        SendMessageW(list, WM_KEYDOWN, 'C', 0);
-    }
-    EXPECT_EQ(ClipboardText(), L"sentinel") << "Ctrl+Shift+C is not Copy";
+    ASSERT_TRUE(PutSentinel());
+    PressKey(dialog->Handle(), list, 'C', {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(ClipboardText(), kSentinel) << "Ctrl+Shift+C is not Copy";
 }
 
 // ---------------------------------------------------------------------------
@@ -526,84 +394,73 @@ TEST_F(SortList, CopyPutsTheSelectedRowsAsPlainTextInDisplayOrder)
 
 namespace {
 
+Texts MenuTexts(HMENU menu)
+{
+    Texts texts;
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = L"";
+        GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
 struct MenuSeen
 {
     bool shown = false;
     std::vector<UINT> ids;
-    std::vector<std::wstring> texts;
+    Texts texts;
     RECT rect = {};
 };
-MenuSeen* g_menuSeen = nullptr;
-// Items to go down to and choose with Enter; 0 closes the menu instead.
-int g_menuChoice = 0;
-HWND g_menuKeysTo = nullptr;
 
-// Runs inside the menu's own loop: reads the open menu, then chooses an
-// item with the keys or closes the menu.
-void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(nullptr, id);
-    HWND menuWindow = FindWindowW(L"#32768", nullptr);
-    if (menuWindow && g_menuSeen) {
-        g_menuSeen->shown = IsWindowVisible(menuWindow) != FALSE;
-        GetWindowRect(menuWindow, &g_menuSeen->rect);
-        HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-            g_menuSeen->ids.push_back(GetMenuItemID(menu, i));
-            wchar_t text[64] = L"";
-            GetMenuStringW(menu, UINT(i), text, 64, MF_BYPOSITION);
-            g_menuSeen->texts.push_back(text);
-        }
-    }
-    if (g_menuChoice == 0) {
-        EndMenu();
-        return;
-    }
-    for (int i = 0; i < g_menuChoice; ++i)
-        PostMessageW(g_menuKeysTo, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(g_menuKeysTo, WM_KEYDOWN, VK_RETURN, 0);
-}
-
+// Opens the list's context menu; inside the menu's own loop, reads it and
+// then chooses the `choice`th item with the keys, or closes it for 0.
 MenuSeen ShowContextMenu(HWND list, LPARAM screenPoint, int choice = 0)
 {
-    MenuSeen seen;
-    g_menuSeen = &seen;
-    g_menuChoice = choice;
-    g_menuKeysTo = list;
-    SetTimer(nullptr, 0, 30, ReadAndCloseMenu);
+    static MenuSeen seen;
+    static int chosen;
+    static HWND keysTo;
+    seen = MenuSeen{};
+    chosen = choice;
+    keysTo = list;
+    SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        if (HWND window = FindWindowW(L"#32768", nullptr)) {
+            seen.shown = IsWindowVisible(window) != FALSE;
+            GetWindowRect(window, &seen.rect);
+            HMENU menu = reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0));
+            for (int i = 0; menu && i < GetMenuItemCount(menu); ++i)
+                seen.ids.push_back(GetMenuItemID(menu, i));
+            seen.texts = MenuTexts(menu);
+        }
+        if (chosen == 0)
+            EndMenu();
+        for (int i = 0; i < chosen; ++i)
+            PostMessageW(keysTo, WM_KEYDOWN, VK_DOWN, 0);
+        if (chosen > 0)
+            PostMessageW(keysTo, WM_KEYDOWN, VK_RETURN, 0);
+    });
     SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), screenPoint);
-    g_menuSeen = nullptr;
     PumpMessages(); // the chosen command arrives as a posted message
     return seen;
 }
 
-class ContextMenu : public ::testing::TestWithParam<const char*>
+class ContextMenu : public SortList, public ::testing::WithParamInterface<const char*>
 {
+protected:
+    void SetUp() override { Open(true, GetParam()); }
 };
 
 } // namespace
 
 TEST_P(ContextMenu, ComesFromTheLanguageModulesMenuAndStaysOnScreen)
 {
-    ScopedLanguage language(GetParam());
-    ListDialog dialog;
-    ASSERT_NE(dialog.Create(nullptr), nullptr);
-    CSortListViewCtrlWithContextMenu sorter;
-    ASSERT_TRUE(sorter.Attach(dialog.List()));
-    ShowWindow(dialog.Handle(), SW_SHOW);
-
-    HMENU module = LoadMenuW(language.Module(), MAKEINTRESOURCEW(IDR_LIST_MENU));
+    HMENU module = LoadMenuW(language->Module(), MAKEINTRESOURCEW(IDR_LIST_MENU));
     ASSERT_NE(module, nullptr);
-    HMENU popup = GetSubMenu(module, 0);
-    std::vector<std::wstring> expected;
-    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
-        wchar_t text[64] = L"";
-        GetMenuStringW(popup, UINT(i), text, 64, MF_BYPOSITION);
-        expected.push_back(text);
-    }
+    const Texts expected = MenuTexts(GetSubMenu(module, 0));
     DestroyMenu(module);
 
-    MenuSeen seen = ShowContextMenu(dialog.List(), MAKELPARAM(100, 120));
+    MenuSeen seen = ShowContextMenu(list, MAKELPARAM(100, 120));
     ASSERT_TRUE(seen.shown);
     EXPECT_EQ(seen.ids, (std::vector<UINT>{ID_LIST_COPY, ID_LIST_SELECT_ALL}));
     EXPECT_EQ(seen.texts, expected);
@@ -614,47 +471,32 @@ TEST_P(ContextMenu, ComesFromTheLanguageModulesMenuAndStaysOnScreen)
     info.cbSize = sizeof info;
     GetMonitorInfoW(MonitorFromPoint(POINT{-30000, 120}, MONITOR_DEFAULTTONEAREST), &info);
     ASSERT_EQ(MonitorFromPoint(POINT{-30000, 120}, MONITOR_DEFAULTTONULL), nullptr);
-    seen = ShowContextMenu(dialog.List(), MAKELPARAM(-30000, 120));
+    seen = ShowContextMenu(list, MAKELPARAM(-30000, 120));
     ASSERT_TRUE(seen.shown);
     EXPECT_GE(seen.rect.left, info.rcWork.left);
     EXPECT_LT(seen.rect.left, info.rcWork.left + 5);
 }
 
-TEST(ContextMenuCommands, TheChosenItemRunsOnTheListAndTheKeyboardOpensItAtTheFocusedRow)
+TEST_P(ContextMenu, TheChosenItemRunsOnTheListAndTheKeyboardOpensItAtTheFocusedRow)
 {
-    ScopedLanguage language("en");
-    ListDialog dialog;
-    ASSERT_NE(dialog.Create(nullptr), nullptr);
-    ShowWindow(dialog.Handle(), SW_SHOW);
-    HWND list = dialog.List();
-    CSortListViewCtrlWithContextMenu sorter;
-    ASSERT_TRUE(sorter.Attach(list));
     AddColumn(list, 0, L"Title");
     AddRow(list, {L"one"});
     AddRow(list, {L"two"});
 
-    // Second item: Select all.
-    MenuSeen seen = ShowContextMenu(list, MAKELPARAM(100, 120), 2);
-    ASSERT_TRUE(seen.shown);
+    ASSERT_TRUE(ShowContextMenu(list, MAKELPARAM(100, 120), 2).shown); // Select all
     EXPECT_TRUE(IsSelected(list, 0));
     EXPECT_TRUE(IsSelected(list, 1));
-
-    // First item: Copy.
-    ASSERT_TRUE(PutSentinel(L"sentinel"));
-    seen = ShowContextMenu(list, MAKELPARAM(100, 120), 1);
-    ASSERT_TRUE(seen.shown);
+    ASSERT_TRUE(PutSentinel());
+    ASSERT_TRUE(ShowContextMenu(list, MAKELPARAM(100, 120), 1).shown); // Copy
     EXPECT_EQ(ClipboardText(), L"one\r\ntwo");
 
     // Shift+F10 or the menu key: at the focused row's text.
-    LVITEMW focus = {};
-    focus.stateMask = LVIS_FOCUSED;
-    focus.state = LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&focus));
+    SetState(list, 1, LVIS_FOCUSED);
     RECT row = {LVIR_LABEL, 0, 0, 0};
     ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row)));
     POINT corner = {row.left, row.bottom};
     ClientToScreen(list, &corner);
-    seen = ShowContextMenu(list, LPARAM(-1));
+    const MenuSeen seen = ShowContextMenu(list, LPARAM(-1));
     ASSERT_TRUE(seen.shown);
     EXPECT_EQ(seen.rect.left, corner.x);
     EXPECT_EQ(seen.rect.top, corner.y);
@@ -671,44 +513,34 @@ namespace {
 class ReflectedNotices : public CWindowSubclass
 {
 public:
+    bool Attach(HWND list) { return Subclass(list); }
     std::vector<UINT> codes;
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == kReflectedMessageBase + WM_NOTIFY) {
-            codes.push_back(reinterpret_cast<NMHDR*>(lParam)->code);
-            return 0x1234;
-        }
-        return DefaultProc(message, wParam, lParam);
+        if (message != kReflectedMessageBase + WM_NOTIFY)
+            return DefaultProc(message, wParam, lParam);
+        codes.push_back(reinterpret_cast<NMHDR*>(lParam)->code);
+        return 0x1234;
     }
 };
 
-LRESULT NotifyDialog(HWND dialog, HWND from, UINT code)
-{
-    NMHDR header = {from, UINT_PTR(kListId), code};
-    SendMessageW(dialog, WM_NOTIFY, kListId, reinterpret_cast<LPARAM>(&header));
-    return GetWindowLongPtrW(dialog, DWLP_MSGRESULT);
-}
+using DialogReflection = ListFixture<ReflectedNotices>;
 
 } // namespace
 
-TEST(DialogReflection, NotificationsComeBackToTheListWithTheListsResult)
+TEST_F(DialogReflection, NotificationsComeBackToTheListWithTheListsResult)
 {
-    ScopedLanguage language("en");
     for (bool reflect : {true, false}) {
-        ListDialog dialog(reflect);
-        ASSERT_NE(dialog.Create(nullptr), nullptr);
-        ReflectedNotices notices;
-        ASSERT_TRUE(notices.Subclass(dialog.List()));
-        SetWindowLongPtrW(dialog.Handle(), DWLP_MSGRESULT, 0);
-        const LRESULT result = NotifyDialog(dialog.Handle(), dialog.List(), UINT(NM_CUSTOMDRAW));
-        if (reflect) {
-            EXPECT_EQ(notices.codes, std::vector<UINT>{UINT(NM_CUSTOMDRAW)});
-            EXPECT_EQ(result, 0x1234) << "the list's answer is the dialog's";
-        } else {
-            EXPECT_TRUE(notices.codes.empty());
-            EXPECT_EQ(result, 0);
-        }
+        SCOPED_TRACE(reflect);
+        Open(reflect);
+        control.codes.clear();
+        SetWindowLongPtrW(dialog->Handle(), DWLP_MSGRESULT, 0);
+        NMHDR header = {list, UINT_PTR(kListId), UINT(NM_CUSTOMDRAW)};
+        SendMessageW(dialog->Handle(), WM_NOTIFY, kListId, reinterpret_cast<LPARAM>(&header));
+        EXPECT_EQ(control.codes, reflect ? std::vector<UINT>{UINT(NM_CUSTOMDRAW)} : std::vector<UINT>{});
+        EXPECT_EQ(GetWindowLongPtrW(dialog->Handle(), DWLP_MSGRESULT), reflect ? 0x1234 : 0)
+            << "the list's answer is the dialog's";
     }
 }
