@@ -44,6 +44,20 @@ bool DeclaresDoctype(const std::wstring& text)
     }
 }
 
+// How many times "<entry" stands in `text` as the start of an element named
+// exactly "entry". Comments, CDATA sections and processing instructions can
+// hold such text too, so this is never less than the number of entries.
+size_t EntryTagCount(const std::wstring& text)
+{
+    size_t count = 0;
+    for (size_t at = text.find(L"<entry"); at != std::wstring::npos; at = text.find(L"<entry", at + 6)) {
+        const wchar_t next = at + 6 < text.size() ? text[at + 6] : L'\0';
+        if (next == L' ' || next == L'\t' || next == L'\r' || next == L'\n' || next == L'>' || next == L'/')
+            ++count;
+    }
+    return count;
+}
+
 SysString NodeName(IXMLDOMNode* node)
 {
     SysString name;
@@ -220,6 +234,7 @@ HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& 
     if (hr == S_OK && SUCCEEDED(document_->get_doctype(doctype.Out())) && doctype)
         return S_FALSE; // one the scan above did not see
     loaded_ = hr == S_OK;
+    entryTags_ = loaded_ ? EntryTagCount(text) : 0;
     names_ = std::make_shared<FeedNames>();
     ForgetWalk();
     return hr;
@@ -325,10 +340,49 @@ DWORD FeedDocument::DocumentAttribute(const wchar_t* tag, const wchar_t* attribu
     return ERROR_SUCCESS;
 }
 
+bool FeedDocument::EntriesOfTheRoot(std::vector<ComRef<IXMLDOMNode>>& entries) const
+{
+    ComRef<IXMLDOMElement> root;
+    if (FAILED(document_->get_documentElement(root.Out())) || !root)
+        return false;
+    const int entry = names_->Id(L"entry", 5);
+    if (names_->Same(names_->Id(NodeName(root.Get()).Get()), entry))
+        return false;
+    ComRef<IXMLDOMNode> child;
+    if (FAILED(root->get_firstChild(child.Out())))
+        return false;
+    while (child) {
+        SysString name = NodeName(child.Get());
+        DOMNodeType type = NODE_INVALID;
+        if (name.Get() && name.Get()[0] != L'#' && names_->Same(names_->Id(name.Get()), entry) &&
+            SUCCEEDED(child->get_nodeType(&type)) && type == NODE_ELEMENT) {
+            // One whose name only compares equal to "entry" may hold more.
+            if (wcscmp(name.Get(), L"entry") != 0)
+                return false;
+            child->AddRef();
+            entries.push_back(ComRef<IXMLDOMNode>(child.Get()));
+        }
+        ComRef<IXMLDOMNode> next;
+        if (FAILED(child->get_nextSibling(next.Out())))
+            return false;
+        child = std::move(next);
+    }
+    return entries.size() == entryTags_;
+}
+
 DWORD FeedDocument::ForEachEntry(const std::function<void(const FeedNodes&)>& visit) const
 {
     if (!loaded_)
         return ERROR_NOT_FOUND;
+    // A feed holds its entries as children of its root. When every "<entry"
+    // of the text is one of those, there is no other entry to look for
+    // inside them, and searching the whole tree would visit every node.
+    std::vector<ComRef<IXMLDOMNode>> entries;
+    if (EntriesOfTheRoot(entries)) {
+        for (const ComRef<IXMLDOMNode>& node : entries)
+            visit(FeedNodes(node.Get(), names_));
+        return ERROR_SUCCESS;
+    }
     ElementSearch search(*names_, L"entry", [&](IXMLDOMNode* node, std::optional<FeedNodes>& children) {
         children.emplace(node, names_);
         visit(*children);
@@ -356,6 +410,7 @@ FeedNodes::FeedNodes(IXMLDOMNode* parent, std::shared_ptr<FeedNames> names)
 {
     if (!parent)
         return;
+    children_.reserve(32); // an album or photo entry has about 25 children
     ComRef<IXMLDOMNode> child;
     if (FAILED(parent->get_firstChild(child.Out())))
         return;
@@ -388,6 +443,7 @@ const std::vector<FeedNodes::Attribute>& FeedNodes::AttributesOf(Child& child) c
         return child.attributes;
     long count = 0;
     attributes->get_length(&count);
+    child.attributes.reserve(size_t(std::max(count, 0L)));
     for (long i = 0; i < count; ++i) {
         Attribute attribute;
         if (FAILED(attributes->get_item(i, attribute.node.Out())) || !attribute.node)

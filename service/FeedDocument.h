@@ -151,6 +151,9 @@ private:
     };
 
     bool FirstElement(const wchar_t* tag, ComRef<IXMLDOMNode>& found) const;
+    // The root's "entry" children, in order; false unless they are all the
+    // entries of the document.
+    bool EntriesOfTheRoot(std::vector<ComRef<IXMLDOMNode>>& entries) const;
     // The next node after the last one walked, in document order; false at
     // the end. Text, comment and CDATA nodes are passed over.
     bool WalkOn() const;
@@ -158,6 +161,9 @@ private:
 
     ComRef<IXMLDOMDocument> document_;
     bool loaded_ = false;
+    // Start tags of "entry" elements in the loaded text (at least as many as
+    // there are entries).
+    size_t entryTags_ = 0;
     // The names met in the loaded document, shared with its entries' nodes.
     std::shared_ptr<FeedNames> names_;
     // One walk through the document serves all its lookups: the nodes met

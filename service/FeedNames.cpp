@@ -10,13 +10,13 @@ FeedNames::~FeedNames()
 
 int FeedNames::Id(const wchar_t* text, size_t length)
 {
-    std::wstring key(text ? text : L"", text ? length : 0);
+    const std::wstring_view key(text ? text : L"", text ? length : 0);
     const auto found = ids_.find(key);
     if (found != ids_.end())
         return found->second;
     const int id = int(texts_.size());
     texts_.push_back(SysAllocStringLen(key.data(), UINT(key.size())));
-    ids_.emplace(std::move(key), id);
+    ids_.emplace(std::wstring(key), id);
     return id;
 }
 

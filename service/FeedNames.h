@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -27,7 +28,13 @@ public:
     bool Same(int a, int b);
 
 private:
-    std::unordered_map<std::wstring, int> ids_;
+    // Looked up by a view of the parser's text, without a copy of it.
+    struct Hash
+    {
+        using is_transparent = void;
+        size_t operator()(std::wstring_view text) const { return std::hash<std::wstring_view>{}(text); }
+    };
+    std::unordered_map<std::wstring, int, Hash, std::equal_to<>> ids_;
     std::vector<BSTR> texts_;
     // Per number: -1 not asked yet, 0 different, 1 the same.
     std::vector<std::vector<signed char>> same_;

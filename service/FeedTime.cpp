@@ -34,30 +34,113 @@ void CivilFromDays(int64_t days, int64_t& year, int& month, int& day)
     year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-} // namespace
-
-std::wstring FeedTimeToLocal(const std::wstring& text)
+// The calendar time that the locale's date parser reads from `text`; false
+// when it does not parse (`valid` tells a parse from a usable time).
+bool ParseWithLocale(const std::wstring& text, SYSTEMTIME& time, bool& valid)
 {
-    if (text.size() < 24 || text[23] != L'Z')
-        return text;
+    DATE date = 0;
+    SysString bstr(text);
+    if (!bstr.bstr || FAILED(VarDateFromStr(bstr.bstr, LOCALE_USER_DEFAULT, 0, &date)))
+        return false;
+    valid = VariantTimeToSystemTime(date, &time) != FALSE;
+    return true;
+}
+
+int Digits(const std::wstring& text, size_t at, size_t count)
+{
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < L'0' || text[i] > L'9')
+            return -1;
+        value = value * 10 + (text[i] - L'0');
+    }
+    return value;
+}
+
+// The numbers of a reshaped time "yyyy/mm/dd hh:mm:ss " when they make a
+// valid date and time of the years 1000 to 9999; false otherwise.
+bool PlainNumbers(const std::wstring& text, SYSTEMTIME& time)
+{
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (text.size() != 20 || text[4] != L'/' || text[7] != L'/' || text[10] != L' ' || text[13] != L':' ||
+        text[16] != L':' || text[19] != L' ')
+        return false;
+    const int year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
+    const int hour = Digits(text, 11, 2), minute = Digits(text, 14, 2), second = Digits(text, 17, 2);
+    if (year < 1000 || month < 1 || month > 12 || day < 1 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+        second < 0 || second > 59)
+        return false;
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    if (day > kDays[month - 1] + (month == 2 && leap ? 1 : 0))
+        return false;
+    time = SYSTEMTIME{WORD(year), WORD(month), 0, WORD(day), WORD(hour), WORD(minute), WORD(second), 0};
+    return true;
+}
+
+bool SameTime(const SYSTEMTIME& a, const SYSTEMTIME& b)
+{
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
+
+// The Atom time in the shape the locale's parser reads: ISO 8601 it does not.
+std::wstring Reshaped(const std::wstring& text)
+{
     std::wstring copy = text;
     copy[10] = L' ';
     copy[4] = L'/';
     copy[7] = L'/';
     copy.replace(19, 5, L" ");
+    return copy;
+}
 
-    // The parser does not read ISO 8601, hence the reshaping above.
-    DATE date = 0;
-    {
-        SysString bstr(copy);
-        if (!bstr.bstr || FAILED(VarDateFromStr(bstr.bstr, LOCALE_USER_DEFAULT, 0, &date)))
-            return text;
+} // namespace
+
+FeedTimeSettings CurrentFeedTimeSettings()
+{
+    FeedTimeSettings settings;
+    GetTimeZoneInformation(&settings.zone);
+    // Times where day and month could be taken for each other, at the ends
+    // of months, years and days, in and out of leap years.
+    static const wchar_t* const kProbes[] = {
+        L"2009/03/04 05:06:07 ", L"2012/02/29 23:59:59 ", L"1999/12/31 00:00:00 ",
+        L"2038/01/19 03:14:08 ", L"2011/11/12 12:00:01 ", L"1601/01/02 13:30:45 ",
+    };
+    settings.plainDatesAsWritten = true;
+    for (const wchar_t* probe : kProbes) {
+        SYSTEMTIME parsed{}, plain{};
+        bool valid = false;
+        if (!PlainNumbers(probe, plain) || !ParseWithLocale(probe, parsed, valid) || !valid ||
+            !SameTime(parsed, plain)) {
+            settings.plainDatesAsWritten = false;
+            break;
+        }
     }
-    TIME_ZONE_INFORMATION zone{};
-    GetTimeZoneInformation(&zone);
+    return settings;
+}
+
+std::wstring FeedTimeToLocal(const std::wstring& text)
+{
+    FeedTimeSettings settings;
+    GetTimeZoneInformation(&settings.zone);
+    return FeedTimeToLocal(text, settings);
+}
+
+std::wstring FeedTimeToLocal(const std::wstring& text, const FeedTimeSettings& settings)
+{
+    if (text.size() < 24 || text[23] != L'Z')
+        return text;
+    const std::wstring copy = Reshaped(text);
     SYSTEMTIME utc{};
+    if (!settings.plainDatesAsWritten || !PlainNumbers(copy, utc)) {
+        bool valid = false;
+        if (!ParseWithLocale(copy, utc, valid))
+            return text;
+        if (!valid)
+            return L"Invalid DateTime";
+    }
     SYSTEMTIME local{};
-    if (!VariantTimeToSystemTime(date, &utc) || !SystemTimeToTzSpecificLocalTime(&zone, &utc, &local))
+    if (!SystemTimeToTzSpecificLocalTime(&settings.zone, &utc, &local))
         return L"Invalid DateTime";
     DATE localDate = 0;
     SYSTEMTIME shown{};

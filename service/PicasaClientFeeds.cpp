@@ -118,6 +118,8 @@ DWORD PicasaClient::LoadAlbums()
     int64_t quotaLimit = 0;
     int64_t quotaCurrent = 0;
     const FeedWalk walk = WalkFeed(UserFeedUrl(), [&](const FeedDocument& document) {
+        // Read once for all the page's times.
+        const FeedTimeSettings times = CurrentFeedTimeSettings();
         document.ForEachEntry([&](const FeedNodes& children) {
             AlbumEntry album;
             album.title = ChildText(children, L"title");
@@ -127,8 +129,8 @@ DWORD PicasaClient::LoadAlbums()
             album.numPhotos = FeedInt32(ChildText(children, L"gphoto:numphotos"));
             album.commentingEnabled = ChildText(children, L"gphoto:commentingEnabled");
             album.commentCount = FeedInt32(ChildText(children, L"gphoto:commentCount"));
-            album.published = FeedTimeToLocal(ChildText(children, L"published"));
-            album.updated = FeedTimeToLocal(ChildText(children, L"updated"));
+            album.published = FeedTimeToLocal(ChildText(children, L"published"), times);
+            album.updated = FeedTimeToLocal(ChildText(children, L"updated"), times);
             children.LinkHref(L"link", L"rel", L"edit", L"href", album.editLink);
             children.LinkHref(L"link", L"rel", L"alternate", L"href", album.alternateLink);
             albums.push_back(std::move(album));

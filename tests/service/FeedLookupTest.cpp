@@ -246,3 +246,42 @@ TEST(FeedDocumentDirect, AttributeOfTheFirstElementAndNotFoundResults)
     EXPECT_TRUE(parsed);
     EXPECT_FALSE(document.Loaded());
 }
+
+// Entries are every "entry" element in document order, wherever it stands:
+// the usual feed has them under its root only, and text that looks like one
+// in a comment or a CDATA section is no entry.
+TEST(FeedDocumentDirect, EntriesInDocumentOrderWhereverTheyStand)
+{
+    const struct
+    {
+        const wchar_t* body;
+        std::vector<std::wstring> titles;
+    } cases[] = {
+        {L"<feed><entry><title>a</title></entry><x/><entry ><title>b</title></entry></feed>", {L"a", L"b"}},
+        {L"<feed><entry><title>a</title><author><entry><title>n</title></entry></author></entry>"
+         L"<entry><title>b</title></entry></feed>",
+         {L"a", L"n", L"b"}},
+        {L"<feed><group><entry><title>g</title></entry></group><entry><title>a</title></entry></feed>",
+         {L"g", L"a"}},
+        {L"<feed><!-- <entry> --><entry><title>a</title><summary><![CDATA[<entry/>]]></summary></entry>"
+         L"<?entry x?></feed>",
+         {L"a"}},
+        {L"<entry><title>r</title><entry><title>c</title></entry></entry>", {L"r", L"c"}},
+        {L"<feed><entryx><title>no</title></entryx><Entry><title>no</title></Entry></feed>", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(TestEnv::Narrow(c.body));
+        FeedDocument document;
+        ASSERT_TRUE(document.Create());
+        uint32_t elapsed = 0;
+        bool parsed = false;
+        ASSERT_EQ(document.Load(c.body, elapsed, parsed), S_OK);
+        std::vector<std::wstring> titles;
+        EXPECT_EQ(document.ForEachEntry([&](const FeedNodes& children) {
+            std::wstring title;
+            children.ChildText(L"title", title);
+            titles.push_back(title);
+        }), 0u);
+        EXPECT_EQ(titles, c.titles);
+    }
+}
