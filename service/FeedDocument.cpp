@@ -1,6 +1,6 @@
 #include "service/FeedDocument.h"
 
-#include <mmsystem.h>
+#include "base/MultimediaTimer.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -226,9 +226,9 @@ HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& 
         return S_FALSE; // never handed to the parser
     document_->put_async(VARIANT_FALSE);
     VARIANT_BOOL success = VARIANT_FALSE;
-    const DWORD start = timeGetTime();
+    const DWORD start = MultimediaTime();
     const HRESULT hr = document_->loadXML(source.Get(), &success);
-    elapsedMs = timeGetTime() - start;
+    elapsedMs = MultimediaTime() - start;
     parsed = true;
     ComRef<IXMLDOMDocumentType> doctype;
     if (hr == S_OK && SUCCEEDED(document_->get_doctype(doctype.Out())) && doctype)

@@ -1,9 +1,8 @@
 #include "service/PicasaClient.h"
 
+#include "base/MultimediaTimer.h"
 #include "base/UserCodePage.h"
 #include "http/UrlText.h"
-
-#include <mmsystem.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -173,9 +172,9 @@ std::wstring PicasaClient::UserFeedUrl() const
 
 std::wstring PicasaClient::Send(const wchar_t* method)
 {
-    requestStats_.start = timeGetTime();
+    requestStats_.start = MultimediaTime();
     transport_.Send(method);
-    requestStats_.Add(timeGetTime() - requestStats_.start);
+    requestStats_.Add(MultimediaTime() - requestStats_.start);
     lastOutcomeUnknown_ = transport_.OutcomeUnknown();
     return transport_.StatusCode();
 }

@@ -3,12 +3,11 @@
 // outcome either way.
 #include "service/PicasaClient.h"
 
+#include "base/MultimediaTimer.h"
 #include "service/FeedDocument.h"
 #include "service/FeedNumbers.h"
 #include "service/FeedTime.h"
 #include "service/PhotoLoadProgress.h"
-
-#include <mmsystem.h>
 
 namespace {
 
@@ -40,9 +39,9 @@ void PicasaClient::FetchDetails(WinHttpClient& transport, const std::wstring& ur
     transport.url = url;
     transport.ClearBody();
     transport.requestHeaders = headers;
-    const DWORD start = timeGetTime();
+    const DWORD start = MultimediaTime();
     transport.Send(L"GET");
-    reply.requestMs = timeGetTime() - start;
+    reply.requestMs = MultimediaTime() - start;
     reply.status = transport.StatusCode();
     if (reply.status != L"200")
         return;

@@ -1,12 +1,11 @@
 #include "service/PicasaClient.h"
 
+#include "base/MultimediaTimer.h"
 #include "http/UrlText.h"
 #include "service/FeedDocument.h"
 #include "service/FeedNumbers.h"
 #include "service/FeedTime.h"
 #include "service/PhotoLoadProgress.h"
-
-#include <mmsystem.h>
 
 #include <algorithm>
 #include <set>
@@ -52,7 +51,7 @@ bool PicasaClient::LoadReply(FeedDocument& document, bool& created)
         return false;
     uint32_t elapsed = 0;
     bool parsed = false;
-    xmlLoadStats_.start = timeGetTime();
+    xmlLoadStats_.start = MultimediaTime();
     document.Load(transport_.ResponseText(), elapsed, parsed);
     if (parsed)
         xmlLoadStats_.Add(elapsed);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <psapi.h>
 
 #include <string>
 #include <vector>
@@ -86,6 +87,21 @@ protected:
             CloseHandle(process.hProcess);
             CloseHandle(process.hThread);
         }
+    }
+
+    // Whether the started program has loaded a library of this file name.
+    bool HasLoaded(const wchar_t* name) const
+    {
+        HMODULE modules[512];
+        DWORD bytes = 0;
+        if (!EnumProcessModulesEx(process.hProcess, modules, sizeof modules, &bytes, LIST_MODULES_ALL))
+            ADD_FAILURE() << "the program's libraries cannot be listed: " << GetLastError();
+        for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+            wchar_t file[MAX_PATH] = L"";
+            if (GetModuleBaseNameW(process.hProcess, modules[i], file, MAX_PATH) && lstrcmpiW(file, name) == 0)
+                return true;
+        }
+        return false;
     }
 
     void Start()
