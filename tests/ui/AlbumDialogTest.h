@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,37 @@ inline void Press(HWND dialog, int id)
 inline void Cancel(HWND dialog)
 {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+// Opens a dialog once for each way of ending it (`open` runs it and gives
+// its result); each time the dialog is moved, and with `grow` made larger,
+// before that way is taken. Every way ends it with IDCANCEL and saves the
+// placement under `section`, and each opening comes back where the one
+// before was left.
+inline void EachWayEndsWhereItWasLeft(const std::vector<std::function<void(HWND)>>& ways,
+                                      const std::function<INT_PTR()>& open, const wchar_t* section,
+                                      const std::wstring& ini, bool grow)
+{
+    RECT left = {};
+    for (size_t i = 0; i < ways.size(); ++i) {
+        SCOPED_TRACE(i);
+        RECT opened = {};
+        ModalDriver driver;
+        driver.Then([&](HWND dialog) {
+            GetWindowRect(dialog, &opened);
+            SetWindowPos(dialog, nullptr, 40 + 10 * int(i), 30, opened.right - opened.left + (grow ? 50 : 0),
+                         opened.bottom - opened.top + (grow ? 40 : 0), SWP_NOZORDER);
+            GetWindowRect(dialog, &left);
+            ways[i](dialog);
+        });
+        const RECT previous = left;
+        EXPECT_EQ(open(), IDCANCEL);
+        EXPECT_TRUE(driver.Unexpected().empty());
+        if (i > 0)
+            EXPECT_TRUE(EqualRect(&opened, &previous)) << "opened where the last one was left";
+        EXPECT_EQ(GetPrivateProfileIntW(section, L"rectLeft", -1, ini.c_str()), left.left);
+        EXPECT_EQ(GetPrivateProfileIntW(section, L"rectRight", -1, ini.c_str()), left.right);
+    }
 }
 
 // A message box as the test saw it.

@@ -251,34 +251,17 @@ TEST_P(NewAlbumDialog, FailedCreationShowsTwoBoxesAndKeepsTheFields)
 
 TEST_P(NewAlbumDialog, CancelEscapeAndCloseBoxSaveThePlacementAndSendNothing)
 {
-    const std::function<void(HWND)> ways[] = {
-        Cancel,
-        [](HWND dialog) { PostMessageW(GetDlgItem(dialog, IDC_NEW_ALBUM_TITLE), WM_KEYDOWN, VK_ESCAPE, 0); },
-        [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); },
-    };
-    // Each opening comes back where the one before was left.
-    RECT left = {};
-    for (size_t i = 0; i < std::size(ways); ++i) {
-        SCOPED_TRACE(i);
-        RECT opened = {};
-        ModalDriver driver;
-        driver.Then([&](HWND dialog) {
-            GetWindowRect(dialog, &opened);
+    const auto typed = [](std::function<void(HWND)> end) {
+        return [end](HWND dialog) {
             SetDlgItemTextW(dialog, IDC_NEW_ALBUM_TITLE, L"Not wanted");
-            SetWindowPos(dialog, nullptr, 40 + 10 * int(i), 30, opened.right - opened.left + 50,
-                         opened.bottom - opened.top + 40, SWP_NOZORDER);
-            GetWindowRect(dialog, &left);
-            ways[i](dialog);
-        });
-        const RECT previous = left;
-        CNewAlbumDlg dialog(client, Settings());
-        EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
-        EXPECT_TRUE(driver.Unexpected().empty());
-        if (i > 0)
-            EXPECT_TRUE(EqualRect(&opened, &previous)) << "opened where the last one was left";
-        EXPECT_EQ(GetPrivateProfileIntW(L"NewAlbumDlg", L"rectLeft", -1, ini.c_str()), left.left);
-        EXPECT_EQ(GetPrivateProfileIntW(L"NewAlbumDlg", L"rectRight", -1, ini.c_str()), left.right);
-    }
+            end(dialog);
+        };
+    };
+    EachWayEndsWhereItWasLeft(
+        {typed(Cancel),
+         typed([](HWND dialog) { PostMessageW(GetDlgItem(dialog, IDC_NEW_ALBUM_TITLE), WM_KEYDOWN, VK_ESCAPE, 0); }),
+         typed([](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); })},
+        [&] { return CNewAlbumDlg(client, Settings()).DoModal(nullptr); }, L"NewAlbumDlg", ini, true);
     EXPECT_TRUE(Requests("album_create").empty());
 }
 

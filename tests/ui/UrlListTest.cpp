@@ -80,34 +80,15 @@ TEST_P(UrlList, EnterEscapeAndCloseBoxEndWithTwoWhereItWasLeft)
     const std::wstring text = L"a\r\n", html = L"<p>a</p>";
     // Enter does not end the dialog; the others do, keeping the placement
     // for the next opening.
-    const std::function<void(HWND)> ways[] = {
-        [](HWND dialog) {
-            Press(dialog, IDOK);
-            EXPECT_TRUE(IsWindowVisible(dialog));
-            Cancel(dialog);
-        },
-        [](HWND dialog) { PostMessageW(GetDlgItem(dialog, IDC_URL_COPY), WM_KEYDOWN, VK_ESCAPE, 0); },
-        [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); },
-    };
-    RECT left = {};
-    for (size_t i = 0; i < std::size(ways); ++i) {
-        SCOPED_TRACE(i);
-        RECT opened = {};
-        ModalDriver driver;
-        driver.Then([&](HWND dialog) {
-            GetWindowRect(dialog, &opened);
-            SetWindowPos(dialog, nullptr, 40 + 10 * int(i), 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-            GetWindowRect(dialog, &left);
-            ways[i](dialog);
-        });
-        const RECT previous = left;
-        CUrlDlg dialog(text, html, Settings());
-        EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
-        EXPECT_TRUE(driver.Unexpected().empty());
-        if (i > 0)
-            EXPECT_TRUE(EqualRect(&opened, &previous)) << "opened where the last one was left";
-        EXPECT_EQ(GetPrivateProfileIntW(L"UrlDlg", L"rectLeft", -1, ini.c_str()), left.left);
-    }
+    EachWayEndsWhereItWasLeft(
+        {[](HWND dialog) {
+             Press(dialog, IDOK);
+             EXPECT_TRUE(IsWindowVisible(dialog));
+             Cancel(dialog);
+         },
+         [](HWND dialog) { PostMessageW(GetDlgItem(dialog, IDC_URL_COPY), WM_KEYDOWN, VK_ESCAPE, 0); },
+         [](HWND dialog) { PostMessageW(dialog, WM_CLOSE, 0, 0); }},
+        [&] { return CUrlDlg(text, html, Settings()).DoModal(nullptr); }, L"UrlDlg", ini, false);
 }
 
 TEST_P(UrlList, AnEmptyTextCopiesNothing)
