@@ -367,6 +367,11 @@ int wmain(int argc, wchar_t** argv)
         const auto rows = PhotoTexts(albums);
         std::unique_ptr<CPhotoInfoDlg> dialog;
         HWND raw = nullptr;
+        const auto closeRaw = [&] {
+            if (raw)
+                DestroyWindow(raw);
+            raw = nullptr;
+        };
         const bench::Pair open = bench::BestOf(
             rounds,
             [&] {
@@ -374,11 +379,7 @@ int wmain(int argc, wchar_t** argv)
                 dialog = std::make_unique<CPhotoInfoDlg>(albums, false, settings);
             },
             [&] { Show(dialog->Create(nullptr), dialog->List().Handle()); },
-            [&] {
-                if (raw)
-                    DestroyWindow(raw);
-                raw = nullptr;
-            },
+            closeRaw,
             [&] {
                 raw = PlainDialog(IDD_PHOTO_LIST);
                 HWND list = GetDlgItem(raw, IDC_PHOTOS);
@@ -390,11 +391,7 @@ int wmain(int argc, wchar_t** argv)
         bench::PrintRatio(4, "photo list, 10,000 photos", open, "1.5");
         const bench::Pair quiet = bench::BestOf(
             rounds, nullptr, [&] {},
-            [&] {
-                if (raw)
-                    DestroyWindow(raw);
-                raw = nullptr;
-            },
+            closeRaw,
             [&] {
                 raw = PlainDialog(IDD_PHOTO_LIST);
                 HWND list = GetDlgItem(raw, IDC_PHOTOS);

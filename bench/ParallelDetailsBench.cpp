@@ -16,35 +16,10 @@
 #include <string>
 
 #include "base/ComApartment.h"
+#include "bench/BenchSupport.h"
 #include "service/PicasaClient.h"
 
 namespace {
-
-double NowMs()
-{
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return double(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / ticksPerMs;
-}
-
-std::wstring Arg(int argc, wchar_t** argv, const wchar_t* name)
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::wcscmp(argv[i], name) == 0)
-            return argv[i + 1];
-    return L"";
-}
-
-int IntArg(int argc, wchar_t** argv, const wchar_t* name, int fallback)
-{
-    const std::wstring text = Arg(argc, argv, name);
-    return text.empty() ? fallback : _wtoi(text.c_str());
-}
 
 // The stand-in's reply latency, through its control endpoint.
 bool SetLatency(const std::wstring& server, int ms)
@@ -63,16 +38,16 @@ bool SetLatency(const std::wstring& server, int ms)
 
 int wmain(int argc, wchar_t** argv)
 {
-    const std::wstring server = Arg(argc, argv, L"--server");
+    const std::wstring server = bench::Arg(argc, argv, L"--server");
     if (server.empty()) {
         std::fprintf(stderr, "usage: ParallelDetailsBench --server BASE_URL [--rounds N] [--latency MS] "
                              "[--connections N] [--item N]\n");
         return 2;
     }
-    const int rounds = IntArg(argc, argv, L"--rounds", 2);
-    const int latency = IntArg(argc, argv, L"--latency", 50);
-    const int connections = IntArg(argc, argv, L"--connections", PicasaClient::kDefaultParallelRequests);
-    const int item = IntArg(argc, argv, L"--item", 7);
+    const int rounds = bench::IntArg(argc, argv, L"--rounds", 2);
+    const int latency = bench::IntArg(argc, argv, L"--latency", 50);
+    const int connections = bench::IntArg(argc, argv, L"--connections", PicasaClient::kDefaultParallelRequests);
+    const int item = bench::IntArg(argc, argv, L"--item", 7);
     ComApartment com;
 
     PicasaClient client(server, server);
@@ -107,10 +82,10 @@ int wmain(int argc, wchar_t** argv)
         for (int turn = 0; turn < 2; ++turn) {
             const int side = (round + turn) % 2; // 0: several connections, 1: one
             client.SetParallelRequests(side == 0 ? connections : 1);
-            const double start = NowMs();
+            const double start = bench::NowMs();
             DWORD result = 1;
             auto list = client.LoadPhotos(albumId, 0, &result);
-            const double elapsed = NowMs() - start;
+            const double elapsed = bench::NowMs() - start;
             photos = list->size();
             for (const PhotoEntry& p : *list)
                 whole = whole && p.viewCount >= 0;
