@@ -372,6 +372,16 @@ int wmain(int argc, wchar_t** argv)
                 DestroyWindow(raw);
             raw = nullptr;
         };
+        // The raw photo list dialog, its rows put in by `fill`.
+        const auto openRaw = [&](void (*fill)(HWND, const std::vector<std::vector<std::wstring>>&)) {
+            return [&, fill] {
+                raw = PlainDialog(IDD_PHOTO_LIST);
+                HWND list = GetDlgItem(raw, IDC_PHOTOS);
+                AddColumns(list, kPhotoListColumnCount);
+                fill(list, rows);
+                Show(raw, list);
+            };
+        };
         const bench::Pair open = bench::BestOf(
             rounds,
             [&] {
@@ -380,25 +390,13 @@ int wmain(int argc, wchar_t** argv)
             },
             [&] { Show(dialog->Create(nullptr), dialog->List().Handle()); },
             closeRaw,
-            [&] {
-                raw = PlainDialog(IDD_PHOTO_LIST);
-                HWND list = GetDlgItem(raw, IDC_PHOTOS);
-                AddColumns(list, kPhotoListColumnCount);
-                RawFill(list, rows);
-                Show(raw, list);
-            });
+            openRaw(RawFill));
         std::printf("# photo rows: %d\n", dialog->List().RowCount());
         bench::PrintRatio(4, "photo list, 10,000 photos", open, "1.5");
         const bench::Pair quiet = bench::BestOf(
             rounds, nullptr, [&] {},
             closeRaw,
-            [&] {
-                raw = PlainDialog(IDD_PHOTO_LIST);
-                HWND list = GetDlgItem(raw, IDC_PHOTOS);
-                AddColumns(list, kPhotoListColumnCount);
-                RawFillQuiet(list, rows);
-                Show(raw, list);
-            });
+            openRaw(RawFillQuiet));
         PrintQuiet("photo list", bench::Pair{open.ours, quiet.floor});
         dialog.reset();
         DestroyWindow(raw);
