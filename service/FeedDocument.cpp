@@ -379,8 +379,10 @@ DWORD FeedDocument::ForEachEntry(const std::function<void(const FeedNodes&)>& vi
     // inside them, and searching the whole tree would visit every node.
     std::vector<ComRef<IXMLDOMNode>> entries;
     if (EntriesOfTheRoot(entries)) {
-        for (const ComRef<IXMLDOMNode>& node : entries)
+        for (ComRef<IXMLDOMNode>& node : entries) {
             visit(FeedNodes(node.Get(), names_));
+            node.Reset(); // done with
+        }
         return ERROR_SUCCESS;
     }
     ElementSearch search(*names_, L"entry", [&](IXMLDOMNode* node, std::optional<FeedNodes>& children) {
