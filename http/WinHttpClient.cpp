@@ -1,5 +1,6 @@
 #include "http/WinHttpClient.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
@@ -11,6 +12,9 @@
 namespace {
 
 constexpr uint32_t kFirstBodyCapacity = 10240;
+// A body announced up to this size is given all its room before it is read;
+// a larger announcement is not trusted that far.
+constexpr uint64_t kLargestRoomAtOnce = 64u << 20;
 
 // Closes a connection or request handle when it goes out of scope.
 struct InternetHandle
@@ -91,6 +95,17 @@ bool QueryHeaderText(HINTERNET request, DWORD level, std::wstring& out)
         return false;
     out.assign(buffer.data());
     return true;
+}
+
+// The length the server announced for the body, if it gave a number.
+bool AnnouncedLength(HINTERNET request, uint64_t& length)
+{
+    std::wstring declared;
+    if (!QueryHeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH, declared))
+        return false;
+    wchar_t* end = nullptr;
+    length = wcstoull(declared.c_str(), &end, 10);
+    return end != declared.c_str();
 }
 
 } // namespace
@@ -316,14 +331,20 @@ void WinHttpClient::ReadHeaders(HINTERNET request)
 
 WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
 {
-    responseBytes_.reset();
+    // The buffer of the last reply is used again when it is large enough,
+    // and a body whose length is announced gets its room at once: growing
+    // through copies, or a new block per reply, costs more than the reading.
     responseLength_ = 0;
-    responseCapacity_ = 0;
-    std::unique_ptr<uint8_t[]> first(new (std::nothrow) uint8_t[kFirstBodyCapacity]());
-    if (!first)
+    if (responseBytes_)
+        responseBytes_[0] = 0;
+    uint64_t announced = 0;
+    const bool lengthKnown = AnnouncedLength(request, announced);
+    uint64_t room = kFirstBodyCapacity;
+    if (lengthKnown && announced < kLargestRoomAtOnce)
+        room = std::max(room, announced + 1);
+    if (!MakeRoom(room))
         return BodyRead::OutOfMemory;
-    responseBytes_ = std::move(first);
-    responseCapacity_ = kFirstBodyCapacity;
+    responseBytes_[0] = 0;
 
     for (;;) {
         DWORD available = 0;
@@ -333,26 +354,16 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
             break;
         // Read straight into the buffer, grown first so that the chunk and
         // the zero byte that always follows the data fit.
-        const uint64_t needed = uint64_t(responseLength_) + available + 1;
-        if (needed > responseCapacity_) {
-            uint64_t capacity = responseCapacity_;
-            while (capacity < needed)
-                capacity *= 2;
-            if (capacity > UINT32_MAX)
-                return BodyRead::OutOfMemory;
-            std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[capacity]());
-            if (!grown)
-                return BodyRead::OutOfMemory;
-            std::memcpy(grown.get(), responseBytes_.get(), responseLength_);
-            responseBytes_ = std::move(grown);
-            responseCapacity_ = uint32_t(capacity);
-        }
+        if (!MakeRoom(uint64_t(responseLength_) + available + 1))
+            return BodyRead::OutOfMemory;
         DWORD read = 0;
-        if (!WinHttpReadData(request, responseBytes_.get() + responseLength_, available, &read))
+        const bool ok = WinHttpReadData(request, responseBytes_.get() + responseLength_, available, &read);
+        responseLength_ += ok ? read : 0;
+        responseBytes_[responseLength_] = 0;
+        if (!ok)
             return BodyRead::Broken;
         if (read == 0)
             break;
-        responseLength_ += read;
     }
     // A chunked reply, which an HTTP/1.0 request does not allow, has an end
     // that cannot be checked here: it is not taken for a whole one.
@@ -361,14 +372,28 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
         return BodyRead::Broken;
     // A connection that breaks off early may simply look like the end of the
     // data: hold the body against the length the server announced.
-    std::wstring declared;
-    if (QueryHeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH, declared)) {
-        wchar_t* end = nullptr;
-        const unsigned long long announced = wcstoull(declared.c_str(), &end, 10);
-        if (end != declared.c_str() && announced > responseLength_)
-            return BodyRead::Broken;
-    }
+    if (lengthKnown && announced > responseLength_)
+        return BodyRead::Broken;
     return BodyRead::Complete;
+}
+
+bool WinHttpClient::MakeRoom(uint64_t needed)
+{
+    if (responseBytes_ && needed <= responseCapacity_)
+        return true;
+    uint64_t capacity = std::max<uint64_t>(responseCapacity_, kFirstBodyCapacity);
+    while (capacity < needed)
+        capacity *= 2;
+    if (capacity > UINT32_MAX)
+        return false;
+    std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[capacity]);
+    if (!grown)
+        return false;
+    if (responseLength_ > 0)
+        std::memcpy(grown.get(), responseBytes_.get(), responseLength_);
+    responseBytes_ = std::move(grown);
+    responseCapacity_ = uint32_t(capacity);
+    return true;
 }
 
 void WinHttpClient::DecodeBody()
@@ -396,5 +421,9 @@ void WinHttpClient::DecodeBody()
     };
     if (!convert(utf8 ? CP_UTF8 : CP_ACP, utf8 ? 0 : MB_PRECOMPOSED) && !convert(CP_ACP, MB_PRECOMPOSED))
         return;
-    responseText_.resize(std::wcslen(responseText_.c_str())); // up to the first NUL
+    // Up to the first NUL: the one after the data unless the data has its own.
+    if (std::memchr(data, 0, responseLength_))
+        responseText_.resize(std::wcslen(responseText_.c_str()));
+    else if (!responseText_.empty() && responseText_.back() == L'\0')
+        responseText_.pop_back();
 }

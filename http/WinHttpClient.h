@@ -78,6 +78,8 @@ private:
     bool ProxyFallback(HINTERNET request);
     void ReadHeaders(HINTERNET request);
     BodyRead ReadBody(HINTERNET request);
+    // Room for `needed` bytes in the body buffer, the bytes read so far kept.
+    bool MakeRoom(uint64_t needed);
     void DecodeBody();
 
     HINTERNET rootHandle_ = nullptr;

@@ -194,17 +194,22 @@ TEST_F(TransportCodePage, ShiftJisOrNoCharsetDecodesWithTheDefaultCodePage)
 
 TEST_F(Transport, BodiesAroundTheFirstBufferSizeAndLargeOnesAreReadWhole)
 {
-    for (size_t size : {size_t(0), size_t(10239), size_t(10240), size_t(10241), size_t(5u << 20)}) {
-        const std::string p = path + "_" + std::to_string(size);
+    // Smaller bodies after a large one reuse its buffer: a letter of its own
+    // for each, so that a byte left from the one before would show.
+    const size_t sizes[] = {0, 10239, 10240, 10241, 5u << 20, 10241, 3, 0, 6u << 20};
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        const size_t size = sizes[i];
+        const char letter = char('a' + i);
+        const std::string p = path + "_" + std::to_string(i);
         ASSERT_TRUE(server.Script(p, "[{\"status\": 200, \"headers\": [[\"Content-Type\", \"text/plain; "
-                                     "charset=utf-8\"]], \"body_repeat\": [\"y\", " +
-                                         std::to_string(size) + "]}]"));
+                                     "charset=utf-8\"]], \"body_repeat\": [\"" +
+                                         std::string(1, letter) + "\", " + std::to_string(size) + "]}]"));
         client.url = Url(p);
         ASSERT_TRUE(client.Send(L"GET")) << size;
         EXPECT_EQ(client.StatusCode(), L"200");
         ASSERT_EQ(client.ResponseLength(), size);
         ASSERT_EQ(client.ResponseText().size(), size);
-        EXPECT_EQ(client.ResponseText(), std::wstring(size, L'y'));
+        EXPECT_EQ(client.ResponseText(), std::wstring(size, wchar_t(letter)));
         ASSERT_NE(client.ResponseBytes(), nullptr);
         EXPECT_EQ(client.ResponseBytes()[size], 0) << "a zero byte follows the data";
     }
