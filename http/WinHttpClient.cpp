@@ -64,10 +64,16 @@ wchar_t LowerCase(wchar_t c)
 bool HoldsTag(const std::wstring& text, const wchar_t* tag)
 {
     const size_t length = std::wcslen(tag);
-    for (size_t at = text.find(tag[0]); at != std::wstring::npos && text.size() - at >= length;
-         at = text.find(tag[0], at + 1)) {
+    if (text.size() < length)
+        return false;
+    // A plain loop over the text: the library's search starts over at each
+    // first character.
+    const wchar_t* const last = text.data() + (text.size() - length);
+    for (const wchar_t* at = text.data(); at <= last; ++at) {
+        if (*at != tag[0])
+            continue;
         size_t k = 1;
-        while (k < length && LowerCase(text[at + k]) == tag[k])
+        while (k < length && LowerCase(at[k]) == tag[k])
             ++k;
         if (k == length)
             return true;

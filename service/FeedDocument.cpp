@@ -19,7 +19,7 @@ const IID kDomDocument2Interface = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x0
 // True when the prolog of `text` (before the first element) holds a document
 // type declaration. Feeds never carry one; a declaration is where external
 // entities and entity bombs live, and Wine's parser ignores ProhibitDTD.
-bool DeclaresDoctype(const std::wstring& text)
+bool DeclaresDoctype(std::wstring_view text)
 {
     size_t i = 0;
     if (!text.empty() && text[0] == 0xFEFF)
@@ -27,19 +27,19 @@ bool DeclaresDoctype(const std::wstring& text)
     for (;;) {
         while (i < text.size() && (text[i] == L' ' || text[i] == L'\t' || text[i] == L'\r' || text[i] == L'\n'))
             ++i;
-        size_t end = std::wstring::npos;
+        size_t end = std::wstring_view::npos;
         if (text.compare(i, 2, L"<?") == 0) {
             end = text.find(L"?>", i + 2);
-            if (end == std::wstring::npos)
+            if (end == std::wstring_view::npos)
                 return false;
             i = end + 2;
         } else if (text.compare(i, 4, L"<!--") == 0) {
             end = text.find(L"-->", i + 4);
-            if (end == std::wstring::npos)
+            if (end == std::wstring_view::npos)
                 return false;
             i = end + 3;
         } else {
-            return _wcsnicmp(text.c_str() + i, L"<!DOCTYPE", 9) == 0;
+            return text.size() - i >= 9 && _wcsnicmp(text.data() + i, L"<!DOCTYPE", 9) == 0;
         }
     }
 }
@@ -47,11 +47,17 @@ bool DeclaresDoctype(const std::wstring& text)
 // How many times "<entry" stands in `text` as the start of an element named
 // exactly "entry". Comments, CDATA sections and processing instructions can
 // hold such text too, so this is never less than the number of entries.
-size_t EntryTagCount(const std::wstring& text)
+size_t EntryTagCount(std::wstring_view text)
 {
+    // A plain loop: the library's search starts over at every "<".
+    static const wchar_t kTag[] = L"<entry";
+    const wchar_t* at = text.data();
+    const wchar_t* const end = at + text.size();
     size_t count = 0;
-    for (size_t at = text.find(L"<entry"); at != std::wstring::npos; at = text.find(L"<entry", at + 6)) {
-        const wchar_t next = at + 6 < text.size() ? text[at + 6] : L'\0';
+    for (; end - at > 6; ++at) {
+        if (*at != L'<' || std::wmemcmp(at, kTag, 6) != 0)
+            continue;
+        const wchar_t next = at[6];
         if (next == L' ' || next == L'\t' || next == L'\r' || next == L'\n' || next == L'>' || next == L'/')
             ++count;
     }
@@ -213,15 +219,28 @@ bool FeedDocument::Create()
 
 HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& parsed)
 {
+    SysString source; // up to the first NUL, as SysAllocString takes it
+    if (!source.Assign(std::wstring_view(text.c_str()))) {
+        loaded_ = false;
+        ForgetWalk();
+        parsed = false;
+        elapsedMs = 0;
+        return document_ ? E_OUTOFMEMORY : E_POINTER;
+    }
+    return Load(source, elapsedMs, parsed);
+}
+
+HRESULT FeedDocument::Load(const SysString& source, uint32_t& elapsedMs, bool& parsed)
+{
     loaded_ = false;
     ForgetWalk();
     parsed = false;
     elapsedMs = 0;
     if (!document_)
         return E_POINTER;
-    SysString source(text);
     if (!source.Get())
         return E_OUTOFMEMORY;
+    const std::wstring_view text = source.View();
     if (DeclaresDoctype(text))
         return S_FALSE; // never handed to the parser
     document_->put_async(VARIANT_FALSE);

@@ -10,40 +10,8 @@
 #include <oleauto.h>
 
 #include "base/ComRef.h"
+#include "base/SysString.h"
 #include "service/FeedNames.h"
-
-// Owns one system string.
-class SysString
-{
-public:
-    SysString() = default;
-    explicit SysString(const std::wstring& text) : bstr_(SysAllocString(text.c_str())) {}
-    ~SysString() { SysFreeString(bstr_); }
-    SysString(const SysString&) = delete;
-    SysString& operator=(const SysString&) = delete;
-    SysString(SysString&& other) noexcept : bstr_(other.bstr_) { other.bstr_ = nullptr; }
-    SysString& operator=(SysString&& other) noexcept
-    {
-        if (this != &other) {
-            SysFreeString(bstr_);
-            bstr_ = other.bstr_;
-            other.bstr_ = nullptr;
-        }
-        return *this;
-    }
-
-    BSTR* Out()
-    {
-        SysFreeString(bstr_);
-        bstr_ = nullptr;
-        return &bstr_;
-    }
-    BSTR Get() const { return bstr_; }
-    std::wstring Text() const { return bstr_ ? std::wstring(bstr_, SysStringLen(bstr_)) : std::wstring(); }
-
-private:
-    BSTR bstr_ = nullptr;
-};
 
 struct FeedAttribute
 {
@@ -120,6 +88,8 @@ public:
     // text with a document type declaration never loads (S_FALSE, and it is
     // not parsed when the declaration is seen beforehand).
     HRESULT Load(const std::wstring& text, uint32_t& elapsedMs, bool& parsed);
+    // The same for a text already held as a system string.
+    HRESULT Load(const SysString& source, uint32_t& elapsedMs, bool& parsed);
     bool Loaded() const { return loaded_; }
     // Qualified name of the loaded document's root element, or "".
     std::wstring RootName() const;

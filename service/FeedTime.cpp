@@ -1,5 +1,6 @@
 #include "service/FeedTime.h"
 
+#include "base/SysString.h"
 #include "service/FeedNumbers.h"
 
 #include <windows.h>
@@ -9,15 +10,6 @@
 #include <cwchar>
 
 namespace {
-
-struct SysString
-{
-    explicit SysString(const std::wstring& text) : bstr(SysAllocString(text.c_str())) {}
-    ~SysString() { SysFreeString(bstr); }
-    SysString(const SysString&) = delete;
-    SysString& operator=(const SysString&) = delete;
-    BSTR bstr;
-};
 
 // Gregorian date of a day count since 1970-01-01 (valid for any int64 day
 // count that the seconds of an int64 millisecond value can give).
@@ -40,7 +32,7 @@ bool ParseWithLocale(const std::wstring& text, SYSTEMTIME& time, bool& valid)
 {
     DATE date = 0;
     SysString bstr(text);
-    if (!bstr.bstr || FAILED(VarDateFromStr(bstr.bstr, LOCALE_USER_DEFAULT, 0, &date)))
+    if (!bstr.Get() || FAILED(VarDateFromStr(bstr.Get(), LOCALE_USER_DEFAULT, 0, &date)))
         return false;
     valid = VariantTimeToSystemTime(date, &time) != FALSE;
     return true;

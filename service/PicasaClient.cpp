@@ -271,6 +271,7 @@ void PicasaClient::Logout()
     accountName_.clear();
     authToken_.clear();
     albums_.clear();
+    replyText_.Reset();
     quotaLimit_ = 0;
     quotaCurrent_ = 0;
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "base/CLogSupport.h"
+#include "base/SysString.h"
 #include "http/WinHttpClient.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"
@@ -188,6 +189,10 @@ private:
     Statistics requestStats_;
     Statistics xmlLoadStats_;
     WinHttpClient transport_;
+    // The system string that the last feed reply was loaded from, kept for
+    // the next one unless it was larger than this many characters.
+    SysString replyText_;
+    static constexpr size_t kLargestKeptReply = 8u << 20;
     std::wstring accountServer_;
     std::wstring photoServer_;
     int parallelRequests_ = kDefaultParallelRequests;

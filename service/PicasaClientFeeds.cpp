@@ -52,7 +52,13 @@ bool PicasaClient::LoadReply(FeedDocument& document, bool& created)
     uint32_t elapsed = 0;
     bool parsed = false;
     xmlLoadStats_.start = MultimediaTime();
-    document.Load(transport_.ResponseText(), elapsed, parsed);
+    // The text ends at its first NUL already. Its system string is resized
+    // from one reply to the next rather than made anew: a new block of
+    // megabytes costs more to touch than to fill.
+    replyText_.Assign(transport_.ResponseText());
+    document.Load(replyText_, elapsed, parsed);
+    if (replyText_.Length() > kLargestKeptReply)
+        replyText_.Reset();
     if (parsed)
         xmlLoadStats_.Add(elapsed);
     return document.Loaded();

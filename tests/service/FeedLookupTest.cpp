@@ -269,19 +269,26 @@ TEST(FeedDocumentDirect, EntriesInDocumentOrderWhereverTheyStand)
         {L"<entry><title>r</title><entry><title>c</title></entry></entry>", {L"r", L"c"}},
         {L"<feed><entryx><title>no</title></entryx><Entry><title>no</title></Entry></feed>", {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(TestEnv::Narrow(c.body));
-        FeedDocument document;
-        ASSERT_TRUE(document.Create());
-        uint32_t elapsed = 0;
-        bool parsed = false;
-        ASSERT_EQ(document.Load(c.body, elapsed, parsed), S_OK);
-        std::vector<std::wstring> titles;
-        EXPECT_EQ(document.ForEachEntry([&](const FeedNodes& children) {
-            std::wstring title;
-            children.ChildText(L"title", title);
-            titles.push_back(title);
-        }), 0u);
-        EXPECT_EQ(titles, c.titles);
+    // Each case from a text and from one system string that every case
+    // resizes in turn, longer and shorter, as the client keeps its own.
+    SysString kept;
+    for (int way = 0; way < 2; ++way) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(TestEnv::Narrow(c.body));
+            FeedDocument document;
+            ASSERT_TRUE(document.Create());
+            uint32_t elapsed = 0;
+            bool parsed = false;
+            ASSERT_TRUE(way == 0 || kept.Assign(c.body));
+            const HRESULT hr = way == 0 ? document.Load(c.body, elapsed, parsed) : document.Load(kept, elapsed, parsed);
+            ASSERT_EQ(hr, S_OK);
+            std::vector<std::wstring> titles;
+            EXPECT_EQ(document.ForEachEntry([&](const FeedNodes& children) {
+                std::wstring title;
+                children.ChildText(L"title", title);
+                titles.push_back(title);
+            }), 0u);
+            EXPECT_EQ(titles, c.titles);
+        }
     }
 }
