@@ -387,10 +387,11 @@ bool WinHttpClient::MakeRoom(uint64_t needed)
 {
     if (responseBytes_ && needed <= responseCapacity_)
         return true;
-    uint64_t capacity = std::max<uint64_t>(responseCapacity_, kFirstBodyCapacity);
-    while (capacity < needed)
-        capacity *= 2;
-    if (capacity > UINT32_MAX)
+    // Twice the room it had, or what is needed if that is more; never past
+    // what a 32-bit length can hold.
+    const uint64_t capacity =
+        std::min<uint64_t>(std::max<uint64_t>(needed, uint64_t(responseCapacity_) * 2), UINT32_MAX);
+    if (capacity < needed)
         return false;
     std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[capacity]);
     if (!grown)
