@@ -219,14 +219,10 @@ bool FeedDocument::Create()
 
 HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& parsed)
 {
-    SysString source; // up to the first NUL, as SysAllocString takes it
-    if (!source.Assign(std::wstring_view(text.c_str()))) {
-        loaded_ = false;
-        ForgetWalk();
-        parsed = false;
-        elapsedMs = 0;
-        return document_ ? E_OUTOFMEMORY : E_POINTER;
-    }
+    // Up to the first NUL, as SysAllocString takes it; a string that could
+    // not be made is the other Load's out-of-memory case.
+    SysString source;
+    source.Assign(std::wstring_view(text.c_str()));
     return Load(source, elapsedMs, parsed);
 }
 

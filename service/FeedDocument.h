@@ -88,7 +88,8 @@ public:
     // text with a document type declaration never loads (S_FALSE, and it is
     // not parsed when the declaration is seen beforehand).
     HRESULT Load(const std::wstring& text, uint32_t& elapsedMs, bool& parsed);
-    // The same for a text already held as a system string.
+    // The same for a text already held as a system string; E_OUTOFMEMORY
+    // when it holds none.
     HRESULT Load(const SysString& source, uint32_t& elapsedMs, bool& parsed);
     bool Loaded() const { return loaded_; }
     // Qualified name of the loaded document's root element, or "".
