@@ -49,6 +49,12 @@ std::wstring CMultiLanguageSupport::ModuleFolder() const
 
 void CMultiLanguageSupport::EnumerateModules()
 {
+    ListModules(nullptr);
+}
+
+HMODULE CMultiLanguageSupport::ListModules(const std::wstring* keepName)
+{
+    HMODULE kept = nullptr;
     m_modules.clear();
     std::wstring folder = ModuleFolder();
     std::wstring pattern = folder;
@@ -59,7 +65,7 @@ void CMultiLanguageSupport::EnumerateModules()
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
-        return;
+        return nullptr;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
@@ -76,26 +82,26 @@ void CMultiLanguageSupport::EnumerateModules()
         LoadResourceString(module, IDS_LANGUAGE_NAME, name);
         if (name.size() > 99)
             name.resize(99);
-        FreeLibrary(module);
+        // The first module of the wanted name stays loaded for the caller
+        // rather than being loaded a second time.
+        if (keepName && !kept && name == *keepName)
+            kept = module;
+        else
+            FreeLibrary(module);
         m_modules.push_back(Entry{path, name});
     } while (FindNextFileW(search, &found));
     FindClose(search);
+    return kept;
 }
 
 HMODULE CMultiLanguageSupport::LoadModule(const wchar_t* name)
 {
-    EnumerateModules();
     const std::wstring wanted = name ? name : L"";
-    for (const Entry& entry : m_modules) {
-        if (entry.name != wanted)
-            continue;
-        HMODULE module = LoadLibraryW(entry.path.c_str());
-        if (!module)
-            return nullptr;
-        if (m_module)
-            FreeLibrary(m_module);
-        m_module = module;
-        return module;
-    }
-    return nullptr;
+    HMODULE module = ListModules(&wanted);
+    if (!module)
+        return nullptr;
+    if (m_module)
+        FreeLibrary(m_module);
+    m_module = module;
+    return module;
 }

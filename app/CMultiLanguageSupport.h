@@ -51,6 +51,10 @@ private:
         std::wstring name;
     };
 
+    // Lists the modules; with keepName, the first one of that name is kept
+    // loaded and returned (null when there is none).
+    HMODULE ListModules(const std::wstring* keepName);
+
     std::wstring m_settingsPath;
     std::wstring m_languageName;
     HMODULE m_module = nullptr;

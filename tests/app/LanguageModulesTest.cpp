@@ -114,6 +114,23 @@ TEST_F(LanguageModules, SwitchingLoadsTheNewModuleAndFreesTheOldOne)
     EXPECT_EQ(name, L"Japanese");
 }
 
+TEST_F(LanguageModules, OfTwoModulesWithTheSameNameTheFirstListedIsHeldAndTheOtherLeftUnloaded)
+{
+    ASSERT_TRUE(CopyFileW(ModulePath("en").c_str(), (folder + L"\\resource_en2.dll").c_str(), FALSE));
+    CMultiLanguageSupport languages(settings.c_str(), -1, folder);
+    HMODULE english = languages.LoadModule(L"English");
+    ASSERT_NE(english, nullptr);
+    std::wstring first, second;
+    for (size_t i = 0; i < languages.ModuleCount(); ++i) {
+        if (languages.ModuleName(i) == L"English")
+            (first.empty() ? first : second) = languages.ModulePath(i);
+    }
+    ASSERT_FALSE(second.empty()) << "both copies are listed";
+    EXPECT_EQ(english, GetModuleHandleW(first.c_str()));
+    EXPECT_EQ(GetModuleHandleW(second.c_str()), nullptr);
+    EXPECT_FALSE(IsLoaded(L"resource_ja.dll"));
+}
+
 TEST_F(LanguageModules, DestructionFreesTheHeldModule)
 {
     {
