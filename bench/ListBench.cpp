@@ -205,14 +205,12 @@ void Pump()
 int Memory(const std::wstring& side, const SettingsLocation& settings)
 {
     // The program lists photos only after the requests that fetched them, so
-    // by then it holds the libraries that it loads at the first request; both
-    // sides load them as it has them. (Under Wine the process heap keeps
-    // several megabytes more for the same fill without them.)
-    for (const wchar_t* library : {L"winhttp.dll", L"oleaut32.dll"}) {
-        if (!LoadLibraryW(library)) {
-            std::fprintf(stderr, "ListBench: %ls does not load\n", library);
-            return 1;
-        }
+    // by then it holds WinHTTP, which it loads at the first request; both
+    // sides load it as the program has it. (Under Wine the process heap keeps
+    // several megabytes more for the same fill without it.)
+    if (!LoadLibraryW(L"winhttp.dll")) {
+        std::fprintf(stderr, "ListBench: winhttp.dll does not load\n");
+        return 1;
     }
     const std::vector<PhotoListAlbum> albums = MakePhotoAlbums();
     if (side == L"ours") {

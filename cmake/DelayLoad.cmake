@@ -1,8 +1,12 @@
 # Delay-loaded system libraries: the library is loaded at the first call into
 # it, not when the program starts. Every start of Wine or Windows pays for the
-# libraries that the image imports; the sign-in dialog needs neither network
-# nor feeds, so WinHTTP (and what it brings along) and OLE Automation (the
-# system strings of the feed replies) wait for the first request.
+# libraries that the image imports; the sign-in dialog needs no network, so
+# WinHTTP (and what it brings along) waits for the first request.
+#
+# Only libraries none of whose functions take floating-point arguments: the
+# toolchain's delay-load thunk keeps the integer argument registers across
+# the loading but not XMM0 to XMM3, so the first call of, say, OLE
+# Automation's VariantTimeToSystemTime would get a clobbered date.
 #
 # quillon_delay_import(<name> <variable>) sets <variable> to a delay-import
 # library for <name>.dll made from the toolchain's import library (all its

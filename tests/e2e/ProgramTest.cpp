@@ -38,10 +38,9 @@ TEST_F(Program, SignInOpensTheAlbumWindowAndClosingItEndsTheRun)
     Start();
     HWND login = LoginDialog();
     ASSERT_NE(login, nullptr);
-    // Neither the requests' timer, nor the transport, nor the system strings
-    // of the feeds are loaded before the first request: the sign-in dialog
-    // does without them.
-    for (const wchar_t* library : {L"winmm.dll", L"winhttp.dll", L"oleaut32.dll"})
+    // Neither the requests' timer nor the transport is loaded before the
+    // first request: the sign-in dialog does without them.
+    for (const wchar_t* library : {L"winmm.dll", L"winhttp.dll"})
         EXPECT_FALSE(HasLoaded(library)) << TestEnv::Narrow(library);
     ASSERT_TRUE(SetControlText(login, kAccount, L"symbols@example.com"));
     ASSERT_TRUE(SetControlText(login, kPassword, L"p&ss=w+rd% \u00fc"));
@@ -49,7 +48,7 @@ TEST_F(Program, SignInOpensTheAlbumWindowAndClosingItEndsTheRun)
     HWND albums = AlbumWindow();
     ASSERT_NE(albums, nullptr) << "the album window opens after the sign-in";
     EXPECT_EQ(SendDlgItemMessageW(albums, kAlbumList, LVM_GETITEMCOUNT, 0, 0), 1);
-    for (const wchar_t* library : {L"winmm.dll", L"winhttp.dll", L"oleaut32.dll"})
+    for (const wchar_t* library : {L"winmm.dll", L"winhttp.dll"})
         EXPECT_TRUE(HasLoaded(library)) << TestEnv::Narrow(library) << " came with the first request";
     Click(albums, IDCANCEL);
     EXPECT_EQ(WaitExit(), 2u);
