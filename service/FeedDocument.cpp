@@ -1,17 +1,13 @@
 #include "service/FeedDocument.h"
 
 #include "base/MultimediaTimer.h"
+#include "service/FeedDocumentFactory.h"
 
 #include <algorithm>
 #include <cwchar>
 #include <optional>
 
 namespace {
-
-// The version-independent DOMDocument class of MSXML 3.0 and IXMLDOMDocument.
-const CLSID kDomDocumentClass = {0xF6D90F11, 0x9C73, 0x11D3, {0xB3, 0x2E, 0x00, 0xC0, 0x4F, 0x99, 0x0B, 0xB4}};
-const IID kDomDocumentInterface = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-const DWORD kAnyServer = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
 
 // The interface that carries setProperty, for the second-level settings.
 const IID kDomDocument2Interface = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
@@ -191,10 +187,10 @@ bool FeedDocument::Create()
 {
     loaded_ = false;
     ForgetWalk();
-    if (FAILED(CoCreateInstance(kDomDocumentClass, nullptr, kAnyServer, kDomDocumentInterface,
-                                reinterpret_cast<void**>(document_.Out()))) ||
-        !document_)
+    if (FAILED(FeedDocumentFactory::CreateDocument(document_)) || !document_) {
+        document_.Reset();
         return false;
+    }
     // MSXML 3 fetches external entities and expands DTDs by default: a reply
     // could pull local files into album titles or make requests elsewhere.
     // A parser that cannot be told otherwise is not used.

@@ -5,6 +5,7 @@
 
 #include "base/MultimediaTimer.h"
 #include "service/FeedDocument.h"
+#include "service/FeedDocumentFactory.h"
 #include "service/FeedNumbers.h"
 #include "service/FeedTime.h"
 #include "service/PhotoLoadProgress.h"
@@ -96,6 +97,9 @@ bool PicasaClient::LoadAllDetails(const std::wstring& albumId, std::vector<Photo
                                   PhotoLoadProgress* progress)
 {
     const auto stopAsked = [&] { return progress && progress->CancelRequested(); };
+    // Every reply read on this thread comes from one class object; the
+    // pool's threads have their own.
+    FeedDocumentFactory documents;
     if (parallelRequests_ <= 1 || photos.size() <= 1) {
         for (PhotoEntry& entry : photos) {
             if (stopAsked())

@@ -3,6 +3,7 @@
 #include "base/MultimediaTimer.h"
 #include "http/UrlText.h"
 #include "service/FeedDocument.h"
+#include "service/FeedDocumentFactory.h"
 #include "service/FeedNumbers.h"
 #include "service/FeedTime.h"
 #include "service/PhotoLoadProgress.h"
@@ -74,6 +75,7 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
                                               PhotoLoadProgress* progress)
 {
     std::set<std::wstring> read;
+    FeedDocumentFactory documents; // one class object for every page
     for (;;) {
         read.insert(url);
         transport_.url = url;

@@ -1,6 +1,7 @@
 #include "service/TransportPool.h"
 
 #include "base/ComApartment.h"
+#include "service/FeedDocumentFactory.h"
 
 #include <condition_variable>
 #include <exception>
@@ -82,6 +83,9 @@ size_t TransportPool::Run(size_t count, size_t workers, const WinHttpClient& mod
             WinHttpClient& transport = *transports_[i];
             threads.emplace_back([&state, &transport, &job] {
                 ComApartment com;
+                // The replies of this thread's jobs are read into documents
+                // of one class object.
+                FeedDocumentFactory documents;
                 RunJobs(state, transport, job);
             });
         } catch (const std::exception&) {

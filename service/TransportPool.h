@@ -24,7 +24,8 @@ public:
     TransportPool& operator=(const TransportPool&) = delete;
 
     // Runs job(0) to job(count - 1), started in that order, on up to
-    // `workers` threads at once (COM initialised on each). Every transport
+    // `workers` threads at once (COM initialised on each, and a
+    // FeedDocumentFactory for the replies read there). Every transport
     // takes the time-outs and the certificate choice of `model` first.
     // Returns when every job that started has ended: how many started (all
     // of them unless `progress` stopped the run; always the first ones).
