@@ -474,6 +474,31 @@ void FeedNodes::ForEach(const std::function<bool(IXMLDOMNode*, BSTR)>& visit) co
             return;
 }
 
+void FeedNodes::ForEachNamed(std::initializer_list<const wchar_t*> names,
+                             const std::function<bool(size_t, IXMLDOMNode*)>& visit) const
+{
+    if (!names_)
+        return;
+    std::vector<int> wanted;
+    wanted.reserve(names.size());
+    for (const wchar_t* name : names)
+        wanted.push_back(names_->Id(name, wcslen(name)));
+    for (const Child& child : children_) {
+        for (size_t which = 0; which < wanted.size(); ++which) {
+            if (names_->Same(child.nameId, wanted[which])) {
+                if (!visit(which, child.node.Get()))
+                    return;
+                break;
+            }
+        }
+    }
+}
+
+FeedNodes FeedNodes::ChildrenOf(IXMLDOMNode* node) const
+{
+    return FeedNodes(node, names_);
+}
+
 DWORD FeedNodes::ChildText(const wchar_t* name, std::wstring& out) const
 {
     out.clear();

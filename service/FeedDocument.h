@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,15 @@ public:
     // Every node in order, with its qualified name; stops when `visit`
     // returns false.
     void ForEach(const std::function<bool(IXMLDOMNode* node, BSTR name)>& visit) const;
+
+    // Every node whose name equals one of `names`, in order, with the index
+    // of the first of them that it equals; stops when `visit` returns false.
+    void ForEachNamed(std::initializer_list<const wchar_t*> names,
+                      const std::function<bool(size_t which, IXMLDOMNode* node)>& visit) const;
+
+    // The children of `node` (one of these nodes), their names compared
+    // through the same table as these.
+    FeedNodes ChildrenOf(IXMLDOMNode* node) const;
 
 private:
     struct Attribute

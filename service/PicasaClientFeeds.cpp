@@ -27,11 +27,6 @@ std::wstring DocumentText(const FeedDocument& document, const wchar_t* tag)
     return text;
 }
 
-bool Named(BSTR name, const SysString& wanted)
-{
-    return FeedDocument::SameName(name, wanted.Get());
-}
-
 // The href of the feed's own link rel="next" (not an entry's), or "".
 std::wstring NextPageLink(const FeedDocument& document)
 {
@@ -171,12 +166,8 @@ std::wstring PicasaClient::FullSizeUrl(const std::wstring& contentUrl)
 
 void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
 {
-    const SysString originalVideo(L"gphoto:originalvideo");
-    const SysString mediaGroup(L"media:group");
-    const SysString mediaContent(L"media:content");
-
-    children.ForEach([&](IXMLDOMNode* node, BSTR name) {
-        if (Named(name, originalVideo)) {
+    children.ForEachNamed({L"gphoto:originalvideo", L"media:group"}, [&](size_t which, IXMLDOMNode* node) {
+        if (which == 0) {
             for (const FeedAttribute& a : FeedDocument::Attributes(node)) {
                 if (a.name == L"width")
                     entry.uploadedVideoWidth = FeedInt32(a.text);
@@ -189,37 +180,35 @@ void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
                 else if (a.name == L"fps")
                     entry.uploadedVideoFps = FeedDouble(a.text);
             }
-        } else if (Named(name, mediaGroup)) {
-            FeedDocument::Children(node).ForEach([&](IXMLDOMNode* content, BSTR contentName) {
-                if (!Named(contentName, mediaContent))
-                    return true;
-                std::wstring url = entry.mediaUrl;
-                std::wstring type = entry.mediaType;
-                std::wstring medium;
-                int32_t width = entry.mediaWidth;
-                int32_t height = entry.mediaHeight;
-                for (const FeedAttribute& a : FeedDocument::Attributes(content)) {
-                    if (a.name == L"url")
-                        url = a.text;
-                    else if (a.name == L"width")
-                        width = FeedInt32(a.text);
-                    else if (a.name == L"height")
-                        height = FeedInt32(a.text);
-                    else if (a.name == L"type")
-                        type = a.text;
-                    else if (a.name == L"medium")
-                        medium = a.text;
-                }
-                // The largest side wins; on a tie the earlier rendition stays.
-                if (medium == L"video" && std::max(width, height) > std::max(entry.mediaWidth, entry.mediaHeight)) {
-                    entry.mediaType = type;
-                    entry.mediaWidth = width;
-                    entry.mediaHeight = height;
-                    entry.mediaUrl = url;
-                }
-                return true;
-            });
+            return true;
         }
+        children.ChildrenOf(node).ForEachNamed({L"media:content"}, [&](size_t, IXMLDOMNode* content) {
+            std::wstring url = entry.mediaUrl;
+            std::wstring type = entry.mediaType;
+            std::wstring medium;
+            int32_t width = entry.mediaWidth;
+            int32_t height = entry.mediaHeight;
+            for (const FeedAttribute& a : FeedDocument::Attributes(content)) {
+                if (a.name == L"url")
+                    url = a.text;
+                else if (a.name == L"width")
+                    width = FeedInt32(a.text);
+                else if (a.name == L"height")
+                    height = FeedInt32(a.text);
+                else if (a.name == L"type")
+                    type = a.text;
+                else if (a.name == L"medium")
+                    medium = a.text;
+            }
+            // The largest side wins; on a tie the earlier rendition stays.
+            if (medium == L"video" && std::max(width, height) > std::max(entry.mediaWidth, entry.mediaHeight)) {
+                entry.mediaType = type;
+                entry.mediaWidth = width;
+                entry.mediaHeight = height;
+                entry.mediaUrl = url;
+            }
+            return true;
+        });
         return true;
     });
 }

@@ -292,3 +292,38 @@ TEST(FeedDocumentDirect, EntriesInDocumentOrderWhereverTheyStand)
         }
     }
 }
+
+// Nodes of several names in one pass: document order, the first of the names
+// a node equals, case-sensitive, a stop on request; grandchildren compared
+// through the same names.
+TEST(FeedDocumentDirect, NodesOfSeveralNamesInOrderAndTheirChildren)
+{
+    FeedDocument document;
+    ASSERT_TRUE(document.Create());
+    uint32_t elapsed = 0;
+    bool parsed = false;
+    ASSERT_EQ(document.Load(L"<feed xmlns:m='urn:m'><entry><m:g><c>1</c><C>no</C><c>2</c></m:g><x/>"
+                            L"<a>first</a><M:G xmlns:M='urn:m'/><m:g><c>3</c></m:g><a>last</a></entry></feed>",
+                            elapsed, parsed),
+              S_OK);
+    std::vector<std::wstring> seen;
+    document.ForEachEntry([&](const FeedNodes& children) {
+        children.ForEachNamed({L"a", L"m:g", L"a"}, [&](size_t which, IXMLDOMNode* node) {
+            if (which == 0) {
+                seen.push_back(L"a=" + FeedDocument::NodeText(node));
+                return true;
+            }
+            std::wstring texts;
+            children.ChildrenOf(node).ForEachNamed({L"c"}, [&](size_t, IXMLDOMNode* c) {
+                texts += FeedDocument::NodeText(c);
+                return true;
+            });
+            seen.push_back(std::to_wstring(which) + L":" + texts);
+            return true;
+        });
+        int visits = 0;
+        children.ForEachNamed({L"a", L"m:g"}, [&](size_t, IXMLDOMNode*) { return ++visits < 2; });
+        EXPECT_EQ(visits, 2);
+    });
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"1:12", L"a=first", L"1:3", L"a=last"}));
+}
