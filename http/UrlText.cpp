@@ -75,3 +75,18 @@ bool SameOrigin(const std::wstring& a, const std::wstring& b)
     return first.scheme == second.scheme && first.port == second.port &&
            CompareStringOrdinal(first.host.c_str(), -1, second.host.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
+
+bool IsWebAddress(const std::wstring& url)
+{
+    // The scheme as written, not as the parser reads it: the shell is given
+    // the text itself.
+    const bool http = url.size() > 7 && CompareStringOrdinal(url.c_str(), 7, L"http://", 7, TRUE) == CSTR_EQUAL;
+    const bool https = url.size() > 8 && CompareStringOrdinal(url.c_str(), 8, L"https://", 8, TRUE) == CSTR_EQUAL;
+    if (!http && !https)
+        return false;
+    for (wchar_t c : url)
+        if (c <= L' ' || c == L'\\' || c == 0x7F)
+            return false;
+    Origin origin;
+    return ReadOrigin(url, origin);
+}

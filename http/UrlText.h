@@ -13,3 +13,8 @@ std::wstring PathSegment(const std::wstring& text);
 // True when both URLs are HTTP or HTTPS with the same scheme, host (any
 // case) and port (the scheme's default when none is written).
 bool SameOrigin(const std::wstring& a, const std::wstring& b);
+
+// True for an absolute http or https address with a host: the only links
+// that the program opens or hands on as links. A path, a UNC name, "file:"
+// or another protocol's handler could start a program on a click.
+bool IsWebAddress(const std::wstring& url);

@@ -158,7 +158,7 @@ bool WinHttpClient::Send(const wchar_t* method)
     responseText_.clear();
 
     const wchar_t* verb = CanonicalMethod(method);
-    if (url.empty() || !verb)
+    if (url.empty() || !verb || aborted_)
         return false;
     const bool isGet = std::wcscmp(verb, L"GET") == 0;
 
@@ -195,8 +195,9 @@ bool WinHttpClient::Send(const wchar_t* method)
     // that the server frames its reply with a length the body is checked
     // against: WinHTTP decodes chunked replies out of sight and, on Wine,
     // takes a connection closed before the last chunk for the end.
-    InternetHandle request(WinHttpOpenRequest(connection.h, verb, object.c_str(), L"HTTP/1.0", WINHTTP_NO_REFERER,
-                                              WINHTTP_DEFAULT_ACCEPT_TYPES, secure ? WINHTTP_FLAG_SECURE : 0));
+    InFlightRequest request(*this, WinHttpOpenRequest(connection.h, verb, object.c_str(), L"HTTP/1.0",
+                                                      WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                      secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request.h)
         return false;
 
@@ -227,7 +228,7 @@ bool WinHttpClient::Send(const wchar_t* method)
     bool complete = false;
     bool failed = false;
     bool sent = false;
-    for (int attempt = 0; attempt < 3 && !complete && !failed; ++attempt) {
+    for (int attempt = 0; attempt < 3 && !complete && !failed && !aborted_; ++attempt) {
         // A change goes out once at most: after a slow or lost reply nobody
         // knows whether the server acted on it, and sending it again could
         // make a second album or fail a delete that worked.
@@ -240,7 +241,7 @@ bool WinHttpClient::Send(const wchar_t* method)
             DWORD written = 0;
             WinHttpWriteData(request.h, requestBody_.get(), DWORD(requestLength_), &written);
         }
-        if (!WinHttpReceiveResponse(request.h, nullptr))
+        if (!WinHttpReceiveResponse(request.h, nullptr) || aborted_)
             continue;
 
         ReadHeaders(request.h);
@@ -248,7 +249,7 @@ bool WinHttpClient::Send(const wchar_t* method)
         DecodeBody();
         if (body == BodyRead::OutOfMemory) {
             failed = true;
-        } else if (body == BodyRead::Broken) {
+        } else if (body == BodyRead::Broken || aborted_) {
             // The reply ended before its framing said it was complete: a
             // failure, not a "200" with half a feed. The request handle is
             // spent.
@@ -260,6 +261,42 @@ bool WinHttpClient::Send(const wchar_t* method)
     }
     outcomeUnknown_ = sent && !isGet && !complete;
     return complete && !failed;
+}
+
+void WinHttpClient::Abort()
+{
+    aborted_ = true;
+    std::lock_guard<std::mutex> guard(inFlightLock_);
+    if (inFlight_) {
+        WinHttpCloseHandle(inFlight_);
+        inFlight_ = nullptr;
+    }
+}
+
+WinHttpClient::InFlightRequest::InFlightRequest(WinHttpClient& owner, HINTERNET handle) : owner_(owner), h(handle)
+{
+    if (!h)
+        return;
+    std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
+    // Aborted before it could be seen: it never goes out.
+    if (owner_.aborted_) {
+        WinHttpCloseHandle(h);
+        h = nullptr;
+        return;
+    }
+    owner_.inFlight_ = h;
+}
+
+WinHttpClient::InFlightRequest::~InFlightRequest()
+{
+    if (!h)
+        return;
+    std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
+    // Abort closed it already when it is no longer the one in flight.
+    if (owner_.inFlight_ == h) {
+        owner_.inFlight_ = nullptr;
+        WinHttpCloseHandle(h);
+    }
 }
 
 bool WinHttpClient::SendHead(HINTERNET request)
@@ -354,7 +391,7 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
 
     for (;;) {
         DWORD available = 0;
-        if (!WinHttpQueryDataAvailable(request, &available))
+        if (aborted_ || !WinHttpQueryDataAvailable(request, &available))
             return BodyRead::Broken;
         if (available == 0)
             break;

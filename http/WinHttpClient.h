@@ -1,6 +1,8 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <windows.h>
@@ -51,6 +53,14 @@ public:
     // the server may or may not have acted on it.
     bool OutcomeUnknown() const { return outcomeUnknown_; }
 
+    // From any thread: the request under way is stopped (its handle is
+    // closed, so that a call waiting on the network returns as soon as the
+    // platform lets it), it is not tried again, and every later Send fails
+    // at once until ClearAbort.
+    void Abort();
+    void ClearAbort() { aborted_ = false; }
+    bool Aborted() const { return aborted_; }
+
     std::wstring StatusCode() const { return statusCode_; }
     // The text of the last response, until the next Send.
     const std::wstring& ResponseText() const { return responseText_; }
@@ -74,6 +84,18 @@ protected:
 private:
     enum class BodyRead { Complete, Broken, OutOfMemory };
 
+    // The request handle of one Send, visible to Abort while it lives.
+    struct InFlightRequest
+    {
+        InFlightRequest(WinHttpClient& owner, HINTERNET handle);
+        ~InFlightRequest();
+        InFlightRequest(const InFlightRequest&) = delete;
+        InFlightRequest& operator=(const InFlightRequest&) = delete;
+
+        WinHttpClient& owner_;
+        HINTERNET h;
+    };
+
     bool SendHead(HINTERNET request);
     bool ProxyFallback(HINTERNET request);
     void ReadHeaders(HINTERNET request);
@@ -94,4 +116,9 @@ private:
     std::wstring statusCode_;
     std::wstring userAgent_ = L"WinHttpClient";
     bool outcomeUnknown_ = false;
+    // The request handle of the Send under way, for Abort; whoever takes it
+    // out (Abort, or Send at its end) closes it.
+    std::mutex inFlightLock_;
+    HINTERNET inFlight_ = nullptr;
+    std::atomic<bool> aborted_{false};
 };

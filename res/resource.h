@@ -142,6 +142,11 @@
 #define IDS_DELETE_FAILED_FORMAT 5607
 #define IDS_CHANGE_FAILED_FORMAT 5608
 #define IDS_WEB_ADDRESS 5802
+#define IDS_PHOTOS_UNREADABLE_FORMAT 5620 // %s: the titles, one a line
+#define IDS_OUTCOME_UNKNOWN_FORMAT 5621   // %s: the album's title
+#define IDS_CREATE_OUTCOME_UNKNOWN 5622
+#define IDS_COPY_FAILED 5623
+#define IDS_CAPTION_COPY 5624
 
 // ---------------------------------------------------------------------------
 // New album, photo list and URL dialogs

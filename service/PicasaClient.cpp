@@ -275,3 +275,15 @@ void PicasaClient::Logout()
     quotaLimit_ = 0;
     quotaCurrent_ = 0;
 }
+
+void PicasaClient::AbortRequests()
+{
+    transport_.Abort();
+    detailsPool_->Abort();
+}
+
+void PicasaClient::ResumeRequests()
+{
+    transport_.ClearAbort();
+    detailsPool_->ClearAbort();
+}

@@ -75,6 +75,11 @@ public:
     // read; each page is a request and an XML load. A next link to another
     // server than the photo server fails the load (the token stays home).
 
+    // The most pages and entries one feed may have, whatever its next links
+    // say; a feed that gives its total is held to that.
+    static constexpr size_t kMostFeedPages = 2000;
+    static constexpr size_t kMostFeedEntries = 200000;
+
     // 30 also for a "200" whose reply is not a readable feed, or a page
     // after the first that cannot be read; the reply is then the last error
     // body and the status stays "200".
@@ -106,6 +111,13 @@ public:
     // and an empty status, and says why in the last error body.
     DWORD PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length);
     DWORD DeleteAlbum(const std::wstring& editLink);
+
+    // From any thread: stops the requests under way (the client's own and
+    // the details requests') and fails every request after them, without
+    // tries again, until ResumeRequests. A load stopped this way ends as
+    // its caller's progress says (cancelled).
+    void AbortRequests();
+    void ResumeRequests();
 
     // Value of the first "error=" line (key in any case), or "".
     static std::wstring ParseServiceError(const std::wstring& reply);
@@ -147,8 +159,10 @@ private:
     // request and returns the status text ("" when the transport failed).
     std::wstring Send(const wchar_t* method);
     // Reads the feed at `url` and each page its next links lead to, handing
-    // each loaded page to `page`.
-    FeedWalk WalkFeed(std::wstring url, const std::function<void(const FeedDocument&)>& page,
+    // each loaded page to `page`, which says how many entries it held.
+    // Fails past the pages and entries that the first page's total allows
+    // (at most kMostFeedPages and kMostFeedEntries).
+    FeedWalk WalkFeed(std::wstring url, const std::function<size_t(const FeedDocument&)>& page,
                       PhotoLoadProgress* progress);
     // The details request of one photo over `transport`, into `entry` and
     // `reply`; touches nothing else, so that several can run at once.
@@ -196,6 +210,8 @@ private:
     std::wstring accountServer_;
     std::wstring photoServer_;
     int parallelRequests_ = kDefaultParallelRequests;
-    // The details requests' own transports, made when first needed.
-    std::unique_ptr<TransportPool> detailsPool_;
+    // The details requests' own transports (made when first needed; the
+    // pool itself from the start, so that an abort from another thread
+    // always finds it).
+    std::unique_ptr<TransportPool> detailsPool_ = std::make_unique<TransportPool>();
 };

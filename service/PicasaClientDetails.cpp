@@ -121,8 +121,6 @@ bool PicasaClient::LoadAllDetails(const std::wstring& albumId, std::vector<Photo
     for (const PhotoEntry& entry : photos)
         urls.push_back(DetailsUrl(albumId, entry.id));
     std::vector<DetailsReply> replies(photos.size());
-    if (!detailsPool_)
-        detailsPool_ = std::make_unique<TransportPool>();
 
     if (stopAsked())
         return false;

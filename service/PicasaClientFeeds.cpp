@@ -38,6 +38,29 @@ std::wstring NextPageLink(const FeedDocument& document)
     return next;
 }
 
+// How far a walk over a feed's pages may go.
+struct FeedBounds
+{
+    size_t pages = PicasaClient::kMostFeedPages;
+    size_t entries = PicasaClient::kMostFeedEntries;
+};
+
+// From the first page: the feed's own total, where it gives one, and a page
+// of slack for entries added while the pages are read; the fixed maxima
+// otherwise, and never more than those.
+FeedBounds FeedBoundsFor(const std::wstring& totalText, const std::wstring& perPageText, size_t firstPage)
+{
+    FeedBounds bounds;
+    if (totalText.empty())
+        return bounds;
+    const int64_t total = std::max<int64_t>(FeedInt64(totalText), 0);
+    const int64_t perPage =
+        std::max<int64_t>({perPageText.empty() ? 0 : FeedInt64(perPageText), int64_t(firstPage), 1});
+    bounds.entries = size_t(std::min<int64_t>(total + perPage + 1, int64_t(bounds.entries)));
+    bounds.pages = size_t(std::min<int64_t>(total / perPage + 2, int64_t(bounds.pages)));
+    return bounds;
+}
+
 } // namespace
 
 bool PicasaClient::LoadReply(FeedDocument& document, bool& created)
@@ -66,18 +89,28 @@ bool PicasaClient::LoadFeed(FeedDocument& document, bool& created)
 }
 
 PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
-                                              const std::function<void(const FeedDocument&)>& page,
+                                              const std::function<size_t(const FeedDocument&)>& page,
                                               PhotoLoadProgress* progress)
 {
     std::set<std::wstring> read;
     FeedDocumentFactory documents; // one class object for every page
+    FeedBounds bounds;
+    size_t pages = 0;
+    size_t entries = 0;
     for (;;) {
+        // Asked before every request, the first one too: a load of many
+        // albums stops between them.
+        if (progress && progress->CancelRequested())
+            return FeedWalk::Cancelled;
         read.insert(url);
         transport_.url = url;
         transport_.ClearBody();
         transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
         lastStatus_ = Send(L"GET");
         if (lastStatus_ != L"200") {
+            // A request cut by the stop is the stop, not a failure.
+            if (progress && progress->CancelRequested())
+                return FeedWalk::Cancelled;
             lastErrorBody_ = transport_.ResponseText();
             return FeedWalk::Failed;
         }
@@ -91,7 +124,11 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
             lastErrorBody_ = transport_.ResponseText();
             return FeedWalk::Failed;
         }
-        page(document);
+        const size_t onPage = page(document);
+        if (pages++ == 0)
+            bounds = FeedBoundsFor(DocumentText(document, L"openSearch:totalResults"),
+                                   DocumentText(document, L"openSearch:itemsPerPage"), onPage);
+        entries += onPage;
 
         // A next link back to a page already read would never end.
         std::wstring next = NextPageLink(document);
@@ -106,8 +143,18 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
                              L"\u6b62\u3081\u307e\u3057\u305f: " + next;
             return FeedWalk::Failed;
         }
-        if (progress && progress->CancelRequested())
-            return FeedWalk::Cancelled;
+        // A server whose next link changes on every page would never end
+        // either: no more pages or entries than the feed's own total allows.
+        if (pages >= bounds.pages || entries >= bounds.entries) {
+            lastStatus_.clear();
+            // "The feed did not end after <pages> pages and <entries> entries; loading stopped: <link>"
+            lastErrorBody_ = L"\u30d5\u30a3\u30fc\u30c9\u304c " + std::to_wstring(pages) +
+                             L" \u30da\u30fc\u30b8\u3001" + std::to_wstring(entries) +
+                             L" \u4ef6\u3092\u8d85\u3048\u3066\u3082\u7d42\u308f\u3089\u306a\u3044"
+                             L"\u305f\u3081\u3001\u8aad\u307f\u8fbc\u307f\u3092\u6b62\u3081\u307e"
+                             L"\u3057\u305f: " + next;
+            return FeedWalk::Failed;
+        }
         url = std::move(next);
     }
 }
@@ -119,10 +166,13 @@ DWORD PicasaClient::LoadAlbums()
     bool quotaRead = false;
     int64_t quotaLimit = 0;
     int64_t quotaCurrent = 0;
+    std::set<std::wstring> ids;
     const FeedWalk walk = WalkFeed(UserFeedUrl(), [&](const FeedDocument& document) {
         // Read once for all the page's times.
         const FeedTimeSettings times = CurrentFeedTimeSettings();
+        size_t onPage = 0;
         document.ForEachEntry([&](const FeedNodes& children) {
+            ++onPage;
             AlbumEntry album;
             album.title = ChildText(children, L"title");
             album.id = ChildText(children, L"gphoto:id");
@@ -135,6 +185,9 @@ DWORD PicasaClient::LoadAlbums()
             album.updated = FeedTimeToLocal(ChildText(children, L"updated"), times);
             children.LinkHref(L"link", L"rel", L"edit", L"href", album.editLink);
             children.LinkHref(L"link", L"rel", L"alternate", L"href", album.alternateLink);
+            // An album that a later page lists again is shown once.
+            if (!album.id.empty() && !ids.insert(album.id).second)
+                return;
             albums.push_back(std::move(album));
         });
         if (!quotaRead) {
@@ -142,6 +195,7 @@ DWORD PicasaClient::LoadAlbums()
             quotaLimit = FeedInt64(DocumentText(document, L"gphoto:quotalimit"));
             quotaCurrent = FeedInt64(DocumentText(document, L"gphoto:quotacurrent"));
         }
+        return onPage;
     }, nullptr);
     if (walk == FeedWalk::NoParser)
         return ERROR_SUCCESS;
@@ -223,13 +277,19 @@ std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wst
 
     std::vector<PhotoEntry> entries;
     int32_t position = 0;
+    std::set<std::wstring> ids;
     const FeedWalk walk = WalkFeed(UserFeedUrl() + L"/albumid/" + albumId, [&](const FeedDocument& document) {
         uint32_t onPage = 0;
+        uint32_t listed = 0;
         document.ForEachEntry([&](const FeedNodes& children) {
+            ++onPage;
             PhotoEntry entry;
+            entry.id = ChildText(children, L"gphoto:id");
+            // A photo that a later page lists again is shown once.
+            if (!entry.id.empty() && !ids.insert(entry.id).second)
+                return;
             entry.sequence = ++position;
             entry.title = ChildText(children, L"title");
-            entry.id = ChildText(children, L"gphoto:id");
             entry.summary = ChildText(children, L"summary");
             entry.width = FeedInt32(ChildText(children, L"gphoto:width"));
             entry.height = FeedInt32(ChildText(children, L"gphoto:height"));
@@ -241,11 +301,12 @@ std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wst
             entry.mediaUrl = FullSizeUrl(content);
             ReadMedia(children, entry);
             entries.push_back(std::move(entry));
-            ++onPage;
+            ++listed;
         });
         // With details to come, a photo is done when they are.
         if (progress && skipDetails != 0)
-            progress->PhotosDone(onPage);
+            progress->PhotosDone(listed);
+        return size_t(onPage);
     }, progress);
 
     switch (walk) {

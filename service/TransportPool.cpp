@@ -28,11 +28,23 @@ void RunJobs(RunState& state, WinHttpClient& transport, const TransportPool::Job
 {
     for (;;) {
         size_t index = 0;
+        bool aborted = false;
         {
             std::lock_guard<std::mutex> guard(state.lock);
-            if (state.stop || state.next == state.count)
-                return;
-            index = state.next++;
+            // The worker sees an abort itself: the calling thread may be
+            // waiting on a job that will not come back soon.
+            aborted = transport.Aborted() && !state.stop;
+            if (aborted)
+                state.stop = true;
+            if (!state.stop && state.next < state.count)
+                index = state.next++;
+            else
+                index = state.count;
+        }
+        if (index == state.count) {
+            if (aborted)
+                state.changed.notify_all(); // the run may be finished now
+            return;
         }
         // A job that fails this way leaves its result as it found it; it
         // must not take the thread, and the run, down with it.
@@ -60,6 +72,22 @@ void CopySettings(const WinHttpClient& model, WinHttpClient& transport)
 
 TransportPool::~TransportPool() = default;
 
+void TransportPool::Abort()
+{
+    aborted_ = true;
+    std::lock_guard<std::mutex> guard(transportsLock_);
+    for (const std::unique_ptr<WinHttpClient>& transport : transports_)
+        transport->Abort();
+}
+
+void TransportPool::ClearAbort()
+{
+    aborted_ = false;
+    std::lock_guard<std::mutex> guard(transportsLock_);
+    for (const std::unique_ptr<WinHttpClient>& transport : transports_)
+        transport->ClearAbort();
+}
+
 size_t TransportPool::Run(size_t count, size_t workers, const WinHttpClient& model, const Job& job,
                           const Progress& progress)
 {
@@ -69,10 +97,18 @@ size_t TransportPool::Run(size_t count, size_t workers, const WinHttpClient& mod
         workers = 1;
     if (workers > count)
         workers = count;
-    while (transports_.size() < workers)
-        transports_.push_back(std::make_unique<WinHttpClient>());
+    {
+        std::lock_guard<std::mutex> guard(transportsLock_);
+        while (transports_.size() < workers) {
+            transports_.push_back(std::make_unique<WinHttpClient>());
+            if (aborted_)
+                transports_.back()->Abort();
+        }
+    }
     for (size_t i = 0; i < workers; ++i)
         CopySettings(model, *transports_[i]);
+    if (aborted_)
+        return 0;
 
     RunState state;
     state.count = count;

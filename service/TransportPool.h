@@ -1,7 +1,9 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "http/WinHttpClient.h"
@@ -34,6 +36,14 @@ public:
     // Transports made so far (one per worker of the largest run).
     size_t Size() const { return transports_.size(); }
 
+    // From any thread: every transport's request under way is stopped and
+    // no job starts any more (Run returns with those that started) until
+    // ClearAbort.
+    void Abort();
+    void ClearAbort();
+
 private:
+    std::mutex transportsLock_; // Abort reads the list while Run may grow it
     std::vector<std::unique_ptr<WinHttpClient>> transports_;
+    std::atomic<bool> aborted_{false};
 };

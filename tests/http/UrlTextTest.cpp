@@ -42,3 +42,33 @@ TEST(SameOrigin, SchemeHostAndPortMustAllAgree)
         EXPECT_EQ(SameOrigin(c.b, c.a), c.same) << "either way round";
     }
 }
+
+// What a click or a pasted table may open: web pages only. Everything else
+// that a feed could put in a link starts a program or a handler.
+TEST(IsWebAddress, OnlyHttpAndHttpsWithAHost)
+{
+    const struct
+    {
+        const wchar_t* url;
+        bool web;
+    } cases[] = {
+        {L"https://picasaweb.google.com/demo/Garden", true},
+        {L"HTTP://localhost:8080/x?a=1&b=2", true},
+        {L"http://127.0.0.1/", true},
+        {L"C:\\windows\\system32\\notepad.exe", false},
+        {L"\\\\server\\share\\run.exe", false},
+        {L"file:///C:/windows/system32/notepad.exe", false},
+        {L"search-ms:query=secret&crumb=location:C:\\", false},
+        {L"javascript:alert(1)", false},
+        {L"mailto:a@example.com", false},
+        {L"ms-settings:", false},
+        {L"http:notepad.exe", false},
+        {L"https://", false},
+        {L" https://example.com/", false},       // the shell would trim it; we do not
+        {L"https://example.com/a b", false},     // a blank ends an address in a command line
+        {L"http://example.com\\..\\x", false},
+        {L"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsWebAddress(c.url), c.web) << Narrow(c.url);
+}

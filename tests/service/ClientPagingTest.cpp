@@ -138,8 +138,8 @@ TEST_F(Paging, EveryAlbumAndPhotoArrivesWithPagesOf1000AndOf7)
     }
 }
 
-// A next link to the page itself, or to a second page that names itself: one
-// entry per page read, for the album list and for a photo list.
+// A next link to the page itself, or to a second page that names itself: the
+// walk ends, for the album list and for a photo list.
 TEST_F(Paging, ANextLinkBackToAPageAlreadyReadEndsTheWalk)
 {
     const std::string albumId = AlbumId("Many 0002");
@@ -159,13 +159,86 @@ TEST_F(Paging, ANextLinkBackToAPageAlreadyReadEndsTheWalk)
             LoopingFeed(list.path, StandIn::Base() + list.path + next, -1);
             StandIn::ClearRequests();
             const uint64_t requests = client.RequestCount();
-            EXPECT_EQ(list.load(), pages) << "loaded, one entry per page read";
+            EXPECT_EQ(list.load(), 1u) << "loaded; the entry that every page repeats is listed once";
             EXPECT_EQ(client.RequestCount() - requests, pages);
             const std::vector<Json> log = StandIn::Requests();
             ASSERT_EQ(log.size(), pages) << "an entry's own next link is not the feed's";
             if (pages == 2)
                 EXPECT_EQ(log[1]["query"].string, "start-index=2");
         }
+    }
+}
+
+// A server whose next link is new on every page: the walk stops where the
+// feed's own total says it must have ended, or at the fixed maximum when it
+// gives none, and the failure says why.
+TEST_F(Paging, ANextLinkThatIsNewOnEveryPageStopsAtABound)
+{
+    for (const bool total : {true, false}) {
+        SCOPED_TRACE(total ? "a feed that gives its total" : "a feed without a total");
+        StandIn::Control("POST", "clear-faults");
+        const std::string feed =
+            "<?xml version='1.0' encoding='UTF-8'?>"
+            "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:gphoto='http://schemas.google.com/photos/2007' "
+            "xmlns:openSearch='http://a9.com/-/spec/opensearch/1.1/'>" +
+            std::string(total ? "<openSearch:totalResults>3</openSearch:totalResults>"
+                                "<openSearch:itemsPerPage>1</openSearch:itemsPerPage>"
+                              : "") +
+            "<link rel='next' type='application/atom+xml' href='" + StandIn::Base() + kManyFeed +
+            "?start-index={next}'/><entry><title>Page {hit}</title><gphoto:id>{hit}</gphoto:id></entry></feed>";
+        StandIn::Fault("{\"path\": \"" + kManyFeed + "\", \"match\": \"exact\", \"count\": -1, \"numbered\": true, "
+                       "\"status\": 200, \"content_type\": \"application/atom+xml\", \"charset\": \"UTF-8\", "
+                       "\"body\": " + JsonQuote(feed) + "}");
+        StandIn::ClearRequests();
+        const uint64_t requests = client.RequestCount();
+        EXPECT_EQ(client.LoadAlbums(), DWORD(ERROR_READ_FAULT));
+        EXPECT_TRUE(client.GetAlbums().empty()) << "no list that only looks whole";
+        const uint64_t expected = total ? 3 / 1 + 2 : PicasaClient::kMostFeedPages;
+        EXPECT_EQ(client.RequestCount() - requests, expected);
+        EXPECT_EQ(client.GetLastStatus(), L"");
+        const std::wstring why = client.GetLastErrorBody();
+        EXPECT_NE(why.find(L" " + std::to_wstring(expected) + L" "), std::wstring::npos) << "the pages read";
+        EXPECT_NE(why.find(Widen(kManyFeed + "?start-index=" + std::to_string(expected + 1))), std::wstring::npos)
+            << "the link that was not followed";
+    }
+}
+
+// Entries that a later page lists again (a list that changed while it was
+// read) are listed once, in the order they first came.
+TEST_F(Paging, AnEntryThatALaterPageListsAgainIsListedOnce)
+{
+    const std::string albumId = AlbumId("Many 0002");
+    const std::string head = "<?xml version='1.0' encoding='UTF-8'?>"
+                             "<feed xmlns='http://www.w3.org/2005/Atom' "
+                             "xmlns:gphoto='http://schemas.google.com/photos/2007'>";
+    auto entry = [](const char* id) {
+        return std::string("<entry><title>T") + id + "</title><gphoto:id>" + id + "</gphoto:id></entry>";
+    };
+    for (const std::string path : {kManyFeed, kManyFeed + "/albumid/" + albumId}) {
+        SCOPED_TRACE(path);
+        const std::string first = head + "<link rel='next' href='" + StandIn::Base() + path + "?start-index=3'/>" +
+                                  entry("11") + entry("12") + "</feed>";
+        const std::string second = head + entry("12") + entry("13") + "</feed>";
+        for (const std::string& page : {first, second})
+            StandIn::Fault("{\"path\": \"" + path + "\", \"match\": \"exact\", \"status\": 200, "
+                           "\"content_type\": \"application/atom+xml\", \"body\": " + JsonQuote(page) + "}");
+        std::vector<std::wstring> ids;
+        if (path == kManyFeed) {
+            ASSERT_EQ(client.LoadAlbums(), 0u);
+            for (const AlbumEntry& album : client.GetAlbums())
+                ids.push_back(album.id);
+        } else {
+            DWORD result = 1;
+            std::vector<int> places;
+            const auto photos = client.LoadPhotos(Widen(albumId), 1, &result);
+            for (const PhotoEntry& photo : *photos) {
+                ids.push_back(photo.id);
+                places.push_back(photo.sequence);
+            }
+            EXPECT_EQ(result, 0u);
+            EXPECT_EQ(places, (std::vector<int>{1, 2, 3})) << "counted without the repeat";
+        }
+        EXPECT_EQ(ids, (std::vector<std::wstring>{L"11", L"12", L"13"}));
     }
 }
 

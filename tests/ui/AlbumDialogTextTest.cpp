@@ -211,3 +211,23 @@ TEST(UrlListText, OneEntryPerSelectedAlbumInTheOrderGivenMarkupEscapedInTheHtmlO
     const UrlListTexts none = BuildUrlListTexts(AlbumDialogTest::UrlAlbums(), {}, L"%s", L"%s");
     EXPECT_TRUE(none.text.empty() && none.html.empty());
 }
+
+// An address that is no web page is listed as text: the pasted HTML makes no
+// link of it, in either language module's entry format.
+TEST(UrlListText, AnAddressThatIsNoWebPageIsNoLinkInTheHtml)
+{
+    std::vector<AlbumEntry> albums(2);
+    albums[0].title = L"Run";
+    albums[0].alternateLink = L"C:\\windows\\system32\\notepad.exe";
+    albums[1].title = L"Search";
+    albums[1].alternateLink = L"search-ms:query=x";
+    for (const wchar_t* format : {L"%s %d <a href=\"%s\">%s</a>\r\n", L"%s (photos: %d)<br>\r\n<a href=\"%s\">%s</a><br>"}) {
+        const UrlListTexts texts = BuildUrlListTexts(albums, {0, 1}, L"%s %d %s\r\n", format);
+        EXPECT_EQ(texts.html.find(L"href"), std::wstring::npos) << TestEnv::Narrow(texts.html);
+        EXPECT_NE(texts.html.find(L"C:\\windows\\system32\\notepad.exe"), std::wstring::npos);
+        EXPECT_NE(texts.html.find(L"search-ms:query=x"), std::wstring::npos);
+    }
+    // A format without the anchor the modules use still gets no address in an href.
+    const UrlListTexts odd = BuildUrlListTexts(albums, {1}, L"%s", L"%s %d <a  href='%s'>%s</a>");
+    EXPECT_EQ(odd.html.find(L"search-ms"), odd.html.rfind(L"search-ms"));
+}

@@ -40,11 +40,20 @@ private:
     std::atomic<bool> m_opened{false};
 };
 
+// The window the writes belong to: without an owner, Windows lets the
+// clipboard be emptied but not filled.
+HWND Owner()
+{
+    static const HWND window =
+        CreateWindowExW(0, L"STATIC", L"clipboard owner", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    return window;
+}
+
 // A writer that runs out of memory at the nth block it asks for.
 class ShortOfMemory : public CClipboard
 {
 public:
-    explicit ShortOfMemory(int failingBlock) : m_failingBlock(failingBlock) {}
+    explicit ShortOfMemory(int failingBlock) : CClipboard(Owner()), m_failingBlock(failingBlock) {}
     int blocks = 0;
 
 protected:
@@ -78,7 +87,7 @@ TEST(Clipboard, TextAndHtmlReplaceEverythingWithExactlyTwoFormats)
                   nullptr);
     }
     const wchar_t* fragment = L"<table><tr><td>夏</td></tr></table>\r\n";
-    ASSERT_TRUE(CClipboard().SetTextAndHtml(L"Title\r\n夏", fragment));
+    ASSERT_TRUE(CClipboard(Owner()).SetTextAndHtml(L"Title\r\n夏", fragment));
 
     std::vector<UINT> formats = ClipboardFormats();
     std::sort(formats.begin(), formats.end());
@@ -89,13 +98,24 @@ TEST(Clipboard, TextAndHtmlReplaceEverythingWithExactlyTwoFormats)
     const std::string expected = HtmlClipboardPayload(Utf8FromWide(fragment)) + std::string(4, '\0');
     EXPECT_EQ(ClipboardBytes(CClipboard::HtmlFormat()).substr(0, expected.size()), expected);
     EXPECT_TRUE(ClipboardIsFree()) << "closed again";
+    EXPECT_EQ(GetClipboardOwner(), Owner());
+}
+
+// Offsets of eight digits cannot point past 99,999,999 bytes: a table that
+// large goes as text alone rather than as a block that lies about itself.
+TEST(Clipboard, AnHtmlBlockTooLargeForItsOffsetsLeavesTheTextAlone)
+{
+    const std::wstring huge(kMostHtmlPayloadBytes / 3 + 1, L'\u590f'); // three UTF-8 bytes each
+    ASSERT_TRUE(CClipboard(Owner()).SetTextAndHtml(L"the text", huge.c_str()));
+    EXPECT_EQ(ClipboardFormats(), std::vector<UINT>{CF_UNICODETEXT});
+    EXPECT_EQ(ClipboardText(), L"the text");
 }
 
 TEST(Clipboard, SetTextPutsOnlyTheTextEvenAnEmptyOne)
 {
-    ASSERT_TRUE(CClipboard().SetTextAndHtml(L"x", L"<b>x</b>"));
+    ASSERT_TRUE(CClipboard(Owner()).SetTextAndHtml(L"x", L"<b>x</b>"));
     for (const wchar_t* text : {L"", L"a, b\r\nc, d"}) {
-        ASSERT_TRUE(CClipboard().SetText(text));
+        ASSERT_TRUE(CClipboard(Owner()).SetText(text));
         EXPECT_EQ(ClipboardText(), text);
         EXPECT_EQ(ClipboardFormats(), std::vector<UINT>{CF_UNICODETEXT});
     }
@@ -104,9 +124,9 @@ TEST(Clipboard, SetTextPutsOnlyTheTextEvenAnEmptyOne)
 TEST(Clipboard, AbsentTextsChangeNothing)
 {
     ASSERT_TRUE(PutSentinel());
-    EXPECT_FALSE(CClipboard().SetText(nullptr));
-    EXPECT_FALSE(CClipboard().SetTextAndHtml(L"text", nullptr));
-    EXPECT_FALSE(CClipboard().SetTextAndHtml(nullptr, L"<b>"));
+    EXPECT_FALSE(CClipboard(Owner()).SetText(nullptr));
+    EXPECT_FALSE(CClipboard(Owner()).SetTextAndHtml(L"text", nullptr));
+    EXPECT_FALSE(CClipboard(Owner()).SetTextAndHtml(nullptr, L"<b>"));
     EXPECT_EQ(ClipboardText(), kSentinel);
 }
 
@@ -122,13 +142,13 @@ TEST(Clipboard, AHeldClipboardIsWaitedForAMomentOnly)
             ClipboardHolder holder(hold);
             ASSERT_TRUE(holder.Opened());
             const DWORD start = GetTickCount();
-            EXPECT_EQ(html ? CClipboard().SetTextAndHtml(L"new", L"<b>new</b>") : CClipboard().SetText(L"new"),
+            EXPECT_EQ(html ? CClipboard(Owner()).SetTextAndHtml(L"new", L"<b>new</b>") : CClipboard(Owner()).SetText(L"new"),
                       waitedOut);
             const DWORD waited = GetTickCount() - start;
             if (!waitedOut) {
                 EXPECT_GE(waited, (CClipboard::kOpenAttempts - 1) * CClipboard::kOpenRetryDelayMs - 20) << "tried again";
                 EXPECT_LT(waited, 1000u) << "gave up soon";
-                EXPECT_FALSE(CClipboard().SetText(L"new"));
+                EXPECT_FALSE(CClipboard(Owner()).SetText(L"new"));
             }
         }
         EXPECT_EQ(ClipboardText(), waitedOut ? L"new" : kSentinel);

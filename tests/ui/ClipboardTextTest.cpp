@@ -115,3 +115,11 @@ TEST(HtmlPayload, FragmentsComeFromUtf16AsUtf8)
     for (auto [wide, utf8] : {std::pair{L"", ""}, {L"<table>", "<table>"}, {L"表", "\xe8\xa1\xa8"}})
         EXPECT_EQ(Utf8FromWide(wide), utf8);
 }
+
+TEST(HtmlPayload, NothingPastWhatEightDigitOffsetsCanSay)
+{
+    const size_t frame = HtmlClipboardPayload("").size();
+    const std::string fits(kMostHtmlPayloadBytes - frame, 'x');
+    EXPECT_EQ(HtmlClipboardPayload(fits).size(), kMostHtmlPayloadBytes);
+    EXPECT_TRUE(HtmlClipboardPayload(fits + "x").empty());
+}

@@ -1,11 +1,13 @@
 // The link list on a real list control in a dialog that reflects its
 // notifications: row keys and user values, links through sorts, hit-testing,
 // hover and the tooltip, drawing, clicks, fonts and the text-and-HTML copy.
+#include "tests/support/TestEnv.h"
 #include "tests/ui/ListTestDialog.h"
 #include "ui/controls/CSortListViewCtrlWithHyperLink.h"
 #include "ui/controls/ClipboardText.h"
 
 #include <algorithm>
+#include <optional>
 
 using namespace DialogHarness;
 using namespace ListTest;
@@ -169,7 +171,7 @@ TEST_F(LinkList, LinksTooltipsAndUserValuesStayWithTheirRowsThroughSorts)
     Click(InsideLink(0, kAddress));
     EXPECT_EQ(opened, std::vector<std::wstring>{Url(2)});
     Move(InsideLink(2, kAddress));
-    EXPECT_EQ(TipText(), L"Protected album");
+    EXPECT_EQ(TipText(), L"Protected album\r\n" + Url(1)) << "the note, then the real target";
 }
 
 // ---------------------------------------------------------------------------
@@ -228,13 +230,13 @@ TEST_F(LinkList, HoverMakesTheLinkHotWithHandCursorAndTooltip)
         POINT at;
         int hotRow; // -1: none
         HCURSOR cursor;
-        const wchar_t* tip; // null: not looked at
+        std::optional<std::wstring> tip; // none: not looked at
     } moves[] = {
-        {onAutumn, 1, hand, L"Protected album"},
-        {{autumn.right + 10, onAutumn.y}, -1, arrow, nullptr}, // beside the text in the same cell
-        {onAutumn, 1, hand, nullptr},
-        {InsideLink(0, kAddress), 0, hand, L""}, // straight from one link to another
-        {InsideLink(2, kAddress), 2, hand, L""}, // a link to nowhere is a link all the same
+        {onAutumn, 1, hand, L"Protected album\r\n" + Url(1)},
+        {{autumn.right + 10, onAutumn.y}, -1, arrow, std::nullopt}, // beside the text in the same cell
+        {onAutumn, 1, hand, std::nullopt},
+        {InsideLink(0, kAddress), 0, hand, Url(0)}, // straight from one link to another: its target
+        {InsideLink(2, kAddress), 2, hand, L""},    // a link to nowhere is a link all the same
     };
     for (size_t i = 0; i < std::size(moves); ++i) {
         SCOPED_TRACE(i);
@@ -243,7 +245,7 @@ TEST_F(LinkList, HoverMakesTheLinkHotWithHandCursorAndTooltip)
             EXPECT_EQ(links.IsLinkHot(row, kAddress), row == moves[i].hotRow) << row;
         EXPECT_EQ(GetCursor(), moves[i].cursor);
         if (moves[i].tip) {
-            EXPECT_EQ(TipText(), moves[i].tip);
+            EXPECT_EQ(TipText(), *moves[i].tip);
         }
         if (i == 0) {
             EXPECT_TRUE(EqualRect(&tipRect, &autumn)) << "the tip's rectangle is the link's";
@@ -278,7 +280,8 @@ TEST_F(LinkList, TheTipShowsOverAHotLinkWithATipTextOnly)
     EXPECT_TRUE(hoverAndWait(1)) << "\"Protected album\"";
     SendMessageW(list, WM_MOUSELEAVE, 0, 0);
     PumpMessages(dialog->Handle());
-    EXPECT_FALSE(hoverAndWait(0)) << "no tip text: no tip";
+    ASSERT_TRUE(links.SetCellLink(0, kAddress, L"", L""));
+    EXPECT_FALSE(hoverAndWait(0)) << "no address and no note: no tip";
 }
 
 TEST_F(LinkList, AClickOnALinkOpensItAndLeavesTheSelectionAlone)
@@ -299,6 +302,44 @@ TEST_F(LinkList, AClickOnALinkOpensItAndLeavesTheSelectionAlone)
     Click(InsideLink(2, kAddress));
     EXPECT_EQ(opened.size(), 1u);
     EXPECT_FALSE(IsSelected(list, 2));
+}
+
+// A feed's link that is no web address could start a program: it is shown
+// as text, never opened, and no link in the copied table.
+TEST_F(LinkList, AddressesThatAreNoWebPagesAreShownButNeverOpened)
+{
+    FillAlbums();
+    const wchar_t* const unsafe[] = {
+        L"C:\\windows\\system32\\notepad.exe", L"\\\\server\\share\\setup.exe",
+        L"file:///C:/windows/system32/notepad.exe", L"search-ms:query=x", L"javascript:alert(1)",
+    };
+    for (const wchar_t* url : unsafe) {
+        SCOPED_TRACE(TestEnv::Narrow(url));
+        LVITEMW item = {};
+        item.iSubItem = kAddress;
+        item.pszText = const_cast<wchar_t*>(url);
+        SendMessageW(list, LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+        ASSERT_TRUE(links.SetCellLink(0, kAddress, url, L""));
+        RECT r = {};
+        EXPECT_FALSE(links.LinkRect(0, kAddress, r)) << "not drawn or hit as a link";
+        RECT cell = {LVIR_LABEL, kAddress, 0, 0};
+        ASSERT_TRUE(SendMessageW(list, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell)));
+        Move(POINT{cell.left + 8, (cell.top + cell.bottom) / 2});
+        EXPECT_FALSE(links.IsLinkHot(0, kAddress));
+        Click(POINT{cell.left + 8, (cell.top + cell.bottom) / 2});
+        EXPECT_TRUE(opened.empty());
+
+        Select(list, 0);
+        Select(list, 1, false);
+        Select(list, 2, false);
+        Command(list, ID_LIST_COPY);
+        const std::string html = ClipboardBytes(CClipboard::HtmlFormat());
+        EXPECT_EQ(html.find("href"), std::string::npos) << "no link in the table";
+        EXPECT_NE(ClipboardText().find(url), std::wstring::npos) << "the text still says where it pointed";
+        EXPECT_EQ(GetClipboardOwner(), list) << "the list owns what it copied";
+    }
+    Click(InsideLink(1, kAddress));
+    EXPECT_EQ(opened, std::vector<std::wstring>{Url(1)}) << "web addresses open as before";
 }
 
 // ---------------------------------------------------------------------------

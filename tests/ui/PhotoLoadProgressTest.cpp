@@ -220,4 +220,102 @@ TEST_P(PhotoLoad, AShortLoadShowsNoProgressWindow)
     EXPECT_GE(GetTickCount() - started, 100u);
 }
 
+// Task Manager's End task, or taskkill without /F, sends WM_CLOSE to the
+// album window while the photos load: the load stops first, and only then
+// does the client sign out. No request goes out without the token, and no
+// photo list opens after the window has gone.
+TEST_P(PhotoLoad, ClosingTheWindowDuringALoadStopsTheLoadBeforeSigningOut)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true, 300));
+    const HWND albums = window->Handle();
+    driver->Then([albums](HWND) { PostMessageW(albums, WM_CLOSE, 0, 0); });
+    PhotoListCommand();
+
+    EXPECT_FALSE(IsWindow(albums)) << "closed once the load had ended";
+    EXPECT_FALSE(client.IsSignedIn());
+    EXPECT_EQ(driver->PendingSteps(), 0u) << "the progress window came";
+    EXPECT_TRUE(driver->Unexpected().empty()) << "no photo list after the close";
+    const std::vector<Json> feeds = Requests("album_feed");
+    EXPECT_LT(feeds.size(), 3u) << "the albums after the close were not asked for";
+    for (const Json& request : StandIn::Requests())
+        EXPECT_FALSE(request["headers"]["Authorization"].string.empty()) << request["path"].string;
+}
+
+// Cancel is asked before every album's first request: in quick mode, where
+// no details request looks at it, the albums after it are not asked for.
+TEST_P(PhotoLoad, CancelInQuickModeAsksForNoFurtherAlbum)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true, 300));
+    std::atomic<DWORD> cancelledAt{0};
+    size_t requestsAtCancel = 0;
+    driver->Then([&](HWND dialog) {
+        requestsAtCancel = Requests("album_feed").size();
+        cancelledAt = GetTickCount();
+        Cancel(dialog);
+    });
+    PhotoListCommand();
+    const DWORD ended = GetTickCount();
+    EXPECT_EQ(driver->PendingSteps(), 0u);
+    EXPECT_TRUE(driver->Unexpected().empty()) << "no photo list after Cancel";
+    EXPECT_LT(ended - cancelledAt.load(), 1000u);
+    EXPECT_LE(Requests("album_feed").size(), requestsAtCancel + 1) << "at most the request in flight";
+    EXPECT_LT(Requests("album_feed").size(), 3u);
+}
+
+// A server that never answers. Cancel closes the request in flight and it
+// is not tried again, nor is any album after it asked for. (Windows ends a
+// synchronous wait when its handle is closed; Wine ends it only at the
+// receive time-out, so the bound here is one time-out, where before it was
+// three tries of every album that was left.)
+TEST_P(PhotoLoad, CancelAgainstAServerThatNeverAnswersIsNotTriedAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true, 0));
+    client.Transport().timeouts.receive = 2000;
+    StandIn::Fault("{\"path\": \"/data/feed/api/user/\", \"action\": \"hang\", \"delay\": 20, \"count\": -1}");
+    std::atomic<DWORD> cancelledAt{0};
+    driver->Then([&](HWND dialog) {
+        cancelledAt = GetTickCount();
+        Cancel(dialog);
+    });
+    PhotoListCommand();
+    const DWORD ended = GetTickCount();
+    EXPECT_EQ(driver->PendingSteps(), 0u);
+    EXPECT_TRUE(driver->Unexpected().empty()) << "no photo list after Cancel";
+    ASSERT_NE(cancelledAt.load(), 0u);
+    EXPECT_LT(ended - cancelledAt.load(), DWORD(client.Transport().timeouts.receive) + 1000u);
+    EXPECT_EQ(Requests("album_feed").size(), 1u) << "no second try and no second album";
+    EXPECT_TRUE(IsWindowEnabled(window->Handle()));
+    client.Transport().timeouts.receive = WinHttpClient::Timeouts{}.receive;
+}
+
+// An album whose second page fails is no empty album: the user is told which
+// albums could not be read, and the list shows the others.
+TEST_P(PhotoLoad, AnAlbumWhosePageFailsIsNamedAndNotShownAsEmpty)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(true, 0));
+    std::wstring failing;
+    for (const AlbumEntry& album : client.GetAlbums())
+        if (album.title == L"Three photos")
+            failing = album.id;
+    ASSERT_FALSE(failing.empty());
+    StandIn::Control("POST", "settings", "{\"page_size\": 2}");
+    StandIn::Fault("{\"path\": \"/data/feed/api/user/lists/albumid/" + TestEnv::Narrow(failing) +
+                   "\", \"status\": 500, \"body\": \"page two is gone\", \"skip\": 1}");
+    std::wstring message;
+    int rows = -1;
+    driver->Then([&](HWND box) {
+        message = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    driver->Then([&](HWND dialog) {
+        rows = int(SendDlgItemMessageW(dialog, IDC_PHOTOS, LVM_GETITEMCOUNT, 0, 0));
+        Cancel(dialog);
+    });
+    PhotoListCommand();
+    EXPECT_EQ(driver->PendingSteps(), 0u);
+    EXPECT_NE(message.find(L"Three photos"), std::wstring::npos) << TestEnv::Narrow(message);
+    EXPECT_EQ(message.find(L"Two photos"), std::wstring::npos);
+    EXPECT_EQ(rows, 2 + 4) << "the two albums that could be read";
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, PhotoLoad, ::testing::Values("en", "ja"));

@@ -126,6 +126,14 @@ void CNewAlbumDlg::CreateAlbum()
     const DWORD result = m_client.CreateAlbum(title, summary, location, access, time);
     SetCursor(m_arrow);
 
+    if (result != ERROR_SUCCESS && m_client.IsLastOutcomeUnknown()) {
+        // The album may well be there: a second Create would make another.
+        // The window closes as after a success, and the list is loaded again.
+        ReportFailure(IDS_CREATE_OUTCOME_UNKNOWN);
+        SavePlacement(Handle(), m_settings.Path(), kSection);
+        EndDialog(1);
+        return;
+    }
     if (result != ERROR_SUCCESS) {
         ReportFailure();
         return;
@@ -135,13 +143,18 @@ void CNewAlbumDlg::CreateAlbum()
     EndDialog(1);
 }
 
-void CNewAlbumDlg::ReportFailure()
+void CNewAlbumDlg::ReportFailure(UINT outcomeUnknownText)
 {
     const std::wstring status = m_client.GetLastStatus();
     const std::wstring body = m_client.GetLastErrorBody();
     m_client.WriteLog(ResourceString(IDS_LOG_CREATE_FAILED));
     m_client.WriteLog(FormatText(ResourceString(IDS_LOG_STATUS_FORMAT), {status}));
     m_client.WriteLog(FormatText(ResourceString(IDS_LOG_BODY_FORMAT), {body}));
+    if (outcomeUnknownText) {
+        MessageBoxW(Handle(), ResourceString(outcomeUnknownText).c_str(),
+                    ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONWARNING);
+        return;
+    }
     const std::wstring text = FormatText(ResourceString(IDS_CREATE_FAILED_FORMAT), {status, body});
     MessageBoxW(Handle(), text.c_str(), kBuiltInErrorCaption, MB_OK | MB_ICONERROR);
     MessageBoxW(Handle(), text.c_str(), ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONERROR);

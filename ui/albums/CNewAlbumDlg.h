@@ -31,7 +31,9 @@ protected:
 private:
     void CreateAlbum();
     void Reject(const NewAlbumCheck& check);
-    void ReportFailure();
+    // The log lines and the error box; with a text, the box says that only
+    // (the outcome of the request is not known).
+    void ReportFailure(UINT outcomeUnknownText = 0);
     void ShowDateHint();
     void Cancel();
 

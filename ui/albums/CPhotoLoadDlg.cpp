@@ -37,7 +37,7 @@ private:
 } // namespace
 
 bool CPhotoLoadDlg::LoadAlbums(HWND owner, PicasaClient& client, const std::vector<size_t>& selected,
-                               bool quickMode, std::vector<PhotoListAlbum>& albums)
+                               bool quickMode, std::vector<PhotoListAlbum>& albums, RunningPhotoLoad* running)
 {
     albums.clear();
     PhotoListLoader loader(client, selected, quickMode);
@@ -47,6 +47,22 @@ bool CPhotoLoadDlg::LoadAlbums(HWND owner, PicasaClient& client, const std::vect
         return true;
     }
     {
+        // Known to the window while it runs: messages dispatched during the
+        // wait (a close, say) must not reach the client under it.
+        struct Announce
+        {
+            RunningPhotoLoad* running;
+            Announce(RunningPhotoLoad* r, PhotoListLoader& l) : running(r)
+            {
+                if (running)
+                    running->loader = &l;
+            }
+            ~Announce()
+            {
+                if (running)
+                    running->loader = nullptr;
+            }
+        } announce(running, loader);
         // The owner's commands would use the client that the load holds.
         ScopedDisabledWindow busy(owner);
         if (!loader.WaitForFinish(kShowAfterMs)) {

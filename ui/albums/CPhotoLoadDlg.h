@@ -10,6 +10,7 @@
 
 class PhotoListLoader;
 class PicasaClient;
+struct RunningPhotoLoad;
 
 // The progress of a photo list load that takes a while, over the window
 // that asked for it: a bar, "n of N photos" and Cancel. It ends by itself
@@ -25,8 +26,9 @@ public:
     // window over `owner` once the load has taken kShowAfterMs; `owner`
     // takes no input meanwhile. False when the user cancelled: `albums` is
     // then empty and nothing has changed.
+    // `running`, when given, names the load while it runs.
     static bool LoadAlbums(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
-                           std::vector<PhotoListAlbum>& albums);
+                           std::vector<PhotoListAlbum>& albums, RunningPhotoLoad* running = nullptr);
 
     // The progress line for `done` photos of `total`, from the language
     // module; the total is never shown below what is done.

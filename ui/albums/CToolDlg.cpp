@@ -2,8 +2,6 @@
 
 #include <commctrl.h>
 
-#include <regex>
-
 #include "app/CIniFile.h"
 #include "app/ResourceText.h"
 #include "base/CLogSupport.h"
@@ -13,10 +11,12 @@
 #include "service/AccessLevel.h"
 #include "service/AlbumEntry.h"
 #include "service/PicasaClient.h"
+#include "ui/albums/AlbumSelection.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/CChangeVisibilityDlg.h"
 #include "ui/albums/CNewAlbumDlg.h"
 #include "ui/albums/PhotoListCommand.h"
+#include "ui/albums/PhotoListLoader.h"
 #include "ui/albums/UrlListCommand.h"
 #include "ui/controls/ListSort.h"
 #include "ui/login/CAboutDlg.h"
@@ -380,27 +380,22 @@ void CToolDlg::SelectByPattern()
 {
     SelectAll(false);
     const std::wstring text = ItemText(IDC_PATTERN);
-    std::wregex pattern;
-    try {
-        auto flags = std::regex_constants::ECMAScript;
-        if (IsChecked(IDC_IGNORE_CASE))
-            flags |= std::regex_constants::icase;
-        pattern.assign(SelectionPattern(text, IsChecked(IDC_WHOLE_TITLE)), flags);
-    } catch (const std::regex_error& failure) {
-        MessageBoxW(Handle(), FormatString(IDS_PATTERN_INVALID, {WideFromUserCodePage(failure.what())}).c_str(),
+    // The albums' own titles: a cell gives back only the start of a long one.
+    std::vector<std::wstring> titles;
+    const std::vector<AlbumEntry>& albums = m_client.GetAlbums();
+    for (int row = 0; row < RowCount(); ++row) {
+        const int index = AlbumIndexOfRow(row);
+        titles.push_back(index >= 0 ? albums[size_t(index)].title : m_list.CellText(row, 0));
+    }
+    const TitleMatches matches = TitlesMatching(titles, text, IsChecked(IDC_IGNORE_CASE), IsChecked(IDC_WHOLE_TITLE));
+    if (!matches.valid) {
+        MessageBoxW(Handle(), FormatString(IDS_PATTERN_INVALID, {matches.error}).c_str(),
                     ResourceString(IDS_PATTERN_CAPTION).c_str(), MB_ICONWARNING | MB_OK);
         return;
     }
     if (!text.empty()) {
-        for (int row = 0; row < RowCount(); ++row) {
-            bool match = false;
-            try {
-                match = std::regex_match(m_list.CellText(row, 0), pattern);
-            } catch (const std::regex_error&) {
-                match = false; // too complex for this title: not a match
-            }
-            SelectRow(row, match);
-        }
+        for (int row = 0; row < RowCount() && size_t(row) < matches.hits.size(); ++row)
+            SelectRow(row, matches.hits[size_t(row)]);
     }
     ScrollToFirstSelected();
 }
@@ -451,6 +446,13 @@ void CToolDlg::ReportActionFailure(UINT errorFormat, const std::wstring& title)
     const std::wstring body = m_client.GetLastErrorBody();
     m_client.WriteLog(FormatString(IDS_LOG_STATUS_FORMAT, {status}));
     m_client.WriteLog(FormatString(IDS_LOG_BODY_FORMAT, {body}));
+    // Sent, but no whole answer: the change may well have been made, and the
+    // refresh that follows shows whether it was.
+    if (m_client.IsLastOutcomeUnknown()) {
+        MessageBoxW(Handle(), FormatString(IDS_OUTCOME_UNKNOWN_FORMAT, {title}).c_str(),
+                    ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_ICONWARNING | MB_OK);
+        return;
+    }
     MessageBoxW(Handle(), FormatString(errorFormat, {title, status, ClipForMessage(body)}).c_str(),
                 ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_ICONERROR | MB_OK);
 }
@@ -579,6 +581,13 @@ void CToolDlg::DumpAlbums()
 
 void CToolDlg::Close()
 {
+    // A photo list load holds the client: it is stopped, and the window
+    // closes once it has ended (OnCommand), never under it.
+    if (m_photoLoad.loader) {
+        m_closeAfterLoad = true;
+        m_photoLoad.loader->Cancel();
+        return;
+    }
     m_client.Logout();
     SavePosition(m_settings.fileName.c_str(), m_settings.folderId, kSection);
     const CIniFile ini(m_settings);
@@ -591,6 +600,9 @@ void CToolDlg::Close()
 
 bool CToolDlg::OnCommand(int id, int code, HWND)
 {
+    // While a load holds the client, the window takes no other command.
+    if (m_photoLoad.loader && id != IDCANCEL)
+        return true;
     switch (id) {
     case IDCANCEL:
         Close();
@@ -632,7 +644,9 @@ bool CToolDlg::OnCommand(int id, int code, HWND)
         if (code == BN_CLICKED) {
             const bool quickMode = IsChecked(IDC_QUICK_MODE);
             if (CheckSelection(IDS_NO_SELECTION_PHOTOS))
-                RunPhotoListCommand(Handle(), m_client, SelectedAlbums(), quickMode, m_settings);
+                RunPhotoListCommand(Handle(), m_client, SelectedAlbums(), quickMode, m_settings, &m_photoLoad);
+            if (m_closeAfterLoad)
+                Close();
         }
         return code == BN_CLICKED;
     case IDC_BATCH_KIND:

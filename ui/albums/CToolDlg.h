@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/SettingsPath.h"
+#include "ui/albums/PhotoListCommand.h"
 #include "ui/controls/CDialogBase.h"
 #include "ui/controls/CDialogPositionRestore.h"
 #include "ui/controls/CResizeRule.h"
@@ -108,6 +109,10 @@ private:
     HCURSOR m_wait = nullptr;
     std::wstring m_caption;
     bool m_refreshFailed = false;
+    // The photo list load under way, and whether the window was closed
+    // while it ran.
+    RunningPhotoLoad m_photoLoad;
+    bool m_closeAfterLoad = false;
 };
 
 // MCN_GETDAYSTATE as the common controls send it (the mingw-w64 header has

@@ -35,7 +35,7 @@ bool CUrlDlg::Copy() const
 {
     if (m_text.empty())
         return false;
-    return CClipboard().SetTextAndHtml(m_text.c_str(), m_html.c_str());
+    return CClipboard(Handle()).SetTextAndHtml(m_text.c_str(), m_html.c_str());
 }
 
 void CUrlDlg::Close()
@@ -48,8 +48,8 @@ bool CUrlDlg::OnCommand(int id, int code, HWND)
 {
     switch (id) {
     case IDC_URL_COPY:
-        if (code == BN_CLICKED)
-            Copy();
+        if (code == BN_CLICKED && !m_text.empty() && !Copy())
+            ReportCopyFailure(Handle());
         return true;
     case IDCANCEL:
         Close();

@@ -6,6 +6,8 @@
 #include "ui/albums/CPhotoInfoDlg.h"
 #include "ui/albums/CPhotoLoadDlg.h"
 #include "base/TextFormat.h"
+#include "service/PhotoLoadProgress.h"
+#include "ui/albums/AlbumWindowText.h"
 
 namespace {
 
@@ -43,12 +45,17 @@ std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std:
         if (index < albums.size())
             chosen.push_back(albums[index]);
     loaded.reserve(chosen.size());
+    const auto stopAsked = [progress] { return progress && progress->CancelRequested(); };
     for (AlbumEntry& album : chosen) {
+        if (stopAsked())
+            return {};
         PhotoListAlbum entry;
         DWORD result = ERROR_SUCCESS;
         entry.photos = client.LoadPhotos(album.id, quickMode ? 1 : 0, &result, progress);
-        if (result == ERROR_CANCELLED)
+        // A stop that cut a request short may come back as a failure.
+        if (result == ERROR_CANCELLED || stopAsked())
             return {};
+        entry.readFailed = result != ERROR_SUCCESS;
         if (!entry.photos)
             entry.photos = std::make_unique<std::vector<PhotoEntry>>();
         // The photos belong to this entry, not to the record's pointer.
@@ -59,8 +66,26 @@ std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std:
     return loaded;
 }
 
+// Names the albums whose photos could not be read; true when some could.
+bool ReportUnreadableAlbums(HWND owner, const std::vector<PhotoListAlbum>& albums)
+{
+    std::wstring titles;
+    size_t failed = 0;
+    for (const PhotoListAlbum& entry : albums) {
+        if (!entry.readFailed)
+            continue;
+        ++failed;
+        titles += (titles.empty() ? L"" : L"\n") + entry.album.title;
+    }
+    if (failed == 0)
+        return true;
+    const std::wstring text = FormatText(ResourceString(IDS_PHOTOS_UNREADABLE_FORMAT), {ClipForMessage(titles)});
+    MessageBoxW(owner, text.c_str(), ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_ICONERROR | MB_OK);
+    return failed < albums.size();
+}
+
 void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
-                         const SettingsLocation& settings)
+                         const SettingsLocation& settings, RunningPhotoLoad* running)
 {
     if (selected.empty())
         return;
@@ -71,9 +96,13 @@ void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<siz
         ScopedWaitCursor wait;
         // Off this thread, with a progress window when it takes a while;
         // cancelled, there is nothing to show.
-        if (!CPhotoLoadDlg::LoadAlbums(owner, client, selected, quickMode, albums))
+        if (!CPhotoLoadDlg::LoadAlbums(owner, client, selected, quickMode, albums, running))
             return;
     }
+    // The list shows what was read (an unread album has no rows); the
+    // message named the rest.
+    if (!ReportUnreadableAlbums(owner, albums))
+        return;
     CPhotoInfoDlg dialog(albums, quickMode, settings);
     dialog.DoModal(owner);
     // The photo lists go with `albums` here.

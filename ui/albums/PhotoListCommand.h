@@ -6,8 +6,17 @@
 #include "app/SettingsPath.h"
 #include "ui/albums/PhotoListRows.h"
 
+class PhotoListLoader;
 class PhotoLoadProgress;
 class PicasaClient;
+
+// The photo list load that runs for a window, if any: while `loader` is set
+// the client belongs to it, and the window stops it (Cancel) rather than
+// touch the client, for instance when it is closed meanwhile.
+struct RunningPhotoLoad
+{
+    PhotoListLoader* loader = nullptr;
+};
 
 // The photo list of the album window, after its empty-list and no-selection
 // checks. selected: indices into client.GetAlbums() of the selected rows, in
@@ -15,11 +24,14 @@ class PicasaClient;
 // (a tenth of a second per photo) is worth the wait; then loads each album's
 // photos in that order (without their details in quick mode), shows the
 // photo list owned by owner, and frees what it loaded.
+// Albums whose photos could not be read are named in a message, and the
+// list shows the others (none: no list).
 void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
-                         const SettingsLocation& settings = {});
+                         const SettingsLocation& settings = {}, RunningPhotoLoad* running = nullptr);
 
 // The loading step alone: each selected album with the photos LoadPhotos
-// gave for it (an empty list when the request failed). Stopped through
-// `progress`, it returns no album at all.
+// gave for it (an empty list, and readFailed, when they could not be read).
+// Stopped through `progress`, it returns no album at all; the stop is asked
+// before each album's first request.
 std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std::vector<size_t>& selected,
                                                 bool quickMode, PhotoLoadProgress* progress = nullptr);

@@ -16,15 +16,24 @@ PhotoListLoader::~PhotoListLoader()
 {
     NotifyWindow(nullptr);
     if (m_thread) {
-        m_cancel = true;
+        if (!m_finished)
+            Cancel();
         WaitForSingleObject(m_thread.get(), INFINITE);
     }
+    m_client.ResumeRequests();
+}
+
+void PhotoListLoader::Cancel()
+{
+    m_cancel = true;
+    m_client.AbortRequests();
 }
 
 bool PhotoListLoader::Start()
 {
     if (m_thread)
         return true;
+    m_client.ResumeRequests();
     m_thread.reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
     return bool(m_thread);
 }
@@ -94,7 +103,7 @@ bool PhotoListLoader::WaitForFinish(DWORD milliseconds)
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                m_cancel = true;
+                Cancel();
                 WaitForSingleObject(thread, INFINITE);
                 PostQuitMessage(int(msg.wParam));
                 return true;

@@ -40,8 +40,10 @@ public:
     // Where the messages go; null for nowhere. Safe while the load runs.
     void NotifyWindow(HWND window);
 
-    // Stops the load once the requests under way have come back.
-    void Cancel() { m_cancel = true; }
+    // Stops the load: no request goes out after it and the ones under way
+    // are cut (closed) rather than waited for; the client takes requests
+    // again once the load has ended.
+    void Cancel();
     bool Cancelled() const { return m_cancel; }
     bool Finished() const { return m_finished; }
 

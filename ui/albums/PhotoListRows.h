@@ -19,6 +19,7 @@ struct PhotoListAlbum
 {
     AlbumEntry album;
     std::unique_ptr<std::vector<PhotoEntry>> photos;
+    bool readFailed = false; // the photos could not be read: the empty list is no answer
 };
 
 // One column of the photo list: header string, alignment (LVCFMT_*) and sort

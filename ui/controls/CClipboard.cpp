@@ -1,5 +1,7 @@
 #include "ui/controls/CClipboard.h"
 
+#include "app/ResourceText.h"
+#include "res/resource.h"
 #include "ui/controls/ClipboardText.h"
 #include "ui/controls/ScopedHandles.h"
 
@@ -98,7 +100,7 @@ bool CClipboard::SetTextAndHtml(const wchar_t* text, const wchar_t* htmlFragment
     const SIZE_T textBytes = (wcslen(text) + 1) * sizeof(wchar_t);
 
     ClipboardSession session;
-    if (!Open(nullptr))
+    if (!Open(m_owner))
         return false;
     session.Opened();
     // Both blocks before emptying, so that a shortage of memory leaves the
@@ -108,15 +110,24 @@ bool CClipboard::SetTextAndHtml(const wchar_t* text, const wchar_t* htmlFragment
         return false;
     // Four zero bytes end the block: readers that take it for a C string
     // stop there.
-    UniqueGlobal htmlBlock(BlockWith(payload.data(), payload.size(), payload.size() + 4));
-    if (!htmlBlock)
+    UniqueGlobal htmlBlock(payload.empty() ? nullptr : BlockWith(payload.data(), payload.size(), payload.size() + 4));
+    if (!htmlBlock && !payload.empty())
         return false;
     EmptyClipboard();
     if (!SetClipboardData(CF_UNICODETEXT, textBlock.get()))
         return false;
     textBlock.release();
+    if (payload.empty())
+        return true; // too large for the HTML block: the text alone
     if (!htmlFormat || !SetClipboardData(htmlFormat, htmlBlock.get()))
         return false;
     htmlBlock.release();
     return true;
+}
+
+void ReportCopyFailure(HWND window)
+{
+    HWND owner = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    MessageBoxW(owner, ResourceString(IDS_COPY_FAILED).c_str(), ResourceString(IDS_CAPTION_COPY).c_str(),
+                MB_OK | MB_ICONWARNING);
 }

@@ -13,7 +13,7 @@ public:
     static constexpr int kOpenAttempts = 5;
     static constexpr DWORD kOpenRetryDelayMs = 50;
 
-    explicit CClipboard(HWND owner = nullptr) : m_owner(owner) {}
+    explicit CClipboard(HWND owner) : m_owner(owner) {}
     virtual ~CClipboard() = default;
 
     CClipboard(const CClipboard&) = delete;
@@ -23,8 +23,11 @@ public:
     // Null text: false, nothing done.
     bool SetText(const wchar_t* text);
 
-    // The text as Unicode text and the fragment as "HTML Format", with no
-    // clipboard owner. Null text or fragment: false, nothing done.
+    // The text as Unicode text and the fragment as "HTML Format", with the
+    // object's window as clipboard owner (without one, Windows lets the
+    // clipboard be emptied but not filled). A fragment too large for the
+    // format's offsets: the text alone. Null text or fragment: false,
+    // nothing done.
     bool SetTextAndHtml(const wchar_t* text, const wchar_t* htmlFragment);
 
     // The id of "HTML Format", registered on the first use in the run.
@@ -40,3 +43,7 @@ private:
 
     HWND m_owner;
 };
+
+// Tells the user that a copy put nothing on the clipboard, in a box owned
+// by the window that `window` belongs to.
+void ReportCopyFailure(HWND window);

@@ -429,8 +429,8 @@ void CSortListViewCtrlWithContextMenu::CopySelection()
             table.push_back(std::move(cells));
         }
         const std::wstring text = JoinTable(table, kCommaSeparator);
-        if (!text.empty())
-            CClipboard(Handle()).SetText(text.c_str());
+        if (!text.empty() && !CClipboard(Handle()).SetText(text.c_str()))
+            ReportCopyFailure(Handle());
     } catch (const std::bad_alloc&) {
         // Too little memory for the copy: the command has no effect.
     }
@@ -439,7 +439,9 @@ void CSortListViewCtrlWithContextMenu::CopySelection()
 void CSortListViewCtrlWithContextMenu::OnContextMenu(LPARAM lParam)
 {
     POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    if (lParam == -1) {
+    // Only the x and y parts count: the upper half of a 64-bit lParam is
+    // not -1 on every path the message takes.
+    if (point.x == -1 && point.y == -1) {
         // From the keyboard: at the focused row, else at the list's corner.
         point = POINT{0, 0};
         const int focused = int(SendMessageW(Handle(), LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));

@@ -1,6 +1,7 @@
 #include "ui/controls/CSortListViewCtrlWithHyperLink.h"
 
 #include "app/CAppModule.h"
+#include "http/UrlText.h"
 #include "ui/controls/CClipboard.h"
 #include "ui/controls/CDialogBase.h"
 #include "ui/controls/ClipboardText.h"
@@ -122,6 +123,8 @@ bool CSortListViewCtrlWithHyperLink::InitLinkDrawing()
             return false;
         }
         SendMessageW(m_tooltip, TTM_ACTIVATE, FALSE, 0);
+        // Lines of their own for a note and the address below it.
+        SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 640);
     }
     return fonts;
 }
@@ -203,7 +206,9 @@ bool CSortListViewCtrlWithHyperLink::SetCellLink(int row, int column, const std:
             return false;
         CellLink link;
         link.url = url;
-        link.tooltip = tooltip;
+        link.tooltip = LinkTooltipText(url, tooltip);
+        // Any other address is shown as text: nothing to click.
+        link.drawn = url.empty() || IsWebAddress(url);
         for (auto& cell : links->cells) {
             if (cell.first == column) {
                 cell.second = std::move(link);
@@ -275,7 +280,8 @@ void CSortListViewCtrlWithHyperLink::DeleteAllRows()
 
 bool CSortListViewCtrlWithHyperLink::LinkRect(int row, int column, RECT& rect) const
 {
-    if (!FindLink(row, column))
+    const CellLink* link = FindLink(row, column);
+    if (!link || !link->drawn)
         return false;
     RECT label = {LVIR_LABEL, column, 0, 0};
     if (!SendMessageW(Handle(), LVM_GETSUBITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&label)))
@@ -372,8 +378,18 @@ void CSortListViewCtrlWithHyperLink::OnPointerLeft()
     m_hover = Hover{};
 }
 
+std::wstring CSortListViewCtrlWithHyperLink::LinkTooltipText(const std::wstring& url, const std::wstring& note)
+{
+    if (url.empty())
+        return note;
+    return note.empty() ? url : note + L"\r\n" + url;
+}
+
 bool CSortListViewCtrlWithHyperLink::Open(const std::wstring& url)
 {
+    // Only web pages: whatever else a feed put there is not run.
+    if (!IsWebAddress(url))
+        return false;
     if (m_opener)
         return m_opener(url);
     const HINSTANCE rc = ShellExecuteW(Handle(), L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
@@ -403,7 +419,7 @@ LRESULT CSortListViewCtrlWithHyperLink::OnCustomDraw(NMLVCUSTOMDRAW& draw)
         return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
         const CellLink* link = FindLink(int(draw.nmcd.dwItemSpec), draw.iSubItem);
-        if (link && m_linkFont) {
+        if (link && link->drawn && m_linkFont) {
             SelectObject(draw.nmcd.hdc, link->hot ? m_hotLinkFont.get() : m_linkFont.get());
             draw.clrText = link->hot ? kHotLinkColor : kLinkColor;
             return CDRF_NEWFONT;
@@ -445,7 +461,8 @@ void CSortListViewCtrlWithHyperLink::CopySelection()
         }
         const CopyTexts copy = BuildListCopy(headers, rows);
         if (!copy.text.empty())
-            CClipboard().SetTextAndHtml(copy.text.c_str(), copy.html.c_str());
+            if (!CClipboard(Handle()).SetTextAndHtml(copy.text.c_str(), copy.html.c_str()))
+                ReportCopyFailure(Handle());
     } catch (const std::bad_alloc&) {
         // Too little memory for the copy: the command has no effect.
     }

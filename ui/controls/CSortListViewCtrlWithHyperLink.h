@@ -50,7 +50,11 @@ public:
     // does not exist: true, nothing changed. False when the row cannot get
     // a key.
     bool SetCellLink(int row, int column, const std::wstring& url, const std::wstring& tooltip);
-    // The cell's link address; empty when it has none.
+    // What a link's tooltip says: the note given for the link (if any) and
+    // the address it opens, so that the user sees the real target.
+    static std::wstring LinkTooltipText(const std::wstring& url, const std::wstring& note);
+    // The cell's link address; empty when it has none. Only an http or https
+    // address is drawn as a link and opened; another one stays text.
     std::wstring GetCellLinkUrl(int row, int column) const;
     bool IsLinkCell(int row, int column) const;
     bool IsLinkHot(int row, int column) const;
@@ -88,6 +92,7 @@ private:
     struct CellLink
     {
         bool hot = false;
+        bool drawn = true; // a web address (or none): drawn and clicked as a link
         std::wstring url;
         std::wstring tooltip;
     };

@@ -1,6 +1,7 @@
 #include "ui/controls/ClipboardText.h"
 
 #include "http/CUtf8Support.h"
+#include "http/UrlText.h"
 
 #include <cstdio>
 
@@ -46,11 +47,12 @@ CopyTexts BuildListCopy(const std::vector<std::wstring>& headers, const std::vec
                 t += kCommaSeparator;
             t += cell.url.empty() ? cell.text : cell.url;
             h += L"<td>";
-            if (!cell.url.empty()) {
+            // Only web addresses become links in the pasted table.
+            if (IsWebAddress(cell.url)) {
                 const std::wstring url = HtmlEscape(cell.url);
                 h += L"<a href=\"" + url + L"\">" + url + L"</a>";
             } else {
-                h += HtmlEscape(cell.text);
+                h += HtmlEscape(cell.url.empty() ? cell.text : cell.url);
             }
             h += L"</td>";
         }
@@ -95,7 +97,11 @@ size_t OffsetOf(const std::string& payload, std::string_view text)
 std::string HtmlClipboardPayload(std::string_view utf8Fragment)
 {
     std::string payload;
-    payload.reserve(kPayloadHeader.size() + utf8Fragment.size() + 2 + kPayloadTrailer.size());
+    const size_t size = kPayloadHeader.size() + utf8Fragment.size() + 2 + kPayloadTrailer.size();
+    // Offsets past eight digits would overwrite the header's text.
+    if (size > kMostHtmlPayloadBytes)
+        return payload;
+    payload.reserve(size);
     payload += kPayloadHeader;
     payload += utf8Fragment;
     payload += "\r\n";

@@ -39,7 +39,9 @@ CopyTexts BuildListCopy(const std::vector<std::wstring>& headers, const std::vec
 // The clipboard's "HTML Format" block for a UTF-8 fragment: the 134-byte
 // header with its four offsets filled in, the fragment, CR LF and the 38-byte
 // trailer (174 + fragment bytes in all). The writer adds the terminating
-// zero bytes.
+// zero bytes. Empty when the block would not fit its eight-digit offsets
+// (kMostHtmlPayloadBytes).
+constexpr size_t kMostHtmlPayloadBytes = 99999999;
 std::string HtmlClipboardPayload(std::string_view utf8Fragment);
 
 // UTF-16 text as UTF-8 bytes (empty for an empty or unconvertible text).

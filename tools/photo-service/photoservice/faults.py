@@ -11,7 +11,7 @@ MATCHES = ('prefix', 'exact')
 DEFAULT_HANG = 60.0
 _FIELDS = {'path', 'match', 'method', 'count', 'status', 'body', 'body_b64',
            'content_type', 'charset', 'delay', 'action', 'partial', 'short',
-           'headers', 'skip'}
+           'headers', 'skip', 'numbered'}
 
 
 class Fault:
@@ -59,6 +59,9 @@ class Fault:
         self.partial = options.get('partial', False)
         self.short = bool(options.get('short', False))
         self.headers = dict(options.get('headers') or {})
+        # '{hit}' and '{next}' in the body become this answer's number (1,
+        # 2, ...) and the one after it: a feed whose next link never repeats.
+        self.numbered = bool(options.get('numbered', False))
         self.id = next(self._ids)
         self.hits = 0
 
@@ -96,6 +99,8 @@ class Fault:
                 self.status, _reason(self.status))
         else:
             kind, text = 'text/plain', self.body or ''
+        if self.numbered and text:
+            text = text.replace('{hit}', str(self.hits)).replace('{next}', str(self.hits + 1))
         if self.content_type is not None:
             kind = self.content_type or None
         if self.body_b64 is not None:

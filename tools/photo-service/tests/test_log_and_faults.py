@@ -201,6 +201,14 @@ class FaultTest(ServiceTestCase):
         self.assertEqual(statuses, [200, 500, 200])
         self.control('POST', 'fault', {'path': FEED, 'skip': -1}, expect=400)
 
+    def test_numbered_bodies_count_the_answers(self):
+        self.arm(path=FEED, status=200, body='page {hit} then {next}', count=-1, numbered=True)
+        self.assertEqual([self.request('GET', FEED).text for _ in range(3)],
+                         ['page 1 then 2', 'page 2 then 3', 'page 3 then 4'])
+        self.control('POST', 'clear-faults')
+        self.arm(path=FEED, status=200, body='page {hit}')
+        self.assertEqual(self.request('GET', FEED).text, 'page {hit}', 'only when asked')
+
     def test_delay(self):
         self.arm(path=FEED, status=200, body='late', delay=0.4)
         started = time.monotonic()
