@@ -2,6 +2,7 @@
 // state, the selection tools and the album actions, in both languages.
 #include "app/CIniFile.h"
 #include "base/CLogSupport.h"
+#include "base/TextFormat.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
@@ -356,6 +357,30 @@ TEST_P(AlbumWindow, DeleteStopsAtTheFirstFailureAndRefreshes)
     EXPECT_NE(logged.find(": Garden\r\n"), std::string::npos) << "and so is the failure";
     EXPECT_EQ(logged.find("Hokkaido summer"), std::string::npos);
     EXPECT_NE(logged.find("disk on fire"), std::string::npos);
+}
+
+// A delete whose answer was lost may have been done: the user is told that
+// the outcome is unknown, not that it failed, and the list shows what is so.
+TEST_P(AlbumWindow, ADeleteWhoseAnswerWasLostSaysTheOutcomeIsUnknown)
+{
+    SignIn();
+    Open();
+    StandIn::Fault("{\"path\": \"" + EditPath(L"Garden") + "\", \"method\": \"DELETE\", \"action\": \"reset\"}");
+    Select({L"Garden", L"Hokkaido summer"});
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> boxes;
+    for (const int answer : {IDYES, IDOK})
+        driver.Then([&boxes, answer](HWND box) {
+            boxes.push_back(MessageBoxText(box));
+            PostMessageW(box, WM_COMMAND, answer, 0);
+        });
+    Command(IDC_DELETE_ALBUMS);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1], FormatText(language.String(IDS_OUTCOME_UNKNOWN_FORMAT), {std::wstring(L"Garden")}));
+    EXPECT_TRUE(driver.Unexpected().empty());
+    EXPECT_EQ(CountRequests("DELETE"), 1u) << "not sent again, and the next album not touched";
+    EXPECT_NE(DemoAlbum("Hokkaido summer").kind, Json::Kind::Null);
 }
 
 TEST_P(AlbumWindow, NoInTheConfirmationSendsNothing)

@@ -249,6 +249,24 @@ TEST_P(NewAlbumDialog, FailedCreationShowsTwoBoxesAndKeepsTheFields)
                            LogText(FormatText(language.String(IDS_LOG_BODY_FORMAT), {L"Try again later"}))}));
 }
 
+// The request went out and its answer was lost: the album may be there. The
+// user is told that the outcome is unknown, and the dialog closes as after a
+// success (the album window loads its list again) instead of inviting a
+// second Create that would make a second album.
+TEST_P(NewAlbumDialog, ALostAnswerSaysTheOutcomeIsUnknownAndClosesTheDialog)
+{
+    StandIn::Fault("{\"path\": \"/data/feed/api/user/demo@example.com\", \"method\": \"POST\", \"action\": \"reset\"}");
+    const Entry entry{.title = L"Lost", .summary = L"", .date = L"2012/07/04", .location = L"", .access = 0};
+    EXPECT_EQ(CreateWith(entry, {}, 1), 1) << "closed for the list to be loaded again";
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, language.String(IDS_CREATE_OUTCOME_UNKNOWN));
+    EXPECT_EQ(seen[0].icon, LoadIconW(nullptr, IDI_WARNING));
+    EXPECT_EQ(Requests("album_create").size(), 1u) << "sent once, never again";
+    const std::vector<std::string> lines = LogLines();
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[lines.size() - 3], LogText(language.String(IDS_LOG_CREATE_FAILED)));
+}
+
 TEST_P(NewAlbumDialog, CancelEscapeAndCloseBoxSaveThePlacementAndSendNothing)
 {
     const auto typed = [](std::function<void(HWND)> end) {

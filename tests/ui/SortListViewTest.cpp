@@ -496,10 +496,14 @@ TEST_P(ContextMenu, TheChosenItemRunsOnTheListAndTheKeyboardOpensItAtTheFocusedR
     ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row)));
     POINT corner = {row.left, row.bottom};
     ClientToScreen(list, &corner);
-    const MenuSeen seen = ShowContextMenu(list, LPARAM(-1));
-    ASSERT_TRUE(seen.shown);
-    EXPECT_EQ(seen.rect.left, corner.x);
-    EXPECT_EQ(seen.rect.top, corner.y);
+    // The keyboard's point is -1 in its x and y halves; the upper half of a
+    // 64-bit lParam need not be set (a message posted with MAKELPARAM).
+    for (const LPARAM keyboard : {LPARAM(-1), LPARAM(MAKELPARAM(0xFFFF, 0xFFFF))}) {
+        const MenuSeen seen = ShowContextMenu(list, keyboard);
+        ASSERT_TRUE(seen.shown);
+        EXPECT_EQ(seen.rect.left, corner.x) << std::hex << keyboard;
+        EXPECT_EQ(seen.rect.top, corner.y);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ContextMenu, ::testing::Values("en", "ja"));
