@@ -2,12 +2,15 @@
 // other gives: the same records in the same order, the same -1 and
 // placeholder values where details fail, the same statistics counts, status
 // and log; on connections of their own that take the client's settings.
+#include "service/PhotoLoadProgress.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 
 #include <windows.h>
 
+#include <atomic>
 #include <map>
+#include <thread>
 #include <set>
 #include <string>
 #include <vector>
@@ -199,4 +202,55 @@ TEST_F(ParallelDetails, ConnectionsAreKeptAndTakeTheClientsCertificateChoiceAndT
     EXPECT_NE(o.records[5].find(kDetailsFailed), std::wstring::npos);
     EXPECT_EQ(o.records[6].find(kDetailsFailed), std::wstring::npos);
     StandIn::Control("POST", "clear-faults");
+}
+
+namespace {
+
+// Asks for a stop once the test says so.
+class StopWhenAsked : public PhotoLoadProgress
+{
+public:
+    std::atomic<bool> stop{false};
+    void PhotosDone(uint32_t) override {}
+    bool CancelRequested() override { return stop; }
+};
+
+} // namespace
+
+// A stop from another thread while the details hang: the requests in flight
+// are closed, no worker starts another one, and nothing is tried again.
+TEST_F(ParallelDetails, AnAbortFromAnotherThreadStartsNoFurtherRequest)
+{
+    PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
+    std::vector<std::string> ids;
+    const std::string albumId = Open(client, "Garden", ids);
+    ASSERT_GT(ids.size(), 12u);
+    client.Transport().timeouts.receive = 2000;
+    StandIn::Fault("{\"path\": \"" + kAlbums + albumId + "/photoid/\", \"action\": \"hang\", \"delay\": 20, "
+                   "\"count\": -1}");
+    StandIn::ClearRequests();
+    StopWhenAsked progress;
+    std::thread stopper([&] {
+        // Once the first requests hang at the stand-in.
+        for (int i = 0; i < 500 && StandIn::Requests().size() < 2; ++i)
+            Sleep(10);
+        progress.stop = true;
+        client.AbortRequests();
+    });
+    DWORD result = 0;
+    const DWORD start = GetTickCount();
+    client.LoadPhotos(Widen(albumId), 0, &result, &progress);
+    const DWORD spent = GetTickCount() - start;
+    stopper.join();
+    client.ResumeRequests();
+    EXPECT_EQ(result, DWORD(ERROR_CANCELLED));
+    size_t details = 0;
+    for (const Json& r : StandIn::Requests())
+        details += r["path"].string.find("/photoid/") != std::string::npos;
+    EXPECT_LE(details, size_t(client.ParallelRequests())) << "only those in flight at the stop";
+    EXPECT_LT(spent, 2000u + 1500u) << "one time-out at most (Wine ends a closed request's wait only then)";
+    StandIn::Control("POST", "clear-faults");
+    DWORD again = 1;
+    EXPECT_EQ(client.LoadPhotos(Widen(albumId), 1, &again)->size(), ids.size()) << "requests go out again after";
+    EXPECT_EQ(again, 0u);
 }
