@@ -250,15 +250,41 @@ TEST_P(PhotoList, SortByTheSizeIsKeptForTheNextOpening)
     EXPECT_NE(again.headerFormats[9] & (HDF_SORTDOWN | HDF_SORTUP | HDF_BITMAP), 0) << "the header marks the sort";
 }
 
-TEST_P(PhotoList, WithoutAnyPhotosTheListIsEmptyAndOkWritesTheSettings)
+// An album that cannot be read is no empty album: the user is told which one
+// it was, the list shows the others, and alone it opens no list.
+TEST_P(PhotoList, AnAlbumThatCannotBeReadIsNamedAndOkWritesTheSettings)
 {
     // No such album: the service answers 404.
     client.GetAlbums().push_back(AlbumEntry{.title = L"Gone", .id = L"1"});
-    const Shown shown = Show({client.GetAlbums().size() - 1}, true, {}, IDOK);
-    ASSERT_EQ(shown.columns.size(), size_t(kPhotoListColumnCount)) << "the list opened";
-    EXPECT_EQ(shown.Rows(), 0);
-    EXPECT_EQ(Setting(L"SORT_COLUMN"), 0);
-    EXPECT_EQ(Setting(L"SORT_DESCENDING"), 0);
+    const size_t gone = client.GetAlbums().size() - 1;
+    for (const bool withAnother : {true, false}) {
+        SCOPED_TRACE(withAnother ? "with a readable album" : "alone");
+        std::wstring told;
+        int rows = -1;
+        ModalDriver driver;
+        driver.Then([&](HWND box) {
+            told = MessageBoxText(box);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        if (withAnother)
+            driver.Then([&](HWND dialog) {
+                rows = int(SendDlgItemMessageW(dialog, IDC_PHOTOS, LVM_GETITEMCOUNT, 0, 0));
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            });
+        std::vector<size_t> chosen = {gone};
+        if (withAnother)
+            chosen.push_back(Index(L"Two photos"));
+        RunPhotoListCommand(nullptr, client, chosen, true, Settings());
+        EXPECT_TRUE(driver.Unexpected().empty()) << "no list for nothing that was read";
+        EXPECT_EQ(driver.PendingSteps(), 0u);
+        EXPECT_NE(told.find(L"Gone"), std::wstring::npos) << Narrow(told);
+        EXPECT_EQ(told.find(L"Two photos"), std::wstring::npos);
+        if (withAnother) {
+            EXPECT_EQ(rows, 2);
+            EXPECT_EQ(Setting(L"SORT_COLUMN"), 0) << "OK writes the settings";
+            EXPECT_EQ(Setting(L"SORT_DESCENDING"), 0);
+        }
+    }
 }
 
 TEST_P(PhotoList, CopyPutsTheHeadersAndTheSelectedRowsOnTheClipboard)
