@@ -75,3 +75,9 @@ bool SameOrigin(const std::wstring& a, const std::wstring& b)
     return first.scheme == second.scheme && first.port == second.port &&
            CompareStringOrdinal(first.host.c_str(), -1, second.host.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
+
+std::wstring UrlHost(const std::wstring& url)
+{
+    Origin origin;
+    return ReadOrigin(url, origin) ? origin.host : L"";
+}

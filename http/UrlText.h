@@ -13,3 +13,7 @@ std::wstring PathSegment(const std::wstring& text);
 // True when both URLs are HTTP or HTTPS with the same scheme, host (any
 // case) and port (the scheme's default when none is written).
 bool SameOrigin(const std::wstring& a, const std::wstring& b);
+
+// The host of an HTTP or HTTPS URL as written there; empty when the URL
+// cannot be read.
+std::wstring UrlHost(const std::wstring& url);

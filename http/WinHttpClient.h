@@ -50,6 +50,11 @@ public:
     // True when the last Send sent a change but no complete reply came back:
     // the server may or may not have acted on it.
     bool OutcomeUnknown() const { return outcomeUnknown_; }
+    // The WinHTTP error number (GetLastError) of the call that failed the
+    // last Send before a reply came (12007 name not resolved, 12029 cannot
+    // connect, 12002 time-out, 12175 certificate ...); 0 when it failed
+    // without one or did not fail.
+    DWORD LastError() const { return lastError_; }
 
     std::wstring StatusCode() const { return statusCode_; }
     // The text of the last response, until the next Send.
@@ -74,6 +79,8 @@ protected:
 private:
     enum class BodyRead { Complete, Broken, OutOfMemory };
 
+    // Keeps GetLastError of the call that just failed; false.
+    bool Fail();
     bool SendHead(HINTERNET request);
     bool ProxyFallback(HINTERNET request);
     void ReadHeaders(HINTERNET request);
@@ -94,4 +101,5 @@ private:
     std::wstring statusCode_;
     std::wstring userAgent_ = L"WinHttpClient";
     bool outcomeUnknown_ = false;
+    DWORD lastError_ = 0;
 };

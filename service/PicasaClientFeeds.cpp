@@ -78,7 +78,7 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
         transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
         lastStatus_ = Send(L"GET");
         if (lastStatus_ != L"200") {
-            lastErrorBody_ = transport_.ResponseText();
+            lastErrorBody_ = ReplyOrCause();
             return FeedWalk::Failed;
         }
         // A "200" that is not a feed (cut short, HTML, another encoding) is
@@ -99,11 +99,7 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
             return FeedWalk::Complete;
         if (!SameOrigin(next, photoServer_)) {
             lastStatus_.clear();
-            // "The next page's link is not on the photo server <server>; loading stopped: <link>"
-            lastErrorBody_ = L"\u6b21\u306e\u30da\u30fc\u30b8\u306e\u30ea\u30f3\u30af\u304c\u5199\u771f"
-                             L"\u30b5\u30fc\u30d0\u30fc " + photoServer_ +
-                             L" \u4e0a\u306b\u306a\u3044\u305f\u3081\u3001\u8aad\u307f\u8fbc\u307f\u3092"
-                             L"\u6b62\u3081\u307e\u3057\u305f: " + next;
+            lastErrorBody_ = texts_.Format(ServiceText::NextLinkElsewhere, {photoServer_, next});
             return FeedWalk::Failed;
         }
         if (progress && progress->CancelRequested())

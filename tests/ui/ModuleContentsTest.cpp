@@ -46,7 +46,7 @@ TEST_P(ModuleContents, LoginTemplateHasItsControls)
     HWND window = dlg.Create(nullptr);
     ASSERT_NE(window, nullptr);
     for (int id : {IDC_ACCOUNT, IDC_PASSWORD, IDC_PUBLIC_ONLY, IDC_CHANGE_LANGUAGE, ID_APP_ABOUT, IDC_VERSION, IDOK,
-                   IDCANCEL})
+                   IDCANCEL, IDC_SERVER, IDC_SERVER_HOST})
         EXPECT_NE(dlg.Item(id), nullptr) << id;
     EXPECT_EQ(ClassOf(dlg.Item(IDC_ACCOUNT)), L"Edit");
     EXPECT_TRUE(GetWindowLongPtrW(dlg.Item(IDC_PASSWORD), GWL_STYLE) & ES_PASSWORD);
@@ -55,6 +55,26 @@ TEST_P(ModuleContents, LoginTemplateHasItsControls)
     EXPECT_EQ(GetWindowLongPtrW(dlg.Item(IDOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_SYSMENU) << "the close box cancels";
     ExpectInside(window);
+}
+
+TEST_P(ModuleContents, ServerTemplateHasItsControlsAndTheServerButtonAMnemonic)
+{
+    ScopedLanguage language(GetParam());
+    CDialogBase dlg(IDD_SERVER);
+    HWND window = dlg.Create(nullptr);
+    ASSERT_NE(window, nullptr);
+    for (int id : {IDC_ACCOUNT_SERVER, IDC_PHOTO_SERVER, IDC_ACCOUNT_SERVER_HINT, IDC_PHOTO_SERVER_HINT,
+                   IDC_SERVER_DEFAULTS, IDC_ACCEPT_UNTRUSTED, IDC_UNTRUSTED_WARNING, IDOK, IDCANCEL})
+        EXPECT_NE(dlg.Item(id), nullptr) << id;
+    EXPECT_EQ(GetWindowLongPtrW(dlg.Item(IDC_ACCEPT_UNTRUSTED), GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+    ExpectInside(window);
+    DestroyWindow(window);
+
+    CDialogBase login(IDD_LOGIN);
+    ASSERT_NE(login.Create(nullptr), nullptr);
+    EXPECT_NE(login.ItemText(IDC_SERVER).find(L"&S"), std::wstring::npos);
+    ExpectInside(login.Handle());
+    DestroyWindow(login.Handle());
 }
 
 TEST_P(ModuleContents, AboutTemplateHasItsControls)
