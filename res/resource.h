@@ -232,3 +232,6 @@
 #define IDS_SERVICE_SECURE_FAILED 6024
 #define IDS_SERVICE_NOT_HTTP 6025
 #define IDS_SERVICE_CONNECTION_FAILED 6026
+#define IDS_NOT_IMPLEMENTED 6030
+#define IDS_CAPTION_NOT_IMPLEMENTED 6031
+#define IDS_CAPTION_ERROR 6032         // first of the new album dialog's two failure boxes

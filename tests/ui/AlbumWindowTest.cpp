@@ -459,8 +459,8 @@ TEST_P(AlbumWindow, NoticeDumpAboutAndKeys)
     Command(IDC_DEBUG_DUMP);
     Command(ID_APP_ABOUT);
     ASSERT_EQ(seen.size(), albums + 2);
-    EXPECT_EQ(seen[0], L"\u3054\u3081\u3093\u306a\u3055\u3044|"
-                       L"\u3053\u306e\u6a5f\u80fd\u306f\u307e\u3060\u5b9f\u88c5\u3055\u308c\u3066\u3044\u307e\u305b\u3093\u3002|0");
+    EXPECT_EQ(seen[0], language.String(IDS_CAPTION_NOT_IMPLEMENTED) + L"|" + language.String(IDS_NOT_IMPLEMENTED) + L"|0");
+    EXPECT_FALSE(language.String(IDS_NOT_IMPLEMENTED).empty());
     const AlbumEntry& first = client->GetAlbums()[0];
     EXPECT_EQ(seen[1], L"debug|" + first.title + L", , " + first.access + L", " + first.commentingEnabled + L", , " +
                            first.id + L"|0");

@@ -564,8 +564,7 @@ void CToolDlg::ShowAbout()
 
 void CToolDlg::ShowNotImplemented()
 {
-    MessageBoxW(Handle(), L"\u3053\u306e\u6a5f\u80fd\u306f\u307e\u3060\u5b9f\u88c5\u3055\u308c\u3066\u3044\u307e\u305b\u3093\u3002",
-                L"\u3054\u3081\u3093\u306a\u3055\u3044", MB_ICONINFORMATION | MB_OK);
+    Ask(IDS_NOT_IMPLEMENTED, IDS_CAPTION_NOT_IMPLEMENTED, MB_ICONINFORMATION | MB_OK);
 }
 
 void CToolDlg::DumpAlbums()
