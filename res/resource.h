@@ -235,3 +235,8 @@
 #define IDS_NOT_IMPLEMENTED 6030
 #define IDS_CAPTION_NOT_IMPLEMENTED 6031
 #define IDS_CAPTION_ERROR 6032         // first of the new album dialog's two failure boxes
+#define IDS_COUNT_ALBUM 6050           // %d: 1
+#define IDS_COUNT_ALBUMS 6051          // %d: any other count
+#define IDS_COUNT_PHOTO 6052
+#define IDS_COUNT_PHOTOS 6053
+#define IDS_CONFIRM_DELETE_FORMAT 6054 // %s: the albums' count text, %s: the photos'

@@ -110,6 +110,13 @@ bool CToolDlg::OnInitDialog()
     m_arrow = LoadCursorW(nullptr, IDC_ARROW);
     m_wait = LoadCursorW(nullptr, IDC_WAIT);
     Refresh(false);
+    // The calendar opens on the newest album's month, where album days are;
+    // later refreshes leave the month the user turned to.
+    SYSTEMTIME newest = {};
+    if (m_calendar && NewestPublishedDay(PublishedTimes(), newest)) {
+        MonthCal_SetCurSel(m_calendar, &newest);
+        PushDayStates();
+    }
 
     m_webLink.Attach(Item(IDC_WEB_LINK));
     m_webLink.SetAddress(ResourceString(IDS_WEB_ADDRESS));
@@ -224,7 +231,7 @@ void CToolDlg::FillList(const ListState& state, bool keepSort)
     HWND list = m_list.Handle();
     SetItemText(IDC_ACCOUNT, QuotaLine(WideFromUserCodePage(m_client.GetAccountName().c_str()), publicOnly,
                                        m_client.GetQuotaCurrent(), m_client.GetQuotaLimit()));
-    SetItemText(IDC_ALBUM_COUNT, FormatString(IDS_ROW_COUNT_FORMAT, {int64_t(albums.size())}));
+    SetItemText(IDC_ALBUM_COUNT, CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, int64_t(albums.size())));
 
     // Texts that rows share are loaded once, not once per row.
     const std::wstring protectedTip = ResourceString(IDS_PROTECTED_LINK_TIP);
@@ -408,7 +415,7 @@ void CToolDlg::SelectByPattern()
 void CToolDlg::UpdateSelectionCount()
 {
     const int selected = m_list.Handle() ? ListView_GetSelectedCount(m_list.Handle()) : 0;
-    SetItemText(IDC_SELECTED_COUNT, FormatString(IDS_ROW_COUNT_FORMAT, {int64_t(selected)}));
+    SetItemText(IDC_SELECTED_COUNT, CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, selected));
 }
 
 bool CToolDlg::CheckSelection(UINT noSelectionText)
@@ -459,7 +466,12 @@ void CToolDlg::DeleteAlbums()
 {
     if (!CheckSelection(IDS_NO_SELECTION_DELETE))
         return;
-    if (Ask(IDS_CONFIRM_DELETE, IDS_CAPTION_NO_SELECTION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+    int64_t photos = 0;
+    for (size_t index : SelectedAlbums())
+        photos += m_client.GetAlbums()[index].numPhotos;
+    const std::wstring question = DeleteQuestion(int64_t(SelectedAlbums().size()), photos);
+    if (MessageBoxW(Handle(), question.c_str(), ResourceString(IDS_CAPTION_NO_SELECTION).c_str(),
+                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
     SetBusy(true);
     // Copies: the list of the client changes with the refresh at the end.
