@@ -1,3 +1,4 @@
+#include "app/ResourceText.h"
 #include "res/resource.h"
 #include "tests/support/DialogHarness.h"
 #include "ui/controls/CDialogBase.h"
@@ -289,4 +290,28 @@ TEST(ModuleWording, TheJapaneseModuleIsSeenAsJapanese)
     EXPECT_TRUE(HasJapanese(japanese.String(IDS_CAPTION_ERROR)));
     EXPECT_TRUE(HasJapanese(japanese.String(IDS_NOT_IMPLEMENTED)));
     EXPECT_FALSE(HasJapanese(L"Community Edition"));
+}
+
+// The version line of the album window and of the sign-in window shows whole
+// ("Community Edition" included) in the dialog's own font.
+TEST_P(ModuleContents, VersionLinesFitTheirBoxes)
+{
+    ScopedLanguage language(GetParam());
+    const std::wstring line = VersionLine(L"10.10.10.100");
+    for (UINT id : {UINT(IDD_ALBUMS), UINT(IDD_LOGIN), UINT(IDD_ABOUT)}) {
+        HWND dialog = CreateDialogParamW(language.Module(), MAKEINTRESOURCEW(id), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << id;
+        HWND version = GetDlgItem(dialog, IDC_VERSION);
+        ASSERT_NE(version, nullptr) << id;
+        HDC dc = GetDC(version);
+        HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(version, WM_GETFONT, 0, 0)));
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, line.c_str(), int(line.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(version, dc);
+        RECT box = {};
+        GetClientRect(version, &box);
+        EXPECT_LE(size.cx, box.right) << "dialog " << id << ": " << TestEnv::Narrow(line);
+        DestroyWindow(dialog);
+    }
 }
