@@ -6,6 +6,7 @@
 
 #include "app/ServiceAddress.h"
 #include "app/ServiceSettings.h"
+#include "app/ServiceTextTable.h"
 #include "base/TextFormat.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
@@ -150,6 +151,36 @@ TEST_P(ServerDialog, SignInGoesToTheServerChosenInTheDialog)
     EXPECT_EQ(hostAfter, FormatText(language.String(IDS_SERVER_HOST_FORMAT), {AddressHost(standIn)}));
     EXPECT_NE(hostAfter, hostBefore);
     DestroyWindow(again.Handle());
+}
+
+// A wrong address: the box says what went wrong, in the user's language.
+TEST_P(ServerDialog, SignInAtAClosedPortSaysWhyInTheBox)
+{
+    ScopedLanguage language(GetParam());
+    PicasaClient client(L"http://localhost:1", L"http://localhost:1");
+    LoadServiceTexts(client.Texts());
+    client.Transport().timeouts.connect = 3000;
+    CMainDlg login(client, SettingsLocation::File(ini));
+    login.SetAccountStorePath(TestEnv::Narrow(TestEnv::ScratchFolder("server-dialog-store") + L"\\quillon.dat"));
+    ModalDriver driver;
+    std::wstring caption, text;
+    HWND loginWindow = nullptr;
+    driver.Then([&](HWND window) {
+        loginWindow = window;
+        SetDlgItemTextW(window, IDC_ACCOUNT, L"demo@example.com");
+        SetDlgItemTextW(window, IDC_PASSWORD, L"demo");
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    driver.Then([&](HWND box) {
+        caption = WindowText(box);
+        text = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        PostMessageW(loginWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(login.DoModal(nullptr), IDCANCEL);
+    EXPECT_EQ(caption, language.String(IDS_CAPTION_SIGN_IN_FAILED));
+    EXPECT_EQ(text, FormatText(language.String(IDS_SERVICE_CONNECTION_REFUSED), {std::wstring(L"localhost")}));
+    EXPECT_FALSE(client.IsSignedIn());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, ServerDialog, testing::Values("en", "ja"));
