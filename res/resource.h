@@ -205,3 +205,44 @@
 #define IDC_LOAD_PROGRESS 1046
 #define IDS_LOAD_PROGRESS_FORMAT 5402 // %d photos done, %d photos in all
 #define IDS_LOAD_CANCELLING 5403
+
+// ---------------------------------------------------------------------------
+// Server dialog (from the sign-in window) and the texts of failed connections
+// ---------------------------------------------------------------------------
+#define IDD_SERVER 220
+#define IDC_SERVER 1100              // sign-in window: opens the server dialog
+#define IDC_SERVER_HOST 1101         // sign-in window: the photo server's host
+#define IDC_ACCOUNT_SERVER 1102
+#define IDC_PHOTO_SERVER 1103
+#define IDC_ACCOUNT_SERVER_HINT 1104 // what is wrong with the address, while it is typed
+#define IDC_PHOTO_SERVER_HINT 1105
+#define IDC_SERVER_DEFAULTS 1106     // puts the original addresses back
+#define IDC_ACCEPT_UNTRUSTED 1107
+#define IDC_UNTRUSTED_WARNING 1108
+#define IDS_SERVER_HOST_FORMAT 6000  // %s: the photo server's host
+#define IDS_ADDRESS_EMPTY 6001
+#define IDS_ADDRESS_SCHEME 6002
+#define IDS_ADDRESS_HOST 6003
+#define IDS_ADDRESS_PORT 6004
+#define IDS_ADDRESS_EXTRA 6005
+// Texts of the service client (app/ServiceTextTable.cpp); %s and %u as noted
+// in service/ServiceTexts.h.
+#define IDS_SERVICE_NEXT_LINK_ELSEWHERE 6010
+#define IDS_SERVICE_EDIT_LINK_ELSEWHERE 6011
+#define IDS_SERVICE_DETAILS_UNREADABLE 6012
+#define IDS_SERVICE_HOST_NOT_FOUND 6020
+#define IDS_SERVICE_CONNECTION_REFUSED 6021
+#define IDS_SERVICE_TIMED_OUT 6022
+#define IDS_SERVICE_CERTIFICATE_UNTRUSTED 6023
+#define IDS_SERVICE_SECURE_FAILED 6024
+#define IDS_SERVICE_NOT_HTTP 6025
+#define IDS_SERVICE_CONNECTION_FAILED 6026
+#define IDS_SERVICE_FEED_WITHOUT_END 6027
+#define IDS_NOT_IMPLEMENTED 6030
+#define IDS_CAPTION_NOT_IMPLEMENTED 6031
+#define IDS_CAPTION_ERROR 6032         // first of the new album dialog's two failure boxes
+#define IDS_COUNT_ALBUM 6050           // %d: 1
+#define IDS_COUNT_ALBUMS 6051          // %d: any other count
+#define IDS_COUNT_PHOTO 6052
+#define IDS_COUNT_PHOTOS 6053
+#define IDS_CONFIRM_DELETE_FORMAT 6054 // %s: the albums' count text, %s: the photos'

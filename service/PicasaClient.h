@@ -12,6 +12,7 @@
 #include "http/WinHttpClient.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"
+#include "service/ServiceTexts.h"
 #include "service/TransportPool.h"
 
 class FeedDocument;
@@ -45,6 +46,15 @@ public:
     PicasaClient& operator=(const PicasaClient&) = delete;
 
     WinHttpClient& Transport() { return transport_; }
+    // Where the next sign-in and every request after it go; the session in
+    // hand, if any, is not touched.
+    void SetServers(std::wstring accountServer, std::wstring photoServer)
+    {
+        accountServer_ = std::move(accountServer);
+        photoServer_ = std::move(photoServer);
+    }
+    const std::wstring& AccountServer() const { return accountServer_; }
+    const std::wstring& PhotoServer() const { return photoServer_; }
     void SetLog(CLogSupport* log) { log_ = log; }
     CLogSupport* GetLog() const { return log_; }
 
@@ -62,6 +72,13 @@ public:
     std::wstring GetLastStatus() const { return lastStatus_; }
     std::wstring GetLastServiceError() const { return lastServiceError_; }
     std::wstring GetLastErrorBody() const { return lastErrorBody_; }
+    // Why the last request got no reply at all, naming its host (the name
+    // was not found, the connection was refused, ...); empty when a reply
+    // came. A change or a feed that failed so has it as its error body too.
+    std::wstring GetLastFailureCause() const { return lastFailureCause_; }
+    // The texts this client shows, in the program's language.
+    ServiceTexts& Texts() { return texts_; }
+    const ServiceTexts& Texts() const { return texts_; }
     // True when the last change was sent but no complete reply came back, so
     // whether the service made it is not known (a refresh shows it).
     bool IsLastOutcomeUnknown() const { return lastOutcomeUnknown_; }
@@ -158,6 +175,8 @@ private:
     // Sends with the transport's url, body and headers already set; counts the
     // request and returns the status text ("" when the transport failed).
     std::wstring Send(const wchar_t* method);
+    // The reply's text, or why there was none.
+    std::wstring ReplyOrCause() const;
     // Reads the feed at `url` and each page its next links lead to, handing
     // each loaded page to `page`, which says how many entries it held.
     // Fails past the pages and entries that the first page's total allows
@@ -166,8 +185,9 @@ private:
                       PhotoLoadProgress* progress);
     // The details request of one photo over `transport`, into `entry` and
     // `reply`; touches nothing else, so that several can run at once.
+    // `unread` stands in the entry's time until its details are read.
     static void FetchDetails(WinHttpClient& transport, const std::wstring& url, const std::wstring& headers,
-                             PhotoEntry& entry, DetailsReply& reply);
+                             const std::wstring& unread, PhotoEntry& entry, DetailsReply& reply);
     // Counts and logs a details reply as LoadPhotoDetails does; its result.
     DWORD TakeDetails(const DetailsReply& reply);
     std::wstring DetailsUrl(const std::wstring& albumId, const std::wstring& photoId) const;
@@ -198,7 +218,9 @@ private:
     std::wstring lastStatus_;
     std::wstring lastServiceError_;
     std::wstring lastErrorBody_;
+    std::wstring lastFailureCause_;
     bool lastOutcomeUnknown_ = false;
+    ServiceTexts texts_;
     CLogSupport* log_ = nullptr;
     Statistics requestStats_;
     Statistics xmlLoadStats_;

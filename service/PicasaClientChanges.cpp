@@ -62,7 +62,7 @@ DWORD PicasaClient::CreateAlbum(const std::wstring& title, const std::wstring& s
     if (lastStatus_ == L"201")
         return ERROR_SUCCESS;
     lastServiceError_ = ParseServiceError(transport_.ResponseText());
-    lastErrorBody_ = transport_.ResponseText();
+    lastErrorBody_ = ReplyOrCause();
     return ERROR_CREATE_FAILED;
 }
 
@@ -90,10 +90,7 @@ bool PicasaClient::MayChange(const std::wstring& editLink)
         return true;
     lastStatus_.clear();
     lastOutcomeUnknown_ = false;
-    // "The edit link is not on the photo server <server>; the change was not sent: <link>"
-    lastErrorBody_ = L"\u7de8\u96c6\u30ea\u30f3\u30af\u304c\u5199\u771f\u30b5\u30fc\u30d0\u30fc " + photoServer_ +
-                     L" \u4e0a\u306b\u306a\u3044\u305f\u3081\u3001\u5909\u66f4\u3092\u9001\u4fe1\u3057\u307e"
-                     L"\u305b\u3093\u3067\u3057\u305f: " + editLink;
+    lastErrorBody_ = texts_.Format(ServiceText::EditLinkElsewhere, {photoServer_, editLink});
     return false;
 }
 
@@ -112,7 +109,7 @@ DWORD PicasaClient::PatchAlbum(const std::wstring& editLink, const void* bytes, 
     lastStatus_ = Send(L"PATCH");
     if (lastStatus_ == L"200")
         return ERROR_SUCCESS;
-    lastErrorBody_ = transport_.ResponseText();
+    lastErrorBody_ = ReplyOrCause();
     return ERROR_WRITE_FAULT;
 }
 
@@ -126,6 +123,6 @@ DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)
     lastStatus_ = Send(L"DELETE");
     if (lastStatus_ == L"200")
         return ERROR_SUCCESS;
-    lastErrorBody_ = transport_.ResponseText();
+    lastErrorBody_ = ReplyOrCause();
     return ERROR_WRITE_FAULT;
 }

@@ -336,6 +336,24 @@ TEST_F(Transport, FailedRequestAfterAGoodOneReportsAnEmptyStatus)
     EXPECT_EQ(client.ResponseHeaders(), L"");
 }
 
+TEST_F(Transport, LastErrorKeepsTheNumberOfAFailureBeforeAnyReply)
+{
+    client.url = L"http://localhost:1/closed";
+    client.timeouts.connect = 2000;
+    EXPECT_FALSE(client.Send(L"GET"));
+    EXPECT_EQ(client.LastError(), DWORD(ERROR_WINHTTP_CANNOT_CONNECT));
+    client.url = SecureUrl(path);
+    EXPECT_FALSE(client.Send(L"GET"));
+    EXPECT_NE(client.LastError(), 0u);
+    EXPECT_NE(client.LastError(), DWORD(ERROR_WINHTTP_CANNOT_CONNECT));
+    // A reply, even a failing one, leaves no error number.
+    ASSERT_TRUE(server.Script(path, "[{\"status\": 500, \"body\": \"broken\"}]"));
+    client.url = Url(path);
+    EXPECT_TRUE(client.Send(L"GET"));
+    EXPECT_EQ(client.StatusCode(), L"500");
+    EXPECT_EQ(client.LastError(), 0u);
+}
+
 TEST_F(Transport, ManyRequestsShareOneConnection)
 {
     ASSERT_TRUE(server.Script(path, Ok("again")));

@@ -110,6 +110,13 @@ bool CToolDlg::OnInitDialog()
     m_arrow = LoadCursorW(nullptr, IDC_ARROW);
     m_wait = LoadCursorW(nullptr, IDC_WAIT);
     Refresh(false);
+    // The calendar opens on the newest album's month, where album days are;
+    // later refreshes leave the month the user turned to.
+    SYSTEMTIME newest = {};
+    if (m_calendar && NewestPublishedDay(PublishedTimes(), newest)) {
+        MonthCal_SetCurSel(m_calendar, &newest);
+        PushDayStates();
+    }
 
     m_webLink.Attach(Item(IDC_WEB_LINK));
     m_webLink.SetAddress(ResourceString(IDS_WEB_ADDRESS));
@@ -224,7 +231,7 @@ void CToolDlg::FillList(const ListState& state, bool keepSort)
     HWND list = m_list.Handle();
     SetItemText(IDC_ACCOUNT, QuotaLine(WideFromUserCodePage(m_client.GetAccountName().c_str()), publicOnly,
                                        m_client.GetQuotaCurrent(), m_client.GetQuotaLimit()));
-    SetItemText(IDC_ALBUM_COUNT, FormatString(IDS_ROW_COUNT_FORMAT, {int64_t(albums.size())}));
+    SetItemText(IDC_ALBUM_COUNT, CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, int64_t(albums.size())));
 
     // Texts that rows share are loaded once, not once per row.
     const std::wstring protectedTip = ResourceString(IDS_PROTECTED_LINK_TIP);
@@ -403,7 +410,7 @@ void CToolDlg::SelectByPattern()
 void CToolDlg::UpdateSelectionCount()
 {
     const int selected = m_list.Handle() ? ListView_GetSelectedCount(m_list.Handle()) : 0;
-    SetItemText(IDC_SELECTED_COUNT, FormatString(IDS_ROW_COUNT_FORMAT, {int64_t(selected)}));
+    SetItemText(IDC_SELECTED_COUNT, CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, selected));
 }
 
 bool CToolDlg::CheckSelection(UINT noSelectionText)
@@ -461,7 +468,12 @@ void CToolDlg::DeleteAlbums()
 {
     if (!CheckSelection(IDS_NO_SELECTION_DELETE))
         return;
-    if (Ask(IDS_CONFIRM_DELETE, IDS_CAPTION_NO_SELECTION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+    int64_t photos = 0;
+    for (size_t index : SelectedAlbums())
+        photos += m_client.GetAlbums()[index].numPhotos;
+    const std::wstring question = DeleteQuestion(int64_t(SelectedAlbums().size()), photos);
+    if (MessageBoxW(Handle(), question.c_str(), ResourceString(IDS_CAPTION_NO_SELECTION).c_str(),
+                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
     SetBusy(true);
     // Copies: the list of the client changes with the refresh at the end.
@@ -566,8 +578,7 @@ void CToolDlg::ShowAbout()
 
 void CToolDlg::ShowNotImplemented()
 {
-    MessageBoxW(Handle(), L"\u3053\u306e\u6a5f\u80fd\u306f\u307e\u3060\u5b9f\u88c5\u3055\u308c\u3066\u3044\u307e\u305b\u3093\u3002",
-                L"\u3054\u3081\u3093\u306a\u3055\u3044", MB_ICONINFORMATION | MB_OK);
+    Ask(IDS_NOT_IMPLEMENTED, IDS_CAPTION_NOT_IMPLEMENTED, MB_ICONINFORMATION | MB_OK);
 }
 
 void CToolDlg::DumpAlbums()
