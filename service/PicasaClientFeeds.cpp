@@ -122,7 +122,7 @@ DWORD PicasaClient::LoadAlbums()
     const FeedWalk walk = WalkFeed(UserFeedUrl(), [&](const FeedDocument& document) {
         // Read once for all the page's times.
         const FeedTimeSettings times = CurrentFeedTimeSettings();
-        document.ForEachEntry([&](const FeedNodes& children) {
+        document.ForEachEntryNode([&](IXMLDOMNode* entry, const FeedNodes& children) {
             AlbumEntry album;
             album.title = ChildText(children, L"title");
             album.id = ChildText(children, L"gphoto:id");
@@ -135,6 +135,12 @@ DWORD PicasaClient::LoadAlbums()
             album.updated = FeedTimeToLocal(ChildText(children, L"updated"), times);
             children.LinkHref(L"link", L"rel", L"edit", L"href", album.editLink);
             children.LinkHref(L"link", L"rel", L"alternate", L"href", album.alternateLink);
+            album.summary = ChildText(children, L"summary");
+            album.location = ChildText(children, L"gphoto:location");
+            album.timestamp = ChildText(children, L"gphoto:timestamp");
+            for (const FeedAttribute& attribute : FeedDocument::Attributes(entry))
+                if (attribute.name == L"gd:etag")
+                    album.etag = attribute.text;
             albums.push_back(std::move(album));
         });
         if (!quotaRead) {
