@@ -22,7 +22,8 @@ protected:
 
     static Json AlbumState(const std::string& title)
     {
-        for (const Json& album : StandIn::Account("demo")["albums"].array)
+        const Json account = StandIn::Account("demo"); // kept: the loop reads into it
+        for (const Json& album : account["albums"].array)
             if (album["title"].string == title)
                 return album;
         return Json();
