@@ -312,10 +312,12 @@ TEST_P(EditAlbumDialog, AnAlbumChangedElsewhereRefreshesAndKeepsTheEntries)
     EXPECT_EQ(refreshes, 1);
 
     const std::vector<Json> patches = Patches();
-    ASSERT_EQ(patches.size(), 2u);
-    EXPECT_EQ(StandIn::HeaderValue(patches[0], "If-Match"), Narrow(album.etag));
-    EXPECT_NE(StandIn::HeaderValue(patches[1], "If-Match"), Narrow(album.etag));
-    EXPECT_EQ(patches[1]["body"].string, kEntryStart + "  <gphoto:location>Elsewhere</gphoto:location>\n</entry>\n");
+    ASSERT_EQ(patches.size(), 3u) << "the other change, the refused one and the one sent again";
+    EXPECT_EQ(StandIn::HeaderValue(patches[0], "If-Match"), "*");
+    EXPECT_EQ(StandIn::HeaderValue(patches[1], "If-Match"), Narrow(album.etag));
+    EXPECT_NE(StandIn::HeaderValue(patches[2], "If-Match"), Narrow(album.etag));
+    EXPECT_EQ(patches[1]["body"].string, patches[2]["body"].string);
+    EXPECT_EQ(patches[2]["body"].string, kEntryStart + "  <gphoto:location>Elsewhere</gphoto:location>\n</entry>\n");
     const Json state = State("Family");
     EXPECT_EQ(state["location"].string, "Elsewhere");
     EXPECT_FALSE(state["commenting"].boolean) << "the other change is kept";
