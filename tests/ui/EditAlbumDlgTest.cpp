@@ -349,6 +349,31 @@ TEST_P(EditAlbumDialog, AFailedChangeShowsTheCommonReportAndKeepsTheDialog)
     EXPECT_EQ(State("Garden")["title"].string, "Garden");
 }
 
+// A reply later than the time-out: the change is not sent again by itself;
+// the list is refreshed, to show whether it was made.
+TEST_P(EditAlbumDialog, ALateReplyIsNotSentAgain)
+{
+    const AlbumEntry album = Album(L"Garden");
+    const std::string url = Narrow(album.editLink);
+    StandIn::Fault("{\"path\": \"" + url.substr(url.find('/', url.find("//") + 2)) +
+                   "\", \"method\": \"PATCH\", \"status\": 200, \"delay\": 1.5, \"body\": \"late\"}");
+    client.Transport().timeouts.receive = 400;
+    size_t patchesAfterOk = 0;
+    EXPECT_EQ(Run(L"Garden",
+                  {[&](HWND dialog) {
+                       SetDlgItemTextW(dialog, IDC_NEW_ALBUM_TITLE, L"Maybe saved");
+                       Press(dialog, IDOK);
+                       patchesAfterOk = Patches().size();
+                       Cancel(dialog);
+                   },
+                   Answer(seen)}),
+              IDCANCEL);
+    EXPECT_EQ(patchesAfterOk, 1u);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].caption, language.String(IDS_CAPTION_REQUEST_FAILED));
+    EXPECT_EQ(refreshes, 1);
+}
+
 TEST_P(EditAlbumDialog, CancelEscapeAndCloseBoxSaveThePlacementAndSendNothing)
 {
     const auto typed = [](std::function<void(HWND)> end) {
