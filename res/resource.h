@@ -246,3 +246,25 @@
 #define IDS_COUNT_PHOTO 6052
 #define IDS_COUNT_PHOTOS 6053
 #define IDS_CONFIRM_DELETE_FORMAT 6054 // %s: the albums' count text, %s: the photos'
+
+// ---------------------------------------------------------------------------
+// Album properties: the edit album dialog and the command that opens it
+// ---------------------------------------------------------------------------
+// The dialog's fields are those of the new album dialog (IDC_NEW_ALBUM_*,
+// IDC_ACCESS_LIST); it sends with IDOK.
+#define IDR_ALBUM_LIST_MENU 140       // context menu of the album list (first submenu)
+#define IDD_EDIT_ALBUM 221
+#define IDC_ALBUM_PROPERTIES 1060     // album window button, menu item and Alt+Enter
+#define IDC_EDIT_ALBUM_COMMENTING 1061
+#define IDS_NO_SELECTION_PROPERTIES 5320
+#define IDS_PROPERTIES_ONE_ALBUM 5321
+#define IDS_EDIT_ALBUM_CONFLICT 5322  // %s: the title
+#define IDS_LOG_ALBUM_EDITED 5520     // %s: the title, %s: the fields changed
+#define IDS_LOG_EDIT_FAILED 5521      // %s: the title
+#define IDS_LOG_EDIT_CONFLICT 5522    // %s: the title
+#define IDS_FIELD_TITLE 5530          // names of the fields in the log line
+#define IDS_FIELD_SUMMARY 5531
+#define IDS_FIELD_LOCATION 5532
+#define IDS_FIELD_DATE 5533
+#define IDS_FIELD_ACCESS 5534
+#define IDS_FIELD_COMMENTING 5535

@@ -10,6 +10,7 @@
 #include "base/CLogSupport.h"
 #include "base/SysString.h"
 #include "http/WinHttpClient.h"
+#include "service/AlbumChanges.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"
 #include "service/ServiceTexts.h"
@@ -128,6 +129,12 @@ public:
     // and an empty status, and says why in the last error body.
     DWORD PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length);
     DWORD DeleteAlbum(const std::wstring& editLink);
+    // One partial update of the changed fields, sent only if the album is
+    // still at `version` (If-Match); 1306 (ERROR_REVISION_MISMATCH) when the
+    // service says it was changed since ("412"), 29 on any other failure,
+    // and 0 without a request when nothing is changed. Same server rule as
+    // PatchAlbum.
+    DWORD UpdateAlbum(const std::wstring& editLink, const std::wstring& version, const AlbumChanges& changes);
 
     // From any thread: stops the requests under way (the client's own and
     // the details requests') and fails every request after them, without
@@ -148,6 +155,13 @@ public:
     static std::wstring AlbumEntryXml(const std::wstring& title, const std::wstring& summary,
                                       const std::wstring& location, const std::wstring& access,
                                       int64_t timeSeconds);
+    // The body of an album update: only the changed fields, texts escaped
+    // (UTF-16, before UTF-8).
+    static std::wstring AlbumChangesXml(const AlbumChanges& changes);
+    // The version to send in If-Match: the entry's etag as the feed gave
+    // it, else the version at the end of its edit link
+    // (".../albumid/<id>/<version>", quoted), else "" (unknown).
+    static std::wstring AlbumVersion(const AlbumEntry& album);
     // "/s0" before the file name of a content URL.
     static std::wstring FullSizeUrl(const std::wstring& contentUrl);
 
@@ -203,6 +217,9 @@ private:
     bool LoadFeed(FeedDocument& document, bool& created);
     // Fails a change whose edit link is on another server; true when it may go.
     bool MayChange(const std::wstring& editLink);
+    // The PATCH of PatchAlbum with `ifMatch` as the If-Match value; the status.
+    std::wstring SendPatch(const std::wstring& editLink, const void* bytes, uint32_t length,
+                           const std::wstring& ifMatch);
     void ReadMedia(const FeedNodes& children, PhotoEntry& entry);
     void WriteReport(const std::wstring& line);
     void WriteTimes(const wchar_t* countFormat, const std::wstring& timeLabel, Statistics stats);

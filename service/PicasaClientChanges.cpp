@@ -94,23 +94,91 @@ bool PicasaClient::MayChange(const std::wstring& editLink)
     return false;
 }
 
-DWORD PicasaClient::PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length)
+std::wstring PicasaClient::SendPatch(const std::wstring& editLink, const void* bytes, uint32_t length,
+                                    const std::wstring& ifMatch)
 {
-    if (!MayChange(editLink))
-        return ERROR_WRITE_FAULT;
     transport_.url = editLink;
     transport_.ClearBody();
     if (bytes)
         transport_.SetBody(bytes, int32_t(length));
     transport_.requestHeaders = L"Content-Length: " + std::to_wstring(length) + L"\r\n" + AuthorizationLine() +
                                 L"Content-Type: application/xml\r\n"
-                                L"If-Match: *\r\n"
+                                L"If-Match: " + ifMatch + L"\r\n"
                                 L"Connection: Keep-Alive\r\n";
-    lastStatus_ = Send(L"PATCH");
+    return Send(L"PATCH");
+}
+
+DWORD PicasaClient::PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length)
+{
+    if (!MayChange(editLink))
+        return ERROR_WRITE_FAULT;
+    lastStatus_ = SendPatch(editLink, bytes, length, L"*");
     if (lastStatus_ == L"200")
         return ERROR_SUCCESS;
     lastErrorBody_ = ReplyOrCause();
     return ERROR_WRITE_FAULT;
+}
+
+std::wstring PicasaClient::AlbumChangesXml(const AlbumChanges& changes)
+{
+    std::wstring body = std::wstring(L"<entry xmlns='") + kAtomNs + L"'\n" + L"    xmlns:gphoto='" + kGphotoNs +
+                        L"'>\n";
+    if (changes.title)
+        body += L"  <title type='text'>" + EscapeMarkup(*changes.title, false) + L"</title>\n";
+    if (changes.summary)
+        body += L"  <summary type='text'>" + EscapeMarkup(*changes.summary, false) + L"</summary>\n";
+    if (changes.location)
+        body += L"  <gphoto:location>" + EscapeMarkup(*changes.location, false) + L"</gphoto:location>\n";
+    if (changes.access)
+        body += L"  <gphoto:access>" + EscapeMarkup(*changes.access, false) + L"</gphoto:access>\n";
+    if (changes.commentingEnabled)
+        body += std::wstring(L"  <gphoto:commentingEnabled>") + (*changes.commentingEnabled ? L"true" : L"false") +
+                L"</gphoto:commentingEnabled>\n";
+    if (changes.timestampSeconds)
+        body += L"  <gphoto:timestamp>" + std::to_wstring(static_cast<long long>(*changes.timestampSeconds * 1000)) +
+                L"</gphoto:timestamp>\n";
+    return body + L"</entry>\n";
+}
+
+std::wstring PicasaClient::AlbumVersion(const AlbumEntry& album)
+{
+    if (!album.etag.empty())
+        return album.etag;
+    // An edit link ends in the version it was given with: .../albumid/<id>/<version>.
+    const std::wstring marker = L"/albumid/";
+    const size_t at = album.editLink.rfind(marker);
+    if (at == std::wstring::npos)
+        return L"";
+    const size_t idEnd = album.editLink.find(L'/', at + marker.size());
+    if (idEnd == std::wstring::npos || idEnd + 1 >= album.editLink.size())
+        return L"";
+    std::wstring version = album.editLink.substr(idEnd + 1);
+    version = version.substr(0, version.find_first_of(L"/?#"));
+    return version.empty() ? L"" : L"\"" + version + L"\"";
+}
+
+DWORD PicasaClient::UpdateAlbum(const std::wstring& editLink, const std::wstring& version,
+                                const AlbumChanges& changes)
+{
+    if (changes.Empty())
+        return ERROR_SUCCESS;
+    if (!MayChange(editLink))
+        return ERROR_WRITE_FAULT;
+    CUtf8Support utf8;
+    const std::wstring entry = AlbumChangesXml(changes);
+    if (!utf8.ToUtf8(entry.c_str()) || utf8.Count() == 0) {
+        lastStatus_.clear();
+        lastOutcomeUnknown_ = false;
+        lastErrorBody_.clear();
+        return ERROR_WRITE_FAULT;
+    }
+    // Without a known version the change would overwrite whatever is there;
+    // "*" is what every other change sends, so the service decides alike.
+    lastStatus_ = SendPatch(editLink, utf8.Data(), utf8.Count() - 1, version.empty() ? L"*" : version);
+    if (lastStatus_ == L"200")
+        return ERROR_SUCCESS;
+    lastErrorBody_ = transport_.ResponseText();
+    return lastStatus_ == L"412" ? ERROR_REVISION_MISMATCH : ERROR_WRITE_FAULT;
 }
 
 DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)

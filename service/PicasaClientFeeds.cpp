@@ -162,7 +162,7 @@ DWORD PicasaClient::LoadAlbums()
         // Read once for all the page's times.
         const FeedTimeSettings times = CurrentFeedTimeSettings();
         size_t onPage = 0;
-        document.ForEachEntry([&](const FeedNodes& children) {
+        document.ForEachEntryNode([&](IXMLDOMNode* entry, const FeedNodes& children) {
             ++onPage;
             AlbumEntry album;
             album.title = ChildText(children, L"title");
@@ -176,6 +176,12 @@ DWORD PicasaClient::LoadAlbums()
             album.updated = FeedTimeToLocal(ChildText(children, L"updated"), times);
             children.LinkHref(L"link", L"rel", L"edit", L"href", album.editLink);
             children.LinkHref(L"link", L"rel", L"alternate", L"href", album.alternateLink);
+            album.summary = ChildText(children, L"summary");
+            album.location = ChildText(children, L"gphoto:location");
+            album.timestamp = ChildText(children, L"gphoto:timestamp");
+            for (const FeedAttribute& attribute : FeedDocument::Attributes(entry))
+                if (attribute.name == L"gd:etag")
+                    album.etag = attribute.text;
             // An album that a later page lists again is shown once.
             if (!album.id.empty() && !ids.insert(album.id).second)
                 return;

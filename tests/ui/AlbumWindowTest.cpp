@@ -3,6 +3,7 @@
 #include "app/CIniFile.h"
 #include "base/CLogSupport.h"
 #include "base/TextFormat.h"
+#include "base/UserCodePage.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
@@ -545,6 +546,84 @@ TEST_P(AlbumWindow, NoticeDumpAboutAndKeys)
     EXPECT_EQ(asked, DeleteQuestion(1, familyPhotos));
     EXPECT_NE(asked.find(FormatText(language.String(IDS_COUNT_ALBUM), {int64_t(1)})), std::wstring::npos);
     EXPECT_EQ(CountRequests("DELETE"), 0u);
+}
+
+TEST_P(AlbumWindow, PropertiesNeedOneAlbum)
+{
+    SignIn();
+    Open();
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> seen;
+    const auto note = [&](HWND box) {
+        seen.push_back(WindowText(box) + L"|" + MessageBoxText(box));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    driver.Then(note);
+    Command(IDC_ALBUM_PROPERTIES);
+    Select({L"Garden", L"Family"});
+    driver.Then(note);
+    Command(IDC_ALBUM_PROPERTIES);
+    const std::wstring caption = language.String(IDS_CAPTION_NO_SELECTION);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{caption + L"|" + language.String(IDS_NO_SELECTION_PROPERTIES),
+                                               caption + L"|" + language.String(IDS_PROPERTIES_ONE_ALBUM)}));
+    EXPECT_TRUE(driver.Unexpected().empty());
+}
+
+TEST_P(AlbumWindow, PublicOnlyOffersNoProperties)
+{
+    ASSERT_EQ(client->OpenPublicSession("demo@example.com", ""), 0u);
+    Open();
+    EXPECT_FALSE(IsWindowEnabled(window->Item(IDC_ALBUM_PROPERTIES)));
+    Select({L"Hokkaido summer"});
+    // Neither the key nor the menu's command opens the dialog.
+    ModalDriver none;
+    none.Ignore(window->Handle());
+    SendMessageW(window->List().Handle(), WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+    SendMessageW(window->List().Handle(), WM_COMMAND, IDC_ALBUM_PROPERTIES, 0);
+    PumpMessages(window->Handle());
+    for (const std::wstring& caption : none.Unexpected())
+        ADD_FAILURE() << "opened: " << TestEnv::Narrow(caption);
+    EXPECT_EQ(CountRequests("PATCH"), 0u);
+}
+
+TEST_P(AlbumWindow, PropertiesFromTheKeyTheMenuAndTheButtonKeepSortAndSelection)
+{
+    SignIn();
+    Open();
+    window->List().SortByColumn(1, true);
+    Select({L"Garden"});
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> opened;
+    // Alt+Enter in the list: a rename.
+    driver.Then([&](HWND dialog) {
+        opened.push_back(WindowText(GetDlgItem(dialog, IDC_NEW_ALBUM_TITLE)));
+        SetDlgItemTextW(dialog, IDC_NEW_ALBUM_TITLE, L"Garden & pond");
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    SendMessageW(window->List().Handle(), WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+    PumpMessages(window->Handle());
+    EXPECT_EQ(SelectedTitles(), (std::set<std::wstring>{L"Garden & pond"})) << "the same album, renamed";
+    EXPECT_EQ(window->List().SortColumn(), 1);
+    EXPECT_TRUE(window->List().IsSortDescending());
+    EXPECT_EQ(DemoAlbum("Garden & pond")["location"].string, "");
+    const std::wstring logged = FormatText(language.String(IDS_LOG_ALBUM_EDITED),
+                                           {std::wstring(L"Garden"), language.String(IDS_FIELD_TITLE)});
+    EXPECT_NE(LogText().find(UserCodePageFromWide(logged)), std::string::npos);
+
+    // The context menu's item, then the button: each opens the dialog.
+    for (int i = 0; i < 2; ++i)
+        driver.Then([&](HWND dialog) {
+            opened.push_back(WindowText(GetDlgItem(dialog, IDC_NEW_ALBUM_TITLE)));
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+    SendMessageW(window->List().Handle(), WM_COMMAND, IDC_ALBUM_PROPERTIES, 0);
+    PumpMessages(window->Handle());
+    Command(IDC_ALBUM_PROPERTIES);
+    EXPECT_EQ(opened, (std::vector<std::wstring>{L"Garden", L"Garden & pond", L"Garden & pond"}));
+    EXPECT_TRUE(driver.Unexpected().empty());
+    EXPECT_EQ(CountRequests("PATCH"), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, AlbumWindow, ::testing::Values("en", "ja"));

@@ -146,6 +146,24 @@ TEST_P(ModuleContents, ListMenuOffersCopyAndSelectAll)
     DestroyMenu(menu);
 }
 
+TEST_P(ModuleContents, AlbumListMenuAddsThePropertiesToTheListCommands)
+{
+    ScopedLanguage language(GetParam());
+    HMENU menu = LoadMenuW(language.Module(), MAKEINTRESOURCEW(IDR_ALBUM_LIST_MENU));
+    ASSERT_NE(menu, nullptr);
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(GetMenuItemCount(popup), 4);
+    EXPECT_EQ(GetMenuItemID(popup, 0), UINT(ID_LIST_COPY));
+    EXPECT_EQ(GetMenuItemID(popup, 1), UINT(ID_LIST_SELECT_ALL));
+    EXPECT_EQ(GetMenuState(popup, 2, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuItemID(popup, 3), UINT(IDC_ALBUM_PROPERTIES));
+    wchar_t text[64] = L"";
+    GetMenuStringW(popup, 3, text, 64, MF_BYPOSITION);
+    EXPECT_NE(std::wstring(text).find(L"\tAlt+Enter"), std::wstring::npos) << "the key is shown";
+    DestroyMenu(menu);
+}
+
 TEST_P(ModuleContents, NamesItsLanguage)
 {
     ScopedLanguage language(GetParam());

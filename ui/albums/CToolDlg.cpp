@@ -14,6 +14,7 @@
 #include "ui/albums/AlbumSelection.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/CChangeVisibilityDlg.h"
+#include "ui/albums/CEditAlbumDlg.h"
 #include "ui/albums/CNewAlbumDlg.h"
 #include "ui/albums/PhotoListCommand.h"
 #include "ui/albums/PhotoListLoader.h"
@@ -69,6 +70,7 @@ constexpr ResizeItem kResizeItems[] = {
     {IDC_ACTIONS_GROUP, ResizeMoveY},
     {IDC_PHOTO_LIST, ResizeMoveY},
     {IDC_CHANGE_ACCESS, ResizeMoveY},
+    {IDC_ALBUM_PROPERTIES, ResizeMoveY},
     {1040, ResizeMoveY},
     {1041, ResizeMoveY},
     {IDCANCEL, ResizeMoveY},
@@ -104,6 +106,8 @@ bool CToolDlg::OnInitDialog()
     m_list.Attach(Item(IDC_ALBUM_LIST));
     ListView_SetExtendedListViewStyle(m_list.Handle(), LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     m_list.InitLinkDrawing();
+    m_list.SetMenuId(IDR_ALBUM_LIST_MENU);
+    m_list.SetAltEnterCommand(IDC_ALBUM_PROPERTIES);
     InsertColumns();
     FillBatchBoxes();
 
@@ -133,6 +137,7 @@ bool CToolDlg::OnInitDialog()
         EnableItem(IDC_NEW_ALBUM, false);
         EnableItem(IDC_DELETE_ALBUMS, false);
         EnableItem(IDC_CHANGE_ACCESS, false);
+        EnableItem(IDC_ALBUM_PROPERTIES, false);
     }
     SetFocus(m_list.Handle());
     return false;
@@ -569,6 +574,30 @@ void CToolDlg::NewAlbum()
     SetBusy(false);
 }
 
+void CToolDlg::EditAlbum()
+{
+    // Public-only mode changes nothing; the menu item and the key come here
+    // even while the button is disabled.
+    if (m_client.GetAuthToken().empty() || !CheckSelection(IDS_NO_SELECTION_PROPERTIES))
+        return;
+    const std::vector<size_t> selected = SelectedAlbums();
+    if (selected.size() != 1) {
+        Ask(IDS_PROPERTIES_ONE_ALBUM, IDS_CAPTION_NO_SELECTION, MB_ICONWARNING | MB_OK);
+        return;
+    }
+    CEditAlbumDlg dialog(m_client, m_client.GetAlbums()[selected[0]], m_settings, [this] {
+        SetBusy(true);
+        Refresh(true);
+        SetBusy(false);
+    });
+    if (dialog.DoModal(GetActiveWindow()) != 1)
+        return;
+    SetBusy(true);
+    Refresh(true);
+    ScrollToFirstSelected();
+    SetBusy(false);
+}
+
 void CToolDlg::ShowAbout()
 {
     const CLogSupport* log = m_client.GetLog();
@@ -671,6 +700,10 @@ bool CToolDlg::OnCommand(int id, int code, HWND)
     case IDC_CHANGE_ACCESS:
         if (code == BN_CLICKED)
             ChangeAccess();
+        return code == BN_CLICKED;
+    case IDC_ALBUM_PROPERTIES:
+        if (code == BN_CLICKED)
+            EditAlbum();
         return code == BN_CLICKED;
     case ID_APP_ABOUT:
         if (code == BN_CLICKED)
