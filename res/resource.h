@@ -147,6 +147,12 @@
 #define IDS_CREATE_OUTCOME_UNKNOWN 5622
 #define IDS_COPY_FAILED 5623
 #define IDS_CAPTION_COPY 5624
+#define IDS_ABOUT_SECONDS 5625          // %d: seconds
+#define IDS_ABOUT_MINUTE 5626
+#define IDS_ABOUT_MINUTES 5627          // %d: minutes
+#define IDS_ABOUT_HOUR 5628
+#define IDS_ABOUT_HOURS 5629            // %d: hours
+#define IDS_PHOTO_LIST_CAPTION_FORMAT 5630 // %s: the template's caption, %s: the album or "3 albums", %s: "15 photos"
 
 // ---------------------------------------------------------------------------
 // New album, photo list and URL dialogs
@@ -190,7 +196,7 @@
 #define IDS_NEW_ALBUM_NOT_LEAP_YEAR 5309 // %d: the year
 #define IDS_NEW_ALBUM_NO_31ST 5310       // %d: the month
 #define IDS_CAPTION_ESTIMATE 5400
-#define IDS_ESTIMATE_FORMAT 5401    // %d photos, %d minutes, %d seconds
+#define IDS_ESTIMATE_FORMAT 5401    // %d photos, %s how long ("about 2 minutes")
 #define IDS_LOG_ALBUM_CREATED 5502  // %s: the title
 #define IDS_LOG_CREATE_FAILED 5609
 #define IDS_CREATE_FAILED_FORMAT 5610 // %s: the HTTP status, %s: the reply

@@ -117,7 +117,8 @@ TEST_P(AlbumDialogTemplates, StringsOfTheDialogsAreThere)
     for (UINT id = IDS_FIELD_TITLE; id <= IDS_FIELD_COMMENTING; ++id)
         EXPECT_FALSE(language.String(id).empty()) << id;
     // The formats take their arguments in the order the code gives them.
-    EXPECT_NE(FormatText(language.String(IDS_ESTIMATE_FORMAT), {1234, 2, 3}).find(L"1234"), std::wstring::npos);
+    EXPECT_NE(FormatText(language.String(IDS_ESTIMATE_FORMAT), {1234, std::wstring(L"@")}).find(L"1234"),
+              std::wstring::npos);
     EXPECT_NE(FormatText(language.String(IDS_NEW_ALBUM_NOT_LEAP_YEAR), {2011}).find(L"2011"), std::wstring::npos);
     EXPECT_NE(FormatText(language.String(IDS_NEW_ALBUM_NO_31ST), {4}).find(L"4"), std::wstring::npos);
     const std::wstring edited = FormatText(language.String(IDS_LOG_ALBUM_EDITED), {L"TITLE", L"FIELDS"});

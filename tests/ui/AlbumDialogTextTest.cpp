@@ -268,3 +268,32 @@ TEST(CalendarStart, TheNewestReadableDayWins)
     ASSERT_TRUE(NewestPublishedDay({L"2012/03/24 08:00:00", L"2012/03/25 00:00:00"}, day));
     EXPECT_EQ(day.wDay, 25);
 }
+
+// The photo list asks only about loads of more than ten seconds, and says
+// how long in words; its title names what it lists.
+TEST(PhotoListRows, TheQuestionInWordsAndTheTitle)
+{
+    DialogHarness::ScopedLanguage english("en");
+    const struct
+    {
+        uint32_t seconds;
+        const wchar_t* words;
+    } times[] = {{0, L"about 10 seconds"},  {11, L"about 10 seconds"},  {44, L"about 40 seconds"},
+                 {55, L"about 1 minute"},   {89, L"about 1 minute"},    {90, L"about 2 minutes"},
+                 {120, L"about 2 minutes"}, {3569, L"about 59 minutes"}, {3570, L"about 1 hour"},
+                 {5400, L"about 2 hours"}};
+    for (const auto& t : times)
+        EXPECT_EQ(DurationText(t.seconds), t.words) << t.seconds;
+    for (const auto& [photos, asked] : {std::pair{100u, false}, {109u, false}, {110u, true}, {600u, true}})
+        EXPECT_EQ(EstimateWorthAsking(EstimateForPhotos(photos)), asked) << photos;
+
+    std::vector<PhotoListAlbum> albums(1);
+    albums[0].album.title = L"Garden";
+    albums[0].photos = std::make_unique<std::vector<PhotoEntry>>(15);
+    EXPECT_EQ(PhotoListCaption(L"Photos", albums), L"Photos - Garden, 15 photos");
+    albums.resize(3);
+    albums[1].photos = std::make_unique<std::vector<PhotoEntry>>(1);
+    EXPECT_EQ(PhotoListCaption(L"Photos", albums), L"Photos - 3 albums, 16 photos") << "an unread album adds none";
+    DialogHarness::ScopedLanguage japanese("ja");
+    EXPECT_EQ(DurationText(150), L"\u7d04 3 \u5206");
+}
