@@ -1,7 +1,6 @@
-// The account store and the log never lose what they hold when a write or a
-// rotation cannot finish; account names are cut between characters.
+// The account store never loses what it holds when a write cannot finish;
+// account names are cut between characters.
 #include "app/CAccountHistory.h"
-#include "base/CLogSupport.h"
 #include "base/UserCodePage.h"
 #include "tests/support/TestEnv.h"
 
@@ -67,31 +66,6 @@ TEST_F(StoreWrite, AStoreThatCannotBeReplacedKeepsItsOldNames)
     EXPECT_FALSE(history.Save(path));
     EXPECT_EQ(Read(path), kOld);
     RemoveDirectoryA((path + ".tmp").c_str());
-}
-
-// Another instance of the program has the log open: moving it would fail,
-// so neither file is touched, and the rotation happens at a later start.
-TEST(LogRotation, ALogHeldByAnotherInstanceKeepsBothFiles)
-{
-    const std::string path = TestEnv::Narrow(TestEnv::ScratchFolder("log_held") + L"\\quillon.log");
-    Write(path, std::string(150, 'n'));
-    Write(path + ".old", "older runs");
-    {
-        CLogSupport other(0), log(100);
-        ASSERT_TRUE(other.Open(path.c_str()));
-        ASSERT_TRUE(log.Open(path.c_str()));
-        log.Write("still here");
-    }
-    EXPECT_EQ(Read(path + ".old"), "older runs");
-    const std::string current = Read(path);
-    EXPECT_EQ(current.substr(0, 150), std::string(150, 'n'));
-    EXPECT_EQ(current.substr(current.size() - 12), "still here\r\n");
-
-    CLogSupport later(100);
-    ASSERT_TRUE(later.Open(path.c_str()));
-    later.Close();
-    EXPECT_EQ(Read(path + ".old"), current);
-    EXPECT_EQ(Read(path), "");
 }
 
 // The account box gives UTF-16; the store and the wire take at most 99 bytes
