@@ -164,12 +164,10 @@ protected:
     }
     static std::wstring WaitClipboard()
     {
-        std::wstring text;
-        WaitUntil([&] {
-            text = ClipboardText();
-            return !text.empty();
-        });
-        return text;
+        // Watched without opening it: a poll that opened the clipboard could
+        // hold it just when the program tries to write, and make it give up.
+        WaitUntil([] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; });
+        return ClipboardText();
     }
     // What the album list's context menu sends when Copy is chosen.
     static std::wstring CopyFromList(HWND albums)
