@@ -149,16 +149,12 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
     Click(urls, IDCANCEL);
     ASSERT_TRUE(WaitGone(urls, 10000));
 
-    // The photo list, in quick mode and after the estimate question.
+    // The photo list, in quick mode and with details (too few photos to be
+    // worth the estimate question).
     SelectTitle(albums, tour.photoAlbum);
     for (bool quick : {true, false}) {
         SendDlgItemMessageW(albums, kQuickMode, BM_SETCHECK, quick ? BST_CHECKED : BST_UNCHECKED, 0);
         Click(albums, kPhotoList);
-        if (!quick) {
-            HWND question = WaitForMessageBox(20000, process.dwProcessId);
-            ASSERT_NE(question, nullptr);
-            Click(question, IDYES);
-        }
         HWND photos = WaitForDialogWithControl(kPhotos, 30000, process.dwProcessId);
         ASSERT_NE(photos, nullptr) << (quick ? "quick" : "with details");
         EXPECT_EQ(Rows(photos, kPhotos), tour.photoCount);
