@@ -1,0 +1,73 @@
+#pragma once
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "http/WinHttpClient.h"
+#include "ui/controls/CDibImage.h"
+
+class CWicDecoder;
+
+// Where preview pictures come from: the photo server (the one origin that
+// gets the token), the token, and the certificate choice of the session.
+struct PreviewSource
+{
+    std::wstring photoServer;
+    std::wstring token;
+    bool acceptUntrustedCertificates = false;
+};
+
+// Fetches and decodes preview pictures on a thread of its own, one at a time,
+// with a connection of its own. Only the newest request counts: a newer one
+// stops the fetch under way and replaces one still waiting, and a picture
+// that was asked for before the newest is dropped. A finished picture is
+// announced to the window with kReadyMessage; the window then takes it.
+class CPhotoPreviewLoader
+{
+public:
+    static constexpr UINT kReadyMessage = WM_APP + 31;
+
+    struct Result
+    {
+        std::wstring url;
+        DWORD error = ERROR_SUCCESS; // the fetch's or the decoding's
+        std::unique_ptr<CDibImage> image;
+    };
+
+    // The thread starts with the first request.
+    CPhotoPreviewLoader(PreviewSource source, HWND notify, COLORREF background);
+    // Stops the fetch under way and waits for the thread.
+    ~CPhotoPreviewLoader();
+    CPhotoPreviewLoader(const CPhotoPreviewLoader&) = delete;
+    CPhotoPreviewLoader& operator=(const CPhotoPreviewLoader&) = delete;
+
+    // Never waits for the network.
+    void Request(const std::wstring& url);
+    // The picture last announced, if not taken yet.
+    bool TakeResult(Result& result);
+    // Requests sent so far.
+    uint64_t Fetches() const;
+
+private:
+    void Run();
+    Result Load(const std::wstring& url, CWicDecoder& decoder);
+
+    const PreviewSource m_source;
+    const HWND m_notify;
+    const COLORREF m_background;
+    WinHttpClient m_http; // the thread's; Abort comes from the window's thread
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::wstring m_pending; // the newest request not started yet
+    std::wstring m_busy;    // the one under way
+    std::unique_ptr<Result> m_done;
+    uint64_t m_fetches = 0;
+    bool m_stop = false;
+    std::thread m_thread;
+};
