@@ -20,6 +20,9 @@
 #include "service/PicasaClient.h"
 #include "ui/albums/CPhotoInfoDlg.h"
 #include "ui/albums/PhotoListCommand.h"
+#include "ui/albums/PhotoPreviewUrl.h"
+#include "ui/controls/CWicDecoder.h"
+#include "http/WinHttpClient.h"
 #include "ui/controls/CommonControls.h"
 
 namespace {
@@ -48,11 +51,18 @@ bool PumpUntil(HWND dialog, Done done)
     return true;
 }
 
+// The first row chosen, then each next one with the Down key, as a user
+// steps through the list.
 void Select(HWND list, int row)
 {
+    if (row > 0) {
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(list, WM_KEYUP, VK_DOWN, 0);
+        return;
+    }
+    SetFocus(list);
     LVITEMW item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&item));
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
 }
@@ -190,6 +200,68 @@ int wmain(int argc, wchar_t** argv)
         }
     };
     const bench::Pair times = bench::BestOf(rounds, open, step, nullptr, floor);
+
+    // Notes: where the time goes. The program's transport and decoder on
+    // this thread, without the loader's thread and the window; and the
+    // pane's drawing alone.
+    WinHttpClient http;
+    CWicDecoder decoder;
+    auto direct = [&] {
+        for (const std::wstring& url : urls) {
+            http.url = url;
+            http.requestHeaders = PreviewRequestHeaders(url, source.photoServer, source.token) + L"Connection: Keep-Alive\r\n";
+            std::unique_ptr<CDibImage> image;
+            if (http.Send(L"GET"))
+                decoder.Decode(http.ResponseBytes(), http.ResponseLength(), RGB(240, 240, 240), image, {200, 300});
+        }
+    };
+    const bench::Pair transport = bench::BestOf(rounds, direct, floor);
+    std::printf("# transport and decoder on one thread: %.1f ms against the floor's %.1f ms\n", transport.ours,
+                transport.floor);
+    open();
+    step();
+    HWND pane = GetDlgItem(dialog->Handle(), IDC_PREVIEW);
+    RECT rect = {};
+    GetClientRect(pane, &rect);
+    HDC dc = GetDC(pane);
+    const double drawing = bench::TimeMs([&] {
+        for (int i = 0; i < kSteps; ++i)
+            dialog->Preview()->Render(dc, rect, nullptr);
+    });
+    ReleaseDC(pane, dc);
+    std::printf("# the pane drawn %d times: %.1f ms\n", kSteps, drawing);
+    // Stepping back up through pictures that are all kept: the list's own
+    // share of a step with the pane shown, and the drawing.
+    const int back = 60;
+    const double cached = bench::TimeMs([&] {
+        HWND list = dialog->List().Handle();
+        for (int i = 0; i < back; ++i) {
+            SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
+            SendMessageW(list, WM_KEYUP, VK_UP, 0);
+            PumpUntil(dialog->Handle(), [&] { return dialog->Preview()->GetState() == CPhotoPreview::State::Shown; });
+            UpdateWindow(GetDlgItem(dialog->Handle(), IDC_PREVIEW));
+        }
+    });
+    const double listShare = cached / back * kSteps;
+    std::printf("# %d steps back through kept pictures: %.1f ms; the 100 steps less that share: %.1f ms, %.2f of "
+                "the floor\n",
+                back, cached, times.ours - listShare, (times.ours - listShare) / times.floor);
+    // The same selections with the pane hidden (the list is wider then).
+    open();
+    CheckDlgButton(dialog->Handle(), IDC_PREVIEW_SHOW, BST_UNCHECKED);
+    SendMessageW(dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_PREVIEW_SHOW, BN_CLICKED), 0);
+    const double selecting = bench::TimeMs([&] {
+        HWND list = dialog->List().Handle();
+        for (int row = 0; row < kSteps; ++row) {
+            Select(list, row);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    });
+    std::printf("# %d selections with the pane hidden: %.1f ms\n", kSteps, selecting);
     dialog.reset();
     factory->Release();
     if (failed || decoded != urls.size()) {

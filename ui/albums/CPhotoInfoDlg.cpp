@@ -22,6 +22,9 @@ const ResizeItem kResizeItems[] = {
     {IDCANCEL, ResizeMoveX | ResizeMoveY},
 };
 
+// Dialog units between the list and the preview pane, as the template has them.
+constexpr int kPaneGap = 7;
+
 // Room a header item keeps beside its text, as the list's own sizing does.
 constexpr int kHeaderTextPadding = 12;
 
@@ -97,15 +100,25 @@ void CPhotoInfoDlg::LayOutPane()
 {
     HWND pane = Item(IDC_PREVIEW);
     HWND list = m_list.Handle();
-    if (!pane || !list || (GetWindowLongPtrW(pane, GWL_STYLE) & WS_VISIBLE))
+    if (!pane || !list)
         return;
     RECT listRect = {}, paneRect = {};
     GetWindowRect(list, &listRect);
     GetWindowRect(pane, &paneRect);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&listRect), 2);
     MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&paneRect), 2);
-    SetWindowPos(list, nullptr, listRect.left, listRect.top, paneRect.right - listRect.left,
-                 listRect.bottom - listRect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    int right = paneRect.right;
+    if (GetWindowLongPtrW(pane, GWL_STYLE) & WS_VISIBLE) {
+        // The template's gap between the two. The rule may have taken the
+        // list's rectangle while it reached over a hidden pane (a change of
+        // DPI then): it never covers the pane.
+        RECT gap = {0, 0, kPaneGap, 0};
+        MapDialogRect(Handle(), &gap);
+        right = std::min<int>(listRect.right, paneRect.left - gap.right);
+    }
+    if (right != listRect.right)
+        SetWindowPos(list, nullptr, listRect.left, listRect.top, right - listRect.left, listRect.bottom - listRect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 
@@ -271,6 +284,11 @@ bool CPhotoInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         return true;
     case kSelectionMessage:
         UpdatePreview();
+        return true;
+    case WM_TIMER:
+        if (wParam != CPhotoPreview::kLoadingTimer || !m_preview)
+            return false;
+        m_preview->OnLoadingTimer();
         return true;
     default:
         return false;

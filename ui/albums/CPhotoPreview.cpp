@@ -39,23 +39,40 @@ void CPhotoPreview::SetVisible(bool visible)
 
 void CPhotoPreview::PaneResized()
 {
-    if (m_visible && m_photo && UrlFor(*m_photo) != m_wanted)
-        Refresh();
-    else
-        Invalidate();
+    Refresh(); // the same picture for the same room comes from the cache
 }
 
-std::wstring CPhotoPreview::UrlFor(const PhotoEntry& photo) const
+RECT CPhotoPreview::PictureRoom(const RECT& pane, int noteHeight) const
 {
-    RECT pane = {};
-    if (m_pane)
-        GetClientRect(m_pane, &pane);
+    RECT room = pane;
+    InflateRect(&room, -kMargin, -kMargin);
+    if (noteHeight > 0)
+        room.bottom -= noteHeight + kMargin;
+    room.right = std::max(room.right, room.left);
+    room.bottom = std::max(room.bottom, room.top);
+    return room;
+}
+
+int CPhotoPreview::NoteHeight(HDC dc) const
+{
+    TEXTMETRICW metrics = {};
+    return GetTextMetricsW(dc, &metrics) ? int(metrics.tmHeight) : 16;
+}
+
+std::wstring CPhotoPreview::UrlFor(const PhotoEntry& photo, const RECT& room) const
+{
     return PreviewImageUrl(photo.contentUrl,
-                           PreviewImageSide(pane.right - 2 * kMargin, pane.bottom - 2 * kMargin, photo.width, photo.height));
+                           PreviewImageSide(room.right - room.left, room.bottom - room.top, photo.width, photo.height));
+}
+
+std::wstring CPhotoPreview::CacheKey(const CPhotoPreviewLoader::Job& job)
+{
+    return job.url + L"|" + std::to_wstring(job.box.cx) + L"x" + std::to_wstring(job.box.cy);
 }
 
 void CPhotoPreview::Refresh()
 {
+    const bool wasShown = m_state == State::Shown;
     m_image.reset();
     m_wanted.clear();
     m_note.clear();
@@ -71,17 +88,43 @@ void CPhotoPreview::Refresh()
         Invalidate();
         return;
     }
-    m_wanted = UrlFor(*m_photo);
-    m_image = m_cache.Find(m_wanted);
+    RECT pane = {};
+    int noteHeight = 0;
+    if (m_pane) {
+        GetClientRect(m_pane, &pane);
+        if (!m_note.empty()) {
+            const ScopedWindowDc dc(m_pane);
+            const ScopedSelect font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(m_notify, WM_GETFONT, 0, 0)));
+            noteHeight = NoteHeight(dc.Get());
+        }
+    }
+    const RECT room = PictureRoom(pane, noteHeight);
+    const CPhotoPreviewLoader::Job job{UrlFor(*m_photo, room), {room.right - room.left, room.bottom - room.top}};
+    m_wanted = job.url;
+    m_box = job.box;
+    m_image = m_cache.Find(CacheKey(job));
     if (m_image) {
         m_state = State::Shown;
-    } else {
-        m_state = State::Loading;
-        if (!m_loader)
-            m_loader = std::make_unique<CPhotoPreviewLoader>(m_source, m_notify, GetSysColor(COLOR_3DFACE));
-        m_loader->Request(m_wanted);
+        Invalidate();
+        return;
     }
+    m_state = State::Loading;
+    if (!m_loader)
+        m_loader = std::make_unique<CPhotoPreviewLoader>(m_source, m_notify, GetSysColor(COLOR_3DFACE));
+    m_loader->Request(job);
+    // The last picture stays until this one comes or the timer says it is
+    // slow; a pane that showed none says so at once.
+    if (wasShown && m_notify && SetTimer(m_notify, kLoadingTimer, 250, nullptr))
+        return;
     Invalidate();
+}
+
+void CPhotoPreview::OnLoadingTimer()
+{
+    if (m_notify)
+        KillTimer(m_notify, kLoadingTimer);
+    if (m_state == State::Loading)
+        Invalidate();
 }
 
 void CPhotoPreview::OnReady()
@@ -92,8 +135,9 @@ void CPhotoPreview::OnReady()
     while (m_loader->TakeResult(result)) {
         std::shared_ptr<const CDibImage> image(std::move(result.image));
         if (image)
-            m_cache.Add(result.url, image);
-        if (result.url != m_wanted || m_state != State::Loading)
+            m_cache.Add(CacheKey(result.job), image);
+        if (result.job.url != m_wanted || result.job.box.cx != m_box.cx || result.job.box.cy != m_box.cy ||
+            m_state != State::Loading)
             continue;
         m_image = image;
         m_state = image ? State::Shown : State::Failed;
@@ -141,13 +185,8 @@ void CPhotoPreview::Render(HDC dc, const RECT& rect, HFONT font) const
     SetBkMode(target, TRANSPARENT);
     SetTextColor(target, GetSysColor(COLOR_BTNTEXT));
     if (m_state == State::Shown && m_image) {
-        RECT picture = textRect;
-        if (!text.empty()) {
-            TEXTMETRICW metrics = {};
-            GetTextMetricsW(target, &metrics);
-            picture.bottom -= metrics.tmHeight + kMargin;
-            textRect.top = picture.bottom + kMargin;
-        }
+        const RECT picture = PictureRoom(area, text.empty() ? 0 : NoteHeight(target));
+        textRect.top = picture.bottom + kMargin;
         const int room = std::max<int>(picture.right - picture.left, 1);
         const int roomHeight = std::max<int>(picture.bottom - picture.top, 1);
         const double scale =
@@ -158,10 +197,16 @@ void CPhotoPreview::Render(HDC dc, const RECT& rect, HFONT font) const
         const UniqueMemoryDc source(CreateCompatibleDC(dc));
         if (source) {
             const ScopedSelect selectImage(source.get(), m_image->Bitmap());
-            // Halftone: an average of the source pixels, not every n-th one.
-            SetStretchBltMode(target, HALFTONE);
-            SetBrushOrgEx(target, 0, 0, nullptr);
-            StretchBlt(target, x, y, w, h, source.get(), 0, 0, m_image->Width(), m_image->Height(), SRCCOPY);
+            if (w == m_image->Width() && h == m_image->Height()) {
+                // Made for this room: copied as it is.
+                BitBlt(target, x, y, w, h, source.get(), 0, 0, SRCCOPY);
+            } else {
+                // Until the picture for the new room comes. Halftone: an
+                // average of the source pixels, not every n-th one.
+                SetStretchBltMode(target, HALFTONE);
+                SetBrushOrgEx(target, 0, 0, nullptr);
+                StretchBlt(target, x, y, w, h, source.get(), 0, 0, m_image->Width(), m_image->Height(), SRCCOPY);
+            }
         }
         if (!text.empty())
             DrawTextW(target, text.c_str(), int(text.size()), &textRect,

@@ -40,6 +40,11 @@ public:
     void PaneResized();
     // Takes what the loader finished.
     void OnReady();
+    // The timer (id kLoadingTimer, on the notify window) after which a
+    // picture still on its way shows the loading text: a picture that comes
+    // sooner replaces the last one with nothing drawn in between.
+    static constexpr UINT_PTR kLoadingTimer = 0x5172;
+    void OnLoadingTimer();
 
     // Draws the pane's content into `dc` over `rect`, through a buffer, so
     // that the pane never shows a half-drawn state.
@@ -54,7 +59,11 @@ public:
 
 private:
     void Refresh();
-    std::wstring UrlFor(const PhotoEntry& photo) const;
+    // The room the picture gets in the pane (client coordinates).
+    RECT PictureRoom(const RECT& pane, int noteHeight) const;
+    int NoteHeight(HDC dc) const;
+    std::wstring UrlFor(const PhotoEntry& photo, const RECT& room) const;
+    static std::wstring CacheKey(const CPhotoPreviewLoader::Job& job);
     void Invalidate() const;
 
     const PreviewSource m_source;
@@ -64,6 +73,7 @@ private:
     bool m_visible = true;
     const PhotoEntry* m_photo = nullptr;
     std::wstring m_wanted;
+    SIZE m_box = {0, 0};
     std::wstring m_note;
     State m_state = State::Empty;
     std::shared_ptr<const CDibImage> m_image;

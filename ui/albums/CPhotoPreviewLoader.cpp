@@ -21,7 +21,7 @@ CPhotoPreviewLoader::~CPhotoPreviewLoader()
     {
         std::lock_guard<std::mutex> lock(m_lock);
         m_stop = true;
-        if (!m_busy.empty())
+        if (!m_busy.Empty())
             m_http.Abort();
     }
     m_wake.notify_all();
@@ -29,22 +29,22 @@ CPhotoPreviewLoader::~CPhotoPreviewLoader()
         m_thread.join();
 }
 
-void CPhotoPreviewLoader::Request(const std::wstring& url)
+void CPhotoPreviewLoader::Request(const Job& job)
 {
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        if (url == m_busy) {
-            m_pending.clear(); // back to the one already coming
+        if (job == m_busy) {
+            m_pending = Job(); // back to the one already coming
             return;
         }
-        m_pending = url;
-        if (!m_busy.empty())
+        m_pending = job;
+        if (!m_busy.Empty())
             m_http.Abort();
         if (!m_thread.joinable()) {
             try {
                 m_thread = std::thread([this] { Run(); });
             } catch (...) {
-                m_pending.clear();
+                m_pending = Job();
                 return;
             }
         }
@@ -73,37 +73,39 @@ void CPhotoPreviewLoader::Run()
     ComApartment com; // the imaging component is a COM object
     CWicDecoder decoder; // made once, in this thread's apartment
     for (;;) {
-        std::wstring url;
+        Job job;
         {
             std::unique_lock<std::mutex> lock(m_lock);
-            m_wake.wait(lock, [this] { return m_stop || !m_pending.empty(); });
+            m_wake.wait(lock, [this] { return m_stop || !m_pending.Empty(); });
             if (m_stop)
                 return;
-            url = std::move(m_pending);
-            m_pending.clear();
-            m_busy = url;
+            job = std::move(m_pending);
+            m_pending = Job();
+            m_busy = job;
             // An abort meant for the one before must not stop this one.
             m_http.ClearAbort();
             ++m_fetches;
         }
-        auto result = std::make_unique<Result>(Load(url, decoder));
+        auto result = std::make_unique<Result>(Load(job, decoder));
         std::lock_guard<std::mutex> lock(m_lock);
-        m_busy.clear();
+        m_busy = Job();
         if (m_stop)
             return;
-        if (!m_pending.empty())
+        if (!m_pending.Empty())
             continue; // asked for before the newest: dropped
         m_done = std::move(result);
         PostMessageW(m_notify, kReadyMessage, 0, 0);
     }
 }
 
-CPhotoPreviewLoader::Result CPhotoPreviewLoader::Load(const std::wstring& url, CWicDecoder& decoder)
+CPhotoPreviewLoader::Result CPhotoPreviewLoader::Load(const Job& job, CWicDecoder& decoder)
 {
+    const std::wstring& url = job.url;
     Result result;
-    result.url = url;
+    result.job = job;
     m_http.url = url;
-    m_http.requestHeaders = PreviewRequestHeaders(url, m_source.photoServer, m_source.token);
+    // One connection for picture after picture, as the feeds keep theirs.
+    m_http.requestHeaders = PreviewRequestHeaders(url, m_source.photoServer, m_source.token) + L"Connection: Keep-Alive\r\n";
     if (!m_http.Send(L"GET")) {
         result.error = ERROR_READ_FAULT;
         return result;
@@ -112,6 +114,6 @@ CPhotoPreviewLoader::Result CPhotoPreviewLoader::Load(const std::wstring& url, C
         result.error = ERROR_FILE_NOT_FOUND;
         return result;
     }
-    result.error = decoder.Decode(m_http.ResponseBytes(), m_http.ResponseLength(), m_background, result.image);
+    result.error = decoder.Decode(m_http.ResponseBytes(), m_http.ResponseLength(), m_background, result.image, job.box);
     return result;
 }

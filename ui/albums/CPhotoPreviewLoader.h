@@ -32,9 +32,21 @@ class CPhotoPreviewLoader
 public:
     static constexpr UINT kReadyMessage = WM_APP + 31;
 
-    struct Result
+    // A picture's address and the box it is made to fit.
+    struct Job
     {
         std::wstring url;
+        SIZE box = {0, 0};
+        bool operator==(const Job& other) const
+        {
+            return url == other.url && box.cx == other.box.cx && box.cy == other.box.cy;
+        }
+        bool Empty() const { return url.empty(); }
+    };
+
+    struct Result
+    {
+        Job job;
         DWORD error = ERROR_SUCCESS; // the fetch's or the decoding's
         std::unique_ptr<CDibImage> image;
     };
@@ -47,7 +59,7 @@ public:
     CPhotoPreviewLoader& operator=(const CPhotoPreviewLoader&) = delete;
 
     // Never waits for the network.
-    void Request(const std::wstring& url);
+    void Request(const Job& job);
     // The picture last announced, if not taken yet.
     bool TakeResult(Result& result);
     // Requests sent so far.
@@ -55,7 +67,7 @@ public:
 
 private:
     void Run();
-    Result Load(const std::wstring& url, CWicDecoder& decoder);
+    Result Load(const Job& job, CWicDecoder& decoder);
 
     const PreviewSource m_source;
     const HWND m_notify;
@@ -64,8 +76,8 @@ private:
 
     mutable std::mutex m_lock;
     std::condition_variable m_wake;
-    std::wstring m_pending; // the newest request not started yet
-    std::wstring m_busy;    // the one under way
+    Job m_pending; // the newest request not started yet
+    Job m_busy;    // the one under way
     std::unique_ptr<Result> m_done;
     uint64_t m_fetches = 0;
     bool m_stop = false;

@@ -8,7 +8,16 @@ CWicDecoder::CWicDecoder()
                      reinterpret_cast<void**>(m_factory.Out()));
 }
 
-DWORD CWicDecoder::Decode(const uint8_t* bytes, size_t length, COLORREF background, std::unique_ptr<CDibImage>& image)
+SIZE CWicDecoder::FitSize(UINT width, UINT height, SIZE box)
+{
+    if (box.cx <= 0 || box.cy <= 0 || (width <= UINT(box.cx) && height <= UINT(box.cy)))
+        return {LONG(width), LONG(height)};
+    const double scale = std::min(double(box.cx) / width, double(box.cy) / height);
+    return {std::max<LONG>(1, LONG(width * scale + 0.5)), std::max<LONG>(1, LONG(height * scale + 0.5))};
+}
+
+DWORD CWicDecoder::Decode(const uint8_t* bytes, size_t length, COLORREF background, std::unique_ptr<CDibImage>& image,
+                          SIZE box)
 {
     image.reset();
     if (!m_factory)
@@ -36,12 +45,26 @@ DWORD CWicDecoder::Decode(const uint8_t* bytes, size_t length, COLORREF backgrou
     UINT width = 0, height = 0;
     if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0)
         return ERROR_INVALID_DATA;
+    // Scaled after the conversion: the filter then averages premultiplied
+    // pixels, so transparent ones lend no colour to their neighbours.
+    IWICBitmapSource* source = converter.Get();
+    ComRef<IWICBitmapScaler> scaler;
+    const SIZE fitted = FitSize(width, height, box);
+    if (UINT(fitted.cx) != width || UINT(fitted.cy) != height) {
+        if (FAILED(m_factory->CreateBitmapScaler(scaler.Out())))
+            return ERROR_NOT_ENOUGH_MEMORY;
+        if (FAILED(scaler->Initialize(converter.Get(), UINT(fitted.cx), UINT(fitted.cy), WICBitmapInterpolationModeFant)))
+            return ERROR_INVALID_DATA;
+        source = scaler.Get();
+        width = UINT(fitted.cx);
+        height = UINT(fitted.cy);
+    }
 
     auto dib = std::make_unique<CDibImage>();
     if (!dib->Create(int(width), int(height)))
         return ERROR_NOT_ENOUGH_MEMORY;
     const UINT stride = width * 4;
-    if (FAILED(converter->CopyPixels(nullptr, stride, UINT(dib->Bytes()), reinterpret_cast<BYTE*>(dib->Bits()))))
+    if (FAILED(source->CopyPixels(nullptr, stride, UINT(dib->Bytes()), reinterpret_cast<BYTE*>(dib->Bits()))))
         return ERROR_INVALID_DATA;
 
     // Premultiplied pixels over the background: c + bg * (255 - a) / 255.
