@@ -217,7 +217,10 @@ void CPhotoInfoDlg::UpdatePreview()
     int row = int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED | LVNI_SELECTED));
     if (row < 0)
         row = int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
-    m_preview->Show(RowPhoto(row));
+    // The next photo in the direction the selection moved, fetched ahead.
+    const int next = row < 0 ? -1 : row < m_lastPreviewRow ? row - 1 : row + 1;
+    m_lastPreviewRow = row;
+    m_preview->Show(RowPhoto(row), next >= 0 && next < m_list.RowCount() ? RowPhoto(next) : nullptr);
 }
 
 bool CPhotoInfoDlg::OnCommand(int id, int code, HWND)

@@ -66,4 +66,5 @@ private:
     PreviewSource m_previewSource;
     std::unique_ptr<CPhotoPreview> m_preview;
     bool m_selectionPosted = false;
+    int m_lastPreviewRow = -1;
 };

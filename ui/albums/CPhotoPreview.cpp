@@ -25,9 +25,10 @@ void CPhotoPreview::Attach(HWND notify, HWND pane)
     m_pane = pane;
 }
 
-void CPhotoPreview::Show(const PhotoEntry* photo)
+void CPhotoPreview::Show(const PhotoEntry* photo, const PhotoEntry* next)
 {
     m_photo = photo;
+    m_next = next;
     Refresh();
 }
 
@@ -70,6 +71,24 @@ std::wstring CPhotoPreview::CacheKey(const CPhotoPreviewLoader::Job& job)
     return job.url + L"|" + std::to_wstring(job.box.cx) + L"x" + std::to_wstring(job.box.cy);
 }
 
+CPhotoPreviewLoader::Job CPhotoPreview::JobFor(const PhotoEntry& photo) const
+{
+    if (!IsWebAddress(photo.contentUrl))
+        return CPhotoPreviewLoader::Job();
+    RECT pane = {};
+    int noteHeight = 0;
+    if (m_pane) {
+        GetClientRect(m_pane, &pane);
+        if (IsVideo(photo)) {
+            const ScopedWindowDc dc(m_pane);
+            const ScopedSelect font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(m_notify, WM_GETFONT, 0, 0)));
+            noteHeight = NoteHeight(dc.Get());
+        }
+    }
+    const RECT room = PictureRoom(pane, noteHeight);
+    return {UrlFor(photo, room), {room.right - room.left, room.bottom - room.top}};
+}
+
 void CPhotoPreview::Refresh()
 {
     const bool wasShown = m_state == State::Shown;
@@ -83,35 +102,29 @@ void CPhotoPreview::Refresh()
     }
     if (IsVideo(*m_photo))
         m_note = FormatText(m_texts.videoFormat, {int64_t(m_photo->uploadedVideoDuration)});
-    if (!IsWebAddress(m_photo->contentUrl)) {
+    const CPhotoPreviewLoader::Job job = JobFor(*m_photo);
+    if (job.Empty()) {
         m_state = State::Failed;
         Invalidate();
         return;
     }
-    RECT pane = {};
-    int noteHeight = 0;
-    if (m_pane) {
-        GetClientRect(m_pane, &pane);
-        if (!m_note.empty()) {
-            const ScopedWindowDc dc(m_pane);
-            const ScopedSelect font(dc.Get(), reinterpret_cast<HFONT>(SendMessageW(m_notify, WM_GETFONT, 0, 0)));
-            noteHeight = NoteHeight(dc.Get());
-        }
-    }
-    const RECT room = PictureRoom(pane, noteHeight);
-    const CPhotoPreviewLoader::Job job{UrlFor(*m_photo, room), {room.right - room.left, room.bottom - room.top}};
+    CPhotoPreviewLoader::Job next = m_next ? JobFor(*m_next) : CPhotoPreviewLoader::Job();
+    if (!next.Empty() && m_cache.Find(CacheKey(next)))
+        next = CPhotoPreviewLoader::Job();
     m_wanted = job.url;
     m_box = job.box;
     m_image = m_cache.Find(CacheKey(job));
+    if (!m_image || !next.Empty()) {
+        if (!m_loader)
+            m_loader = std::make_unique<CPhotoPreviewLoader>(m_source, m_notify, GetSysColor(COLOR_3DFACE));
+        m_loader->Request(m_image ? CPhotoPreviewLoader::Job() : job, next);
+    }
     if (m_image) {
         m_state = State::Shown;
         Invalidate();
         return;
     }
     m_state = State::Loading;
-    if (!m_loader)
-        m_loader = std::make_unique<CPhotoPreviewLoader>(m_source, m_notify, GetSysColor(COLOR_3DFACE));
-    m_loader->Request(job);
     // The last picture stays until this one comes or the timer says it is
     // slow; a pane that showed none says so at once.
     if (wasShown && m_notify && SetTimer(m_notify, kLoadingTimer, 250, nullptr))

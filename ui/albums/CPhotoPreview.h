@@ -31,8 +31,9 @@ public:
     // OnReady; pane is the control the picture is drawn into.
     void Attach(HWND notify, HWND pane);
 
-    // The photo to show (null: none). The photo stays the caller's.
-    void Show(const PhotoEntry* photo);
+    // The photo to show (null: none), and the one likely shown next (its
+    // picture is fetched ahead when nothing else is). Both stay the caller's.
+    void Show(const PhotoEntry* photo, const PhotoEntry* next = nullptr);
     // A hidden pane asks for nothing; shown again, it asks for the photo.
     void SetVisible(bool visible);
     bool IsVisible() const { return m_visible; }
@@ -63,6 +64,9 @@ private:
     RECT PictureRoom(const RECT& pane, int noteHeight) const;
     int NoteHeight(HDC dc) const;
     std::wstring UrlFor(const PhotoEntry& photo, const RECT& room) const;
+    // The picture a photo needs in the pane as it is now; none when its
+    // address is no web address.
+    CPhotoPreviewLoader::Job JobFor(const PhotoEntry& photo) const;
     static std::wstring CacheKey(const CPhotoPreviewLoader::Job& job);
     void Invalidate() const;
 
@@ -72,6 +76,7 @@ private:
     HWND m_pane = nullptr;
     bool m_visible = true;
     const PhotoEntry* m_photo = nullptr;
+    const PhotoEntry* m_next = nullptr;
     std::wstring m_wanted;
     SIZE m_box = {0, 0};
     std::wstring m_note;

@@ -29,22 +29,29 @@ CPhotoPreviewLoader::~CPhotoPreviewLoader()
         m_thread.join();
 }
 
-void CPhotoPreviewLoader::Request(const Job& job)
+void CPhotoPreviewLoader::Request(const Job& job, const Job& next)
 {
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        if (job == m_busy) {
-            m_pending = Job(); // back to the one already coming
-            return;
+        m_next = next == job || IsDone(next) ? Job() : next;
+        // Under way, or done and announced but not taken yet: it comes.
+        if (job.Empty() || job == m_busy || IsDone(job)) {
+            m_pending = Job(); // nothing new, or back to the one already coming
+            if (m_next == m_busy)
+                m_next = Job();
+        } else {
+            m_pending = job;
+            if (!m_busy.Empty() && !(m_busy == m_next))
+                m_http.Abort();
         }
-        m_pending = job;
-        if (!m_busy.Empty())
-            m_http.Abort();
+        if (m_pending.Empty() && m_next.Empty())
+            return;
         if (!m_thread.joinable()) {
             try {
                 m_thread = std::thread([this] { Run(); });
             } catch (...) {
                 m_pending = Job();
+                m_next = Job();
                 return;
             }
         }
@@ -52,13 +59,21 @@ void CPhotoPreviewLoader::Request(const Job& job)
     m_wake.notify_all();
 }
 
+bool CPhotoPreviewLoader::IsDone(const Job& job) const
+{
+    for (const auto& done : m_done)
+        if (done->job == job && done->image)
+            return true;
+    return false;
+}
+
 bool CPhotoPreviewLoader::TakeResult(Result& result)
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    if (!m_done)
+    if (m_done.empty())
         return false;
-    result = std::move(*m_done);
-    m_done.reset();
+    result = std::move(*m_done.front());
+    m_done.pop_front();
     return true;
 }
 
@@ -76,11 +91,14 @@ void CPhotoPreviewLoader::Run()
         Job job;
         {
             std::unique_lock<std::mutex> lock(m_lock);
-            m_wake.wait(lock, [this] { return m_stop || !m_pending.Empty(); });
+            m_wake.wait(lock, [this] { return m_stop || !m_pending.Empty() || !m_next.Empty(); });
             if (m_stop)
                 return;
-            job = std::move(m_pending);
-            m_pending = Job();
+            // The selected photo first; the next one only when nothing else
+            // is asked for.
+            Job& take = m_pending.Empty() ? m_next : m_pending;
+            job = std::move(take);
+            take = Job();
             m_busy = job;
             // An abort meant for the one before must not stop this one.
             m_http.ClearAbort();
@@ -91,9 +109,9 @@ void CPhotoPreviewLoader::Run()
         m_busy = Job();
         if (m_stop)
             return;
-        if (!m_pending.Empty())
-            continue; // asked for before the newest: dropped
-        m_done = std::move(result);
+        // Kept even when a newer one was asked for meanwhile: the window
+        // shows only the picture it waits for, and keeps the others.
+        m_done.push_back(std::move(result));
         PostMessageW(m_notify, kReadyMessage, 0, 0);
     }
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -24,9 +25,10 @@ struct PreviewSource
 
 // Fetches and decodes preview pictures on a thread of its own, one at a time,
 // with a connection of its own. Only the newest request counts: a newer one
-// stops the fetch under way and replaces one still waiting, and a picture
-// that was asked for before the newest is dropped. A finished picture is
-// announced to the window with kReadyMessage; the window then takes it.
+// stops the fetch under way and replaces one still waiting. With nothing
+// else to do it fetches the picture likely wanted next (the next row's). A
+// finished picture is announced to the window with kReadyMessage; the window
+// then takes it, and shows it only if it is still the one it waits for.
 class CPhotoPreviewLoader
 {
 public:
@@ -58,15 +60,19 @@ public:
     CPhotoPreviewLoader(const CPhotoPreviewLoader&) = delete;
     CPhotoPreviewLoader& operator=(const CPhotoPreviewLoader&) = delete;
 
-    // Never waits for the network.
-    void Request(const Job& job);
-    // The picture last announced, if not taken yet.
+    // `job` (none: nothing new), then, when the thread has nothing else to
+    // do, `next`. Never waits for the network.
+    void Request(const Job& job, const Job& next);
+    void Request(const Job& job) { Request(job, Job()); }
+    // The oldest picture announced and not taken yet.
     bool TakeResult(Result& result);
     // Requests sent so far.
     uint64_t Fetches() const;
 
 private:
     void Run();
+    // A picture made and not taken yet (under the lock).
+    bool IsDone(const Job& job) const;
     Result Load(const Job& job, CWicDecoder& decoder);
 
     const PreviewSource m_source;
@@ -78,7 +84,8 @@ private:
     std::condition_variable m_wake;
     Job m_pending; // the newest request not started yet
     Job m_busy;    // the one under way
-    std::unique_ptr<Result> m_done;
+    Job m_next;    // fetched when nothing else is asked for
+    std::deque<std::unique_ptr<Result>> m_done;
     uint64_t m_fetches = 0;
     bool m_stop = false;
     std::thread m_thread;
