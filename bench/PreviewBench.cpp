@@ -200,6 +200,7 @@ int wmain(int argc, wchar_t** argv)
         }
     };
     const bench::Pair times = bench::BestOf(rounds, open, step, nullptr, floor);
+    const uint64_t fetchesOfLastRound = dialog->Preview()->Fetches();
 
     // Notes: where the time goes. The program's transport and decoder on
     // this thread, without the loader's thread and the window; and the
@@ -269,7 +270,8 @@ int wmain(int argc, wchar_t** argv)
                      urls.size());
         return 1;
     }
-    std::printf("# pictures: %zu, e.g. %ls\n", urls.size(), urls.empty() ? L"" : urls[0].c_str());
+    std::printf("# pictures: %zu, e.g. %ls; fetches of the last round's list: %llu\n", urls.size(),
+                urls.empty() ? L"" : urls[0].c_str(), static_cast<unsigned long long>(fetchesOfLastRound));
     bench::PrintRatio(8, "preview, 100 photos stepped through one at a time", times, "1.3");
     return 0;
 }
