@@ -33,3 +33,36 @@ ServiceSettings ReadServiceSettings(const SettingsLocation& settings)
                                       : parallel;
     return result;
 }
+
+bool WriteServiceSettings(const SettingsLocation& settings, const ServiceSettings& service)
+{
+    const CIniFile ini(settings);
+    return ini.WriteString(kSection, L"AccountServer", service.accountServer.c_str()) &&
+           ini.WriteString(kSection, L"PhotoServer", service.photoServer.c_str()) &&
+           ini.WriteInt(kSection, L"AcceptUntrustedCertificates", service.acceptUntrustedCertificates ? 1 : 0);
+}
+
+bool WriteMissingServiceSettings(const SettingsLocation& settings)
+{
+    const CIniFile ini(settings);
+    const ServiceSettings defaults;
+    const std::wstring untrusted = std::to_wstring(defaults.acceptUntrustedCertificates ? 1 : 0);
+    const std::wstring parallel = std::to_wstring(defaults.parallelRequests);
+    const struct
+    {
+        const wchar_t* key;
+        const std::wstring& value;
+    } keys[] = {
+        {L"AccountServer", defaults.accountServer},
+        {L"PhotoServer", defaults.photoServer},
+        {L"AcceptUntrustedCertificates", untrusted},
+        {L"ParallelRequests", parallel},
+    };
+    bool written = true;
+    for (const auto& k : keys) {
+        // A value nobody could write stands for a missing key.
+        if (ini.ReadString(kSection, k.key, L"\x01missing", 64) == L"\x01missing")
+            written = ini.WriteString(kSection, k.key, k.value.c_str()) && written;
+    }
+    return written;
+}

@@ -23,3 +23,11 @@ struct ServiceSettings
 // Missing or empty values keep their defaults; a trailing "/" is dropped so
 // that paths can be appended.
 ServiceSettings ReadServiceSettings(const SettingsLocation& settings);
+
+// Writes the two addresses and the certificate choice (ParallelRequests is
+// left as it is). False when the file could not be written.
+bool WriteServiceSettings(const SettingsLocation& settings, const ServiceSettings& service);
+
+// Writes each [Service] key that the file does not have yet with its default,
+// so that the file shows what can be set; values already there stay.
+bool WriteMissingServiceSettings(const SettingsLocation& settings);

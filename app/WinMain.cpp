@@ -15,6 +15,7 @@
 #include "base/CLogSupport.h"
 #include "app/CMultiLanguageSupport.h"
 #include "app/ServiceSettings.h"
+#include "app/ServiceTextTable.h"
 #include "base/ComApartment.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/CToolDlg.h"
@@ -79,11 +80,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     log->Open(logPath.c_str());
     CAppModule::SetLog(log.get());
 
+    // The first run writes the [Service] keys, so the file shows what can be set.
+    WriteMissingServiceSettings(SettingsLocation{});
     const ServiceSettings service = ReadServiceSettings(SettingsLocation{});
     auto client = std::make_unique<PicasaClient>(service.accountServer, service.photoServer);
     client->Transport().acceptUntrustedCertificates = service.acceptUntrustedCertificates;
     client->SetParallelRequests(service.parallelRequests);
     client->SetLog(log.get());
+    LoadServiceTexts(client->Texts());
 
     auto login = std::make_unique<CMainDlg>(*client);
     INT_PTR result = login->DoModal(GetActiveWindow());
@@ -94,6 +98,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
             result = 2;
         }
         CAppModule::SetResourceInstance(module);
+        if (module)
+            LoadServiceTexts(client->Texts());
         if (result == kLoginLanguageChanged)
             result = login->DoModal(GetActiveWindow());
     }

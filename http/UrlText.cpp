@@ -90,3 +90,9 @@ bool IsWebAddress(const std::wstring& url)
     Origin origin;
     return ReadOrigin(url, origin);
 }
+
+std::wstring UrlHost(const std::wstring& url)
+{
+    Origin origin;
+    return ReadOrigin(url, origin) ? origin.host : L"";
+}

@@ -18,3 +18,7 @@ bool SameOrigin(const std::wstring& a, const std::wstring& b);
 // that the program opens or hands on as links. A path, a UNC name, "file:"
 // or another protocol's handler could start a program on a click.
 bool IsWebAddress(const std::wstring& url);
+
+// The host of an HTTP or HTTPS URL as written there; empty when the URL
+// cannot be read.
+std::wstring UrlHost(const std::wstring& url);

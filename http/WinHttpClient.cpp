@@ -87,6 +87,17 @@ bool IsCutShortHtml(const std::wstring& text)
     return HoldsTag(text, L"<html>") && !HoldsTag(text, L"</html>");
 }
 
+// A status line "HTTP/x.y nnn ..." with a three-digit status.
+bool IsHttpReply(const std::wstring& headers, const std::wstring& status)
+{
+    if (headers.compare(0, 5, L"HTTP/") != 0 || status.size() != 3)
+        return false;
+    for (wchar_t c : status)
+        if (c < L'0' || c > L'9')
+            return false;
+    return true;
+}
+
 bool QueryHeaderText(HINTERNET request, DWORD level, std::wstring& out)
 {
     DWORD size = 0;
@@ -152,6 +163,7 @@ void WinHttpClient::ClearBody()
 bool WinHttpClient::Send(const wchar_t* method)
 {
     outcomeUnknown_ = false;
+    lastError_ = 0;
     statusCode_.clear();
     responseHeaders_.clear();
     responseCharset_.clear();
@@ -166,7 +178,7 @@ bool WinHttpClient::Send(const wchar_t* method)
         rootHandle_ = WinHttpOpen(userAgent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                   WINHTTP_NO_PROXY_BYPASS, 0);
         if (!rootHandle_)
-            return false;
+            return Fail();
     }
     WinHttpSetTimeouts(rootHandle_, timeouts.resolve, timeouts.connect, timeouts.send, timeouts.receive);
 
@@ -182,7 +194,7 @@ bool WinHttpClient::Send(const wchar_t* method)
     parts.lpszExtraInfo = extra;
     parts.dwExtraInfoLength = ARRAYSIZE(extra);
     if (!WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts))
-        return false;
+        return Fail();
     const std::wstring object = std::wstring(path) + extra;
     if (object.size() > 1299)
         return false;
@@ -190,7 +202,7 @@ bool WinHttpClient::Send(const wchar_t* method)
 
     InternetHandle connection(WinHttpConnect(rootHandle_, host, parts.nPort, 0));
     if (!connection.h)
-        return false;
+        return Fail();
     // Asked as HTTP/1.0 (kept alive by the callers' Connection header) so
     // that the server frames its reply with a length the body is checked
     // against: WinHTTP decodes chunked replies out of sight and, on Wine,
@@ -199,7 +211,7 @@ bool WinHttpClient::Send(const wchar_t* method)
                                                       WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                       secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request.h)
-        return false;
+        return Fail();
 
     // WinHTTP on Windows waits for the response as long as the receive
     // time-out; Wine keeps that wait apart, so give it the same value.
@@ -234,17 +246,32 @@ bool WinHttpClient::Send(const wchar_t* method)
         // make a second album or fail a delete that worked.
         if (sent && !isGet)
             break;
-        if (!SendHead(request.h) && !ProxyFallback(request.h))
-            continue;
+        if (!SendHead(request.h)) {
+            lastError_ = GetLastError(); // before the fall-back's own calls
+            if (!ProxyFallback(request.h))
+                continue;
+        }
         sent = true;
         if (requestBody_ && requestLength_ > 0) {
             DWORD written = 0;
             WinHttpWriteData(request.h, requestBody_.get(), DWORD(requestLength_), &written);
         }
-        if (!WinHttpReceiveResponse(request.h, nullptr) || aborted_)
+        if (!WinHttpReceiveResponse(request.h, nullptr) || aborted_) {
+            lastError_ = GetLastError();
             continue;
+        }
+        lastError_ = 0;
 
         ReadHeaders(request.h);
+        if (!IsHttpReply(responseHeaders_, statusCode_)) {
+            // Wine takes any first line for a status line; Windows fails
+            // the receive. Both end here as the same failure.
+            statusCode_.clear();
+            responseHeaders_.clear();
+            lastError_ = ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
+            failed = true;
+            break;
+        }
         const BodyRead body = ReadBody(request.h);
         DecodeBody();
         if (body == BodyRead::OutOfMemory) {
@@ -297,6 +324,12 @@ WinHttpClient::InFlightRequest::~InFlightRequest()
         owner_.inFlight_ = nullptr;
         WinHttpCloseHandle(h);
     }
+}
+
+bool WinHttpClient::Fail()
+{
+    lastError_ = GetLastError();
+    return false;
 }
 
 bool WinHttpClient::SendHead(HINTERNET request)

@@ -52,6 +52,11 @@ public:
     // True when the last Send sent a change but no complete reply came back:
     // the server may or may not have acted on it.
     bool OutcomeUnknown() const { return outcomeUnknown_; }
+    // The WinHTTP error number (GetLastError) of the call that failed the
+    // last Send before a reply came (12007 name not resolved, 12029 cannot
+    // connect, 12002 time-out, 12175 certificate ...); 0 when it failed
+    // without one or did not fail.
+    DWORD LastError() const { return lastError_; }
 
     // From any thread: the request under way is stopped (its handle is
     // closed, so that a call waiting on the network returns as soon as the
@@ -96,6 +101,8 @@ private:
         HINTERNET h;
     };
 
+    // Keeps GetLastError of the call that just failed; false.
+    bool Fail();
     bool SendHead(HINTERNET request);
     bool ProxyFallback(HINTERNET request);
     void ReadHeaders(HINTERNET request);
@@ -121,4 +128,5 @@ private:
     std::mutex inFlightLock_;
     HINTERNET inFlight_ = nullptr;
     std::atomic<bool> aborted_{false};
+    DWORD lastError_ = 0;
 };

@@ -147,6 +147,12 @@
 #define IDS_CREATE_OUTCOME_UNKNOWN 5622
 #define IDS_COPY_FAILED 5623
 #define IDS_CAPTION_COPY 5624
+#define IDS_ABOUT_SECONDS 5625          // %d: seconds
+#define IDS_ABOUT_MINUTE 5626
+#define IDS_ABOUT_MINUTES 5627          // %d: minutes
+#define IDS_ABOUT_HOUR 5628
+#define IDS_ABOUT_HOURS 5629            // %d: hours
+#define IDS_PHOTO_LIST_CAPTION_FORMAT 5630 // %s: the template's caption, %s: the album or "3 albums", %s: "15 photos"
 
 // ---------------------------------------------------------------------------
 // New album, photo list and URL dialogs
@@ -190,7 +196,7 @@
 #define IDS_NEW_ALBUM_NOT_LEAP_YEAR 5309 // %d: the year
 #define IDS_NEW_ALBUM_NO_31ST 5310       // %d: the month
 #define IDS_CAPTION_ESTIMATE 5400
-#define IDS_ESTIMATE_FORMAT 5401    // %d photos, %d minutes, %d seconds
+#define IDS_ESTIMATE_FORMAT 5401    // %d photos, %s how long ("about 2 minutes")
 #define IDS_LOG_ALBUM_CREATED 5502  // %s: the title
 #define IDS_LOG_CREATE_FAILED 5609
 #define IDS_CREATE_FAILED_FORMAT 5610 // %s: the HTTP status, %s: the reply
@@ -214,3 +220,66 @@
 #define IDS_PREVIEW_LOADING 5932
 #define IDS_PREVIEW_FAILED 5933       // the picture could not be fetched or read
 #define IDS_PREVIEW_VIDEO 5934        // %d: the video's length in seconds
+
+// ---------------------------------------------------------------------------
+// Server dialog (from the sign-in window) and the texts of failed connections
+// ---------------------------------------------------------------------------
+#define IDD_SERVER 220
+#define IDC_SERVER 1100              // sign-in window: opens the server dialog
+#define IDC_SERVER_HOST 1101         // sign-in window: the photo server's host
+#define IDC_ACCOUNT_SERVER 1102
+#define IDC_PHOTO_SERVER 1103
+#define IDC_ACCOUNT_SERVER_HINT 1104 // what is wrong with the address, while it is typed
+#define IDC_PHOTO_SERVER_HINT 1105
+#define IDC_SERVER_DEFAULTS 1106     // puts the original addresses back
+#define IDC_ACCEPT_UNTRUSTED 1107
+#define IDC_UNTRUSTED_WARNING 1108
+#define IDS_SERVER_HOST_FORMAT 6000  // %s: the photo server's host
+#define IDS_ADDRESS_EMPTY 6001
+#define IDS_ADDRESS_SCHEME 6002
+#define IDS_ADDRESS_HOST 6003
+#define IDS_ADDRESS_PORT 6004
+#define IDS_ADDRESS_EXTRA 6005
+// Texts of the service client (app/ServiceTextTable.cpp); %s and %u as noted
+// in service/ServiceTexts.h.
+#define IDS_SERVICE_NEXT_LINK_ELSEWHERE 6010
+#define IDS_SERVICE_EDIT_LINK_ELSEWHERE 6011
+#define IDS_SERVICE_DETAILS_UNREADABLE 6012
+#define IDS_SERVICE_HOST_NOT_FOUND 6020
+#define IDS_SERVICE_CONNECTION_REFUSED 6021
+#define IDS_SERVICE_TIMED_OUT 6022
+#define IDS_SERVICE_CERTIFICATE_UNTRUSTED 6023
+#define IDS_SERVICE_SECURE_FAILED 6024
+#define IDS_SERVICE_NOT_HTTP 6025
+#define IDS_SERVICE_CONNECTION_FAILED 6026
+#define IDS_SERVICE_FEED_WITHOUT_END 6027
+#define IDS_NOT_IMPLEMENTED 6030
+#define IDS_CAPTION_NOT_IMPLEMENTED 6031
+#define IDS_CAPTION_ERROR 6032         // first of the new album dialog's two failure boxes
+#define IDS_COUNT_ALBUM 6050           // %d: 1
+#define IDS_COUNT_ALBUMS 6051          // %d: any other count
+#define IDS_COUNT_PHOTO 6052
+#define IDS_COUNT_PHOTOS 6053
+#define IDS_CONFIRM_DELETE_FORMAT 6054 // %s: the albums' count text, %s: the photos'
+
+// ---------------------------------------------------------------------------
+// Album properties: the edit album dialog and the command that opens it
+// ---------------------------------------------------------------------------
+// The dialog's fields are those of the new album dialog (IDC_NEW_ALBUM_*,
+// IDC_ACCESS_LIST); it sends with IDOK.
+#define IDR_ALBUM_LIST_MENU 140       // context menu of the album list (first submenu)
+#define IDD_EDIT_ALBUM 221
+#define IDC_ALBUM_PROPERTIES 1060     // album window button, menu item and Alt+Enter
+#define IDC_EDIT_ALBUM_COMMENTING 1061
+#define IDS_NO_SELECTION_PROPERTIES 5320
+#define IDS_PROPERTIES_ONE_ALBUM 5321
+#define IDS_EDIT_ALBUM_CONFLICT 5322  // %s: the title
+#define IDS_LOG_ALBUM_EDITED 5520     // %s: the title, %s: the fields changed
+#define IDS_LOG_EDIT_FAILED 5521      // %s: the title
+#define IDS_LOG_EDIT_CONFLICT 5522    // %s: the title
+#define IDS_FIELD_TITLE 5530          // names of the fields in the log line
+#define IDS_FIELD_SUMMARY 5531
+#define IDS_FIELD_LOCATION 5532
+#define IDS_FIELD_DATE 5533
+#define IDS_FIELD_ACCESS 5534
+#define IDS_FIELD_COMMENTING 5535

@@ -21,4 +21,8 @@ struct AlbumEntry
     std::wstring editLink;
     std::wstring alternateLink;
     std::vector<PhotoEntry>* photos = nullptr;
+    std::wstring summary;
+    std::wstring location;
+    std::wstring timestamp; // the album's date: milliseconds since 1970 UTC, as the feed writes them
+    std::wstring etag;      // the entry's version as the feed gave it ("" when it gave none)
 };

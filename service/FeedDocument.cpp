@@ -383,6 +383,11 @@ bool FeedDocument::EntriesOfTheRoot(std::vector<ComRef<IXMLDOMNode>>& entries) c
 
 DWORD FeedDocument::ForEachEntry(const std::function<void(const FeedNodes&)>& visit) const
 {
+    return ForEachEntryNode([&](IXMLDOMNode*, const FeedNodes& children) { visit(children); });
+}
+
+DWORD FeedDocument::ForEachEntryNode(const std::function<void(IXMLDOMNode*, const FeedNodes&)>& visit) const
+{
     if (!loaded_)
         return ERROR_NOT_FOUND;
     // A feed holds its entries as children of its root. When every "<entry"
@@ -391,14 +396,14 @@ DWORD FeedDocument::ForEachEntry(const std::function<void(const FeedNodes&)>& vi
     std::vector<ComRef<IXMLDOMNode>> entries;
     if (EntriesOfTheRoot(entries)) {
         for (ComRef<IXMLDOMNode>& node : entries) {
-            visit(FeedNodes(node.Get(), names_));
+            visit(node.Get(), FeedNodes(node.Get(), names_));
             node.Reset(); // done with
         }
         return ERROR_SUCCESS;
     }
     ElementSearch search(*names_, L"entry", [&](IXMLDOMNode* node, std::optional<FeedNodes>& children) {
         children.emplace(node, names_);
-        visit(*children);
+        visit(node, *children);
         return true;
     });
     search.Children(document_.Get());

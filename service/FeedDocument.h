@@ -116,6 +116,8 @@ public:
     // Calls `visit` with the child nodes of every "entry" element, in
     // document order; 1168 when nothing is loaded.
     DWORD ForEachEntry(const std::function<void(const FeedNodes& children)>& visit) const;
+    // The same, with the entry element itself (for its attributes).
+    DWORD ForEachEntryNode(const std::function<void(IXMLDOMNode* entry, const FeedNodes& children)>& visit) const;
 
     // The comparison of qualified names: the user locale's, case-sensitive.
     static bool SameName(BSTR a, BSTR b);

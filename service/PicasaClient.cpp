@@ -176,7 +176,16 @@ std::wstring PicasaClient::Send(const wchar_t* method)
     transport_.Send(method);
     requestStats_.Add(MultimediaTime() - requestStats_.start);
     lastOutcomeUnknown_ = transport_.OutcomeUnknown();
+    lastFailureCause_.clear();
+    const DWORD error = transport_.LastError();
+    if (transport_.StatusCode().empty() && error != 0)
+        lastFailureCause_ = texts_.Format(TransportFailureText(error), {UrlHost(transport_.url), int64_t(error)});
     return transport_.StatusCode();
+}
+
+std::wstring PicasaClient::ReplyOrCause() const
+{
+    return lastStatus_.empty() && !lastFailureCause_.empty() ? lastFailureCause_ : transport_.ResponseText();
 }
 
 DWORD PicasaClient::Login(const char* account, const char* password, const char* source)
@@ -225,10 +234,12 @@ DWORD PicasaClient::Login(const char* account, const wchar_t* password, const ch
     }
 
     lastServiceError_ = ParseServiceError(transport_.ResponseText());
-    lastErrorBody_.clear();
+    lastErrorBody_ = lastFailureCause_;
     if (log_)
         log_->Write(("Login : Failed, Account = " + std::string(account)).c_str());
     WriteLog(L"\tHTTP Response Code = " + lastStatus_ + L", Picasa Error Code = " + lastServiceError_);
+    if (!lastFailureCause_.empty())
+        WriteLog(L"\t" + lastFailureCause_);
     return ERROR_SERVICE_LOGON_FAILED;
 }
 

@@ -10,8 +10,10 @@
 #include "base/CLogSupport.h"
 #include "base/SysString.h"
 #include "http/WinHttpClient.h"
+#include "service/AlbumChanges.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"
+#include "service/ServiceTexts.h"
 #include "service/TransportPool.h"
 
 class FeedDocument;
@@ -45,6 +47,15 @@ public:
     PicasaClient& operator=(const PicasaClient&) = delete;
 
     WinHttpClient& Transport() { return transport_; }
+    // Where the next sign-in and every request after it go; the session in
+    // hand, if any, is not touched.
+    void SetServers(std::wstring accountServer, std::wstring photoServer)
+    {
+        accountServer_ = std::move(accountServer);
+        photoServer_ = std::move(photoServer);
+    }
+    const std::wstring& AccountServer() const { return accountServer_; }
+    const std::wstring& PhotoServer() const { return photoServer_; }
     void SetLog(CLogSupport* log) { log_ = log; }
     CLogSupport* GetLog() const { return log_; }
 
@@ -64,6 +75,13 @@ public:
     std::wstring GetLastStatus() const { return lastStatus_; }
     std::wstring GetLastServiceError() const { return lastServiceError_; }
     std::wstring GetLastErrorBody() const { return lastErrorBody_; }
+    // Why the last request got no reply at all, naming its host (the name
+    // was not found, the connection was refused, ...); empty when a reply
+    // came. A change or a feed that failed so has it as its error body too.
+    std::wstring GetLastFailureCause() const { return lastFailureCause_; }
+    // The texts this client shows, in the program's language.
+    ServiceTexts& Texts() { return texts_; }
+    const ServiceTexts& Texts() const { return texts_; }
     // True when the last change was sent but no complete reply came back, so
     // whether the service made it is not known (a refresh shows it).
     bool IsLastOutcomeUnknown() const { return lastOutcomeUnknown_; }
@@ -113,6 +131,12 @@ public:
     // and an empty status, and says why in the last error body.
     DWORD PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length);
     DWORD DeleteAlbum(const std::wstring& editLink);
+    // One partial update of the changed fields, sent only if the album is
+    // still at `version` (If-Match); 1306 (ERROR_REVISION_MISMATCH) when the
+    // service says it was changed since ("412"), 29 on any other failure,
+    // and 0 without a request when nothing is changed. Same server rule as
+    // PatchAlbum.
+    DWORD UpdateAlbum(const std::wstring& editLink, const std::wstring& version, const AlbumChanges& changes);
 
     // From any thread: stops the requests under way (the client's own and
     // the details requests') and fails every request after them, without
@@ -133,6 +157,13 @@ public:
     static std::wstring AlbumEntryXml(const std::wstring& title, const std::wstring& summary,
                                       const std::wstring& location, const std::wstring& access,
                                       int64_t timeSeconds);
+    // The body of an album update: only the changed fields, texts escaped
+    // (UTF-16, before UTF-8).
+    static std::wstring AlbumChangesXml(const AlbumChanges& changes);
+    // The version to send in If-Match: the entry's etag as the feed gave
+    // it, else the version at the end of its edit link
+    // (".../albumid/<id>/<version>", quoted), else "" (unknown).
+    static std::wstring AlbumVersion(const AlbumEntry& album);
     // "/s0" before the file name of a content URL.
     static std::wstring FullSizeUrl(const std::wstring& contentUrl);
 
@@ -160,6 +191,8 @@ private:
     // Sends with the transport's url, body and headers already set; counts the
     // request and returns the status text ("" when the transport failed).
     std::wstring Send(const wchar_t* method);
+    // The reply's text, or why there was none.
+    std::wstring ReplyOrCause() const;
     // Reads the feed at `url` and each page its next links lead to, handing
     // each loaded page to `page`, which says how many entries it held.
     // Fails past the pages and entries that the first page's total allows
@@ -168,8 +201,9 @@ private:
                       PhotoLoadProgress* progress);
     // The details request of one photo over `transport`, into `entry` and
     // `reply`; touches nothing else, so that several can run at once.
+    // `unread` stands in the entry's time until its details are read.
     static void FetchDetails(WinHttpClient& transport, const std::wstring& url, const std::wstring& headers,
-                             PhotoEntry& entry, DetailsReply& reply);
+                             const std::wstring& unread, PhotoEntry& entry, DetailsReply& reply);
     // Counts and logs a details reply as LoadPhotoDetails does; its result.
     DWORD TakeDetails(const DetailsReply& reply);
     std::wstring DetailsUrl(const std::wstring& albumId, const std::wstring& photoId) const;
@@ -185,6 +219,9 @@ private:
     bool LoadFeed(FeedDocument& document, bool& created);
     // Fails a change whose edit link is on another server; true when it may go.
     bool MayChange(const std::wstring& editLink);
+    // The PATCH of PatchAlbum with `ifMatch` as the If-Match value; the status.
+    std::wstring SendPatch(const std::wstring& editLink, const void* bytes, uint32_t length,
+                           const std::wstring& ifMatch);
     void ReadMedia(const FeedNodes& children, PhotoEntry& entry);
     void WriteReport(const std::wstring& line);
     void WriteTimes(const wchar_t* countFormat, const std::wstring& timeLabel, Statistics stats);
@@ -200,7 +237,9 @@ private:
     std::wstring lastStatus_;
     std::wstring lastServiceError_;
     std::wstring lastErrorBody_;
+    std::wstring lastFailureCause_;
     bool lastOutcomeUnknown_ = false;
+    ServiceTexts texts_;
     CLogSupport* log_ = nullptr;
     Statistics requestStats_;
     Statistics xmlLoadStats_;

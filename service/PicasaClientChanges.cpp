@@ -62,7 +62,7 @@ DWORD PicasaClient::CreateAlbum(const std::wstring& title, const std::wstring& s
     if (lastStatus_ == L"201")
         return ERROR_SUCCESS;
     lastServiceError_ = ParseServiceError(transport_.ResponseText());
-    lastErrorBody_ = transport_.ResponseText();
+    lastErrorBody_ = ReplyOrCause();
     return ERROR_CREATE_FAILED;
 }
 
@@ -90,30 +90,95 @@ bool PicasaClient::MayChange(const std::wstring& editLink)
         return true;
     lastStatus_.clear();
     lastOutcomeUnknown_ = false;
-    // "The edit link is not on the photo server <server>; the change was not sent: <link>"
-    lastErrorBody_ = L"\u7de8\u96c6\u30ea\u30f3\u30af\u304c\u5199\u771f\u30b5\u30fc\u30d0\u30fc " + photoServer_ +
-                     L" \u4e0a\u306b\u306a\u3044\u305f\u3081\u3001\u5909\u66f4\u3092\u9001\u4fe1\u3057\u307e"
-                     L"\u305b\u3093\u3067\u3057\u305f: " + editLink;
+    lastErrorBody_ = texts_.Format(ServiceText::EditLinkElsewhere, {photoServer_, editLink});
     return false;
 }
 
-DWORD PicasaClient::PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length)
+std::wstring PicasaClient::SendPatch(const std::wstring& editLink, const void* bytes, uint32_t length,
+                                    const std::wstring& ifMatch)
 {
-    if (!MayChange(editLink))
-        return ERROR_WRITE_FAULT;
     transport_.url = editLink;
     transport_.ClearBody();
     if (bytes)
         transport_.SetBody(bytes, int32_t(length));
     transport_.requestHeaders = L"Content-Length: " + std::to_wstring(length) + L"\r\n" + AuthorizationLine() +
                                 L"Content-Type: application/xml\r\n"
-                                L"If-Match: *\r\n"
+                                L"If-Match: " + ifMatch + L"\r\n"
                                 L"Connection: Keep-Alive\r\n";
-    lastStatus_ = Send(L"PATCH");
+    return Send(L"PATCH");
+}
+
+DWORD PicasaClient::PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length)
+{
+    if (!MayChange(editLink))
+        return ERROR_WRITE_FAULT;
+    lastStatus_ = SendPatch(editLink, bytes, length, L"*");
+    if (lastStatus_ == L"200")
+        return ERROR_SUCCESS;
+    lastErrorBody_ = ReplyOrCause();
+    return ERROR_WRITE_FAULT;
+}
+
+std::wstring PicasaClient::AlbumChangesXml(const AlbumChanges& changes)
+{
+    std::wstring body = std::wstring(L"<entry xmlns='") + kAtomNs + L"'\n" + L"    xmlns:gphoto='" + kGphotoNs +
+                        L"'>\n";
+    if (changes.title)
+        body += L"  <title type='text'>" + EscapeMarkup(*changes.title, false) + L"</title>\n";
+    if (changes.summary)
+        body += L"  <summary type='text'>" + EscapeMarkup(*changes.summary, false) + L"</summary>\n";
+    if (changes.location)
+        body += L"  <gphoto:location>" + EscapeMarkup(*changes.location, false) + L"</gphoto:location>\n";
+    if (changes.access)
+        body += L"  <gphoto:access>" + EscapeMarkup(*changes.access, false) + L"</gphoto:access>\n";
+    if (changes.commentingEnabled)
+        body += std::wstring(L"  <gphoto:commentingEnabled>") + (*changes.commentingEnabled ? L"true" : L"false") +
+                L"</gphoto:commentingEnabled>\n";
+    if (changes.timestampSeconds)
+        body += L"  <gphoto:timestamp>" + std::to_wstring(static_cast<long long>(*changes.timestampSeconds * 1000)) +
+                L"</gphoto:timestamp>\n";
+    return body + L"</entry>\n";
+}
+
+std::wstring PicasaClient::AlbumVersion(const AlbumEntry& album)
+{
+    if (!album.etag.empty())
+        return album.etag;
+    // An edit link ends in the version it was given with: .../albumid/<id>/<version>.
+    const std::wstring marker = L"/albumid/";
+    const size_t at = album.editLink.rfind(marker);
+    if (at == std::wstring::npos)
+        return L"";
+    const size_t idEnd = album.editLink.find(L'/', at + marker.size());
+    if (idEnd == std::wstring::npos || idEnd + 1 >= album.editLink.size())
+        return L"";
+    std::wstring version = album.editLink.substr(idEnd + 1);
+    version = version.substr(0, version.find_first_of(L"/?#"));
+    return version.empty() ? L"" : L"\"" + version + L"\"";
+}
+
+DWORD PicasaClient::UpdateAlbum(const std::wstring& editLink, const std::wstring& version,
+                                const AlbumChanges& changes)
+{
+    if (changes.Empty())
+        return ERROR_SUCCESS;
+    if (!MayChange(editLink))
+        return ERROR_WRITE_FAULT;
+    CUtf8Support utf8;
+    const std::wstring entry = AlbumChangesXml(changes);
+    if (!utf8.ToUtf8(entry.c_str()) || utf8.Count() == 0) {
+        lastStatus_.clear();
+        lastOutcomeUnknown_ = false;
+        lastErrorBody_.clear();
+        return ERROR_WRITE_FAULT;
+    }
+    // Without a known version the change would overwrite whatever is there;
+    // "*" is what every other change sends, so the service decides alike.
+    lastStatus_ = SendPatch(editLink, utf8.Data(), utf8.Count() - 1, version.empty() ? L"*" : version);
     if (lastStatus_ == L"200")
         return ERROR_SUCCESS;
     lastErrorBody_ = transport_.ResponseText();
-    return ERROR_WRITE_FAULT;
+    return lastStatus_ == L"412" ? ERROR_REVISION_MISMATCH : ERROR_WRITE_FAULT;
 }
 
 DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)
@@ -126,6 +191,6 @@ DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)
     lastStatus_ = Send(L"DELETE");
     if (lastStatus_ == L"200")
         return ERROR_SUCCESS;
-    lastErrorBody_ = transport_.ResponseText();
+    lastErrorBody_ = ReplyOrCause();
     return ERROR_WRITE_FAULT;
 }

@@ -12,8 +12,6 @@
 
 namespace {
 
-const wchar_t kDetailsFailed[] = L"\u5199\u771f\u60c5\u5831\u306e\u8aad\u307f\u8fbc\u307f\u5931\u6557"; // 写真情報の読み込み失敗
-
 std::wstring DocumentText(const FeedDocument& document, const wchar_t* tag)
 {
     std::wstring text;
@@ -29,13 +27,13 @@ std::wstring PicasaClient::DetailsUrl(const std::wstring& albumId, const std::ws
 }
 
 void PicasaClient::FetchDetails(WinHttpClient& transport, const std::wstring& url, const std::wstring& headers,
-                                PhotoEntry& entry, DetailsReply& reply)
+                                const std::wstring& unread, PhotoEntry& entry, DetailsReply& reply)
 {
     // Until the details arrive the entry keeps the list feed's sizes; the
     // counts and the time show that they are missing.
     entry.viewCount = -1;
     entry.commentCount = -1;
-    entry.timestamp = kDetailsFailed;
+    entry.timestamp = unread;
 
     transport.url = url;
     transport.ClearBody();
@@ -88,8 +86,8 @@ DWORD PicasaClient::TakeDetails(const DetailsReply& reply)
 DWORD PicasaClient::LoadPhotoDetails(const std::wstring& albumId, const std::wstring& photoId, PhotoEntry& entry)
 {
     DetailsReply reply;
-    FetchDetails(transport_, DetailsUrl(albumId, photoId), AuthorizationLine() + L"Connection: Keep-Alive\r\n", entry,
-                 reply);
+    FetchDetails(transport_, DetailsUrl(albumId, photoId), AuthorizationLine() + L"Connection: Keep-Alive\r\n",
+                 texts_.Text(ServiceText::DetailsUnreadable), entry, reply);
     return TakeDetails(reply);
 }
 
@@ -116,6 +114,7 @@ bool PicasaClient::LoadAllDetails(const std::wstring& albumId, std::vector<Photo
     // status and the log come out as one request after the other leaves
     // them.
     const std::wstring headers = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
+    const std::wstring& unread = texts_.Text(ServiceText::DetailsUnreadable);
     std::vector<std::wstring> urls;
     urls.reserve(photos.size());
     for (const PhotoEntry& entry : photos)
@@ -129,7 +128,7 @@ bool PicasaClient::LoadAllDetails(const std::wstring& albumId, std::vector<Photo
     const size_t started = detailsPool_->Run(
         photos.size(), size_t(parallelRequests_), transport_,
         [&](size_t index, WinHttpClient& transport) {
-            FetchDetails(transport, urls[index], headers, photos[index], replies[index]);
+            FetchDetails(transport, urls[index], headers, unread, photos[index], replies[index]);
         },
         [&](size_t ended) {
             if (progress)

@@ -111,7 +111,7 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
             // A request cut by the stop is the stop, not a failure.
             if (progress && progress->CancelRequested())
                 return FeedWalk::Cancelled;
-            lastErrorBody_ = transport_.ResponseText();
+            lastErrorBody_ = ReplyOrCause();
             return FeedWalk::Failed;
         }
         // A "200" that is not a feed (cut short, HTML, another encoding) is
@@ -136,23 +136,14 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
             return FeedWalk::Complete;
         if (!SameOrigin(next, photoServer_)) {
             lastStatus_.clear();
-            // "The next page's link is not on the photo server <server>; loading stopped: <link>"
-            lastErrorBody_ = L"\u6b21\u306e\u30da\u30fc\u30b8\u306e\u30ea\u30f3\u30af\u304c\u5199\u771f"
-                             L"\u30b5\u30fc\u30d0\u30fc " + photoServer_ +
-                             L" \u4e0a\u306b\u306a\u3044\u305f\u3081\u3001\u8aad\u307f\u8fbc\u307f\u3092"
-                             L"\u6b62\u3081\u307e\u3057\u305f: " + next;
+            lastErrorBody_ = texts_.Format(ServiceText::NextLinkElsewhere, {photoServer_, next});
             return FeedWalk::Failed;
         }
         // A server whose next link changes on every page would never end
         // either: no more pages or entries than the feed's own total allows.
         if (pages >= bounds.pages || entries >= bounds.entries) {
             lastStatus_.clear();
-            // "The feed did not end after <pages> pages and <entries> entries; loading stopped: <link>"
-            lastErrorBody_ = L"\u30d5\u30a3\u30fc\u30c9\u304c " + std::to_wstring(pages) +
-                             L" \u30da\u30fc\u30b8\u3001" + std::to_wstring(entries) +
-                             L" \u4ef6\u3092\u8d85\u3048\u3066\u3082\u7d42\u308f\u3089\u306a\u3044"
-                             L"\u305f\u3081\u3001\u8aad\u307f\u8fbc\u307f\u3092\u6b62\u3081\u307e"
-                             L"\u3057\u305f: " + next;
+            lastErrorBody_ = texts_.Format(ServiceText::FeedWithoutEnd, {int64_t(pages), int64_t(entries), next});
             return FeedWalk::Failed;
         }
         url = std::move(next);
@@ -171,7 +162,7 @@ DWORD PicasaClient::LoadAlbums()
         // Read once for all the page's times.
         const FeedTimeSettings times = CurrentFeedTimeSettings();
         size_t onPage = 0;
-        document.ForEachEntry([&](const FeedNodes& children) {
+        document.ForEachEntryNode([&](IXMLDOMNode* entry, const FeedNodes& children) {
             ++onPage;
             AlbumEntry album;
             album.title = ChildText(children, L"title");
@@ -185,6 +176,12 @@ DWORD PicasaClient::LoadAlbums()
             album.updated = FeedTimeToLocal(ChildText(children, L"updated"), times);
             children.LinkHref(L"link", L"rel", L"edit", L"href", album.editLink);
             children.LinkHref(L"link", L"rel", L"alternate", L"href", album.alternateLink);
+            album.summary = ChildText(children, L"summary");
+            album.location = ChildText(children, L"gphoto:location");
+            album.timestamp = ChildText(children, L"gphoto:timestamp");
+            for (const FeedAttribute& attribute : FeedDocument::Attributes(entry))
+                if (attribute.name == L"gd:etag")
+                    album.etag = attribute.text;
             // An album that a later page lists again is shown once.
             if (!album.id.empty() && !ids.insert(album.id).second)
                 return;

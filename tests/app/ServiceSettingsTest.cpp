@@ -66,3 +66,45 @@ TEST_F(ServiceSettingsFile, ParallelRequestsFromOneToTheLimit)
 }
 
 } // namespace
+
+TEST_F(ServiceSettingsFile, FirstRunWritesEveryKeyWithItsDefaultAndKeepsWhatIsThere)
+{
+    Write(L"PhotoServer", L"http://localhost:8080");
+    ASSERT_TRUE(WriteMissingServiceSettings(SettingsLocation::File(path)));
+    wchar_t value[200] = {};
+    const struct
+    {
+        const wchar_t* key;
+        const wchar_t* value;
+    } expected[] = {
+        {L"AccountServer", L"https://www.google.com"},
+        {L"PhotoServer", L"http://localhost:8080"},
+        {L"AcceptUntrustedCertificates", L"0"},
+        {L"ParallelRequests", L"6"},
+    };
+    for (const auto& e : expected) {
+        GetPrivateProfileStringW(L"Service", e.key, L"(missing)", value, 200, path.c_str());
+        EXPECT_STREQ(value, e.value) << TestEnv::Narrow(e.key);
+    }
+    // An empty value is the user's: it stays empty.
+    Write(L"AccountServer", L"");
+    ASSERT_TRUE(WriteMissingServiceSettings(SettingsLocation::File(path)));
+    GetPrivateProfileStringW(L"Service", L"AccountServer", L"(missing)", value, 200, path.c_str());
+    EXPECT_STREQ(value, L"");
+}
+
+TEST_F(ServiceSettingsFile, WrittenSettingsReadBack)
+{
+    ServiceSettings s;
+    s.accountServer = L"http://localhost:8080";
+    s.photoServer = L"https://localhost:8443";
+    s.acceptUntrustedCertificates = true;
+    ASSERT_TRUE(WriteServiceSettings(SettingsLocation::File(path), s));
+    const ServiceSettings back = Read();
+    EXPECT_EQ(back.accountServer, s.accountServer);
+    EXPECT_EQ(back.photoServer, s.photoServer);
+    EXPECT_TRUE(back.acceptUntrustedCertificates);
+    s.acceptUntrustedCertificates = false;
+    ASSERT_TRUE(WriteServiceSettings(SettingsLocation::File(path), s));
+    EXPECT_FALSE(Read().acceptUntrustedCertificates);
+}

@@ -17,6 +17,8 @@ namespace {
 
 constexpr int kAccountLine = 1000;
 constexpr int kRefresh = 1004;
+constexpr int kSelectNone = 1007;
+constexpr int kSelectedCount = 1035;
 const char kFeedPath[] = "/data/feed/api/user/";
 
 class Faults : public Program
@@ -120,8 +122,7 @@ TEST_F(Faults, TheAlbumListFailsInEveryWayAndTheWindowSaysSo)
 
         // With the service well again, Refresh shows every album.
         Click(albums, kRefresh);
-        for (int i = 0; i < 100 && SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0) == 0; ++i)
-            Sleep(50);
+        WaitUntil([&] { return size_t(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0)) == demoAlbums; });
         EXPECT_EQ(size_t(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0)), demoAlbums) << c.fault;
         CloseAndCheckFiles(albums, c.fault);
         Report(c.fault, "message shown (" + std::to_string(message.size()) + " characters), the window kept working");
@@ -200,8 +201,7 @@ TEST_F(Faults, AFeedThatHangsLongerThanTheTimeOutIsAskedForAgain)
     Click(login, IDOK);
     HWND albums = WaitForDialogWithControl(1003, 90000, process.dwProcessId);
     ASSERT_NE(albums, nullptr);
-    for (int i = 0; i < 900 && SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0) == 0; ++i)
-        Sleep(100);
+    WaitUntil([&] { return SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0) != 0; }, 90000);
     EXPECT_EQ(size_t(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0)), demoAlbums)
         << "the second try brings the albums";
     EXPECT_EQ(WaitForMessageBox(0, process.dwProcessId), nullptr) << "no failure to report";
@@ -240,8 +240,7 @@ TEST_F(Faults, AFeedOfTenThousandAlbumsIsShownWhole)
     Start();
     HWND albums = SignIn(L"demo@example.com", L"demo");
     ASSERT_NE(albums, nullptr);
-    for (int i = 0; i < 1200 && SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0) < 10000; ++i)
-        Sleep(100);
+    WaitUntil([&] { return SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0) >= 10000; }, 120000);
     EXPECT_EQ(SendDlgItemMessageW(albums, 1003, LVM_GETITEMCOUNT, 0, 0), 10000);
     EXPECT_EQ(ControlText(albums, 1002).substr(0, 6), L"10000 ");
     DWORD_PTR answer = 0;

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <psapi.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,8 +32,9 @@ constexpr int kListCopy = 32776;
 inline std::wstring ClipboardText()
 {
     std::wstring text;
-    for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt)
-        Sleep(50);
+    // Another program (the one under test) may have it open for a moment.
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 10000))
+        return text;
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
             text = chars;
@@ -110,8 +112,21 @@ protected:
         STARTUPINFOW si = {};
         si.cb = sizeof(si);
         std::wstring cmd = L"\"" + exe + L"\"";
-        ASSERT_TRUE(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                                   &process));
+        // Only the start itself is tried again, and it says so: Wine under
+        // load now and then fails to start a process, which says nothing of
+        // the program.
+        BOOL started = FALSE;
+        DWORD error = 0;
+        for (int attempt = 1; attempt <= 3 && !started; ++attempt) {
+            started = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                                     &process);
+            if (!started) {
+                error = GetLastError();
+                std::fprintf(stderr, "quillon.exe did not start (error %lu, attempt %d of 3)\n", error, attempt);
+                std::fflush(stderr);
+            }
+        }
+        ASSERT_TRUE(started) << "error " << error;
     }
 
     DWORD WaitExit(int timeoutMs = 30000)
@@ -149,12 +164,10 @@ protected:
     }
     static std::wstring WaitClipboard()
     {
-        std::wstring text;
-        for (int i = 0; i < 100 && text.empty(); ++i) {
-            Sleep(50);
-            text = ClipboardText();
-        }
-        return text;
+        // Watched without opening it: a poll that opened the clipboard could
+        // hold it just when the program tries to write, and make it give up.
+        WaitUntil([] { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; });
+        return ClipboardText();
     }
     // What the album list's context menu sends when Copy is chosen.
     static std::wstring CopyFromList(HWND albums)

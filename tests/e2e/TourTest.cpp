@@ -60,18 +60,20 @@ protected:
         return Json();
     }
     int Rows(HWND window, int list) { return int(SendDlgItemMessageW(window, list, LVM_GETITEMCOUNT, 0, 0)); }
-    // The number the selection count starts with, once the window has acted.
-    int Selected(HWND albums)
+    // The number the selection count starts with, once it shows `expected`
+    // (the window acts on a posted click in its own time) or the wait is over.
+    int Selected(HWND albums, int expected)
     {
-        Sleep(200);
-        return _wtoi(ControlText(albums, kSelectedCount).c_str());
+        auto count = [&] { return _wtoi(ControlText(albums, kSelectedCount).c_str()); };
+        WaitUntil([&] { return count() == expected; });
+        return count();
     }
+    // The posted click is handled before anything posted after it.
     void SelectTitle(HWND albums, const wchar_t* title)
     {
         SetControlText(albums, kPattern, title);
         SendDlgItemMessageW(albums, kWholeTitle, BM_SETCHECK, BST_CHECKED, 0);
         Click(albums, kByPattern);
-        Sleep(200);
     }
 };
 
@@ -92,18 +94,18 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
 
     // Refresh and the selection tools.
     Click(albums, kRefresh);
-    Sleep(300);
+    WaitUntil([&] { return Rows(albums, 1003) == all; });
     EXPECT_EQ(Rows(albums, 1003), all);
     SetControlText(albums, kPattern, tour.pattern);
     SendDlgItemMessageW(albums, 1034, BM_SETCHECK, BST_CHECKED, 0); // ignore case
     Click(albums, kByPattern);
-    EXPECT_EQ(Selected(albums), tour.patternMatches);
+    EXPECT_EQ(Selected(albums, tour.patternMatches), tour.patternMatches);
     Click(albums, kInvert);
-    EXPECT_EQ(Selected(albums), all - tour.patternMatches);
+    EXPECT_EQ(Selected(albums, all - tour.patternMatches), all - tour.patternMatches);
     Click(albums, kSelectNone);
-    EXPECT_EQ(Selected(albums), 0);
+    EXPECT_EQ(Selected(albums, 0), 0);
     Click(albums, kSelectAllButton);
-    EXPECT_EQ(Selected(albums), all);
+    EXPECT_EQ(Selected(albums, all), all);
 
     // Copy offers text and an HTML table.
     EXPECT_NE(CopyFromList(albums).find(tour.copiedRow), std::wstring::npos);
@@ -116,24 +118,26 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
     SetControlText(create, kNewTitle, title);
     Click(create, kNewAlbum);
     ASSERT_TRUE(WaitGone(create, 20000));
-    Sleep(500);
+    WaitUntil([&] { return DemoAlbum(title).kind != Json::Kind::Null && Rows(albums, 1003) == all + 1; });
     ASSERT_NE(DemoAlbum(title).kind, Json::Kind::Null) << "created, with its title intact";
     EXPECT_EQ(Rows(albums, 1003), all + 1) << "the window refreshed";
     SelectTitle(albums, title.c_str());
-    EXPECT_EQ(Selected(albums), 1);
+    EXPECT_EQ(Selected(albums, 1), 1);
     Click(albums, kChangeAccess);
     HWND access = WaitForDialogWithControl(kAcceptAccess, 20000, process.dwProcessId);
     ASSERT_NE(access, nullptr);
     SendDlgItemMessageW(access, 1018, CB_SETCURSEL, 2, 0); // protected
     Click(access, kAcceptAccess);
     ASSERT_TRUE(WaitGone(access, 20000));
-    Sleep(500);
+    WaitUntil([&] { return DemoAlbum(title)["access"].string == "protected"; });
     EXPECT_EQ(DemoAlbum(title)["access"].string, "protected");
     SendDlgItemMessageW(albums, kBatchKind, CB_SETCURSEL, 1, 0);
     SendDlgItemMessageW(albums, kBatchCommenting, CB_SETCURSEL, 1, 0);
     Click(albums, kBatchApply);
-    Sleep(800);
-    EXPECT_FALSE(DemoAlbum(title)["commenting"].boolean);
+    auto commenting = [&] { return DemoAlbum(title)["commenting"]; };
+    WaitUntil([&] { return commenting().kind == Json::Kind::Bool && !commenting().boolean; });
+    EXPECT_EQ(commenting().kind, Json::Kind::Bool);
+    EXPECT_FALSE(commenting().boolean);
 
     // Its web address, copied from the URL list.
     Click(albums, kUrlList);
@@ -168,8 +172,7 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
     HWND confirm = WaitForMessageBox(20000, process.dwProcessId);
     ASSERT_NE(confirm, nullptr);
     Click(confirm, IDYES);
-    for (int i = 0; i < 100 && DemoAlbum(title).kind != Json::Kind::Null; ++i)
-        Sleep(100);
+    WaitUntil([&] { return DemoAlbum(title).kind == Json::Kind::Null; });
     EXPECT_EQ(DemoAlbum(title).kind, Json::Kind::Null);
 
     Click(albums, IDCANCEL);

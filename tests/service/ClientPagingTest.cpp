@@ -214,7 +214,7 @@ TEST_F(Paging, AnEntryThatALaterPageListsAgainIsListedOnce)
     auto entry = [](const char* id) {
         return std::string("<entry><title>T") + id + "</title><gphoto:id>" + id + "</gphoto:id></entry>";
     };
-    for (const std::string path : {kManyFeed, kManyFeed + "/albumid/" + albumId}) {
+    for (const std::string& path : {kManyFeed, kManyFeed + "/albumid/" + albumId}) {
         SCOPED_TRACE(path);
         const std::string first = head + "<link rel='next' href='" + StandIn::Base() + path + "?start-index=3'/>" +
                                   entry("11") + entry("12") + "</feed>";

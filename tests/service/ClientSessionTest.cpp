@@ -1,5 +1,6 @@
 // Sign-in, public mode, logout and the statistics report, against the
 // stand-in service over WinHTTP.
+#include "base/CLogSupport.h"
 #include "base/UserCodePage.h"
 #include "service/ClientLoginErrorTable.h"
 #include "service/PicasaClient.h"
@@ -9,6 +10,8 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include <gtest/gtest.h>
@@ -269,4 +272,33 @@ TEST(CannedSignIn, AuthKeyInAnyCaseAndAReplyWithoutOne)
     ASSERT_EQ(client.Login("a", "b", "c"), DWORD(ERROR_SERVICE_LOGON_FAILED));
     EXPECT_EQ(client.GetLastServiceError(), L"First");
     EXPECT_EQ(client.GetLastErrorBody(), L"");
+}
+
+// The client's sign-in line under a Japanese locale: the account name as
+// given, byte for byte, and the ideographic comma in the user's code page.
+TEST(LogCodePage, SignInLineKeepsTheAccountBytes)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "code page " << GetACP();
+    const std::string path = [] {
+        std::wstring w = TestEnv::ScratchFolder("service_log_cp") + L"\\signin.log";
+        return std::string(w.begin(), w.end());
+    }();
+    DeleteFileA(path.c_str());
+    {
+        CLogSupport log;
+        ASSERT_TRUE(log.Open(path.c_str()));
+        PicasaClient client(L"http://127.0.0.1:9", L"http://127.0.0.1:9");
+        client.SetLog(&log);
+        // 0x8790 (a NEC row-13 symbol whose UTF-16 form maps back to 0x81E0)
+        // and a lead byte without its trail byte.
+        ASSERT_EQ(client.OpenPublicSession("\x83\x65\x83\x58\x83\x67\x87\x90x\x81", ""), 0u);
+        EXPECT_EQ(client.GetAccountName(), "\x83\x65\x83\x58\x83\x67\x87\x90x\x81");
+        log.Close();
+    }
+    std::ifstream in(path, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(content.size(), 20u);
+    EXPECT_EQ(content.substr(20), "Login : Success, Account = \x83\x65\x83\x58\x83\x67\x87\x90x\x81"
+                                  "\x81\x41time = 0.000 [Sec]\r\n");
 }

@@ -192,9 +192,10 @@ TEST_F(ParallelDetails, ConnectionsAreKeptAndTakeTheClientsCertificateChoiceAndT
 
     // A reply that never comes: the worker gives up after the client's
     // receive time-out (three tries of a second), not the default's half
-    // minute each.
+    // minute each. The hang outlasts the default, so that waiting for it
+    // could not pass for the client's time-out.
     StandIn::Fault("{\"path\": \"" + kAlbums + albumId + "/photoid/" + ids[5] +
-                   "\", \"action\": \"hang\", \"delay\": 4, \"count\": -1}");
+                   "\", \"action\": \"hang\", \"delay\": 40, \"count\": -1}");
     const DWORD started = GetTickCount();
     const Outcome o = Load(client, albumId);
     EXPECT_LT(GetTickCount() - started, 20000u);

@@ -9,12 +9,16 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <map>
 
 namespace DialogHarness {
 
 namespace {
 ModalDriver* g_driver = nullptr;
 constexpr UINT_PTR kStepTimer = 0x5154;
+// Dialogs whose step waits for them to show, and since when.
+std::map<HWND, ULONGLONG> g_hiddenSince;
+constexpr ULONGLONG kShowWaitMs = 20000;
 } // namespace
 
 std::wstring BinFolder()
@@ -70,6 +74,7 @@ ModalDriver::~ModalDriver()
     if (m_hook)
         UnhookWindowsHookEx(m_hook);
     g_driver = nullptr;
+    g_hiddenSince.clear();
 }
 
 LRESULT CALLBACK ModalDriver::CbtProc(int code, WPARAM wParam, LPARAM lParam)
@@ -89,6 +94,18 @@ LRESULT CALLBACK ModalDriver::CbtProc(int code, WPARAM wParam, LPARAM lParam)
 
 void CALLBACK ModalDriver::TimerProc(HWND window, UINT, UINT_PTR id, DWORD)
 {
+    // A modal dialog is activated before it shows: its loop shows it when the
+    // queue is first empty, which on a busy machine can come after this
+    // timer is due. The step waits (the timer ticks on) until the dialog is
+    // on screen as the user would see it; one that never shows gets its step
+    // after a generous while.
+    if (g_driver && !IsWindowVisible(window)) {
+        const ULONGLONG now = GetTickCount64();
+        const ULONGLONG since = g_hiddenSince.try_emplace(window, now).first->second;
+        if (now - since < kShowWaitMs)
+            return;
+    }
+    g_hiddenSince.erase(window);
     KillTimer(window, id);
     if (!g_driver)
         return;

@@ -3,6 +3,11 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +25,11 @@ static LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* info)
 
 int main(int argc, char** argv)
 {
+    // Tells scripts/wine-run that the program has started: a test program
+    // that ends without it was never started by Wine, and only that start is
+    // tried again.
+    if (const char* started = std::getenv("QUILLON_STARTED_FILE"))
+        std::ofstream(std::filesystem::path(TestEnv::WinePath(started))) << "started\n";
     SetUnhandledExceptionFilter(EndOnCrash);
     std::setlocale(LC_ALL, "");
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

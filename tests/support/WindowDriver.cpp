@@ -59,6 +59,17 @@ HWND WaitForMessageBox(int timeoutMs, DWORD pid)
     return WaitFor(timeoutMs, pid, [](HWND dialog) { return GetDlgItem(dialog, 0xFFFF) != nullptr; });
 }
 
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    const ULONGLONG start = GetTickCount64();
+    while (!condition()) {
+        if (GetTickCount64() - start >= ULONGLONG(timeoutMs))
+            return condition();
+        Sleep(20);
+    }
+    return true;
+}
+
 bool WaitGone(HWND window, int timeoutMs)
 {
     const DWORD start = GetTickCount();

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // Finds and drives the dialogs of another process (or this one) the way a
@@ -13,6 +14,11 @@ HWND WaitForDialogWithControl(int controlId, int timeoutMs, DWORD pid = 0);
 
 // A visible message box (a dialog with the static text 0xFFFF).
 HWND WaitForMessageBox(int timeoutMs, DWORD pid = 0);
+
+// Checks the condition every 20 ms until it holds; false when it still does
+// not after `timeoutMs`. Bounds are generous: a busy machine only makes the
+// wait longer, never the test fail.
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 30000);
 
 // Waits until the window is gone; false when it is still there.
 bool WaitGone(HWND window, int timeoutMs);

@@ -43,7 +43,13 @@ TEST_P(AboutBox, ShowsVersionLogFileAndSupportLink)
     EXPECT_EQ(dlg.ItemText(IDC_VERSION), L"Ver. 0.0.0.19 " + suffix);
     EXPECT_EQ(dlg.ItemText(IDC_LOG_PATH), label + kLogPath);
     EXPECT_EQ(dlg.Link().Address(), kSupportForumAddress);
-    EXPECT_EQ(dlg.Link().Label(), kSupportForumAddress);
+    // The label is the template's words, not the address cut short.
+    CDialogBase plain(IDD_ABOUT);
+    ASSERT_NE(plain.Create(nullptr), nullptr);
+    EXPECT_EQ(dlg.Link().Label(), plain.ItemText(IDC_SUPPORT_LINK));
+    EXPECT_NE(dlg.Link().Label(), kSupportForumAddress);
+    EXPECT_FALSE(dlg.Link().Label().empty());
+    DestroyWindow(plain.Handle());
     EXPECT_EQ(dlg.Link().ExtendedStyle(), CHyperLink::kNoTooltip);
     EXPECT_EQ(dlg.Link().Handle(), dlg.Item(IDC_SUPPORT_LINK));
     EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);

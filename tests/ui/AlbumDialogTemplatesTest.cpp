@@ -14,6 +14,7 @@
 #include "base/TextFormat.h"
 #include "res/resource.h"
 #include "tests/ui/AlbumDialogTest.h"
+#include "ui/albums/CEditAlbumDlg.h"
 #include "ui/albums/CNewAlbumDlg.h"
 #include "ui/albums/CPhotoInfoDlg.h"
 #include "ui/albums/CPhotoLoadDlg.h"
@@ -78,6 +79,11 @@ TEST_P(AlbumDialogTemplates, TextsFitTheControlsThatShowThem)
          DT_WORDBREAK, 0},
         {IDD_NEW_ALBUM, IDC_ACCESS_LIST, strings({IDS_ACCESS_PUBLIC, IDS_ACCESS_PRIVATE, IDS_ACCESS_PROTECTED}),
          DT_SINGLELINE, dropDown},
+        {IDD_EDIT_ALBUM, IDC_NEW_ALBUM_DATE_HINT,
+         {language.String(IDS_NEW_ALBUM_DATE_FORM), language.String(IDS_NEW_ALBUM_DATE_INVALID), leapYear, no31st},
+         DT_WORDBREAK, 0},
+        {IDD_EDIT_ALBUM, IDC_ACCESS_LIST, strings({IDS_ACCESS_PUBLIC, IDS_ACCESS_PRIVATE, IDS_ACCESS_PROTECTED}),
+         DT_SINGLELINE, dropDown},
         {IDD_PHOTO_LOAD, IDC_LOAD_TEXT,
          {CPhotoLoadDlg::ProgressText(4294967295u, 4294967295u), CPhotoLoadDlg::ProgressText(0, 0),
           language.String(IDS_LOAD_CANCELLING)},
@@ -105,12 +111,20 @@ TEST_P(AlbumDialogTemplates, StringsOfTheDialogsAreThere)
     for (UINT id = IDS_PHOTO_COLUMN_FIRST; id <= IDS_PHOTO_COLUMN_MEDIA; ++id)
         EXPECT_FALSE(language.String(id).empty()) << id;
     for (UINT id : {IDS_MEDIA_STILL, IDS_MEDIA_VIDEO, IDS_NEW_ALBUM_NO_TITLE, IDS_CAPTION_ESTIMATE,
-                    IDS_LOG_ALBUM_CREATED, IDS_LOG_CREATE_FAILED, IDS_PROTECTED_LINK_TIP})
+                    IDS_LOG_ALBUM_CREATED, IDS_LOG_CREATE_FAILED, IDS_PROTECTED_LINK_TIP, IDS_NO_SELECTION_PROPERTIES,
+                    IDS_PROPERTIES_ONE_ALBUM, IDS_LOG_EDIT_FAILED})
+        EXPECT_FALSE(language.String(id).empty()) << id;
+    for (UINT id = IDS_FIELD_TITLE; id <= IDS_FIELD_COMMENTING; ++id)
         EXPECT_FALSE(language.String(id).empty()) << id;
     // The formats take their arguments in the order the code gives them.
-    EXPECT_NE(FormatText(language.String(IDS_ESTIMATE_FORMAT), {1234, 2, 3}).find(L"1234"), std::wstring::npos);
+    EXPECT_NE(FormatText(language.String(IDS_ESTIMATE_FORMAT), {1234, std::wstring(L"@")}).find(L"1234"),
+              std::wstring::npos);
     EXPECT_NE(FormatText(language.String(IDS_NEW_ALBUM_NOT_LEAP_YEAR), {2011}).find(L"2011"), std::wstring::npos);
     EXPECT_NE(FormatText(language.String(IDS_NEW_ALBUM_NO_31ST), {4}).find(L"4"), std::wstring::npos);
+    const std::wstring edited = FormatText(language.String(IDS_LOG_ALBUM_EDITED), {L"TITLE", L"FIELDS"});
+    EXPECT_LT(edited.find(L"TITLE"), edited.find(L"FIELDS"));
+    for (UINT id : {IDS_EDIT_ALBUM_CONFLICT, IDS_LOG_EDIT_CONFLICT})
+        EXPECT_NE(FormatText(language.String(id), {L"TITLE"}).find(L"TITLE"), std::wstring::npos) << id;
     const std::wstring failed = FormatText(language.String(IDS_CREATE_FAILED_FORMAT), {L"503", L"BODY"});
     EXPECT_LT(failed.find(L"503"), failed.find(L"BODY"));
     const std::wstring entry = FormatText(language.String(IDS_URL_ENTRY_TEXT), {L"TITLE", 77, L"http://a/"});
@@ -154,6 +168,22 @@ TEST_P(AlbumDialogTemplates, ControlsFollowTheGrowingDialog)
           {IDC_NEW_ALBUM_ACCESS_LABEL, ResizeMoveY},
           {IDC_ACCESS_LIST, ResizeMoveY},
           {IDC_NEW_ALBUM, corner},
+          {IDCANCEL, corner},
+          {CResizeRule::kGripId, corner}}},
+        {[&] { return std::make_unique<CEditAlbumDlg>(client, AlbumEntry{.title = L"Garden"}, Settings()); },
+         {{IDC_NEW_ALBUM_TITLE, ResizeSizeX},
+          {IDC_NEW_ALBUM_SUMMARY, both},
+          {IDC_NEW_ALBUM_FRAME, both},
+          {IDC_NEW_ALBUM_DATE_LABEL, ResizeMoveY},
+          {IDC_NEW_ALBUM_DATE, ResizeMoveY},
+          {IDC_NEW_ALBUM_DATE_FORMAT, ResizeMoveY},
+          {IDC_NEW_ALBUM_DATE_HINT, ResizeMoveY | ResizeSizeX},
+          {IDC_NEW_ALBUM_LOCATION_LABEL, ResizeMoveY},
+          {IDC_NEW_ALBUM_LOCATION, ResizeMoveY},
+          {IDC_NEW_ALBUM_ACCESS_LABEL, ResizeMoveY},
+          {IDC_ACCESS_LIST, ResizeMoveY},
+          {IDC_EDIT_ALBUM_COMMENTING, ResizeMoveY},
+          {IDOK, corner},
           {IDCANCEL, corner},
           {CResizeRule::kGripId, corner}}},
         {[&] { return std::make_unique<CPhotoInfoDlg>(noAlbums, true, Settings()); },

@@ -10,6 +10,7 @@
 
 #include "res/resource.h"
 #include "tests/ui/AlbumDialogTest.h"
+#include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/NewAlbumChecks.h"
 #include "ui/albums/PhotoListRows.h"
 #include "ui/albums/UrlListText.h"
@@ -230,4 +231,69 @@ TEST(UrlListText, AnAddressThatIsNoWebPageIsNoLinkInTheHtml)
     // A format without the anchor the modules use still gets no address in an href.
     const UrlListTexts odd = BuildUrlListTexts(albums, {1}, L"%s", L"%s %d <a  href='%s'>%s</a>");
     EXPECT_EQ(odd.html.find(L"search-ms"), odd.html.rfind(L"search-ms"));
+}
+
+TEST(CountTexts, OneAndManyReadRightInEnglishAndJapanese)
+{
+    {
+        DialogHarness::ScopedLanguage english("en");
+        const struct
+        {
+            int64_t count;
+            const wchar_t* albums;
+            const wchar_t* photos;
+        } cases[] = {{0, L"0 albums", L"0 photos"}, {1, L"1 album", L"1 photo"}, {12, L"12 albums", L"12 photos"}};
+        for (const auto& c : cases) {
+            EXPECT_EQ(CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, c.count), c.albums);
+            EXPECT_EQ(CountText(IDS_COUNT_PHOTO, IDS_COUNT_PHOTOS, c.count), c.photos);
+        }
+        EXPECT_EQ(DeleteQuestion(1, 12), L"Delete 1 album with 12 photos? This cannot be undone.");
+        EXPECT_EQ(english.String(IDS_CAPTION_NO_SELECTION), L"Albums");
+    }
+    DialogHarness::ScopedLanguage japanese("ja");
+    EXPECT_EQ(DeleteQuestion(3, 1),
+              L"\u30a2\u30eb\u30d0\u30e0 3 \u4ef6\u3068\u5199\u771f 1 \u679a\u3092\u524a\u9664\u3057\u307e\u3059\u304b"
+              L"\uff1f \u5143\u306b\u623b\u3059\u3053\u3068\u306f\u3067\u304d\u307e\u305b\u3093\u3002");
+}
+
+TEST(CalendarStart, TheNewestReadableDayWins)
+{
+    SYSTEMTIME day = {};
+    EXPECT_FALSE(NewestPublishedDay({}, day));
+    EXPECT_FALSE(NewestPublishedDay({L"", L"not a date"}, day));
+    ASSERT_TRUE(NewestPublishedDay({L"2009/06/14 10:00:00", L"2012/03/24 08:00:00", L"junk", L"2011/12/31 23:59:59"}, day));
+    EXPECT_EQ(day.wYear, 2012);
+    EXPECT_EQ(day.wMonth, 3);
+    EXPECT_EQ(day.wDay, 24);
+    ASSERT_TRUE(NewestPublishedDay({L"2012/03/24 08:00:00", L"2012/03/25 00:00:00"}, day));
+    EXPECT_EQ(day.wDay, 25);
+}
+
+// The photo list asks only about loads of more than ten seconds, and says
+// how long in words; its title names what it lists.
+TEST(PhotoListRows, TheQuestionInWordsAndTheTitle)
+{
+    DialogHarness::ScopedLanguage english("en");
+    const struct
+    {
+        uint32_t seconds;
+        const wchar_t* words;
+    } times[] = {{0, L"about 10 seconds"},  {11, L"about 10 seconds"},  {44, L"about 40 seconds"},
+                 {55, L"about 1 minute"},   {89, L"about 1 minute"},    {90, L"about 2 minutes"},
+                 {120, L"about 2 minutes"}, {3569, L"about 59 minutes"}, {3570, L"about 1 hour"},
+                 {5400, L"about 2 hours"}};
+    for (const auto& t : times)
+        EXPECT_EQ(DurationText(t.seconds), t.words) << t.seconds;
+    for (const auto& [photos, asked] : {std::pair{100u, false}, {109u, false}, {110u, true}, {600u, true}})
+        EXPECT_EQ(EstimateWorthAsking(EstimateForPhotos(photos)), asked) << photos;
+
+    std::vector<PhotoListAlbum> albums(1);
+    albums[0].album.title = L"Garden";
+    albums[0].photos = std::make_unique<std::vector<PhotoEntry>>(15);
+    EXPECT_EQ(PhotoListCaption(L"Photos", albums), L"Photos - Garden, 15 photos");
+    albums.resize(3);
+    albums[1].photos = std::make_unique<std::vector<PhotoEntry>>(1);
+    EXPECT_EQ(PhotoListCaption(L"Photos", albums), L"Photos - 3 albums, 16 photos") << "an unread album adds none";
+    DialogHarness::ScopedLanguage japanese("ja");
+    EXPECT_EQ(DurationText(150), L"\u7d04 3 \u5206");
 }

@@ -3,11 +3,13 @@
 #include "app/CIniFile.h"
 #include "base/CLogSupport.h"
 #include "base/TextFormat.h"
+#include "base/UserCodePage.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
+#include "base/TextFormat.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/CToolDlg.h"
 
@@ -177,7 +179,7 @@ TEST_P(AlbumWindow, FirstRunShowsTheAlbumsAndClosingKeepsTheSettingsForTheNextRu
     HWND handle = Open();
     const size_t albums = StandIn::Account("demo")["albums"].array.size();
     EXPECT_EQ(window->RowCount(), int(albums));
-    EXPECT_EQ(window->ItemText(IDC_ALBUM_COUNT), std::to_wstring(albums) + language.String(IDS_ROW_COUNT_FORMAT).substr(2));
+    EXPECT_EQ(window->ItemText(IDC_ALBUM_COUNT), FormatText(language.String(IDS_COUNT_ALBUMS), {int64_t(albums)}));
     EXPECT_NE(window->ItemText(IDC_ACCOUNT).find(L"demo@example.com  ( "), std::wstring::npos);
     EXPECT_TRUE(window->IsChecked(IDC_QUICK_MODE));
     EXPECT_EQ(window->List().SortColumn(), 0);
@@ -267,6 +269,31 @@ TEST_P(AlbumWindow, TheCalendarMarksAndSelectsTheDaysOfAlbums)
     EXPECT_EQ(SelectedTitles(), (std::set<std::wstring>{L"Paris & Rome <2009>", L"Garden"})) << "no album that day";
 }
 
+TEST_P(AlbumWindow, TheCalendarOpensOnTheNewestAlbumAndARefreshKeepsTheUsersMonth)
+{
+    SignIn();
+    Open();
+    std::wstring newest; // "YYYY/MM/DD" sorts as the days do
+    for (const AlbumEntry& album : client->GetAlbums())
+        newest = std::max(newest, album.published.substr(0, 10));
+    ASSERT_EQ(newest.size(), 10u);
+    SYSTEMTIME shown = {};
+    MonthCal_GetCurSel(window->Item(IDC_CALENDAR), &shown);
+    wchar_t text[16] = {};
+    swprintf(text, 16, L"%04u/%02u/%02u", shown.wYear, shown.wMonth, shown.wDay);
+    EXPECT_EQ(text, newest);
+
+    SYSTEMTIME chosen = {};
+    chosen.wYear = 2001;
+    chosen.wMonth = 2;
+    chosen.wDay = 3;
+    MonthCal_SetCurSel(window->Item(IDC_CALENDAR), &chosen);
+    Command(IDC_REFRESH);
+    MonthCal_GetCurSel(window->Item(IDC_CALENDAR), &shown);
+    EXPECT_EQ(shown.wYear, 2001);
+    EXPECT_EQ(shown.wMonth, 2);
+}
+
 TEST_P(AlbumWindow, SelectionTools)
 {
     SignIn();
@@ -337,9 +364,17 @@ TEST_P(AlbumWindow, DeleteStopsAtTheFirstFailureAndRefreshes)
         boxes.push_back(MessageBoxText(box));
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
+    // Counted before the delete: the refresh after it lists what is left.
+    int64_t photos = 0;
+    for (const AlbumEntry& album : client->GetAlbums())
+        if (album.title == L"Family" || album.title == L"Garden" || album.title == L"Hokkaido summer")
+            photos += album.numPhotos;
+    EXPECT_GT(photos, 1);
     Command(IDC_DELETE_ALBUMS);
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0], language.String(IDS_CONFIRM_DELETE));
+    EXPECT_EQ(boxes[0], FormatText(language.String(IDS_CONFIRM_DELETE_FORMAT),
+                                   {FormatText(language.String(IDS_COUNT_ALBUMS), {int64_t(3)}),
+                                    FormatText(language.String(IDS_COUNT_PHOTOS), {photos})}));
     EXPECT_NE(boxes[1].find(L"Garden"), std::wstring::npos) << TestEnv::Narrow(boxes[1]);
     for (const std::wstring& caption : driver.Unexpected())
         ADD_FAILURE() << "unexpected window: " << TestEnv::Narrow(caption);
@@ -484,8 +519,8 @@ TEST_P(AlbumWindow, NoticeDumpAboutAndKeys)
     Command(IDC_DEBUG_DUMP);
     Command(ID_APP_ABOUT);
     ASSERT_EQ(seen.size(), albums + 2);
-    EXPECT_EQ(seen[0], L"\u3054\u3081\u3093\u306a\u3055\u3044|"
-                       L"\u3053\u306e\u6a5f\u80fd\u306f\u307e\u3060\u5b9f\u88c5\u3055\u308c\u3066\u3044\u307e\u305b\u3093\u3002|0");
+    EXPECT_EQ(seen[0], language.String(IDS_CAPTION_NOT_IMPLEMENTED) + L"|" + language.String(IDS_NOT_IMPLEMENTED) + L"|0");
+    EXPECT_FALSE(language.String(IDS_NOT_IMPLEMENTED).empty());
     const AlbumEntry& first = client->GetAlbums()[0];
     EXPECT_EQ(seen[1], L"debug|" + first.title + L", , " + first.access + L", " + first.commentingEnabled + L", , " +
                            first.id + L"|0");
@@ -504,8 +539,91 @@ TEST_P(AlbumWindow, NoticeDumpAboutAndKeys)
     });
     SendMessageW(window->List().Handle(), WM_KEYDOWN, VK_DELETE, 0);
     PumpMessages(window->Handle());
-    EXPECT_EQ(asked, language.String(IDS_CONFIRM_DELETE));
+    int64_t familyPhotos = -1;
+    for (const AlbumEntry& album : client->GetAlbums())
+        if (album.title == L"Family")
+            familyPhotos = album.numPhotos;
+    EXPECT_EQ(asked, DeleteQuestion(1, familyPhotos));
+    EXPECT_NE(asked.find(FormatText(language.String(IDS_COUNT_ALBUM), {int64_t(1)})), std::wstring::npos);
     EXPECT_EQ(CountRequests("DELETE"), 0u);
+}
+
+TEST_P(AlbumWindow, PropertiesNeedOneAlbum)
+{
+    SignIn();
+    Open();
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> seen;
+    const auto note = [&](HWND box) {
+        seen.push_back(WindowText(box) + L"|" + MessageBoxText(box));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    driver.Then(note);
+    Command(IDC_ALBUM_PROPERTIES);
+    Select({L"Garden", L"Family"});
+    driver.Then(note);
+    Command(IDC_ALBUM_PROPERTIES);
+    const std::wstring caption = language.String(IDS_CAPTION_NO_SELECTION);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{caption + L"|" + language.String(IDS_NO_SELECTION_PROPERTIES),
+                                               caption + L"|" + language.String(IDS_PROPERTIES_ONE_ALBUM)}));
+    EXPECT_TRUE(driver.Unexpected().empty());
+}
+
+TEST_P(AlbumWindow, PublicOnlyOffersNoProperties)
+{
+    ASSERT_EQ(client->OpenPublicSession("demo@example.com", ""), 0u);
+    Open();
+    EXPECT_FALSE(IsWindowEnabled(window->Item(IDC_ALBUM_PROPERTIES)));
+    Select({L"Hokkaido summer"});
+    // Neither the key nor the menu's command opens the dialog.
+    ModalDriver none;
+    none.Ignore(window->Handle());
+    SendMessageW(window->List().Handle(), WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+    SendMessageW(window->List().Handle(), WM_COMMAND, IDC_ALBUM_PROPERTIES, 0);
+    PumpMessages(window->Handle());
+    for (const std::wstring& caption : none.Unexpected())
+        ADD_FAILURE() << "opened: " << TestEnv::Narrow(caption);
+    EXPECT_EQ(CountRequests("PATCH"), 0u);
+}
+
+TEST_P(AlbumWindow, PropertiesFromTheKeyTheMenuAndTheButtonKeepSortAndSelection)
+{
+    SignIn();
+    Open();
+    window->List().SortByColumn(1, true);
+    Select({L"Garden"});
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> opened;
+    // Alt+Enter in the list: a rename.
+    driver.Then([&](HWND dialog) {
+        opened.push_back(WindowText(GetDlgItem(dialog, IDC_NEW_ALBUM_TITLE)));
+        SetDlgItemTextW(dialog, IDC_NEW_ALBUM_TITLE, L"Garden & pond");
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    SendMessageW(window->List().Handle(), WM_SYSKEYDOWN, VK_RETURN, 1 << 29);
+    PumpMessages(window->Handle());
+    EXPECT_EQ(SelectedTitles(), (std::set<std::wstring>{L"Garden & pond"})) << "the same album, renamed";
+    EXPECT_EQ(window->List().SortColumn(), 1);
+    EXPECT_TRUE(window->List().IsSortDescending());
+    EXPECT_EQ(DemoAlbum("Garden & pond")["location"].string, "");
+    const std::wstring logged = FormatText(language.String(IDS_LOG_ALBUM_EDITED),
+                                           {std::wstring(L"Garden"), language.String(IDS_FIELD_TITLE)});
+    EXPECT_NE(LogText().find(UserCodePageFromWide(logged)), std::string::npos);
+
+    // The context menu's item, then the button: each opens the dialog.
+    for (int i = 0; i < 2; ++i)
+        driver.Then([&](HWND dialog) {
+            opened.push_back(WindowText(GetDlgItem(dialog, IDC_NEW_ALBUM_TITLE)));
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+    SendMessageW(window->List().Handle(), WM_COMMAND, IDC_ALBUM_PROPERTIES, 0);
+    PumpMessages(window->Handle());
+    Command(IDC_ALBUM_PROPERTIES);
+    EXPECT_EQ(opened, (std::vector<std::wstring>{L"Garden", L"Garden & pond", L"Garden & pond"}));
+    EXPECT_TRUE(driver.Unexpected().empty());
+    EXPECT_EQ(CountRequests("PATCH"), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, AlbumWindow, ::testing::Values("en", "ja"));

@@ -1,8 +1,12 @@
+#include "app/ResourceText.h"
 #include "res/resource.h"
 #include "tests/support/DialogHarness.h"
 #include "ui/controls/CDialogBase.h"
+#include "tests/support/TestEnv.h"
 
 #include <windows.h>
+
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -46,7 +50,7 @@ TEST_P(ModuleContents, LoginTemplateHasItsControls)
     HWND window = dlg.Create(nullptr);
     ASSERT_NE(window, nullptr);
     for (int id : {IDC_ACCOUNT, IDC_PASSWORD, IDC_PUBLIC_ONLY, IDC_CHANGE_LANGUAGE, ID_APP_ABOUT, IDC_VERSION, IDOK,
-                   IDCANCEL})
+                   IDCANCEL, IDC_SERVER, IDC_SERVER_HOST})
         EXPECT_NE(dlg.Item(id), nullptr) << id;
     EXPECT_EQ(ClassOf(dlg.Item(IDC_ACCOUNT)), L"Edit");
     EXPECT_TRUE(GetWindowLongPtrW(dlg.Item(IDC_PASSWORD), GWL_STYLE) & ES_PASSWORD);
@@ -55,6 +59,26 @@ TEST_P(ModuleContents, LoginTemplateHasItsControls)
     EXPECT_EQ(GetWindowLongPtrW(dlg.Item(IDOK), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_SYSMENU) << "the close box cancels";
     ExpectInside(window);
+}
+
+TEST_P(ModuleContents, ServerTemplateHasItsControlsAndTheServerButtonAMnemonic)
+{
+    ScopedLanguage language(GetParam());
+    CDialogBase dlg(IDD_SERVER);
+    HWND window = dlg.Create(nullptr);
+    ASSERT_NE(window, nullptr);
+    for (int id : {IDC_ACCOUNT_SERVER, IDC_PHOTO_SERVER, IDC_ACCOUNT_SERVER_HINT, IDC_PHOTO_SERVER_HINT,
+                   IDC_SERVER_DEFAULTS, IDC_ACCEPT_UNTRUSTED, IDC_UNTRUSTED_WARNING, IDOK, IDCANCEL})
+        EXPECT_NE(dlg.Item(id), nullptr) << id;
+    EXPECT_EQ(GetWindowLongPtrW(dlg.Item(IDC_ACCEPT_UNTRUSTED), GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX);
+    ExpectInside(window);
+    DestroyWindow(window);
+
+    CDialogBase login(IDD_LOGIN);
+    ASSERT_NE(login.Create(nullptr), nullptr);
+    EXPECT_NE(login.ItemText(IDC_SERVER).find(L"&S"), std::wstring::npos);
+    ExpectInside(login.Handle());
+    DestroyWindow(login.Handle());
 }
 
 TEST_P(ModuleContents, AboutTemplateHasItsControls)
@@ -122,6 +146,24 @@ TEST_P(ModuleContents, ListMenuOffersCopyAndSelectAll)
     DestroyMenu(menu);
 }
 
+TEST_P(ModuleContents, AlbumListMenuAddsThePropertiesToTheListCommands)
+{
+    ScopedLanguage language(GetParam());
+    HMENU menu = LoadMenuW(language.Module(), MAKEINTRESOURCEW(IDR_ALBUM_LIST_MENU));
+    ASSERT_NE(menu, nullptr);
+    HMENU popup = GetSubMenu(menu, 0);
+    ASSERT_NE(popup, nullptr);
+    ASSERT_EQ(GetMenuItemCount(popup), 4);
+    EXPECT_EQ(GetMenuItemID(popup, 0), UINT(ID_LIST_COPY));
+    EXPECT_EQ(GetMenuItemID(popup, 1), UINT(ID_LIST_SELECT_ALL));
+    EXPECT_EQ(GetMenuState(popup, 2, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+    EXPECT_EQ(GetMenuItemID(popup, 3), UINT(IDC_ALBUM_PROPERTIES));
+    wchar_t text[64] = L"";
+    GetMenuStringW(popup, 3, text, 64, MF_BYPOSITION);
+    EXPECT_NE(std::wstring(text).find(L"\tAlt+Enter"), std::wstring::npos) << "the key is shown";
+    DestroyMenu(menu);
+}
+
 TEST_P(ModuleContents, NamesItsLanguage)
 {
     ScopedLanguage language(GetParam());
@@ -180,4 +222,114 @@ TEST(ModuleWording, JapaneseLanguageDialogSaysTheSignInWindowOpensAgain)
     // "開き直る" reads as "to turn defiant", not "to open again".
     EXPECT_EQ(text.find(L"開き直"), std::wstring::npos);
     EXPECT_NE(text.find(L"もう一度開きます"), std::wstring::npos);
+}
+
+namespace {
+
+bool HasJapanese(const std::wstring& text)
+{
+    for (wchar_t c : text)
+        if ((c >= 0x3000 && c <= 0x9FFF) || (c >= 0xFF00 && c <= 0xFFEF))
+            return true;
+    return false;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR list)
+{
+    if (IS_INTRESOURCE(name))
+        reinterpret_cast<std::vector<UINT>*>(list)->push_back(UINT(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
+std::vector<UINT> ResourceNumbers(HMODULE module, LPCWSTR type)
+{
+    std::vector<UINT> numbers;
+    EnumResourceNamesW(module, type, CollectName, reinterpret_cast<LONG_PTR>(&numbers));
+    return numbers;
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+} // namespace
+
+// An English user meets no Japanese text: every dialog's caption and
+// controls, every string and every menu item of the English module.
+TEST(ModuleWording, TheEnglishModuleShowsNoJapaneseText)
+{
+    InitControls();
+    ScopedLanguage english("en");
+    const std::vector<UINT> dialogs = ResourceNumbers(english.Module(), MAKEINTRESOURCEW(5)); // RT_DIALOG
+    EXPECT_GE(dialogs.size(), 10u);
+    for (UINT id : dialogs) {
+        HWND dialog = CreateDialogParamW(english.Module(), MAKEINTRESOURCEW(id), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << id;
+        EXPECT_FALSE(HasJapanese(WindowText(dialog))) << "dialog " << id;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            EXPECT_FALSE(HasJapanese(WindowText(child))) << "dialog " << id << ", control " << GetDlgCtrlID(child);
+        DestroyWindow(dialog);
+    }
+    size_t strings = 0;
+    for (UINT block : ResourceNumbers(english.Module(), MAKEINTRESOURCEW(6))) { // RT_STRING
+        for (UINT id = (block - 1) * 16; id < block * 16; ++id) {
+            const std::wstring text = english.String(id);
+            if (text.empty())
+                continue;
+            ++strings;
+            EXPECT_FALSE(HasJapanese(text)) << "string " << id << ": " << TestEnv::Narrow(text);
+        }
+    }
+    EXPECT_GE(strings, 100u);
+    for (UINT id : ResourceNumbers(english.Module(), MAKEINTRESOURCEW(4))) { // RT_MENU
+        HMENU menu = LoadMenuW(english.Module(), MAKEINTRESOURCEW(id));
+        ASSERT_NE(menu, nullptr);
+        std::vector<HMENU> pending{menu};
+        while (!pending.empty()) {
+            HMENU m = pending.back();
+            pending.pop_back();
+            for (int i = 0; i < GetMenuItemCount(m); ++i) {
+                wchar_t text[256] = {};
+                GetMenuStringW(m, UINT(i), text, 256, MF_BYPOSITION);
+                EXPECT_FALSE(HasJapanese(text)) << "menu " << id << ": " << TestEnv::Narrow(text);
+                if (HMENU sub = GetSubMenu(m, i))
+                    pending.push_back(sub);
+            }
+        }
+        DestroyMenu(menu);
+    }
+}
+
+// The check itself sees Japanese text where there is some.
+TEST(ModuleWording, TheJapaneseModuleIsSeenAsJapanese)
+{
+    ScopedLanguage japanese("ja");
+    EXPECT_TRUE(HasJapanese(japanese.String(IDS_CAPTION_ERROR)));
+    EXPECT_TRUE(HasJapanese(japanese.String(IDS_NOT_IMPLEMENTED)));
+    EXPECT_FALSE(HasJapanese(L"Community Edition"));
+}
+
+// The version line of the album window and of the sign-in window shows whole
+// ("Community Edition" included) in the dialog's own font.
+TEST_P(ModuleContents, VersionLinesFitTheirBoxes)
+{
+    ScopedLanguage language(GetParam());
+    const std::wstring line = VersionLine(L"10.10.10.100");
+    for (UINT id : {UINT(IDD_ALBUMS), UINT(IDD_LOGIN), UINT(IDD_ABOUT)}) {
+        HWND dialog = CreateDialogParamW(language.Module(), MAKEINTRESOURCEW(id), nullptr, PlainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr) << id;
+        HWND version = GetDlgItem(dialog, IDC_VERSION);
+        ASSERT_NE(version, nullptr) << id;
+        HDC dc = GetDC(version);
+        HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageW(version, WM_GETFONT, 0, 0)));
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, line.c_str(), int(line.size()), &size);
+        SelectObject(dc, old);
+        ReleaseDC(version, dc);
+        RECT box = {};
+        GetClientRect(version, &box);
+        EXPECT_LE(size.cx, box.right) << "dialog " << id << ": " << TestEnv::Narrow(line);
+        DestroyWindow(dialog);
+    }
 }

@@ -59,16 +59,14 @@ protected:
         return int(GetPrivateProfileIntW(L"PhotoInfoDlg", key, missing, ini.c_str()));
     }
 
-    // Runs the photo list command, answering its question Yes unless in
-    // quick mode; `first` acts on the list before it is read, and the
-    // dialog then ends with `close`.
+    // Runs the photo list command (too few photos here for its question);
+    // `first` acts on the list before it is read, and the dialog then ends
+    // with `close`.
     Shown Show(const std::vector<size_t>& chosen, bool quickMode, std::function<void(HWND list)> first = {},
                int close = IDCANCEL)
     {
         Shown shown;
         ModalDriver driver;
-        if (!quickMode)
-            driver.Then(Answer(boxes, IDYES));
         driver.Then([&](HWND dialog) {
             HWND list = GetDlgItem(dialog, IDC_PHOTOS);
             if (first)
@@ -101,7 +99,7 @@ TEST_P(PhotoList, AsksWithThePhotoCountAndTheTimeItTakes)
     RunPhotoListCommand(nullptr, offline, {2, 0}, false, Settings());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, language.String(IDS_CAPTION_ESTIMATE));
-    EXPECT_EQ(boxes[0].text, FormatText(language.String(IDS_ESTIMATE_FORMAT), {1200, 2, 0}));
+    EXPECT_EQ(boxes[0].text, FormatText(language.String(IDS_ESTIMATE_FORMAT), {1200, DurationText(120)}));
     EXPECT_NE(boxes[0].text.find(L"1200"), std::wstring::npos);
     EXPECT_EQ(boxes[0].buttons, (std::vector{IDYES, IDNO}));
     EXPECT_EQ(boxes[0].icon, LoadIconW(nullptr, IDI_QUESTION));
@@ -203,8 +201,7 @@ TEST_P(PhotoList, DetailsNotDeliveredShowMinusOne)
     StandIn::Fault("{\"path\": \"/data/feed/api/user/lists/albumid/" + Narrow(three.id) +
                    "/photoid/\", \"status\": 500, \"body\": \"broken\", \"count\": -1}");
     const Shown shown = Show({Index(L"Three photos"), Index(L"Two photos")}, false);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, FormatText(language.String(IDS_ESTIMATE_FORMAT), {5, 0, 0}));
+    EXPECT_TRUE(boxes.empty()) << "half a second of details is not worth a question";
     ASSERT_EQ(shown.Rows(), 5);
     size_t failed = 0;
     for (int row = 0; row < shown.Rows(); ++row) {
@@ -250,15 +247,41 @@ TEST_P(PhotoList, SortByTheSizeIsKeptForTheNextOpening)
     EXPECT_NE(again.headerFormats[9] & (HDF_SORTDOWN | HDF_SORTUP | HDF_BITMAP), 0) << "the header marks the sort";
 }
 
-TEST_P(PhotoList, WithoutAnyPhotosTheListIsEmptyAndOkWritesTheSettings)
+// An album that cannot be read is no empty album: the user is told which one
+// it was, the list shows the others, and alone it opens no list.
+TEST_P(PhotoList, AnAlbumThatCannotBeReadIsNamedAndOkWritesTheSettings)
 {
     // No such album: the service answers 404.
     client.GetAlbums().push_back(AlbumEntry{.title = L"Gone", .id = L"1"});
-    const Shown shown = Show({client.GetAlbums().size() - 1}, true, {}, IDOK);
-    ASSERT_EQ(shown.columns.size(), size_t(kPhotoListColumnCount)) << "the list opened";
-    EXPECT_EQ(shown.Rows(), 0);
-    EXPECT_EQ(Setting(L"SORT_COLUMN"), 0);
-    EXPECT_EQ(Setting(L"SORT_DESCENDING"), 0);
+    const size_t gone = client.GetAlbums().size() - 1;
+    for (const bool withAnother : {true, false}) {
+        SCOPED_TRACE(withAnother ? "with a readable album" : "alone");
+        std::wstring told;
+        int rows = -1;
+        ModalDriver driver;
+        driver.Then([&](HWND box) {
+            told = MessageBoxText(box);
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        if (withAnother)
+            driver.Then([&](HWND dialog) {
+                rows = int(SendDlgItemMessageW(dialog, IDC_PHOTOS, LVM_GETITEMCOUNT, 0, 0));
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            });
+        std::vector<size_t> chosen = {gone};
+        if (withAnother)
+            chosen.push_back(Index(L"Two photos"));
+        RunPhotoListCommand(nullptr, client, chosen, true, Settings());
+        EXPECT_TRUE(driver.Unexpected().empty()) << "no list for nothing that was read";
+        EXPECT_EQ(driver.PendingSteps(), 0u);
+        EXPECT_NE(told.find(L"Gone"), std::wstring::npos) << Narrow(told);
+        EXPECT_EQ(told.find(L"Two photos"), std::wstring::npos);
+        if (withAnother) {
+            EXPECT_EQ(rows, 2);
+            EXPECT_EQ(Setting(L"SORT_COLUMN"), 0) << "OK writes the settings";
+            EXPECT_EQ(Setting(L"SORT_DESCENDING"), 0);
+        }
+    }
 }
 
 TEST_P(PhotoList, CopyPutsTheHeadersAndTheSelectedRowsOnTheClipboard)

@@ -69,7 +69,7 @@ TEST_P(UrlList, ShowsOneEntryPerSelectedAlbumInListOrderAndCopiesTheBuiltText)
     EXPECT_EQ(first.html.find("<b>Paris"), std::string::npos) << "no markup from a title";
     EXPECT_NE(first.html.find("href=\"http://localhost/demo/ParisRome?x=1&amp;y=2&quot;&gt;&lt;i&gt;\""),
               std::string::npos);
-    EXPECT_FALSE(hasIcon) << "the URL list has no icon of its own";
+    EXPECT_TRUE(hasIcon) << "the URL list carries the program's icon like every other window";
     // Enter then copies; the box would have all its text selected.
     EXPECT_EQ(focus, IDC_URL_COPY);
     EXPECT_NE(GetPrivateProfileIntW(L"UrlDlg", L"rectRight", 0, ini.c_str()), 0) << "placement saved on close";

@@ -1,6 +1,7 @@
 #include "ui/albums/AlbumWindowText.h"
 
 #include "app/ResourceText.h"
+#include "base/TextFormat.h"
 #include "base/UserCodePage.h"
 #include "res/resource.h"
 #include "service/AccessLevel.h"
@@ -83,4 +84,35 @@ int ScrollTargetRow(int first, int rowsPerPage, int rowCount)
     const int last = rowCount - 1;
     const int target = first + rowsPerPage - 1;
     return target < last ? target : last;
+}
+
+std::wstring CountText(UINT oneId, UINT manyId, int64_t count)
+{
+    return FormatText(ResourceString(count == 1 ? oneId : manyId), {count});
+}
+
+std::wstring DeleteQuestion(int64_t albums, int64_t photos)
+{
+    return FormatText(ResourceString(IDS_CONFIRM_DELETE_FORMAT),
+                      {CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, albums),
+                       CountText(IDS_COUNT_PHOTO, IDS_COUNT_PHOTOS, photos)});
+}
+
+bool NewestPublishedDay(const std::vector<std::wstring>& published, SYSTEMTIME& day)
+{
+    int best = -1;
+    for (const std::wstring& time : published) {
+        int year = 0, month = 0, day2 = 0;
+        if (!PublishedDay(time, year, month, day2) || month < 1 || month > 12 || day2 < 1 || day2 > 31)
+            continue;
+        const int key = (year * 13 + month) * 32 + day2;
+        if (key <= best)
+            continue;
+        best = key;
+        day = SYSTEMTIME{};
+        day.wYear = WORD(year);
+        day.wMonth = WORD(month);
+        day.wDay = WORD(day2);
+    }
+    return best >= 0;
 }

@@ -27,6 +27,10 @@ std::wstring AccessLevelText(unsigned index);
 // false unless it starts with three slash-separated numbers.
 bool PublishedDay(const std::wstring& published, int& year, int& month, int& day);
 
+// The latest day of the published times (year, month and day set, the rest
+// zero); false when none can be read.
+bool NewestPublishedDay(const std::vector<std::wstring>& published, SYSTEMTIME& day);
+
 // Bold-day masks for `months` months from startYear/startMonth: bit (day-1)
 // of month k is set for every published time on that day.
 std::vector<MONTHDAYSTATE> DayStateMasks(const std::vector<std::wstring>& published, int startYear, int startMonth,
@@ -39,6 +43,13 @@ std::wstring SelectionPattern(const std::wstring& text, bool wholeTitle);
 // A reply body as a message box shows it: at most about `limit` characters,
 // cut with an ellipsis (the log keeps it whole).
 std::wstring ClipForMessage(const std::wstring& body, size_t limit = 1000);
+
+// "1 album", "12 albums": the module's format `oneId` for a count of one,
+// `manyId` for any other count.
+std::wstring CountText(UINT oneId, UINT manyId, int64_t count);
+
+// The delete confirmation: how many albums and how many photos will go.
+std::wstring DeleteQuestion(int64_t albums, int64_t photos);
 
 // The row to make visible after `first` so that `first` comes to the top of
 // a view of `rowsPerPage` rows, or the last row when fewer follow.

@@ -26,9 +26,6 @@ const ResizeItem kResizeItems[] = {
     {IDC_NEW_ALBUM_FRAME, ResizeSizeX | ResizeSizeY},
 };
 
-// The caption of the first of the two failure boxes, built into the
-// program: "エラー" (error).
-const wchar_t kBuiltInErrorCaption[] = L"\u30a8\u30e9\u30fc";
 
 } // namespace
 
@@ -156,7 +153,7 @@ void CNewAlbumDlg::ReportFailure(UINT outcomeUnknownText)
         return;
     }
     const std::wstring text = FormatText(ResourceString(IDS_CREATE_FAILED_FORMAT), {status, body});
-    MessageBoxW(Handle(), text.c_str(), kBuiltInErrorCaption, MB_OK | MB_ICONERROR);
+    MessageBoxW(Handle(), text.c_str(), ResourceString(IDS_CAPTION_ERROR).c_str(), MB_OK | MB_ICONERROR);
     MessageBoxW(Handle(), text.c_str(), ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONERROR);
 }
 

@@ -40,6 +40,9 @@ CPhotoInfoDlg::CPhotoInfoDlg(const std::vector<PhotoListAlbum>& albums, bool qui
 bool CPhotoInfoDlg::OnInitDialog()
 {
     SetIcons(IDI_APP);
+    wchar_t caption[256] = L"";
+    GetWindowTextW(Handle(), caption, int(std::size(caption)));
+    SetWindowTextW(Handle(), PhotoListCaption(caption, m_albums).c_str());
     HWND list = Item(IDC_PHOTOS);
     m_list.Attach(list);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);

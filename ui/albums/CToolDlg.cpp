@@ -14,6 +14,7 @@
 #include "ui/albums/AlbumSelection.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/CChangeVisibilityDlg.h"
+#include "ui/albums/CEditAlbumDlg.h"
 #include "ui/albums/CNewAlbumDlg.h"
 #include "ui/albums/PhotoListCommand.h"
 #include "ui/albums/PhotoListLoader.h"
@@ -69,6 +70,7 @@ constexpr ResizeItem kResizeItems[] = {
     {IDC_ACTIONS_GROUP, ResizeMoveY},
     {IDC_PHOTO_LIST, ResizeMoveY},
     {IDC_CHANGE_ACCESS, ResizeMoveY},
+    {IDC_ALBUM_PROPERTIES, ResizeMoveY},
     {1040, ResizeMoveY},
     {1041, ResizeMoveY},
     {IDCANCEL, ResizeMoveY},
@@ -104,12 +106,21 @@ bool CToolDlg::OnInitDialog()
     m_list.Attach(Item(IDC_ALBUM_LIST));
     ListView_SetExtendedListViewStyle(m_list.Handle(), LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     m_list.InitLinkDrawing();
+    m_list.SetMenuId(IDR_ALBUM_LIST_MENU);
+    m_list.SetAltEnterCommand(IDC_ALBUM_PROPERTIES);
     InsertColumns();
     FillBatchBoxes();
 
     m_arrow = LoadCursorW(nullptr, IDC_ARROW);
     m_wait = LoadCursorW(nullptr, IDC_WAIT);
     Refresh(false);
+    // The calendar opens on the newest album's month, where album days are;
+    // later refreshes leave the month the user turned to.
+    SYSTEMTIME newest = {};
+    if (m_calendar && NewestPublishedDay(PublishedTimes(), newest)) {
+        MonthCal_SetCurSel(m_calendar, &newest);
+        PushDayStates();
+    }
 
     m_webLink.Attach(Item(IDC_WEB_LINK));
     m_webLink.SetAddress(ResourceString(IDS_WEB_ADDRESS));
@@ -126,6 +137,7 @@ bool CToolDlg::OnInitDialog()
         EnableItem(IDC_NEW_ALBUM, false);
         EnableItem(IDC_DELETE_ALBUMS, false);
         EnableItem(IDC_CHANGE_ACCESS, false);
+        EnableItem(IDC_ALBUM_PROPERTIES, false);
     }
     SetFocus(m_list.Handle());
     return false;
@@ -224,7 +236,7 @@ void CToolDlg::FillList(const ListState& state, bool keepSort)
     HWND list = m_list.Handle();
     SetItemText(IDC_ACCOUNT, QuotaLine(WideFromUserCodePage(m_client.GetAccountName().c_str()), publicOnly,
                                        m_client.GetQuotaCurrent(), m_client.GetQuotaLimit()));
-    SetItemText(IDC_ALBUM_COUNT, FormatString(IDS_ROW_COUNT_FORMAT, {int64_t(albums.size())}));
+    SetItemText(IDC_ALBUM_COUNT, CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, int64_t(albums.size())));
 
     // Texts that rows share are loaded once, not once per row.
     const std::wstring protectedTip = ResourceString(IDS_PROTECTED_LINK_TIP);
@@ -403,7 +415,7 @@ void CToolDlg::SelectByPattern()
 void CToolDlg::UpdateSelectionCount()
 {
     const int selected = m_list.Handle() ? ListView_GetSelectedCount(m_list.Handle()) : 0;
-    SetItemText(IDC_SELECTED_COUNT, FormatString(IDS_ROW_COUNT_FORMAT, {int64_t(selected)}));
+    SetItemText(IDC_SELECTED_COUNT, CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, selected));
 }
 
 bool CToolDlg::CheckSelection(UINT noSelectionText)
@@ -461,7 +473,12 @@ void CToolDlg::DeleteAlbums()
 {
     if (!CheckSelection(IDS_NO_SELECTION_DELETE))
         return;
-    if (Ask(IDS_CONFIRM_DELETE, IDS_CAPTION_NO_SELECTION, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+    int64_t photos = 0;
+    for (size_t index : SelectedAlbums())
+        photos += m_client.GetAlbums()[index].numPhotos;
+    const std::wstring question = DeleteQuestion(int64_t(SelectedAlbums().size()), photos);
+    if (MessageBoxW(Handle(), question.c_str(), ResourceString(IDS_CAPTION_NO_SELECTION).c_str(),
+                    MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
     SetBusy(true);
     // Copies: the list of the client changes with the refresh at the end.
@@ -557,6 +574,30 @@ void CToolDlg::NewAlbum()
     SetBusy(false);
 }
 
+void CToolDlg::EditAlbum()
+{
+    // Public-only mode changes nothing; the menu item and the key come here
+    // even while the button is disabled.
+    if (m_client.GetAuthToken().empty() || !CheckSelection(IDS_NO_SELECTION_PROPERTIES))
+        return;
+    const std::vector<size_t> selected = SelectedAlbums();
+    if (selected.size() != 1) {
+        Ask(IDS_PROPERTIES_ONE_ALBUM, IDS_CAPTION_NO_SELECTION, MB_ICONWARNING | MB_OK);
+        return;
+    }
+    CEditAlbumDlg dialog(m_client, m_client.GetAlbums()[selected[0]], m_settings, [this] {
+        SetBusy(true);
+        Refresh(true);
+        SetBusy(false);
+    });
+    if (dialog.DoModal(GetActiveWindow()) != 1)
+        return;
+    SetBusy(true);
+    Refresh(true);
+    ScrollToFirstSelected();
+    SetBusy(false);
+}
+
 void CToolDlg::ShowAbout()
 {
     const CLogSupport* log = m_client.GetLog();
@@ -566,8 +607,7 @@ void CToolDlg::ShowAbout()
 
 void CToolDlg::ShowNotImplemented()
 {
-    MessageBoxW(Handle(), L"\u3053\u306e\u6a5f\u80fd\u306f\u307e\u3060\u5b9f\u88c5\u3055\u308c\u3066\u3044\u307e\u305b\u3093\u3002",
-                L"\u3054\u3081\u3093\u306a\u3055\u3044", MB_ICONINFORMATION | MB_OK);
+    Ask(IDS_NOT_IMPLEMENTED, IDS_CAPTION_NOT_IMPLEMENTED, MB_ICONINFORMATION | MB_OK);
 }
 
 void CToolDlg::DumpAlbums()
@@ -660,6 +700,10 @@ bool CToolDlg::OnCommand(int id, int code, HWND)
     case IDC_CHANGE_ACCESS:
         if (code == BN_CLICKED)
             ChangeAccess();
+        return code == BN_CLICKED;
+    case IDC_ALBUM_PROPERTIES:
+        if (code == BN_CLICKED)
+            EditAlbum();
         return code == BN_CLICKED;
     case ID_APP_ABOUT:
         if (code == BN_CLICKED)

@@ -88,6 +88,8 @@ private:
     void DeleteAlbums();
     void NewAlbum();
     void ChangeAccess();
+    // The properties of the one selected album, in their own dialog.
+    void EditAlbum();
     void ShowBatchValueBox();
     void ApplyBatchChange();
     void ShowAbout();

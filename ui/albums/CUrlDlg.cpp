@@ -22,6 +22,7 @@ CUrlDlg::CUrlDlg(const std::wstring& text, const std::wstring& html, SettingsLoc
 
 bool CUrlDlg::OnInitDialog()
 {
+    SetIcons(IDI_APP);
     SetItemText(IDC_URL_TEXT, m_text);
     m_resize.Init(Handle(), kResizeItems, std::size(kResizeItems));
     RestorePlacement(Handle(), m_settings.Path(), kSection);

@@ -27,7 +27,7 @@ private:
 bool WaitingIsWanted(HWND owner, const PhotoListEstimate& estimate)
 {
     const std::wstring text = FormatText(ResourceString(IDS_ESTIMATE_FORMAT),
-                                         {estimate.photos, estimate.minutes, estimate.seconds});
+                                         {estimate.photos, DurationText(estimate.minutes * 60 + estimate.seconds)});
     return MessageBoxW(owner, text.c_str(), ResourceString(IDS_CAPTION_ESTIMATE).c_str(),
                        MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
@@ -89,7 +89,9 @@ void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<siz
 {
     if (selected.empty())
         return;
-    if (!quickMode && !WaitingIsWanted(owner, EstimatePhotoList(client.GetAlbums(), selected)))
+    // Only a load that takes a while is worth a question.
+    const PhotoListEstimate estimate = EstimatePhotoList(client.GetAlbums(), selected);
+    if (!quickMode && EstimateWorthAsking(estimate) && !WaitingIsWanted(owner, estimate))
         return;
     std::vector<PhotoListAlbum> albums;
     {

@@ -2,11 +2,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
+#include "app/ResourceText.h"
+#include "base/TextFormat.h"
 #include "res/resource.h"
 #include "service/AccessLevel.h"
+#include "ui/albums/AlbumWindowText.h"
 #include "ui/controls/ListSort.h"
 
 const PhotoListColumn kPhotoListColumns[kPhotoListColumnCount] = {
@@ -96,6 +100,37 @@ PhotoListEstimate EstimateForPhotos(uint32_t photos)
     estimate.minutes = wholeSeconds / 60;
     estimate.seconds = wholeSeconds % 60;
     return estimate;
+}
+
+bool EstimateWorthAsking(const PhotoListEstimate& estimate)
+{
+    return estimate.minutes > 0 || estimate.seconds > kAskAboveSeconds;
+}
+
+std::wstring DurationText(uint32_t seconds)
+{
+    if (seconds < 60) {
+        // To the nearest ten seconds, never "about 0".
+        const int64_t tens = std::max<int64_t>(10, (int64_t(seconds) + 5) / 10 * 10);
+        return tens >= 60 ? ResourceString(IDS_ABOUT_MINUTE) : FormatText(ResourceString(IDS_ABOUT_SECONDS), {tens});
+    }
+    if (seconds < 3570) {
+        const int64_t minutes = (int64_t(seconds) + 30) / 60;
+        return minutes == 1 ? ResourceString(IDS_ABOUT_MINUTE) : FormatText(ResourceString(IDS_ABOUT_MINUTES), {minutes});
+    }
+    const int64_t hours = (int64_t(seconds) + 1800) / 3600;
+    return hours == 1 ? ResourceString(IDS_ABOUT_HOUR) : FormatText(ResourceString(IDS_ABOUT_HOURS), {hours});
+}
+
+std::wstring PhotoListCaption(const std::wstring& caption, const std::vector<PhotoListAlbum>& albums)
+{
+    int64_t photos = 0;
+    for (const PhotoListAlbum& entry : albums)
+        photos += entry.photos ? int64_t(entry.photos->size()) : 0;
+    const std::wstring what = albums.size() == 1 ? albums.front().album.title
+                                                 : CountText(IDS_COUNT_ALBUM, IDS_COUNT_ALBUMS, int64_t(albums.size()));
+    return FormatText(ResourceString(IDS_PHOTO_LIST_CAPTION_FORMAT),
+                      {caption, what, CountText(IDS_COUNT_PHOTO, IDS_COUNT_PHOTOS, photos)});
 }
 
 PhotoListEstimate EstimatePhotoList(const std::vector<AlbumEntry>& albums, const std::vector<size_t>& selected)

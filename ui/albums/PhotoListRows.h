@@ -76,3 +76,15 @@ struct PhotoListEstimate
 };
 PhotoListEstimate EstimatePhotoList(const std::vector<AlbumEntry>& albums, const std::vector<size_t>& selected);
 PhotoListEstimate EstimateForPhotos(uint32_t photos);
+
+// Loads shorter than this many seconds are not asked about.
+constexpr uint32_t kAskAboveSeconds = 10;
+bool EstimateWorthAsking(const PhotoListEstimate& estimate);
+
+// A time in words, rounded as a person would say it: "about 40 seconds",
+// "about 1 minute", "about 3 hours" (from the language module).
+std::wstring DurationText(uint32_t seconds);
+
+// The photo list's title: the template's caption, the album's title (or how
+// many albums) and how many photos.
+std::wstring PhotoListCaption(const std::wstring& caption, const std::vector<PhotoListAlbum>& albums);

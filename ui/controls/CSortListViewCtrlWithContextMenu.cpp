@@ -457,12 +457,20 @@ void CSortListViewCtrlWithContextMenu::OnContextMenu(LPARAM lParam)
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &monitor.rcWork, 0);
     point = ContextMenuPoint(point, onMonitor, monitor.rcWork);
 
-    UniqueMenu menu(LoadMenuW(CAppModule::ResourceInstance(), MAKEINTRESOURCEW(IDR_LIST_MENU)));
+    UniqueMenu menu(LoadMenuW(CAppModule::ResourceInstance(), MAKEINTRESOURCEW(m_menuId ? m_menuId : IDR_LIST_MENU)));
     if (!menu)
         return;
     HMENU popup = GetSubMenu(menu.get(), 0);
     if (!popup)
         return;
+    // The parent's commands are offered only when the parent would run them.
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+        const UINT id = GetMenuItemID(popup, i);
+        if (id == UINT(-1) || id == 0 || id == ID_LIST_COPY || id == ID_LIST_SELECT_ALL)
+            continue;
+        HWND control = GetDlgItem(GetParent(Handle()), int(id));
+        EnableMenuItem(popup, UINT(i), MF_BYPOSITION | (control && IsWindowEnabled(control) ? MF_ENABLED : MF_GRAYED));
+    }
     // The chosen command comes back to the list as WM_COMMAND.
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, point.x, point.y, 0, Handle(), nullptr);
 }
@@ -528,6 +536,22 @@ LRESULT CSortListViewCtrlWithContextMenu::WndProc(UINT message, WPARAM wParam, L
             CopySelection();
             return 0;
         }
+        if (lParam == 0 && HIWORD(wParam) == 0 && m_menuId) {
+            // A command of the parent's, chosen from the list's own menu;
+            // posted, so that its dialog runs after the menu has gone.
+            PostMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(LOWORD(wParam), BN_CLICKED), 0);
+            return 0;
+        }
+        break;
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_RETURN && m_altEnterCommand) {
+            PostMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(m_altEnterCommand, BN_CLICKED), 0);
+            return 0;
+        }
+        break;
+    case WM_SYSCHAR:
+        if (wParam == VK_RETURN && m_altEnterCommand)
+            return 0; // the key's character: taken above, no beep
         break;
     case WM_KEYDOWN:
         // A modal dialog's loop translates no accelerators: the list takes

@@ -67,6 +67,14 @@ public:
     // The arrow bitmap of a direction; null until the bitmap path made them.
     HBITMAP SortBitmap(bool descending) const;
 
+    // The context menu, when not the lists' shared one (menu 129). Commands of
+    // it that the list does not run itself go to the parent as WM_COMMAND,
+    // each enabled as the parent's control of the same id is.
+    void SetMenuId(UINT menuId) { m_menuId = menuId; }
+    // A command sent to the parent on Alt+Enter (0: none): a modal dialog's
+    // loop translates no accelerators, so the list catches the key.
+    void SetAltEnterCommand(int id) { m_altEnterCommand = id; }
+
     // The commands of the context menu and the keys.
     void SelectAll();
     // Plain text of the selected rows: cells joined with ", ", rows with
@@ -115,6 +123,8 @@ private:
     UniqueBitmap m_ascendingBitmap;
     UniqueBitmap m_descendingBitmap;
     SavedHeaderItem m_saved;
+    UINT m_menuId = 0;
+    int m_altEnterCommand = 0;
 };
 
 // Whether the loaded common controls report version 6 or later.

@@ -17,7 +17,10 @@ bool CAboutDlg::OnInitDialog()
 
     m_link.SetExtendedStyle(CHyperLink::kNoTooltip);
     m_link.Attach(Item(IDC_SUPPORT_LINK));
-    m_link.SetLabel(kSupportForumAddress);
+    // The template's words ("Support forum"): the whole address is longer
+    // than the line.
+    const std::wstring label = ItemText(IDC_SUPPORT_LINK);
+    m_link.SetLabel(label.empty() ? kSupportForumAddress : label.c_str());
     m_link.SetAddress(kSupportForumAddress);
     return true;
 }

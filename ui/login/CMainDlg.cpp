@@ -7,6 +7,8 @@
 #include "app/CIniFile.h"
 #include "base/CLogSupport.h"
 #include "app/ResourceText.h"
+#include "app/ServiceAddress.h"
+#include "base/TextFormat.h"
 #include "base/UserCodePage.h"
 #include "res/resource.h"
 #include "service/ClientLoginErrorTable.h"
@@ -14,6 +16,7 @@
 #include "ui/login/CAboutDlg.h"
 #include "ui/login/CCustomAutoComplete.h"
 #include "ui/login/CLanguageDlg.h"
+#include "ui/login/CServerDlg.h"
 
 namespace {
 
@@ -65,6 +68,15 @@ bool CMainDlg::OnInitDialog()
 
     version_ = ProgramVersionText();
     SetItemText(IDC_VERSION, VersionLine(version_));
+    LOGFONTW font = {};
+    const HFONT dialogFont = HFONT(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+    if (dialogFont && GetObjectW(dialogFont, sizeof(font), &font)) {
+        font.lfHeight = font.lfHeight * 5 / 6;
+        smallFont_.reset(CreateFontIndirectW(&font));
+        if (smallFont_)
+            SendItem(IDC_SERVER_HOST, WM_SETFONT, WPARAM(smallFont_.get()), FALSE);
+    }
+    ShowServerHost();
 
     storePath_ = storeOverride_.empty() ? LocalAppDataFile("quillon.dat") : storeOverride_;
     if (!storePath_.empty())
@@ -107,6 +119,9 @@ bool CMainDlg::OnCommand(int id, int, HWND)
     case IDC_CHANGE_LANGUAGE:
         ChooseLanguage();
         return true;
+    case IDC_SERVER:
+        ChooseServer();
+        return true;
     default:
         return false;
     }
@@ -141,8 +156,13 @@ void CMainDlg::SignIn()
     SecureZeroMemory(password, sizeof(password));
 
     if (result != ERROR_SUCCESS) {
-        MessageBoxW(Handle(), ResourceString(LoginErrorMessageId(client_.GetLastServiceError())).c_str(),
-                    ResourceString(IDS_CAPTION_SIGN_IN_FAILED).c_str(), MB_ICONERROR | MB_OK);
+        // No reply at all: the service's error table has nothing to say, the
+        // cause does.
+        const std::wstring cause = client_.GetLastFailureCause();
+        const std::wstring text =
+            cause.empty() ? ResourceString(LoginErrorMessageId(client_.GetLastServiceError())) : cause;
+        MessageBoxW(Handle(), text.c_str(), ResourceString(IDS_CAPTION_SIGN_IN_FAILED).c_str(),
+                    MB_ICONERROR | MB_OK);
         return;
     }
     history_->Add(account);
@@ -176,6 +196,25 @@ void CMainDlg::ShowAbout()
     const CLogSupport* log = client_.GetLog();
     CAboutDlg about(log ? WideFromUserCodePage(log->Path().c_str()) : L"");
     about.DoModal(GetActiveWindow());
+}
+
+void CMainDlg::ChooseServer()
+{
+    CServerDlg server(settings_);
+    if (server.DoModal(GetActiveWindow()) != IDOK)
+        return;
+    // The next sign-in goes to the new servers without a restart.
+    client_.SetServers(server.chosen.accountServer, server.chosen.photoServer);
+    client_.Transport().acceptUntrustedCertificates = server.chosen.acceptUntrustedCertificates;
+    ShowServerHost();
+}
+
+void CMainDlg::ShowServerHost()
+{
+    std::wstring host = AddressHost(client_.PhotoServer());
+    if (host.empty())
+        host = client_.PhotoServer();
+    SetItemText(IDC_SERVER_HOST, FormatText(ResourceString(IDS_SERVER_HOST_FORMAT), {host}));
 }
 
 void CMainDlg::WritePublicOnly()

@@ -6,6 +6,7 @@
 
 #include "app/SettingsPath.h"
 #include "ui/controls/CDialogBase.h"
+#include "ui/controls/ScopedHandles.h"
 
 class PicasaClient;
 class CAccountHistory;
@@ -43,6 +44,8 @@ private:
     void Leave();
     void ChooseLanguage();
     void ShowAbout();
+    void ChooseServer();
+    void ShowServerHost();
     void WritePublicOnly();
     void Unbind();
 
@@ -55,6 +58,8 @@ private:
     std::unique_ptr<CAccountHistory> history_;
     // The dialog's own reference while the list is bound.
     ComRef<CCustomAutoComplete> autoComplete_;
+    // The smaller font of the server line.
+    UniqueFont smallFont_;
 };
 
 // The string that explains a failed sign-in: 5700 + the row of the service's

@@ -127,6 +127,30 @@ class AlbumChangesTest(ServiceTestCase):
         gone = edit.replace('/albumid/', '/albumid/9')
         self.patch(gone, 'access', 'public', expect=404)
 
+    def test_patch_of_several_fields_with_the_entrys_etag(self):
+        album = self.album_by_title(self.owner_feed(), 'Garden')
+        etag = album.get('{http://schemas.google.com/g/2005}etag')
+        body = ("<entry xmlns='http://www.w3.org/2005/Atom'\n"
+                "    xmlns:gphoto='http://schemas.google.com/photos/2007'>\n"
+                "  <title type='text'>%s</title>\n"
+                "  <summary type='text'>%s</summary>\n"
+                "  <gphoto:location>%s</gphoto:location>\n"
+                "  <gphoto:timestamp>1332572400000</gphoto:timestamp>\n"
+                "</entry>\n") % (escape('Tom & Jerry <富士山>'), escape('a < b'), escape('R&D'))
+        headers = {'Content-Type': 'application/xml', 'If-Match': etag}
+        path = self.path_of(self.link(album, 'edit'))
+        reply = self.request('PATCH', path, body.encode('utf-8'), headers, self.token)
+        self.assertEqual(reply.status, 200, reply.text)
+        entry = reply.xml()
+        self.assertEqual(entry.findtext(A + 'title'), 'Tom & Jerry <富士山>')
+        self.assertEqual(entry.findtext(A + 'summary'), 'a < b')
+        self.assertEqual(entry.findtext(G + 'location'), 'R&D')
+        self.assertEqual(entry.findtext(G + 'timestamp'), '1332572400000')
+        self.assertEqual(entry.findtext(G + 'access'), 'private')
+        # the same etag again is an old version now
+        reply = self.request('PATCH', path, body.encode('utf-8'), headers, self.token)
+        self.assertEqual(reply.status, 412, reply.text)
+
     def test_delete(self):
         feed = self.owner_feed()
         album = self.album_by_title(feed, 'Hokkaido summer')

@@ -1,0 +1,190 @@
+#include "ui/albums/CEditAlbumDlg.h"
+
+#include <iterator>
+
+#include "app/ResourceText.h"
+#include "base/TextFormat.h"
+#include "res/resource.h"
+#include "service/AccessLevel.h"
+#include "service/PicasaClient.h"
+#include "ui/albums/AlbumWindowText.h"
+#include "ui/albums/CNewAlbumDlg.h"
+#include "ui/albums/NewAlbumChecks.h"
+
+namespace {
+
+const ResizeItem kResizeItems[] = {
+    {IDC_NEW_ALBUM_TITLE, ResizeSizeX},
+    {IDC_NEW_ALBUM_SUMMARY, ResizeSizeX | ResizeSizeY},
+    {IDC_NEW_ALBUM_DATE_LABEL, ResizeMoveY},
+    {IDC_NEW_ALBUM_DATE, ResizeMoveY},
+    {IDC_NEW_ALBUM_DATE_FORMAT, ResizeMoveY},
+    {IDC_NEW_ALBUM_DATE_HINT, ResizeMoveY | ResizeSizeX},
+    {IDC_NEW_ALBUM_LOCATION_LABEL, ResizeMoveY},
+    {IDC_NEW_ALBUM_LOCATION, ResizeMoveY},
+    {IDC_NEW_ALBUM_ACCESS_LABEL, ResizeMoveY},
+    {IDC_ACCESS_LIST, ResizeMoveY},
+    {IDC_EDIT_ALBUM_COMMENTING, ResizeMoveY},
+    {IDOK, ResizeMoveX | ResizeMoveY},
+    {IDCANCEL, ResizeMoveX | ResizeMoveY},
+    {IDC_NEW_ALBUM_FRAME, ResizeSizeX | ResizeSizeY},
+};
+
+} // namespace
+
+CEditAlbumDlg::CEditAlbumDlg(PicasaClient& client, AlbumEntry album, SettingsLocation settings,
+                             std::function<void()> refresh)
+    : CDialogBase(IDD_EDIT_ALBUM), m_client(client), m_album(std::move(album)), m_before(AlbumEditFieldsOf(m_album)),
+      m_settings(std::move(settings)), m_refresh(std::move(refresh))
+{
+}
+
+AlbumEditFields CEditAlbumDlg::Fields() const
+{
+    AlbumEditFields fields;
+    fields.title = ItemText(IDC_NEW_ALBUM_TITLE);
+    fields.summary = ItemText(IDC_NEW_ALBUM_SUMMARY);
+    fields.location = ItemText(IDC_NEW_ALBUM_LOCATION);
+    fields.date = ItemText(IDC_NEW_ALBUM_DATE);
+    fields.access = int(SendItem(IDC_ACCESS_LIST, CB_GETCURSEL));
+    fields.commenting = IsChecked(IDC_EDIT_ALBUM_COMMENTING);
+    return fields;
+}
+
+bool CEditAlbumDlg::OnInitDialog()
+{
+    SetIcons(IDI_APP);
+    for (unsigned i = 0; AccessDisplayName(i)[0]; ++i)
+        SendItem(IDC_ACCESS_LIST, CB_ADDSTRING, 0,
+                 reinterpret_cast<LPARAM>(ResourceString(IDS_ACCESS_FIRST + i).c_str()));
+    SendItem(IDC_NEW_ALBUM_SUMMARY, EM_LIMITTEXT, CNewAlbumDlg::kSummaryLimit);
+    SendItem(IDC_NEW_ALBUM_DATE, EM_LIMITTEXT, CNewAlbumDlg::kDateLimit);
+
+    SetItemText(IDC_NEW_ALBUM_TITLE, m_before.title);
+    SetItemText(IDC_NEW_ALBUM_SUMMARY, m_before.summary);
+    SetItemText(IDC_NEW_ALBUM_LOCATION, m_before.location);
+    SetItemText(IDC_NEW_ALBUM_DATE, m_before.date);
+    SetItemText(IDC_NEW_ALBUM_DATE_HINT, L"");
+    SendItem(IDC_ACCESS_LIST, CB_SETCURSEL, WPARAM(m_before.access));
+    SetCheck(IDC_EDIT_ALBUM_COMMENTING, m_before.commenting);
+
+    m_resize.Init(Handle(), kResizeItems, std::size(kResizeItems));
+    RestorePlacement(Handle(), m_settings.Path(), kSection);
+    return true;
+}
+
+bool CEditAlbumDlg::OnCommand(int id, int code, HWND)
+{
+    switch (id) {
+    case IDOK:
+        Send();
+        return true;
+    case IDCANCEL:
+        Close(IDCANCEL);
+        return true;
+    case IDC_NEW_ALBUM_DATE:
+        if (code == EN_CHANGE)
+            SetItemText(IDC_NEW_ALBUM_DATE_HINT, NewAlbumCheckText(CheckAlbumDate(ItemText(IDC_NEW_ALBUM_DATE))));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CEditAlbumDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&)
+{
+    m_resize.HandleMessage(message, wParam, lParam);
+    return false;
+}
+
+void CEditAlbumDlg::Send()
+{
+    const AlbumEditFields fields = Fields();
+    const NewAlbumCheck check = CheckNewAlbum(fields.title, fields.date);
+    if (!check.Passed()) {
+        MessageBoxW(Handle(), NewAlbumCheckText(check).c_str(), ResourceString(IDS_CAPTION_NO_SELECTION).c_str(),
+                    MB_OK | MB_ICONERROR);
+        if (HWND field = Item(check.focusId)) {
+            SetFocus(field);
+            SendMessageW(field, EM_SETSEL, 0, -1);
+        }
+        return;
+    }
+    const AlbumChanges changes = ChangedAlbumFields(m_before, fields);
+    if (changes.Empty()) {
+        Close(IDCANCEL);
+        return;
+    }
+
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    const DWORD result = m_client.UpdateAlbum(m_album.editLink, PicasaClient::AlbumVersion(m_album), changes);
+    SetCursor(previous);
+
+    if (result == ERROR_SUCCESS) {
+        std::wstring names;
+        for (UINT name : ChangedFieldNames(changes))
+            names += (names.empty() ? L"" : L", ") + ResourceString(name);
+        m_client.WriteLog(FormatText(ResourceString(IDS_LOG_ALBUM_EDITED), {m_album.title, names}));
+        Close(1);
+        return;
+    }
+    if (result == ERROR_REVISION_MISMATCH) {
+        m_client.WriteLog(FormatText(ResourceString(IDS_LOG_EDIT_CONFLICT), {m_album.title}));
+        MessageBoxW(Handle(), FormatText(ResourceString(IDS_EDIT_ALBUM_CONFLICT), {m_album.title}).c_str(),
+                    ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONWARNING);
+        TakeCurrentAlbum();
+        return;
+    }
+    ReportFailure();
+    // Sent, but no answer came: the list shows whether it was made, and a
+    // second OK then sends only what is still different.
+    if (m_client.IsLastOutcomeUnknown())
+        TakeCurrentAlbum();
+}
+
+void CEditAlbumDlg::ReportFailure()
+{
+    const std::wstring status = m_client.GetLastStatus();
+    const std::wstring body = m_client.GetLastErrorBody();
+    m_client.WriteLog(FormatText(ResourceString(IDS_LOG_EDIT_FAILED), {m_album.title}));
+    m_client.WriteLog(FormatText(ResourceString(IDS_LOG_STATUS_FORMAT), {status}));
+    m_client.WriteLog(FormatText(ResourceString(IDS_LOG_BODY_FORMAT), {body}));
+    MessageBoxW(Handle(),
+                FormatText(ResourceString(IDS_CHANGE_FAILED_FORMAT), {m_album.title, status, ClipForMessage(body)}).c_str(),
+                ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONERROR);
+}
+
+void CEditAlbumDlg::TakeCurrentAlbum()
+{
+    if (m_refresh)
+        m_refresh();
+    for (const AlbumEntry& album : m_client.GetAlbums())
+        if (album.id == m_album.id) {
+            m_album = album;
+            // A field the user left alone shows the album as it is now, so
+            // that the next OK does not undo the other change; what the user
+            // typed stays.
+            const AlbumEditFields typed = Fields();
+            const AlbumEditFields opened = m_before;
+            m_before = AlbumEditFieldsOf(m_album);
+            if (typed.title == opened.title)
+                SetItemText(IDC_NEW_ALBUM_TITLE, m_before.title);
+            if (typed.summary == opened.summary)
+                SetItemText(IDC_NEW_ALBUM_SUMMARY, m_before.summary);
+            if (typed.location == opened.location)
+                SetItemText(IDC_NEW_ALBUM_LOCATION, m_before.location);
+            if (typed.date == opened.date)
+                SetItemText(IDC_NEW_ALBUM_DATE, m_before.date);
+            if (typed.access == opened.access)
+                SendItem(IDC_ACCESS_LIST, CB_SETCURSEL, WPARAM(m_before.access));
+            if (typed.commenting == opened.commenting)
+                SetCheck(IDC_EDIT_ALBUM_COMMENTING, m_before.commenting);
+            return;
+        }
+}
+
+void CEditAlbumDlg::Close(INT_PTR result)
+{
+    SavePlacement(Handle(), m_settings.Path(), kSection);
+    EndDialog(result);
+}

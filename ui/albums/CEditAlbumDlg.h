@@ -1,0 +1,52 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "app/SettingsPath.h"
+#include "service/AlbumEntry.h"
+#include "ui/albums/AlbumEdit.h"
+#include "ui/controls/CDialogBase.h"
+#include "ui/controls/CDialogPositionRestore.h"
+#include "ui/controls/CResizeRule.h"
+
+class PicasaClient;
+
+// The properties of one album: the new album dialog's fields and
+// commenting, filled with the album's values. OK sends the changed fields
+// in one update and ends with 1; with nothing changed it sends nothing and
+// ends with 2, as Cancel does. When the album was changed elsewhere, the
+// owner's list is refreshed (through `refresh`) and the dialog stays open
+// with the user's entries. Its placement lives in section EditAlbumDlg.
+class CEditAlbumDlg : public CDialogBase, public CDialogPositionRestore
+{
+public:
+    static constexpr wchar_t kSection[] = L"EditAlbumDlg";
+
+    CEditAlbumDlg(PicasaClient& client, AlbumEntry album, SettingsLocation settings = {},
+                  std::function<void()> refresh = {});
+
+    // The album as the dialog last had it from the feed.
+    const AlbumEntry& Album() const { return m_album; }
+    AlbumEditFields Fields() const;
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    HWND PlacementWindow() const override { return Handle(); }
+
+private:
+    void Send();
+    void ReportFailure();
+    // The album again from the refreshed list, by its id; the fields the
+    // user left alone take its current values.
+    void TakeCurrentAlbum();
+    void Close(INT_PTR result);
+
+    PicasaClient& m_client;
+    AlbumEntry m_album;
+    AlbumEditFields m_before;
+    SettingsLocation m_settings;
+    std::function<void()> m_refresh;
+    CResizeRule m_resize;
+};
