@@ -213,6 +213,15 @@
 #define IDS_LOAD_CANCELLING 5403
 
 // ---------------------------------------------------------------------------
+// Preview pane of the photo list
+// ---------------------------------------------------------------------------
+#define IDC_PREVIEW 5930              // the selected photo's picture
+#define IDC_PREVIEW_SHOW 5931         // check box: the pane shown
+#define IDS_PREVIEW_LOADING 5932
+#define IDS_PREVIEW_FAILED 5933       // the picture could not be fetched or read
+#define IDS_PREVIEW_VIDEO 5934        // %d: the video's length in seconds
+
+// ---------------------------------------------------------------------------
 // Server dialog (from the sign-in window) and the texts of failed connections
 // ---------------------------------------------------------------------------
 #define IDD_SERVER 220

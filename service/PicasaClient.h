@@ -70,6 +70,8 @@ public:
     bool IsSignedIn() const { return signedIn_ != 0; }
     std::string GetAccountName() const { return accountName_; }
     std::wstring GetAuthToken() const { return authToken_; }
+    // The photo service's base URL, the one origin the token goes to.
+    const std::wstring& GetPhotoServer() const { return photoServer_; }
     std::wstring GetLastStatus() const { return lastStatus_; }
     std::wstring GetLastServiceError() const { return lastServiceError_; }
     std::wstring GetLastErrorBody() const { return lastErrorBody_; }

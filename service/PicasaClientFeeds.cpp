@@ -296,6 +296,7 @@ std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wst
             std::wstring content;
             children.LinkHref(L"content", L"type", L"image/jpeg", L"src", content);
             entry.mediaUrl = FullSizeUrl(content);
+            entry.contentUrl = content;
             ReadMedia(children, entry);
             entries.push_back(std::move(entry));
             ++listed;

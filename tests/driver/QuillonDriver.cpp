@@ -10,6 +10,8 @@
 //   quillon-driver gone SECONDS CONTROL_ID       waits until no dialog holds it
 //   quillon-driver check CONTROL_ID BOX_ID 0|1   sets a check box
 //   quillon-driver header LIST_ID COLUMN         clicks a column header of a list
+//   quillon-driver down LIST_ID COUNT            presses the Down key on a list
+//                                                that many times
 //   quillon-driver rect CONTROL_ID               prints the dialog's screen
 //                                                rectangle as WxH+X+Y
 //
@@ -69,6 +71,17 @@ int wmain(int argc, wchar_t** argv)
             return 1;
         const LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(argv[3]));
         return index != CB_ERR && SendMessageW(list, CB_SETCURSEL, WPARAM(index), 0) != CB_ERR ? 0 : 1;
+    }
+    if (verb == L"down" && argc == 4) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        if (!list)
+            return 1;
+        for (int i = 0; i < _wtoi(argv[3]); ++i) {
+            PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageW(list, WM_KEYUP, VK_DOWN, 0);
+        }
+        return 0;
     }
     if (verb == L"msgbox" && (argc == 3 || argc == 4)) {
         HWND box = WaitForMessageBox(_wtoi(argv[2]) * 1000);

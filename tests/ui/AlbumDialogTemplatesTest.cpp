@@ -187,7 +187,11 @@ TEST_P(AlbumDialogTemplates, ControlsFollowTheGrowingDialog)
           {IDCANCEL, corner},
           {CResizeRule::kGripId, corner}}},
         {[&] { return std::make_unique<CPhotoInfoDlg>(noAlbums, true, Settings()); },
-         {{IDC_PHOTOS, both}, {IDCANCEL, corner}, {CResizeRule::kGripId, corner}}},
+         {{IDC_PHOTOS, both},
+          {IDC_PREVIEW, ResizeMoveX | ResizeSizeY},
+          {IDC_PREVIEW_SHOW, ResizeMoveY},
+          {IDCANCEL, corner},
+          {CResizeRule::kGripId, corner}}},
         {[&] { return std::make_unique<CUrlDlg>(text, html, Settings()); },
          {{IDC_URL_TEXT, both}, {IDC_URL_COPY, corner}, {IDCANCEL, corner}, {CResizeRule::kGripId, corner}}},
     };

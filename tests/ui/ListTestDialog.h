@@ -196,12 +196,19 @@ inline HWND HeaderOf(HWND list)
     return reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
 }
 
-// A real click on a header item: pressed and released in its middle.
+// A real click on a header item: pressed and released in its middle, the
+// list first scrolled as far as a user would to reach it.
 inline void ClickHeader(HWND list, int column)
 {
     HWND header = HeaderOf(list);
-    RECT r = {};
+    RECT r = {}, view = {};
     Send(header, HDM_GETITEMRECT, WPARAM(column), &r);
+    GetClientRect(list, &view);
+    const int shown = int(GetScrollPos(list, SB_HORZ));
+    if (r.right - shown > view.right || r.left < shown) {
+        SendMessageW(list, LVM_SCROLL, WPARAM(r.left - shown), 0);
+        Send(header, HDM_GETITEMRECT, WPARAM(column), &r);
+    }
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     SendMessageW(header, WM_MOUSEMOVE, 0, at);
     SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);

@@ -14,10 +14,16 @@ namespace {
 const wchar_t kSortColumnKey[] = L"SORT_COLUMN";
 const wchar_t kSortDescendingKey[] = L"SORT_DESCENDING";
 
+// The pane keeps its width; the list takes the rest of the room.
 const ResizeItem kResizeItems[] = {
     {IDC_PHOTOS, ResizeSizeX | ResizeSizeY},
+    {IDC_PREVIEW, ResizeMoveX | ResizeSizeY},
+    {IDC_PREVIEW_SHOW, ResizeMoveY},
     {IDCANCEL, ResizeMoveX | ResizeMoveY},
 };
+
+// Dialog units between the list and the preview pane, as the template has them.
+constexpr int kPaneGap = 7;
 
 // Room a header item keeps beside its text, as the list's own sizing does.
 constexpr int kHeaderTextPadding = 12;
@@ -53,9 +59,71 @@ bool CPhotoInfoDlg::OnInitDialog()
 
     const CIniFile ini(m_settings);
     m_list.SortByColumn(ini.ReadInt(kSection, kSortColumnKey, 0), ini.ReadInt(kSection, kSortDescendingKey, 0) == 1);
+
+    m_preview = std::make_unique<CPhotoPreview>(
+        m_previewSource, CPhotoPreview::Texts{ResourceString(IDS_PREVIEW_LOADING), ResourceString(IDS_PREVIEW_FAILED),
+                                              ResourceString(IDS_PREVIEW_VIDEO)});
+    m_preview->Attach(Handle(), Item(IDC_PREVIEW));
+    ShowPreview(ini.ReadInt(kSection, kPreviewKey, 1) == 1);
     InvalidateRect(list, nullptr, TRUE);
     return true;
 }
+
+void CPhotoInfoDlg::SetOpener(CSortListViewCtrlWithHyperLink::Opener opener)
+{
+    m_list.SetOpener(std::move(opener));
+}
+
+const PhotoEntry* CPhotoInfoDlg::RowPhoto(int row) const
+{
+    if (row < 0)
+        return nullptr;
+    const INT_PTR value = m_list.GetRowUserValue(row);
+    if (value <= 0 || size_t(value) > m_rowPhotos.size())
+        return nullptr;
+    return m_rowPhotos[size_t(value) - 1];
+}
+
+void CPhotoInfoDlg::ShowPreview(bool shown)
+{
+    SetCheck(IDC_PREVIEW_SHOW, shown);
+    ShowWindow(Item(IDC_PREVIEW), shown ? SW_SHOWNA : SW_HIDE);
+    RECT client = {};
+    GetClientRect(Handle(), &client);
+    m_resize.Layout(client.right, client.bottom);
+    LayOutPane();
+    m_preview->SetVisible(shown);
+    if (shown)
+        UpdatePreview();
+}
+
+// The resize rule places the list beside the pane; with the pane hidden the
+// list reaches over the pane's room too.
+void CPhotoInfoDlg::LayOutPane()
+{
+    HWND pane = Item(IDC_PREVIEW);
+    HWND list = m_list.Handle();
+    if (!pane || !list)
+        return;
+    RECT listRect = {}, paneRect = {};
+    GetWindowRect(list, &listRect);
+    GetWindowRect(pane, &paneRect);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&listRect), 2);
+    MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&paneRect), 2);
+    int right = paneRect.right;
+    if (GetWindowLongPtrW(pane, GWL_STYLE) & WS_VISIBLE) {
+        // The template's gap between the two. The rule may have taken the
+        // list's rectangle while it reached over a hidden pane (a change of
+        // DPI then): it never covers the pane.
+        RECT gap = {0, 0, kPaneGap, 0};
+        MapDialogRect(Handle(), &gap);
+        right = std::min<int>(listRect.right, paneRect.left - gap.right);
+    }
+    if (right != listRect.right)
+        SetWindowPos(list, nullptr, listRect.left, listRect.top, right - listRect.left, listRect.bottom - listRect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 
 void CPhotoInfoDlg::InsertColumns()
 {
@@ -91,7 +159,8 @@ void CPhotoInfoDlg::InsertRows()
             const PhotoEntry& photo = (*entry.photos)[p];
             const std::vector<std::wstring> cells =
                 PhotoRowCells(entry.album, ordinal, photo, m_quickMode, still, video);
-            const int row = m_list.InsertRow(m_list.RowCount(), cells[0].c_str(), 0);
+            m_rowPhotos.push_back(&photo);
+            const int row = m_list.InsertRow(m_list.RowCount(), cells[0].c_str(), INT_PTR(m_rowPhotos.size()));
             if (row < 0)
                 continue;
             for (int column = 1; column < kPhotoListColumnCount; ++column) {
@@ -131,20 +200,103 @@ void CPhotoInfoDlg::Close(int id)
     const CIniFile ini(m_settings);
     ini.WriteInt(kSection, kSortColumnKey, m_list.SortColumn());
     ini.WriteInt(kSection, kSortDescendingKey, m_list.IsSortDescending() ? 1 : 0);
+    ini.WriteInt(kSection, kPreviewKey, IsChecked(IDC_PREVIEW_SHOW) ? 1 : 0);
     EndDialog(id);
 }
 
-bool CPhotoInfoDlg::OnCommand(int id, int, HWND)
+bool CPhotoInfoDlg::OpenPhotoPage(int row)
 {
+    const PhotoEntry* photo = RowPhoto(row);
+    return photo && m_list.Open(photo->alternateLink);
+}
+
+void CPhotoInfoDlg::UpdatePreview()
+{
+    m_selectionPosted = false;
+    if (!m_preview)
+        return;
+    HWND list = m_list.Handle();
+    // The focused row when it is selected, else the first selected one.
+    int row = int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED | LVNI_SELECTED));
+    if (row < 0)
+        row = int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+    // The next photo in the direction the selection moved, fetched ahead.
+    const int next = row < 0 ? -1 : row < m_lastPreviewRow ? row - 1 : row + 1;
+    m_lastPreviewRow = row;
+    m_preview->Show(RowPhoto(row), next >= 0 && next < m_list.RowCount() ? RowPhoto(next) : nullptr);
+}
+
+bool CPhotoInfoDlg::OnCommand(int id, int code, HWND)
+{
+    if (id == IDOK && GetFocus() == m_list.Handle()) {
+        // Enter on the list opens the focused photo's page rather than
+        // closing the list.
+        const int row = int(SendMessageW(m_list.Handle(), LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED | LVNI_SELECTED));
+        if (row >= 0) {
+            OpenPhotoPage(row);
+            return true;
+        }
+    }
     if (id == IDOK || id == IDCANCEL) {
         Close(id);
+        return true;
+    }
+    if (id == IDC_PREVIEW_SHOW && code == BN_CLICKED) {
+        ShowPreview(IsChecked(IDC_PREVIEW_SHOW));
         return true;
     }
     return false;
 }
 
-bool CPhotoInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&)
+bool CPhotoInfoDlg::OnNotify(NMHDR* header, LRESULT&)
+{
+    if (header->idFrom != IDC_PHOTOS)
+        return false;
+    if (header->code == LVN_ITEMCHANGED) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+        // A run of changes (a select-all, a sort) asks for one preview.
+        if ((change->uChanged & LVIF_STATE) &&
+            ((change->uOldState ^ change->uNewState) & (LVIS_SELECTED | LVIS_FOCUSED)) && !m_selectionPosted)
+            m_selectionPosted = PostMessageW(Handle(), kSelectionMessage, 0, 0) != FALSE;
+    } else if (header->code == NM_DBLCLK) {
+        const auto* item = reinterpret_cast<const NMITEMACTIVATE*>(header);
+        if (item->iItem >= 0)
+            OpenPhotoPage(item->iItem);
+    }
+    // The list sees its notifications too.
+    return false;
+}
+
+bool CPhotoInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     m_resize.HandleMessage(message, wParam, lParam);
-    return false;
+    switch (message) {
+    case WM_SIZE:
+        LayOutPane();
+        if (m_preview)
+            m_preview->PaneResized();
+        return false;
+    case WM_DRAWITEM: {
+        const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (wParam != IDC_PREVIEW || !m_preview)
+            return false;
+        m_preview->Render(draw->hDC, draw->rcItem, reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0)));
+        result = TRUE;
+        return true;
+    }
+    case CPhotoPreviewLoader::kReadyMessage:
+        if (m_preview)
+            m_preview->OnReady();
+        return true;
+    case kSelectionMessage:
+        UpdatePreview();
+        return true;
+    case WM_TIMER:
+        if (wParam != CPhotoPreview::kLoadingTimer || !m_preview)
+            return false;
+        m_preview->OnLoadingTimer();
+        return true;
+    default:
+        return false;
+    }
 }

@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "app/SettingsPath.h"
+#include "ui/albums/CPhotoPreview.h"
 #include "ui/albums/PhotoListRows.h"
 #include "ui/controls/CDialogBase.h"
 #include "ui/controls/CDialogPositionRestore.h"
@@ -9,24 +12,39 @@
 #include "ui/controls/CSortListViewCtrlWithHyperLink.h"
 
 // Every photo and video of the chosen albums in one sortable list, with
-// links to each photo's web page and media file. It only shows what it is
-// given and sends no request. Ends with 1 or 2; placement and sort live in
-// section PhotoInfoDlg.
+// links to each photo's web page and media file, and beside it a preview of
+// the selected photo (fetched off the window's thread; the pane can be
+// hidden). Enter or a double-click opens the photo's page. Ends with 1 or 2;
+// placement, sort and the pane's state live in section PhotoInfoDlg.
 class CPhotoInfoDlg : public CDialogBase, public CDialogPositionRestore
 {
 public:
     static constexpr wchar_t kSection[] = L"PhotoInfoDlg";
+    static constexpr wchar_t kPreviewKey[] = L"SHOW_PREVIEW";
+    // Posted to itself once a run of selection changes is over.
+    static constexpr UINT kSelectionMessage = WM_APP + 32;
 
     // The albums, in the album list's order, stay the caller's and must
     // outlive the dialog. quickMode: the counts were not loaded.
     CPhotoInfoDlg(const std::vector<PhotoListAlbum>& albums, bool quickMode, SettingsLocation settings = {});
 
     CSortListViewCtrlWithHyperLink& List() { return m_list; }
+    // Where the previews come from; set before the dialog opens. Without it
+    // pictures are fetched without a token.
+    void SetPreviewSource(PreviewSource source) { m_previewSource = std::move(source); }
+    // How the photo's page is opened (the list's links too); the default
+    // runs the shell's "open" verb.
+    void SetOpener(CSortListViewCtrlWithHyperLink::Opener opener);
+    // Null until the dialog is initialised.
+    CPhotoPreview* Preview() const { return m_preview.get(); }
+    // The photo of a row; null for none.
+    const PhotoEntry* RowPhoto(int row) const;
 
 protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool OnNotify(NMHDR* header, LRESULT& result) override;
     HWND PlacementWindow() const override { return Handle(); }
 
 private:
@@ -34,10 +52,19 @@ private:
     void InsertRows();
     void SizeColumns();
     void Close(int id);
+    void ShowPreview(bool shown);
+    void LayOutPane();
+    void UpdatePreview();
+    bool OpenPhotoPage(int row);
 
     const std::vector<PhotoListAlbum>& m_albums;
     bool m_quickMode;
     SettingsLocation m_settings;
     CSortListViewCtrlWithHyperLink m_list;
     CResizeRule m_resize;
+    std::vector<const PhotoEntry*> m_rowPhotos; // a row's user value - 1
+    PreviewSource m_previewSource;
+    std::unique_ptr<CPhotoPreview> m_preview;
+    bool m_selectionPosted = false;
+    int m_lastPreviewRow = -1;
 };

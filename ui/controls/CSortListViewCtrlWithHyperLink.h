@@ -83,6 +83,9 @@ public:
     HFONT LinkFont() const { return m_linkFont.get(); }
     HFONT HotLinkFont() const { return m_hotLinkFont.get(); }
     void SetOpener(Opener opener) { m_opener = std::move(opener); }
+    // Opens an http or https address as a click on a link does; anything
+    // else is not opened (false).
+    bool Open(const std::wstring& url);
 
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -129,7 +132,6 @@ private:
     Cell CellAt(POINT client) const;
     bool OverLink(const Cell& cell, POINT client) const;
     void SetHot(const Cell& cell, bool hot);
-    bool Open(const std::wstring& url);
     void DestroyTooltip();
 
     // The rows' links by key. Keys count up without gaps from m_firstKey,

@@ -1,0 +1,277 @@
+// Item 8: the photo list's preview stepping through 100 photos of the large
+// data's Album 0001, one selection at a time, each step done when the
+// selected photo's picture shows; against a bare keep-alive WinHTTP GET and
+// a bare WIC decode (to 32-bit pixels) of the same pictures in the same
+// order. Every round starts with an empty cache (a new photo list).
+//   PreviewBench.exe --server BASE_URL [--rounds N]
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CAppModule.h"
+#include "bench/BenchSupport.h"
+#include "res/resource.h"
+#include "service/PicasaClient.h"
+#include "ui/albums/CPhotoInfoDlg.h"
+#include "ui/albums/PhotoListCommand.h"
+#include "ui/albums/PhotoPreviewUrl.h"
+#include "ui/controls/CWicDecoder.h"
+#include "http/WinHttpClient.h"
+#include "ui/controls/CommonControls.h"
+
+namespace {
+
+constexpr int kSteps = 100;
+
+// Pumps the thread's messages until `done`; false after 30 s.
+template <class Done>
+bool PumpUntil(HWND dialog, Done done)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageW(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+        if (done())
+            break;
+        if (GetTickCount() - start > 30000)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// The first row chosen, then each next one with the Down key, as a user
+// steps through the list.
+void Select(HWND list, int row)
+{
+    if (row > 0) {
+        SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        SendMessageW(list, WM_KEYUP, VK_DOWN, 0);
+        return;
+    }
+    SetFocus(list);
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// The floor's decode: the platform's imaging component, the first frame
+// converted to 32-bit pixels in a buffer, nothing else.
+bool BareDecode(IWICImagingFactory* factory, const std::vector<char>& bytes, std::vector<BYTE>& pixels)
+{
+    IWICStream* stream = nullptr;
+    IWICBitmapDecoder* decoder = nullptr;
+    IWICBitmapFrameDecode* frame = nullptr;
+    IWICFormatConverter* converter = nullptr;
+    bool ok = SUCCEEDED(factory->CreateStream(&stream)) &&
+              SUCCEEDED(stream->InitializeFromMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())),
+                                                     DWORD(bytes.size()))) &&
+              SUCCEEDED(factory->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, &decoder)) &&
+              SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(factory->CreateFormatConverter(&converter)) &&
+              SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr,
+                                              0.0, WICBitmapPaletteTypeCustom));
+    UINT width = 0, height = 0;
+    if (ok)
+        ok = SUCCEEDED(converter->GetSize(&width, &height));
+    if (ok) {
+        pixels.resize(size_t(width) * height * 4);
+        ok = SUCCEEDED(converter->CopyPixels(nullptr, width * 4, UINT(pixels.size()), pixels.data()));
+    }
+    for (IUnknown* p : {static_cast<IUnknown*>(converter), static_cast<IUnknown*>(frame),
+                        static_cast<IUnknown*>(decoder), static_cast<IUnknown*>(stream)})
+        if (p)
+            p->Release();
+    return ok;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const std::wstring server = bench::Arg(argc, argv, L"--server");
+    const int rounds = bench::IntArg(argc, argv, L"--rounds", 3);
+    if (server.empty()) {
+        std::fprintf(stderr, "usage: PreviewBench --server BASE_URL [--rounds N]\n");
+        return 2;
+    }
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return 1;
+    InitCommonControlClasses();
+    CAppModule::Init(GetModuleHandleW(nullptr));
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    folder.resize(folder.find_last_of(L'\\'));
+    folder.resize(folder.find_last_of(L'\\'));
+    HMODULE language = LoadLibraryW((folder + L"\\bin\\resource_en.dll").c_str());
+    if (!language) {
+        std::fprintf(stderr, "PreviewBench: no language module in %ls\\bin\n", folder.c_str());
+        return 1;
+    }
+    CAppModule::SetResourceInstance(language);
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring ini = std::wstring(temp) + L"quillon-preview-bench.ini";
+    DeleteFileW(ini.c_str());
+    const SettingsLocation settings = SettingsLocation::File(ini);
+
+    PicasaClient client(server, server);
+    if (client.Login("large@example.com", L"large", "bench") != ERROR_SUCCESS || client.LoadAlbums() != ERROR_SUCCESS) {
+        std::fprintf(stderr, "PreviewBench: sign-in to %ls failed\n", server.c_str());
+        return 1;
+    }
+    size_t big = client.GetAlbums().size();
+    for (size_t i = 0; i < client.GetAlbums().size(); ++i)
+        if (client.GetAlbums()[i].title == L"Album 0001")
+            big = i;
+    if (big == client.GetAlbums().size()) {
+        std::fprintf(stderr, "PreviewBench: no Album 0001\n");
+        return 1;
+    }
+    const std::vector<PhotoListAlbum> albums = LoadPhotoListAlbums(client, {big}, true);
+    if (albums.empty() || !albums[0].photos || albums[0].photos->size() < size_t(kSteps)) {
+        std::fprintf(stderr, "PreviewBench: Album 0001 has too few photos\n");
+        return 1;
+    }
+    const PreviewSource source{client.GetPhotoServer(), client.GetAuthToken(), false};
+
+    std::unique_ptr<CPhotoInfoDlg> dialog;
+    std::vector<std::wstring> urls; // what the preview asked for, in order
+    bool failed = false;
+    auto open = [&] {
+        dialog.reset();
+        dialog = std::make_unique<CPhotoInfoDlg>(albums, true, settings);
+        dialog->SetPreviewSource(source);
+        ShowWindow(dialog->Create(nullptr), SW_SHOW);
+        UpdateWindow(dialog->Handle());
+    };
+    auto step = [&] {
+        HWND list = dialog->List().Handle();
+        std::vector<std::wstring> asked;
+        for (int row = 0; row < kSteps; ++row) {
+            Select(list, row);
+            const PhotoEntry* photo = dialog->RowPhoto(row);
+            const bool shown = PumpUntil(dialog->Handle(), [&] {
+                const CPhotoPreview* preview = dialog->Preview();
+                return preview->GetState() == CPhotoPreview::State::Failed ||
+                       (preview->GetState() == CPhotoPreview::State::Shown &&
+                        preview->WantedUrl().find(L"/" + photo->id + L"/") != std::wstring::npos);
+            });
+            if (!shown || dialog->Preview()->GetState() != CPhotoPreview::State::Shown)
+                failed = true;
+            // Painted, as a user sees it.
+            UpdateWindow(GetDlgItem(dialog->Handle(), IDC_PREVIEW));
+            asked.push_back(dialog->Preview()->WantedUrl());
+        }
+        urls = asked;
+    };
+    // The warm-up tells the floor which pictures to fetch.
+    open();
+    step();
+
+    IWICImagingFactory* factory = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                reinterpret_cast<void**>(&factory)))) {
+        std::fprintf(stderr, "PreviewBench: no imaging component\n");
+        return 1;
+    }
+    bench::BareHttp bare(server);
+    std::vector<char> body;
+    std::vector<BYTE> pixels;
+    size_t decoded = 0;
+    auto floor = [&] {
+        decoded = 0;
+        for (const std::wstring& url : urls) {
+            const std::wstring object = url.substr(url.find(L'/', url.find(L"://") + 3));
+            if (bare.Get(object, L"", body) && BareDecode(factory, body, pixels))
+                ++decoded;
+        }
+    };
+    const bench::Pair times = bench::BestOf(rounds, open, step, nullptr, floor);
+    const uint64_t fetchesOfLastRound = dialog->Preview()->Fetches();
+
+    // Notes: where the time goes. The program's transport and decoder on
+    // this thread, without the loader's thread and the window; and the
+    // pane's drawing alone.
+    WinHttpClient http;
+    CWicDecoder decoder;
+    auto direct = [&] {
+        for (const std::wstring& url : urls) {
+            http.url = url;
+            http.requestHeaders = PreviewRequestHeaders(url, source.photoServer, source.token) + L"Connection: Keep-Alive\r\n";
+            std::unique_ptr<CDibImage> image;
+            if (http.Send(L"GET"))
+                decoder.Decode(http.ResponseBytes(), http.ResponseLength(), RGB(240, 240, 240), image, {200, 300});
+        }
+    };
+    const bench::Pair transport = bench::BestOf(rounds, direct, floor);
+    std::printf("# transport and decoder on one thread: %.1f ms against the floor's %.1f ms\n", transport.ours,
+                transport.floor);
+    open();
+    step();
+    HWND pane = GetDlgItem(dialog->Handle(), IDC_PREVIEW);
+    RECT rect = {};
+    GetClientRect(pane, &rect);
+    HDC dc = GetDC(pane);
+    const double drawing = bench::TimeMs([&] {
+        for (int i = 0; i < kSteps; ++i)
+            dialog->Preview()->Render(dc, rect, nullptr);
+    });
+    ReleaseDC(pane, dc);
+    std::printf("# the pane drawn %d times: %.1f ms\n", kSteps, drawing);
+    // Stepping back up through pictures that are all kept: the list's own
+    // share of a step with the pane shown, and the drawing.
+    const int back = 60;
+    const double cached = bench::TimeMs([&] {
+        HWND list = dialog->List().Handle();
+        for (int i = 0; i < back; ++i) {
+            SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
+            SendMessageW(list, WM_KEYUP, VK_UP, 0);
+            PumpUntil(dialog->Handle(), [&] { return dialog->Preview()->GetState() == CPhotoPreview::State::Shown; });
+            UpdateWindow(GetDlgItem(dialog->Handle(), IDC_PREVIEW));
+        }
+    });
+    const double listShare = cached / back * kSteps;
+    std::printf("# %d steps back through kept pictures: %.1f ms; the 100 steps less that share: %.1f ms, %.2f of "
+                "the floor\n",
+                back, cached, times.ours - listShare, (times.ours - listShare) / times.floor);
+    // The same selections with the pane hidden (the list is wider then).
+    open();
+    CheckDlgButton(dialog->Handle(), IDC_PREVIEW_SHOW, BST_UNCHECKED);
+    SendMessageW(dialog->Handle(), WM_COMMAND, MAKEWPARAM(IDC_PREVIEW_SHOW, BN_CLICKED), 0);
+    const double selecting = bench::TimeMs([&] {
+        HWND list = dialog->List().Handle();
+        for (int row = 0; row < kSteps; ++row) {
+            Select(list, row);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        }
+    });
+    std::printf("# %d selections with the pane hidden: %.1f ms\n", kSteps, selecting);
+    dialog.reset();
+    factory->Release();
+    if (failed || decoded != urls.size()) {
+        std::fprintf(stderr, "PreviewBench: a picture did not show (%zu of %zu decoded by the floor)\n", decoded,
+                     urls.size());
+        return 1;
+    }
+    std::printf("# pictures: %zu, e.g. %ls; fetches of the last round's list: %llu\n", urls.size(),
+                urls.empty() ? L"" : urls[0].c_str(), static_cast<unsigned long long>(fetchesOfLastRound));
+    bench::PrintRatio(8, "preview, 100 photos stepped through one at a time", times, "1.3");
+    return 0;
+}

@@ -1,0 +1,87 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "service/PhotoEntry.h"
+#include "ui/albums/CPhotoPreviewCache.h"
+#include "ui/albums/CPhotoPreviewLoader.h"
+
+// The photo list's preview pane: which picture the selected photo needs, the
+// pictures kept, the loader that fetches the others, and the drawing of the
+// pane (the picture fitted and centred, or a short text). Lives on the
+// window's thread; nothing here waits for the network.
+class CPhotoPreview
+{
+public:
+    struct Texts
+    {
+        std::wstring loading;
+        std::wstring failed;
+        std::wstring videoFormat; // %d: the video's length in seconds
+    };
+
+    enum class State { Empty, Loading, Shown, Failed };
+
+    CPhotoPreview(PreviewSource source, Texts texts);
+
+    // notify gets CPhotoPreviewLoader::kReadyMessage, to be passed to
+    // OnReady; pane is the control the picture is drawn into.
+    void Attach(HWND notify, HWND pane);
+
+    // The photo to show (null: none), and the one likely shown next (its
+    // picture is fetched ahead when nothing else is). Both stay the caller's.
+    void Show(const PhotoEntry* photo, const PhotoEntry* next = nullptr);
+    // A hidden pane asks for nothing; shown again, it asks for the photo.
+    void SetVisible(bool visible);
+    bool IsVisible() const { return m_visible; }
+    // After the pane changed size: a larger picture may be wanted.
+    void PaneResized();
+    // Takes what the loader finished.
+    void OnReady();
+    // The timer (id kLoadingTimer, on the notify window) after which a
+    // picture still on its way shows the loading text: a picture that comes
+    // sooner replaces the last one with nothing drawn in between.
+    static constexpr UINT_PTR kLoadingTimer = 0x5172;
+    void OnLoadingTimer();
+
+    // Draws the pane's content into `dc` over `rect`, through a buffer, so
+    // that the pane never shows a half-drawn state.
+    void Render(HDC dc, const RECT& rect, HFONT font) const;
+
+    State GetState() const { return m_state; }
+    const std::wstring& WantedUrl() const { return m_wanted; }
+    // The video note or the failure text; empty for a photo.
+    std::wstring Text() const;
+    const CPhotoPreviewCache& Cache() const { return m_cache; }
+    uint64_t Fetches() const { return m_loader ? m_loader->Fetches() : 0; }
+
+private:
+    void Refresh();
+    // The room the picture gets in the pane (client coordinates).
+    RECT PictureRoom(const RECT& pane, int noteHeight) const;
+    int NoteHeight(HDC dc) const;
+    std::wstring UrlFor(const PhotoEntry& photo, const RECT& room) const;
+    // The picture a photo needs in the pane as it is now; none when its
+    // address is no web address.
+    CPhotoPreviewLoader::Job JobFor(const PhotoEntry& photo) const;
+    static std::wstring CacheKey(const CPhotoPreviewLoader::Job& job);
+    void Invalidate() const;
+
+    const PreviewSource m_source;
+    const Texts m_texts;
+    HWND m_notify = nullptr;
+    HWND m_pane = nullptr;
+    bool m_visible = true;
+    const PhotoEntry* m_photo = nullptr;
+    const PhotoEntry* m_next = nullptr;
+    std::wstring m_wanted;
+    SIZE m_box = {0, 0};
+    std::wstring m_note;
+    State m_state = State::Empty;
+    std::shared_ptr<const CDibImage> m_image;
+    CPhotoPreviewCache m_cache;
+    std::unique_ptr<CPhotoPreviewLoader> m_loader;
+};
