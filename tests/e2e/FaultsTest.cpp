@@ -299,8 +299,8 @@ TEST_F(Faults, ATitleOfAHundredThousandCharactersIsSelectedByPattern)
     Start();
     HWND albums = SignIn(L"demo@example.com", L"demo");
     ASSERT_NE(albums, nullptr);
-    for (int i = 0; i < 300 && SendDlgItemMessageW(albums, kAlbumList, LVM_GETITEMCOUNT, 0, 0) == 0; ++i)
-        Sleep(100);
+    ASSERT_TRUE(WaitUntil([&] { return SendDlgItemMessageW(albums, kAlbumList, LVM_GETITEMCOUNT, 0, 0) > 0; }))
+        << "the albums are listed";
     // The last pattern needs back-references: too long a title for those is
     // no match; the others pick the album.
     const std::pair<const wchar_t*, int> patterns[] = {{L"needle", 1}, {L"x+needle", 1}, {L"(x)\\1needle", 0}};
@@ -330,8 +330,8 @@ TEST_F(Faults, CancelAgainstAPhotoServerThatNeverAnswersTriesNothingAgain)
     Start();
     HWND albums = SignIn(L"demo@example.com", L"demo");
     ASSERT_NE(albums, nullptr);
-    for (int i = 0; i < 300 && SendDlgItemMessageW(albums, kAlbumList, LVM_GETITEMCOUNT, 0, 0) == 0; ++i)
-        Sleep(100);
+    ASSERT_TRUE(WaitUntil([&] { return SendDlgItemMessageW(albums, kAlbumList, LVM_GETITEMCOUNT, 0, 0) > 0; }))
+        << "the albums are listed";
     Arm(std::string("{\"path\": \"") + kFeedPath + "demo@example.com/albumid/\", \"action\": \"hang\", "
         "\"delay\": 90, \"count\": -1}");
     LoopbackRequest(service, "POST", "/__control/clear-requests");
