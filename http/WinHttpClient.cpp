@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "base/Utf8Text.h"
 #include "http/CPatternSearch.h"
 
 namespace {
@@ -481,22 +482,23 @@ void WinHttpClient::DecodeBody()
     const bool utf8 = responseCharset_.size() >= 5 && _wcsnicmp(responseCharset_.c_str(), L"utf-8", 5) == 0;
     const char* data = reinterpret_cast<const char*>(responseBytes_.get());
     const int length = int(responseLength_) + 1; // the data and its zero byte
-    // Converted once, straight into the text: neither UTF-8 nor a narrow
-    // code page makes more UTF-16 units than it has bytes.
-    auto convert = [&](UINT codePage, DWORD flags) {
+    // Any other charset is read in the system's code page. Converted once,
+    // straight into the text: a narrow code page makes no more UTF-16 units
+    // than it has bytes.
+    auto fromCodePage = [&]() {
         responseText_.resize(size_t(length));
-        int chars = MultiByteToWideChar(codePage, flags, data, length, responseText_.data(), length);
+        int chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, responseText_.data(), length);
         if (chars <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            chars = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
+            chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, nullptr, 0);
             if (chars > 0) {
                 responseText_.resize(size_t(chars));
-                chars = MultiByteToWideChar(codePage, flags, data, length, responseText_.data(), chars);
+                chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, responseText_.data(), chars);
             }
         }
         responseText_.resize(chars > 0 ? size_t(chars) : 0);
         return chars > 0;
     };
-    if (!convert(utf8 ? CP_UTF8 : CP_ACP, utf8 ? 0 : MB_PRECOMPOSED) && !convert(CP_ACP, MB_PRECOMPOSED))
+    if (!(utf8 && WideFromUtf8(std::string_view(data, size_t(length)), responseText_)) && !fromCodePage())
         return;
     // Up to the first NUL: the one after the data unless the data has its own.
     if (std::memchr(data, 0, responseLength_))
