@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <type_traits>
 #include <vector>
 
+#include "base/ScopedHandles.h"
 #include "service/PhotoLoadProgress.h"
 #include "ui/albums/PhotoListRows.h"
 
@@ -56,15 +56,6 @@ public:
     std::vector<PhotoListAlbum> TakeAlbums();
 
 private:
-    struct HandleCloser
-    {
-        void operator()(HANDLE handle) const
-        {
-            if (handle)
-                CloseHandle(handle);
-        }
-    };
-
     static DWORD WINAPI ThreadMain(void* self);
     void Run() noexcept;
     void Post(UINT message);
@@ -77,7 +68,7 @@ private:
     const std::vector<size_t> m_selected;
     const bool m_quickMode;
     const uint32_t m_expected;
-    std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser> m_thread;
+    UniqueHandle m_thread;
     std::vector<PhotoListAlbum> m_albums;
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_finished{false};

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/ScopedHandles.h"
 #include "ui/controls/CWindowSubclass.h"
 #include "ui/controls/ListSort.h"
-#include "ui/controls/ScopedHandles.h"
 
 // A report-style list control of a dialog template that sorts by any column
 // on a header click, each column by its own sort type, marks the sort column

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "base/ComRef.h"
+#include "base/ScopedHandles.h"
 
 #include "app/SettingsPath.h"
 #include "ui/controls/CDialogBase.h"
-#include "ui/controls/ScopedHandles.h"
 
 class PicasaClient;
 class CAccountHistory;
