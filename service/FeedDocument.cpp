@@ -295,8 +295,7 @@ bool FeedDocument::WalkOn() const
     path_.push_back(std::move(next));
     if (name.Get() && name.Get()[0] == L'#')
         return true; // text, comment or CDATA: nothing to find in it or under it
-    node->AddRef();
-    walked_.push_back(WalkedNode{ComRef<IXMLDOMNode>(node), names_->Id(name.Get())});
+    walked_.push_back(WalkedNode{ComRef<IXMLDOMNode>::Share(node), names_->Id(name.Get())});
     return true;
 }
 
@@ -317,8 +316,7 @@ bool FeedDocument::FirstElement(const wchar_t* tag, ComRef<IXMLDOMNode>& found) 
             walked.element = SUCCEEDED(walked.node->get_nodeType(&type)) && type == NODE_ELEMENT ? 1 : 0;
         }
         if (walked.element == 1) {
-            walked.node->AddRef();
-            found = ComRef<IXMLDOMNode>(walked.node.Get());
+            found = ComRef<IXMLDOMNode>::Share(walked.node.Get());
             return true;
         }
     }
@@ -370,8 +368,7 @@ bool FeedDocument::EntriesOfTheRoot(std::vector<ComRef<IXMLDOMNode>>& entries) c
             // One whose name only compares equal to "entry" may hold more.
             if (wcscmp(name.Get(), L"entry") != 0)
                 return false;
-            child->AddRef();
-            entries.push_back(ComRef<IXMLDOMNode>(child.Get()));
+            entries.push_back(ComRef<IXMLDOMNode>::Share(child.Get()));
         }
         ComRef<IXMLDOMNode> next;
         if (FAILED(child->get_nextSibling(next.Out())))
