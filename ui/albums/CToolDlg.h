@@ -11,7 +11,7 @@
 #include "ui/controls/CDialogPositionRestore.h"
 #include "ui/controls/CResizeRule.h"
 #include "ui/controls/CSortListViewCtrlWithHyperLink.h"
-#include "ui/login/CHyperLink.h"
+#include "ui/controls/CHyperLink.h"
 
 class PicasaClient;
 

@@ -1,4 +1,4 @@
-#include "ui/login/CHyperLink.h"
+#include "ui/controls/CHyperLink.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
