@@ -34,7 +34,7 @@ std::wstring NextPageLink(const FeedDocument& document)
     ComRef<IXMLDOMElement> root;
     if (!document.Loaded() || FAILED(document.Get()->get_documentElement(root.Out())) || !root)
         return next;
-    FeedDocument::Children(root.Get()).LinkHref(L"link", L"rel", L"next", L"href", next);
+    FeedNodes(root.Get()).LinkHref(L"link", L"rel", L"next", L"href", next);
     return next;
 }
 
@@ -179,7 +179,7 @@ DWORD PicasaClient::LoadAlbums()
             album.summary = ChildText(children, L"summary");
             album.location = ChildText(children, L"gphoto:location");
             album.timestamp = ChildText(children, L"gphoto:timestamp");
-            for (const FeedAttribute& attribute : FeedDocument::Attributes(entry))
+            for (const FeedAttribute& attribute : FeedNodes::Attributes(entry))
                 if (attribute.name == L"gd:etag")
                     album.etag = attribute.text;
             // An album that a later page lists again is shown once.
@@ -219,7 +219,7 @@ void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
 {
     children.ForEachNamed({L"gphoto:originalvideo", L"media:group"}, [&](size_t which, IXMLDOMNode* node) {
         if (which == 0) {
-            for (const FeedAttribute& a : FeedDocument::Attributes(node)) {
+            for (const FeedAttribute& a : FeedNodes::Attributes(node)) {
                 if (a.name == L"width")
                     entry.uploadedVideoWidth = FeedInt32(a.text);
                 else if (a.name == L"height")
@@ -239,7 +239,7 @@ void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
             std::wstring medium;
             int32_t width = entry.mediaWidth;
             int32_t height = entry.mediaHeight;
-            for (const FeedAttribute& a : FeedDocument::Attributes(content)) {
+            for (const FeedAttribute& a : FeedNodes::Attributes(content)) {
                 if (a.name == L"url")
                     url = a.text;
                 else if (a.name == L"width")

@@ -310,12 +310,12 @@ TEST(FeedDocumentDirect, NodesOfSeveralNamesInOrderAndTheirChildren)
     document.ForEachEntry([&](const FeedNodes& children) {
         children.ForEachNamed({L"a", L"m:g", L"a"}, [&](size_t which, IXMLDOMNode* node) {
             if (which == 0) {
-                seen.push_back(L"a=" + FeedDocument::NodeText(node));
+                seen.push_back(L"a=" + FeedNodes::NodeText(node));
                 return true;
             }
             std::wstring texts;
             children.ChildrenOf(node).ForEachNamed({L"c"}, [&](size_t, IXMLDOMNode* c) {
-                texts += FeedDocument::NodeText(c);
+                texts += FeedNodes::NodeText(c);
                 return true;
             });
             seen.push_back(std::to_wstring(which) + L":" + texts);
