@@ -17,7 +17,6 @@
 #include "service/TransportPool.h"
 
 class FeedDocument;
-class FeedNodes;
 class PhotoLoadProgress;
 
 // The one client of the account service (ClientLogin) and the photo API.
@@ -164,8 +163,6 @@ public:
     // it, else the version at the end of its edit link
     // (".../albumid/<id>/<version>", quoted), else "" (unknown).
     static std::wstring AlbumVersion(const AlbumEntry& album);
-    // "/s0" before the file name of a content URL.
-    static std::wstring FullSizeUrl(const std::wstring& contentUrl);
 
 private:
     // How a walk over the pages of a feed ended.
@@ -222,7 +219,6 @@ private:
     // The PATCH of PatchAlbum with `ifMatch` as the If-Match value; the status.
     std::wstring SendPatch(const std::wstring& editLink, const void* bytes, uint32_t length,
                            const std::wstring& ifMatch);
-    void ReadMedia(const FeedNodes& children, PhotoEntry& entry);
     void WriteReport(const std::wstring& line);
     void WriteTimes(const wchar_t* countFormat, const std::wstring& timeLabel, Statistics stats);
     // "Login : Success, Account = <name>、time = <seconds> [Sec]", narrow.
