@@ -76,7 +76,6 @@ public:
     const std::wstring& ResponseCharset() const { return responseCharset_; }
     const uint8_t* ResponseBytes() const { return responseBytes_.get(); }
     uint32_t ResponseLength() const { return responseLength_; }
-    const wchar_t* UserAgent() const { return userAgent_.c_str(); }
 
 protected:
     // The proxy fall-back's platform calls. The strings that the first two

@@ -53,8 +53,6 @@ public:
         accountServer_ = std::move(accountServer);
         photoServer_ = std::move(photoServer);
     }
-    const std::wstring& AccountServer() const { return accountServer_; }
-    const std::wstring& PhotoServer() const { return photoServer_; }
     void SetLog(CLogSupport* log) { log_ = log; }
     CLogSupport* GetLog() const { return log_; }
 
@@ -148,7 +146,6 @@ public:
     static std::wstring ParseServiceError(const std::wstring& reply);
 
     const Statistics& RequestStatistics() const { return requestStats_; }
-    const Statistics& XmlLoadStatistics() const { return xmlLoadStats_; }
     uint64_t RequestCount() const { return requestStats_.count; }
     uint64_t XmlLoadCount() const { return xmlLoadStats_.count; }
 

@@ -209,9 +209,9 @@ void CMainDlg::ChooseServer()
 
 void CMainDlg::ShowServerHost()
 {
-    std::wstring host = AddressHost(client_.PhotoServer());
+    std::wstring host = AddressHost(client_.GetPhotoServer());
     if (host.empty())
-        host = client_.PhotoServer();
+        host = client_.GetPhotoServer();
     SetItemText(IDC_SERVER_HOST, FormatText(ResourceString(IDS_SERVER_HOST_FORMAT), {host}));
 }
 

@@ -31,7 +31,6 @@ public:
     void SetAccountStorePath(std::string path) { storeOverride_ = std::move(path); }
     // Where the language dialog looks for modules; beside the program by default.
     void SetModuleFolder(std::wstring folder) { moduleFolder_ = std::move(folder); }
-    const std::string& AccountStorePath() const { return storePath_; }
     CAccountHistory& History() { return *history_; }
     CCustomAutoComplete* AutoComplete() const { return autoComplete_.Get(); }
 
