@@ -59,24 +59,6 @@ size_t EntryTagCount(std::wstring_view text)
     return count;
 }
 
-// Text of the first attribute of `node` named `name`; false when none.
-bool AttributeText(IXMLDOMNamedNodeMap* attributes, BSTR name, std::wstring& out)
-{
-    long count = 0;
-    if (FAILED(attributes->get_length(&count)))
-        return false;
-    for (long i = 0; i < count; ++i) {
-        ComRef<IXMLDOMNode> attribute;
-        if (FAILED(attributes->get_item(i, attribute.Out())) || !attribute)
-            continue;
-        if (FeedNames::SameText(FeedNodes::NodeName(attribute.Get()).Get(), name)) {
-            out = FeedNodes::NodeText(attribute.Get());
-            return true;
-        }
-    }
-    return false;
-}
-
 // The elements with one name under a node, in document order, found with as
 // few calls into the parser as can be: on a large feed those calls are most
 // of the reading. A node's type is asked only when its name matches (a
@@ -297,10 +279,12 @@ DWORD FeedDocument::DocumentAttribute(const wchar_t* tag, const wchar_t* attribu
     ComRef<IXMLDOMNode> element;
     if (!FirstElement(tag, element))
         return ERROR_SUCCESS;
-    ComRef<IXMLDOMNamedNodeMap> attributes;
-    if (SUCCEEDED(element->get_attributes(attributes.Out())) && attributes) {
-        SysString wanted(attribute);
-        AttributeText(attributes.Get(), wanted.Get(), out);
+    const SysString wanted(attribute);
+    for (const FeedAttribute& candidate : FeedNodes::Attributes(element.Get())) {
+        if (FeedNames::SameText(SysString(candidate.name).Get(), wanted.Get())) {
+            out = candidate.text;
+            break;
+        }
     }
     return ERROR_SUCCESS;
 }
