@@ -22,16 +22,14 @@
 #include <cwchar>
 #include <string>
 
+#include "base/Utf8Text.h"
 #include "tests/support/WindowDriver.h"
 
 namespace {
 
 void Print(const std::wstring& text)
 {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-    std::printf("%s\n", out.c_str());
+    std::printf("%s\n", Utf8FromWide(text).c_str());
     std::fflush(stdout);
 }
 
