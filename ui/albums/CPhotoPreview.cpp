@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/ScopedHandles.h"
 #include "base/TextFormat.h"
 #include "http/UrlText.h"
 #include "ui/albums/PhotoPreviewUrl.h"
-#include "ui/controls/ScopedHandles.h"
 
 namespace {
 
