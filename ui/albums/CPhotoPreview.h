@@ -62,6 +62,8 @@ public:
     // While a picture for a new room comes: the same photo's older one.
     bool HasStandIn() const { return bool(m_standIn); }
     const std::wstring& WantedUrl() const { return m_wanted; }
+    // The room the wanted picture is made to fit.
+    SIZE PictureBox() const { return m_box; }
     // The video note or the failure text; empty for a photo.
     std::wstring Text() const;
     const CPhotoPreviewCache& Cache() const { return m_cache; }
