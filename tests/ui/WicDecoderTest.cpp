@@ -119,7 +119,6 @@ TEST_P(WicDecoderFormats, FirstFrameBecomes32BitPixelsWithTransparencyOverTheBac
     const std::vector<uint8_t> bytes = Encode(format);
     ASSERT_FALSE(bytes.empty()) << "the platform's " << format.name << " encoder";
     CWicDecoder decoder;
-    ASSERT_TRUE(decoder.IsReady());
     const bool alpha = IsEqualGUID(format.pixels, GUID_WICPixelFormat32bppBGRA);
 
     std::unique_ptr<CDibImage> image;
@@ -151,7 +150,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, WicDecoderFormats,
 TEST(WicDecoder, BytesThatAreNoPictureAreRefusedWithoutAnImage)
 {
     CWicDecoder decoder;
-    ASSERT_TRUE(decoder.IsReady());
     const std::string text = "<html>not a picture</html>";
     const std::vector<uint8_t> truncated = Encode({"PNG", GUID_ContainerFormatPng, GUID_WICPixelFormat32bppBGRA, 2});
     ASSERT_GT(truncated.size(), 16u);
