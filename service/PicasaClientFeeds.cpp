@@ -264,6 +264,23 @@ void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
     });
 }
 
+void PicasaClient::ReadPhotoEntry(const FeedNodes& children, PhotoEntry& entry)
+{
+    entry.id = ChildText(children, L"gphoto:id");
+    entry.title = ChildText(children, L"title");
+    entry.summary = ChildText(children, L"summary");
+    entry.width = FeedInt32(ChildText(children, L"gphoto:width"));
+    entry.height = FeedInt32(ChildText(children, L"gphoto:height"));
+    entry.size = FeedInt32(ChildText(children, L"gphoto:size"));
+    entry.timestamp = MillisToUtcText(ChildText(children, L"gphoto:timestamp"));
+    children.LinkHref(L"link", L"rel", L"alternate", L"href", entry.alternateLink);
+    std::wstring content;
+    children.LinkHref(L"content", L"type", L"image/jpeg", L"src", content);
+    entry.mediaUrl = FullSizeUrl(content);
+    entry.contentUrl = content;
+    ReadMedia(children, entry);
+}
+
 std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wstring& albumId, int skipDetails,
                                                                   DWORD* result, PhotoLoadProgress* progress)
 {
@@ -286,18 +303,7 @@ std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wst
             if (!entry.id.empty() && !ids.insert(entry.id).second)
                 return;
             entry.sequence = ++position;
-            entry.title = ChildText(children, L"title");
-            entry.summary = ChildText(children, L"summary");
-            entry.width = FeedInt32(ChildText(children, L"gphoto:width"));
-            entry.height = FeedInt32(ChildText(children, L"gphoto:height"));
-            entry.size = FeedInt32(ChildText(children, L"gphoto:size"));
-            entry.timestamp = MillisToUtcText(ChildText(children, L"gphoto:timestamp"));
-            children.LinkHref(L"link", L"rel", L"alternate", L"href", entry.alternateLink);
-            std::wstring content;
-            children.LinkHref(L"content", L"type", L"image/jpeg", L"src", content);
-            entry.mediaUrl = FullSizeUrl(content);
-            entry.contentUrl = content;
-            ReadMedia(children, entry);
+            ReadPhotoEntry(children, entry);
             entries.push_back(std::move(entry));
             ++listed;
         });
