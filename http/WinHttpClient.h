@@ -75,6 +75,8 @@ public:
     const std::wstring& ResponseHeaders() const { return responseHeaders_; }
     const std::wstring& ResponseCharset() const { return responseCharset_; }
     const uint8_t* ResponseBytes() const { return responseBytes_.get(); }
+    // What the client calls itself to servers (the uploads say the same).
+    const std::wstring& UserAgent() const { return userAgent_; }
     uint32_t ResponseLength() const { return responseLength_; }
 
 protected:

@@ -80,7 +80,7 @@
 #define IDC_INVERT_SELECTION 1010
 #define IDC_DELETE_ALBUMS 1011
 #define IDC_NEW_ALBUM 1012
-#define IDC_NOT_IMPLEMENTED 1013
+#define IDC_UPLOAD 1013
 #define IDC_ACCESS_LIST 1018        // batch access level (album window) / the levels (change access)
 #define IDC_WHOLE_TITLE 1019
 #define IDC_URL_LIST 1021
@@ -266,8 +266,6 @@
 #define IDS_SERVICE_NOT_HTTP 6025
 #define IDS_SERVICE_CONNECTION_FAILED 6026
 #define IDS_SERVICE_FEED_WITHOUT_END 6027
-#define IDS_NOT_IMPLEMENTED 6030
-#define IDS_CAPTION_NOT_IMPLEMENTED 6031
 #define IDS_CAPTION_ERROR 6032         // first of the new album dialog's two failure boxes
 #define IDS_COUNT_ALBUM 6050           // %d: 1
 #define IDS_COUNT_ALBUMS 6051          // %d: any other count
@@ -296,3 +294,35 @@
 #define IDS_FIELD_DATE 5533
 #define IDS_FIELD_ACCESS 5534
 #define IDS_FIELD_COMMENTING 5535
+
+// ---------------------------------------------------------------------------
+// Upload of photos and videos into an album (IDC_UPLOAD, dropped files)
+// ---------------------------------------------------------------------------
+#define IDS_UPLOAD_ONE_ALBUM 6100       // none or several albums selected
+#define IDS_UPLOAD_DROP_TARGET 6101     // files dropped off the rows, not one album selected
+#define IDS_CAPTION_UPLOAD 6102
+#define IDS_PROGRESS_UPLOAD 6103        // the progress window's caption
+#define IDS_PROGRESS_UPLOAD_FORMAT 6104 // %d file, %d files, %d KB sent, %d KB in all, %s name
+#define IDS_UPLOAD_SUMMARY 6105         // %s album, %d uploaded, %d refused, %d failed
+#define IDS_UPLOAD_ITEM_LINE 6106       // %s file name, %s reason
+#define IDS_UPLOAD_UNKNOWN_TYPE 6107
+#define IDS_UPLOAD_EMPTY 6108
+#define IDS_UPLOAD_UNREADABLE 6109
+#define IDS_UPLOAD_OVER_LIMIT 6110      // %d: the limit in MB
+#define IDS_UPLOAD_SIGNED_OUT 6111
+#define IDS_UPLOAD_NOT_OWNER 6112
+#define IDS_UPLOAD_QUOTA_FULL 6113
+#define IDS_UPLOAD_ALBUM_FULL 6114
+#define IDS_UPLOAD_TOO_LARGE 6115
+#define IDS_UPLOAD_TYPE_REFUSED 6116
+#define IDS_UPLOAD_STATUS 6117          // %s: the HTTP status
+#define IDS_UPLOAD_NOT_SENT 6118
+#define IDS_UPLOAD_STOPPED 6119
+#define IDS_UPLOAD_UNKNOWN_OUTCOME 6120
+#define IDS_UPLOAD_CANCELLED 6121
+#define IDS_LOG_UPLOADED 6122           // %s album, %s file, %d bytes
+#define IDS_LOG_UPLOAD_FAILED 6123      // %s album, %s file, %s reason
+#define IDS_UPLOAD_FILTER_IMAGES 6124
+#define IDS_UPLOAD_FILTER_VIDEOS 6125
+#define IDS_UPLOAD_FILTER_ALL 6126
+#define IDS_UPLOAD_DIALOG_TITLE 6127

@@ -111,6 +111,17 @@ size_t ReadPhotoEntries(const FeedDocument& page, std::set<std::wstring>& listed
     return onPage;
 }
 
+bool ReadUploadedPhoto(const FeedDocument& reply, PhotoEntry& entry)
+{
+    std::set<std::wstring> listed;
+    std::vector<PhotoEntry> photos;
+    ReadPhotoEntries(reply, listed, photos);
+    if (photos.empty())
+        return false;
+    entry = std::move(photos.front());
+    return true;
+}
+
 void ReadPhotoDetails(const FeedDocument& details, PhotoEntry& entry)
 {
     entry.width = FeedInt32(DocumentText(details, L"gphoto:width"));

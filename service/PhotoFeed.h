@@ -14,6 +14,10 @@ class FeedDocument;
 // repeats included.
 size_t ReadPhotoEntries(const FeedDocument& page, std::set<std::wstring>& listed, std::vector<PhotoEntry>& photos);
 
+// The photo of an upload's reply (an entry document); false when it holds
+// none.
+bool ReadUploadedPhoto(const FeedDocument& reply, PhotoEntry& entry);
+
 // A photo's own feed (its details): sizes, counts and time, each from the
 // first such element anywhere in the document (0, and 1970 for the time,
 // where there is none).

@@ -275,10 +275,12 @@ void PicasaClient::AbortRequests()
 {
     transport_.Abort();
     detailsPool_->Abort();
+    upload_.Abort();
 }
 
 void PicasaClient::ResumeRequests()
 {
     transport_.ClearAbort();
     detailsPool_->ClearAbort();
+    upload_.ClearAbort();
 }

@@ -10,12 +10,14 @@
 #include "base/CLogSupport.h"
 #include "base/SysString.h"
 #include "http/WinHttpClient.h"
+#include "http/WinHttpUpload.h"
 #include "service/AlbumActionTarget.h"
 #include "service/AlbumChanges.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"
 #include "service/ServiceTexts.h"
 #include "service/TransportPool.h"
+#include "service/UploadRules.h"
 
 class FeedDocument;
 class PhotoLoadProgress;
@@ -136,6 +138,17 @@ public:
     // PatchAlbum.
     DWORD UpdateAlbum(const std::wstring& editLink, const std::wstring& version, const AlbumChanges& changes);
 
+    // One file POSTed to the album's feed, read and sent in pieces, with
+    // its type from its extension and its name as the Slug; never sent
+    // twice. Uploaded: `photo` is the new photo from the reply's entry.
+    // `progress` hears the bytes sent and the file's size after each piece.
+    // The status and text of a refusal stay in the last status and error
+    // body; OutcomeUnknown also sets IsLastOutcomeUnknown.
+    UploadEnd UploadFile(const std::wstring& albumId, const std::wstring& path, PhotoEntry& photo,
+                         const std::function<void(uint64_t sent, uint64_t total)>& progress = nullptr);
+    // The feed URL an album's uploads go to.
+    std::wstring AlbumFeedUrl(const std::wstring& albumId) const;
+
     // From any thread: stops the requests under way (the client's own and
     // the details requests') and fails every request after them, without
     // tries again, until ResumeRequests. A load stopped this way ends as
@@ -238,6 +251,8 @@ private:
     Statistics requestStats_;
     Statistics xmlLoadStats_;
     WinHttpClient transport_;
+    // The uploads' own request, a file sent in pieces.
+    WinHttpUpload upload_;
     // The system string that the last feed reply was loaded from, kept for
     // the next one unless it was larger than this many characters.
     SysString replyText_;

@@ -234,7 +234,7 @@ TEST_P(AlbumWindow, PublicOnlyShowsDashesAndOffersNoChanges)
     ASSERT_GT(window->RowCount(), 0);
     for (int row = 0; row < window->RowCount(); ++row)
         EXPECT_EQ(window->List().CellText(row, 2), L"-----");
-    for (int id : {IDC_NEW_ALBUM, IDC_DELETE_ALBUMS, IDC_CHANGE_ACCESS})
+    for (int id : {IDC_NEW_ALBUM, IDC_DELETE_ALBUMS, IDC_CHANGE_ACCESS, IDC_UPLOAD})
         EXPECT_FALSE(IsWindowEnabled(window->Item(id))) << id;
     EXPECT_TRUE(IsWindowEnabled(window->Item(IDC_BATCH_APPLY)));
 }
@@ -500,7 +500,7 @@ TEST_P(AlbumWindow, CommandsWithoutRowsOrSelectionExplainThemselves)
     EXPECT_TRUE(driver.Unexpected().empty());
 }
 
-TEST_P(AlbumWindow, NoticeDumpAboutAndKeys)
+TEST_P(AlbumWindow, UploadWithoutAnAlbumDumpAboutAndKeys)
 {
     SignIn();
     Open();
@@ -508,19 +508,19 @@ TEST_P(AlbumWindow, NoticeDumpAboutAndKeys)
     driver.Ignore(window->Handle());
     std::vector<std::wstring> seen;
     const size_t albums = client->GetAlbums().size();
-    // The notice, then one dump box per album, then the about box.
+    // Upload's request for one album, then one dump box per album, then the about box.
     for (size_t i = 0; i < 1 + albums + 1; ++i)
         driver.Then([&](HWND box) {
             seen.push_back(WindowText(box) + L"|" + MessageBoxText(box) + L"|" +
                            std::to_wstring(GetDlgItem(box, IDC_LOG_PATH) != nullptr));
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         });
-    Command(IDC_NOT_IMPLEMENTED);
+    Command(IDC_UPLOAD);
     Command(IDC_DEBUG_DUMP);
     Command(ID_APP_ABOUT);
     ASSERT_EQ(seen.size(), albums + 2);
-    EXPECT_EQ(seen[0], language.String(IDS_CAPTION_NOT_IMPLEMENTED) + L"|" + language.String(IDS_NOT_IMPLEMENTED) + L"|0");
-    EXPECT_FALSE(language.String(IDS_NOT_IMPLEMENTED).empty());
+    EXPECT_EQ(seen[0], language.String(IDS_CAPTION_UPLOAD) + L"|" + language.String(IDS_UPLOAD_ONE_ALBUM) + L"|0");
+    EXPECT_FALSE(language.String(IDS_UPLOAD_ONE_ALBUM).empty());
     const AlbumEntry& first = client->GetAlbums()[0];
     EXPECT_EQ(seen[1], L"debug|" + first.title + L", , " + first.access + L", " + first.commentingEnabled + L", , " +
                            first.id + L"|0");

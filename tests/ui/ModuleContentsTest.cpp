@@ -306,7 +306,7 @@ TEST(ModuleWording, TheJapaneseModuleIsSeenAsJapanese)
 {
     ScopedLanguage japanese("ja");
     EXPECT_TRUE(HasJapanese(japanese.String(IDS_CAPTION_ERROR)));
-    EXPECT_TRUE(HasJapanese(japanese.String(IDS_NOT_IMPLEMENTED)));
+    EXPECT_TRUE(HasJapanese(japanese.String(IDS_UPLOAD_ONE_ALBUM)));
     EXPECT_FALSE(HasJapanese(L"Community Edition"));
 }
 

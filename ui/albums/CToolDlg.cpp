@@ -40,7 +40,7 @@ constexpr ResizeItem kResizeItems[] = {
     {IDC_CALENDAR, ResizeMoveY},
     {IDC_REFRESH, ResizeMoveY},
     {IDC_NEW_ALBUM, ResizeMoveY},
-    {IDC_NOT_IMPLEMENTED, ResizeMoveY},
+    {IDC_UPLOAD, ResizeMoveY},
     {IDC_DELETE_ALBUMS, ResizeMoveY},
     {IDC_URL_LIST, ResizeMoveY},
     {IDC_ACTIONS_GROUP, ResizeMoveY},
@@ -107,6 +107,9 @@ bool CToolDlg::OnInitDialog()
         EnableItem(IDC_DELETE_ALBUMS, false);
         EnableItem(IDC_CHANGE_ACCESS, false);
         EnableItem(IDC_ALBUM_PROPERTIES, false);
+        EnableItem(IDC_UPLOAD, false);
+    } else {
+        DragAcceptFiles(Handle(), TRUE);
     }
     SetFocus(m_list.Handle());
     // Closed during the first refresh: the close goes on now.
@@ -208,9 +211,10 @@ bool CToolDlg::RunCommand(int id, int code)
     case IDC_SELECT_NONE:
         SelectAll(false);
         return true;
-    case IDC_NOT_IMPLEMENTED:
-        ShowNotImplemented();
-        return true;
+    case IDC_UPLOAD:
+        if (code == BN_CLICKED)
+            Upload();
+        return code == BN_CLICKED;
     case IDC_DELETE_ALBUMS:
         DeleteAlbums();
         return true;
@@ -285,8 +289,13 @@ bool CToolDlg::OnNotify(NMHDR* header, LRESULT& result)
     return false;
 }
 
-bool CToolDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&)
+bool CToolDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    if (message == WM_DROPFILES) {
+        UploadDropped(reinterpret_cast<HDROP>(wParam));
+        result = 0;
+        return true;
+    }
     m_resize.HandleMessage(message, wParam, lParam);
     return false;
 }
@@ -296,11 +305,6 @@ void CToolDlg::ShowAbout()
     const CLogSupport* log = m_client.GetLog();
     CAboutDlg about(log ? WideFromUserCodePage(log->Path().c_str()) : L"");
     about.DoModal(GetActiveWindow());
-}
-
-void CToolDlg::ShowNotImplemented()
-{
-    Ask(IDS_NOT_IMPLEMENTED, IDS_CAPTION_NOT_IMPLEMENTED, MB_ICONINFORMATION | MB_OK);
 }
 
 void CToolDlg::DumpAlbums()

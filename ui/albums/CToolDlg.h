@@ -105,7 +105,12 @@ private:
     void ShowBatchValueBox();
     void ApplyBatchChange();
     void ShowAbout();
-    void ShowNotImplemented();
+    // Upload (CToolDlgUpload.cpp): files chosen in the file dialog go into
+    // the one selected album; dropped files into the album under the drop
+    // point, else the one selected album.
+    void Upload();
+    void UploadDropped(HDROP drop);
+    void UploadInto(size_t albumIndex, const std::vector<std::wstring>& paths);
     void DumpAlbums();
 
     void ReportLoadFailure();

@@ -7,7 +7,7 @@ import re
 import secrets
 from urllib.parse import unquote_to_bytes
 
-from . import feeds, media, pages
+from . import feeds, media, pages, uploads
 from .store import DEFAULT_ACCESS, now_ms
 
 
@@ -145,6 +145,9 @@ class PhotoApi:
         if s[:3] == ['data', 'entry', 'api'] and s[3:4] == ['user'] and len(s) >= 5:
             return self._entry(req, s[4], s[5:])
         if s[:1] == ['img'] and len(s) >= 3 and read:
+            found = uploads.original(self.store, s[1:], req.query)
+            if found:
+                return Response(200, found[0], found[1])
             return self.image(s[1:])
         if s[:1] == ['video'] and len(s) >= 3 and read:
             return self.video(s[1:])
@@ -246,7 +249,9 @@ class PhotoApi:
                 return self.create_album(req, user)
             return self.user_feed(req, user)
         if rest[0] == 'albumid' and len(rest) == 2:
-            self._allow(method, 'GET', 'HEAD')
+            self._allow(method, 'GET', 'HEAD', 'POST')
+            if method == 'POST':
+                return self.upload(req, user, rest[1])
             return self.album_feed(req, user, rest[1])
         if rest[0] == 'albumid' and len(rest) == 4 and rest[2] == 'photoid':
             self._allow(method, 'GET', 'HEAD')
@@ -351,6 +356,13 @@ class PhotoApi:
         links = feeds.Links(req.base, account)
         return self._entry_response(req, 201, account, album, True,
                                     [('Location', links.album_edit(album))])
+
+    def upload(self, req, user, album_id):
+        try:
+            content_type, body, headers = uploads.upload(self, req, user, album_id)
+        except uploads.Refused as e:
+            raise HttpError(e.status, e.message)
+        return Response(201, body, content_type, headers)
 
     # -- pages and media ------------------------------------------------------
 

@@ -6,6 +6,7 @@ import struct
 import sys
 import traceback
 
+from . import uploads
 from .api import Request, Response, kind_of, path_segments, text
 from urllib.parse import parse_qsl
 
@@ -130,11 +131,30 @@ class Handler(http.server.BaseHTTPRequestHandler):
         raw_path, _, raw_query = raw.partition(b'?')
         query_text = raw_query.decode('utf-8', errors='replace')
         method = self.command
+        spooled, bad_status = None, 400
         try:
-            body, bad = self._read_body(), None
+            if uploads.is_upload(method, path_segments(raw_path)):
+                # Photos and videos go to a file as they arrive.
+                spooled = uploads.spool(self.rfile, self.headers,
+                                        uploads.folder(self.app.store))
+                body, bad = spooled.head, None
+            else:
+                body, bad = self._read_body(), None
         except BadRequest as e:
             body, bad = b'', str(e)
             self.close_connection = True
+        except uploads.Refused as e:
+            body, bad, bad_status = b'', e.message, e.status
+            self.close_connection = True
+        try:
+            self._handle_read(method, raw_path, query_text, body, bad, bad_status,
+                              spooled)
+        finally:
+            if spooled is not None:
+                spooled.discard()
+
+    def _handle_read(self, method, raw_path, query_text, body, bad, bad_status,
+                     spooled):
 
         if raw_path.startswith(b'/__control/') and bad is None:
             self._send(self._answer(lambda: self.app.control.handle(
@@ -152,8 +172,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if self.app.latency_ms:
             self.app.stopping.wait(self.app.latency_ms / 1000.0)
         if bad is not None:
-            log.answered(entry, 400)
-            self._send(text(400, bad))
+            log.answered(entry, bad_status)
+            self._send(text(bad_status, bad))
             return
         decoded = '/' + '/'.join(segments)
         fault = self.app.faults.take(method, {raw_path.decode('latin-1'), decoded})
@@ -162,6 +182,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         request = Request(method, raw_path, dict(parse_qsl(query_text)),
                           self.headers, body, self._base())
+        request.upload = spooled
         response = self._answer(lambda: self.app.api.dispatch(request))
         # The log has the status before the client can see the answer.
         log.answered(entry, response.status)

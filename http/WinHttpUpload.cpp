@@ -1,0 +1,288 @@
+#include "http/WinHttpUpload.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A reply to an upload is one entry; anything much larger is not one.
+constexpr uint64_t kLargestReply = 16u << 20;
+
+struct InternetHandle
+{
+    HINTERNET h = nullptr;
+    explicit InternetHandle(HINTERNET handle) : h(handle) {}
+    ~InternetHandle()
+    {
+        if (h)
+            WinHttpCloseHandle(h);
+    }
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+};
+
+struct FileHandle
+{
+    HANDLE h = INVALID_HANDLE_VALUE;
+    explicit FileHandle(HANDLE handle) : h(handle) {}
+    ~FileHandle()
+    {
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+};
+
+bool HeaderText(HINTERNET request, DWORD level, std::wstring& out)
+{
+    DWORD size = 0;
+    WinHttpQueryHeaders(request, level, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &size,
+                        WINHTTP_NO_HEADER_INDEX);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0)
+        return false;
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD bytes = DWORD(buffer.size() * sizeof(wchar_t));
+    if (!WinHttpQueryHeaders(request, level, WINHTTP_HEADER_NAME_BY_INDEX, buffer.data(), &bytes,
+                             WINHTTP_NO_HEADER_INDEX))
+        return false;
+    out.assign(buffer.data());
+    return true;
+}
+
+std::wstring FromUtf8(const std::string& bytes)
+{
+    if (bytes.empty())
+        return {};
+    const int chars = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    std::wstring text(size_t(chars > 0 ? chars : 0), L'\0');
+    if (chars > 0)
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), int(bytes.size()), text.data(), chars);
+    return text;
+}
+
+} // namespace
+
+// The request handle of one SendFile, visible to Abort while it lives.
+struct WinHttpUpload::InFlight
+{
+    InFlight(WinHttpUpload& owner, HINTERNET handle) : owner_(owner), h(handle)
+    {
+        if (!h)
+            return;
+        std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
+        if (owner_.aborted_) {
+            WinHttpCloseHandle(h);
+            h = nullptr;
+            return;
+        }
+        owner_.inFlight_ = h;
+    }
+    ~InFlight()
+    {
+        if (!h)
+            return;
+        std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
+        // Abort closed it already when it is no longer the one in flight.
+        if (owner_.inFlight_ == h) {
+            owner_.inFlight_ = nullptr;
+            WinHttpCloseHandle(h);
+        }
+    }
+    InFlight(const InFlight&) = delete;
+    InFlight& operator=(const InFlight&) = delete;
+
+    WinHttpUpload& owner_;
+    HINTERNET h;
+};
+
+WinHttpUpload::WinHttpUpload() = default;
+
+WinHttpUpload::~WinHttpUpload()
+{
+    if (session_)
+        WinHttpCloseHandle(session_);
+}
+
+void WinHttpUpload::Abort()
+{
+    aborted_ = true;
+    std::lock_guard<std::mutex> guard(inFlightLock_);
+    if (inFlight_) {
+        WinHttpCloseHandle(inFlight_);
+        inFlight_ = nullptr;
+    }
+}
+
+WinHttpUpload::Outcome WinHttpUpload::Fail(Outcome outcome)
+{
+    lastError_ = GetLastError();
+    return aborted_ && outcome == Outcome::NotSent ? Outcome::Cancelled : outcome;
+}
+
+WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
+{
+    statusCode_.clear();
+    responseText_.clear();
+    responseHeaders_.clear();
+    lastError_ = 0;
+    bytesSent_ = 0;
+    if (aborted_)
+        return Outcome::Cancelled;
+
+    // Shared for reading only: another program may look at it, none may
+    // change it while it goes out.
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (file.h == INVALID_HANDLE_VALUE)
+        return Fail(Outcome::NotSent);
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.h, &size))
+        return Fail(Outcome::NotSent);
+    const uint64_t total = uint64_t(size.QuadPart);
+    if (total > 0xFFFFFFFFull) { // WinHTTP's total length is 32 bits
+        SetLastError(ERROR_FILE_TOO_LARGE);
+        return Fail(Outcome::NotSent);
+    }
+
+    if (!session_) {
+        session_ = WinHttpOpen(userAgent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                               WINHTTP_NO_PROXY_BYPASS, 0);
+        if (!session_)
+            return Fail(Outcome::NotSent);
+    }
+    WinHttpSetTimeouts(session_, timeouts.resolve, timeouts.connect, timeouts.send, timeouts.receive);
+
+    wchar_t host[260] = {};
+    wchar_t urlPath[2100] = {};
+    wchar_t extra[1300] = {};
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = ARRAYSIZE(host);
+    parts.lpszUrlPath = urlPath;
+    parts.dwUrlPathLength = ARRAYSIZE(urlPath);
+    parts.lpszExtraInfo = extra;
+    parts.dwExtraInfoLength = ARRAYSIZE(extra);
+    if (url.empty() || !WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts))
+        return Fail(Outcome::NotSent);
+    const std::wstring object = std::wstring(urlPath) + extra;
+    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+
+    InternetHandle connection(WinHttpConnect(session_, host, parts.nPort, 0));
+    if (!connection.h)
+        return Fail(Outcome::NotSent);
+    // HTTP/1.0 as the other requests ask, so that the reply comes framed by
+    // its length (kept alive by the caller's Connection header).
+    InFlight request(*this, WinHttpOpenRequest(connection.h, L"POST", object.c_str(), L"HTTP/1.0",
+                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                               secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!request.h)
+        return Fail(Outcome::NotSent);
+
+    DWORD responseTimeout = DWORD(timeouts.receive);
+    WinHttpSetOption(request.h, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
+    if (secure && acceptUntrustedCertificates) {
+        DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
+                      SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
+        WinHttpSetOption(request.h, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
+    }
+    // The token rides in the header block: it must not follow a redirect.
+    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
+    WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects));
+    if (!requestHeaders.empty() &&
+        !WinHttpAddRequestHeaders(request.h, requestHeaders.c_str(), DWORD(-1),
+                                  WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
+        return Fail(Outcome::NotSent);
+
+    // The total length becomes the Content-Length; the body follows in pieces.
+    if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, DWORD(total), 0))
+        return Fail(Outcome::NotSent);
+    if (!WriteBody(request.h, file.h, total))
+        return aborted_ ? Outcome::Cancelled : Outcome::NotSent;
+
+    // From here on the server may have kept the file: no second try.
+    if (!WinHttpReceiveResponse(request.h, nullptr) || aborted_)
+        return Fail(Outcome::OutcomeUnknown);
+    if (!ReadReply(request.h))
+        return Fail(Outcome::OutcomeUnknown);
+    return Outcome::Replied;
+}
+
+bool WinHttpUpload::WriteBody(HINTERNET request, HANDLE file, uint64_t total)
+{
+    std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[kPieceSize]);
+    if (!piece) {
+        lastError_ = ERROR_NOT_ENOUGH_MEMORY;
+        return false;
+    }
+    while (bytesSent_ < total) {
+        if (aborted_)
+            return false;
+        const DWORD want = DWORD(std::min<uint64_t>(kPieceSize, total - bytesSent_));
+        DWORD read = 0;
+        if (!ReadFile(file, piece.get(), want, &read, nullptr)) {
+            lastError_ = GetLastError();
+            return false;
+        }
+        if (read == 0) { // the file became shorter than announced
+            lastError_ = ERROR_HANDLE_EOF;
+            return false;
+        }
+        DWORD written = 0;
+        if (!WinHttpWriteData(request, piece.get(), read, &written) || written != read) {
+            lastError_ = GetLastError();
+            return false;
+        }
+        bytesSent_ += written;
+        if (onProgress)
+            onProgress(bytesSent_, total);
+    }
+    return !aborted_;
+}
+
+bool WinHttpUpload::ReadReply(HINTERNET request)
+{
+    HeaderText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, responseHeaders_);
+    std::wstring status;
+    if (!HeaderText(request, WINHTTP_QUERY_STATUS_CODE, status) || status.size() != 3) {
+        SetLastError(ERROR_WINHTTP_INVALID_SERVER_RESPONSE);
+        return false;
+    }
+    std::wstring declared;
+    uint64_t announced = 0;
+    const bool lengthKnown = HeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH, declared);
+    if (lengthKnown)
+        announced = wcstoull(declared.c_str(), nullptr, 10);
+    std::string body;
+    for (;;) {
+        DWORD available = 0;
+        if (aborted_ || !WinHttpQueryDataAvailable(request, &available))
+            return false;
+        if (available == 0)
+            break;
+        if (body.size() + available > kLargestReply) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return false;
+        }
+        const size_t at = body.size();
+        body.resize(at + available);
+        DWORD read = 0;
+        if (!WinHttpReadData(request, body.data() + at, available, &read))
+            return false;
+        body.resize(at + read);
+        if (read == 0)
+            break;
+    }
+    // A connection that broke off early looks like the end of the data.
+    if (lengthKnown && announced > body.size()) {
+        SetLastError(ERROR_WINHTTP_CONNECTION_ERROR);
+        return false;
+    }
+    statusCode_ = status;
+    responseText_ = FromUtf8(body);
+    return true;
+}

@@ -1,0 +1,80 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include "http/WinHttpClient.h"
+
+// One file POSTed as the body of one request on WinHTTP, read and written in
+// pieces so that a file of any size needs no more memory than one piece.
+// An upload is a change: it is sent once and never again.
+class WinHttpUpload
+{
+public:
+    enum class Outcome {
+        Replied,        // a whole reply came back; judge it by StatusCode
+        NotSent,        // nothing, or not all of the body, reached the server
+        OutcomeUnknown, // the whole body went out but no whole reply came back
+        Cancelled,      // Abort stopped it before all of the body went out
+    };
+
+    // Bytes of the file read and written at a time.
+    static constexpr DWORD kPieceSize = 64 * 1024;
+
+    WinHttpUpload();
+    ~WinHttpUpload();
+    WinHttpUpload(const WinHttpUpload&) = delete;
+    WinHttpUpload& operator=(const WinHttpUpload&) = delete;
+
+    // Absolute URL of the POST.
+    std::wstring url;
+    // Extra header lines, each ended by CR LF (Content-Type, Slug, the
+    // token); Content-Length is the file's size and is added here.
+    std::wstring requestHeaders;
+    WinHttpClient::Timeouts timeouts;
+    bool acceptUntrustedCertificates = false;
+    std::wstring userAgent = L"WinHttpClient";
+    // Called after every piece with the bytes written so far and the total.
+    std::function<void(uint64_t sent, uint64_t total)> onProgress;
+
+    // POSTs the file at `path`. A file that cannot be opened or that changes
+    // size while it is read fails as NotSent with its error in LastError.
+    Outcome SendFile(const std::wstring& path);
+
+    // From any thread: the request under way is closed; a body not yet
+    // all written ends as Cancelled and the server keeps nothing of it.
+    // Every later SendFile fails at once until ClearAbort.
+    void Abort();
+    void ClearAbort() { aborted_ = false; }
+    bool Aborted() const { return aborted_; }
+
+    const std::wstring& StatusCode() const { return statusCode_; }
+    // The reply's body decoded from UTF-8.
+    const std::wstring& ResponseText() const { return responseText_; }
+    const std::wstring& ResponseHeaders() const { return responseHeaders_; }
+    // The Win32 or WinHTTP error of the call that failed; 0 when none did.
+    DWORD LastError() const { return lastError_; }
+    uint64_t BytesSent() const { return bytesSent_; }
+
+private:
+    struct InFlight;
+
+    Outcome Fail(Outcome outcome);
+    bool WriteBody(HINTERNET request, HANDLE file, uint64_t total);
+    bool ReadReply(HINTERNET request);
+
+    HINTERNET session_ = nullptr;
+    std::mutex inFlightLock_;
+    HINTERNET inFlight_ = nullptr;
+    std::atomic<bool> aborted_{false};
+    std::wstring statusCode_;
+    std::wstring responseText_;
+    std::wstring responseHeaders_;
+    DWORD lastError_ = 0;
+    uint64_t bytesSent_ = 0;
+};

@@ -1,0 +1,257 @@
+// Upload into an album against the stand-in: the runner with its checks,
+// stops and texts, and the album window's button and dropped files.
+#include "base/CLogSupport.h"
+#include "base/TextFormat.h"
+#include "base/UserCodePage.h"
+#include "res/resource.h"
+#include "service/PicasaClient.h"
+#include "tests/service/StandIn.h"
+#include "tests/support/DialogHarness.h"
+#include "tests/support/TestEnv.h"
+#include "ui/albums/CToolDlg.h"
+#include "ui/albums/UploadFileDialog.h"
+#include "ui/albums/UploadRunner.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+using namespace DialogHarness;
+
+namespace {
+
+std::string Pattern(size_t size, int seed)
+{
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = char((i * 13 + seed * 101 + i / 509) & 0xFF);
+    return bytes;
+}
+
+// An HDROP as the shell hands one over: the point, then the paths.
+HDROP MakeDrop(POINT at, const std::vector<std::wstring>& paths)
+{
+    size_t chars = 1;
+    for (const std::wstring& p : paths)
+        chars += p.size() + 1;
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = at;
+    files->fWide = TRUE;
+    wchar_t* out = reinterpret_cast<wchar_t*>(files + 1);
+    for (const std::wstring& p : paths) {
+        std::copy(p.begin(), p.end(), out);
+        out += p.size() + 1;
+    }
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+class Upload : public ::testing::TestWithParam<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        StandIn::Reset();
+        folder = TestEnv::ScratchFolder("upload");
+        ini = folder + L"\\quillon.ini";
+        logPath = TestEnv::Narrow(folder) + "\\quillon.log";
+        log.Open(logPath.c_str());
+        client = std::make_unique<PicasaClient>(StandIn::BaseW(), StandIn::BaseW());
+        client->SetLog(&log);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        log.Close();
+    }
+
+    void SignIn()
+    {
+        ASSERT_EQ(client->Login("demo@example.com", L"demo", "QUILLON test"), 0u);
+        ASSERT_EQ(client->LoadAlbums(), 0u);
+        StandIn::ClearRequests();
+    }
+    std::wstring Write(const std::wstring& name, const std::string& bytes)
+    {
+        const std::wstring path = folder + L"\\" + name;
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        EXPECT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        if (!bytes.empty())
+            WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+        CloseHandle(h);
+        return path;
+    }
+    const AlbumEntry& Album(const std::wstring& title)
+    {
+        for (const AlbumEntry& a : client->GetAlbums())
+            if (a.title == title)
+                return a;
+        static AlbumEntry none;
+        ADD_FAILURE() << "no album " << TestEnv::Narrow(title);
+        return none;
+    }
+    int Photos(const std::string& title)
+    {
+        for (const Json& album : StandIn::Account("demo")["albums"].array)
+            if (album["title"].string == title)
+                return int(album["numphotos"].number);
+        return -1;
+    }
+    size_t Posts()
+    {
+        size_t n = 0;
+        for (const Json& r : StandIn::Requests())
+            n += r["method"].string == "POST";
+        return n;
+    }
+    std::string LogText() { return TestEnv::ReadBytes(TestEnv::Widen(logPath)); }
+    static std::string Utf8(const std::wstring& text) { return TestEnv::Narrow(text); }
+
+    ScopedLanguage language{GetParam()};
+    std::wstring folder, ini;
+    std::string logPath;
+    CLogSupport log;
+    std::unique_ptr<PicasaClient> client;
+    std::unique_ptr<CToolDlg> window;
+};
+
+TEST_P(Upload, CheckedFilesGoRefusedOnesSendNothingAndEachIsLogged)
+{
+    SignIn();
+    const std::vector<std::wstring> paths = {
+        Write(L"a.jpg", Pattern(5000, 1)),
+        Write(L"\u7d05\u8449.png", Pattern(7000, 2)),
+        Write(L"empty.gif", ""),
+        Write(L"notes.txt", "text"),
+        Write(L"c.mp4", Pattern(9000, 3)),
+        folder + L"\\missing.jpg",
+    };
+    std::vector<UploadProgress> seen;
+    const UploadRun run = UploadIntoAlbum(*client, Album(L"Empty album"), paths, [&](const UploadProgress& p) {
+        seen.push_back(p);
+        return true;
+    });
+    EXPECT_EQ(run.Uploaded(), 3);
+    EXPECT_EQ(run.Refused(), 3);
+    EXPECT_EQ(run.Failed(), 0);
+    EXPECT_FALSE(run.cancelled || run.stopped);
+    EXPECT_EQ(Posts(), 3u);
+    EXPECT_EQ(Photos("Empty album"), 3);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back().files, 3u);
+    EXPECT_EQ(seen.back().total, 21000u);
+    EXPECT_EQ(seen.back().sent, 21000u);
+    EXPECT_EQ(seen.front().name, L"a.jpg");
+    EXPECT_EQ(seen.front().file, 1u);
+
+    const std::vector<UploadCheck> checks = {UploadCheck::Ok,          UploadCheck::Ok, UploadCheck::Empty,
+                                             UploadCheck::UnknownType, UploadCheck::Ok, UploadCheck::Unreadable};
+    ASSERT_EQ(run.items.size(), checks.size());
+    for (size_t i = 0; i < checks.size(); ++i)
+        EXPECT_EQ(run.items[i].check, checks[i]) << i;
+
+    const std::string logged = LogText();
+    for (const UploadItem& item : run.items)
+        EXPECT_NE(logged.find(UserCodePageFromWide(UploadLogLine(item, L"Empty album"))), std::string::npos)
+            << Utf8(UploadLogLine(item, L"Empty album"));
+    const std::wstring summary = UploadSummaryText(run, L"Empty album");
+    EXPECT_EQ(summary.substr(0, summary.find(L"\r\n")),
+              FormatText(language.String(IDS_UPLOAD_SUMMARY), {std::wstring(L"Empty album"), int64_t(3), int64_t(3),
+                                                                int64_t(0)}));
+    EXPECT_NE(summary.find(L"empty.gif: " + language.String(IDS_UPLOAD_EMPTY)), std::wstring::npos);
+    EXPECT_NE(summary.find(L"notes.txt: " + language.String(IDS_UPLOAD_UNKNOWN_TYPE)), std::wstring::npos);
+    EXPECT_EQ(summary.find(L"a.jpg"), std::wstring::npos) << "uploaded files are counted, not listed";
+}
+
+TEST_P(Upload, AnAnswerForEveryFileStopsTheRest)
+{
+    SignIn();
+    const std::string feed = TestEnv::Narrow(client->AlbumFeedUrl(Album(L"Empty album").id)).substr(StandIn::Base().size());
+    StandIn::Fault("{\"path\": \"" + feed + "\", \"method\": \"POST\", \"status\": 403, \"body\": \"Quota exceeded\"}");
+    const UploadRun run = UploadIntoAlbum(*client, Album(L"Empty album"),
+                                          {Write(L"1.jpg", "a"), Write(L"2.jpg", "b"), Write(L"3.jpg", "c")}, nullptr);
+    EXPECT_TRUE(run.stopped);
+    EXPECT_EQ(Posts(), 1u);
+    ASSERT_EQ(run.items.size(), 3u);
+    EXPECT_EQ(run.items[0].end, UploadEnd::QuotaFull);
+    EXPECT_EQ(run.items[1].end, UploadEnd::NotSent);
+    EXPECT_EQ(UploadReason(run.items[0]), language.String(IDS_UPLOAD_QUOTA_FULL));
+    EXPECT_EQ(UploadReason(run.items[2]), language.String(IDS_UPLOAD_STOPPED));
+    EXPECT_EQ(run.Failed(), 3);
+}
+
+TEST_P(Upload, StoppingBeforeTheSecondFileSendsNoMore)
+{
+    SignIn();
+    const UploadRun run = UploadIntoAlbum(*client, Album(L"Empty album"),
+                                          {Write(L"1.jpg", "a"), Write(L"2.jpg", "b"), Write(L"3.jpg", "c")},
+                                          [](const UploadProgress& p) { return p.file < 2; });
+    EXPECT_TRUE(run.cancelled);
+    EXPECT_EQ(run.Uploaded(), 1);
+    EXPECT_EQ(Posts(), 1u);
+    EXPECT_EQ(run.items[2].end, UploadEnd::Cancelled);
+    EXPECT_EQ(Photos("Empty album"), 1);
+}
+
+TEST_P(Upload, ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks)
+{
+    SignIn();
+    window = std::make_unique<CToolDlg>(*client, SettingsLocation::File(ini));
+    ASSERT_NE(window->Create(nullptr), nullptr);
+    int row = -1;
+    for (int r = 0; r < window->RowCount(); ++r)
+        if (window->List().CellText(r, 0) == L"Garden")
+            row = r;
+    ASSERT_GE(row, 0);
+    const int before = Photos("Garden");
+    RECT cell = {};
+    cell.left = LVIR_LABEL;
+    SendMessageW(window->List().Handle(), LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&cell));
+    POINT at = {cell.left + 5, (cell.top + cell.bottom) / 2};
+    MapWindowPoints(window->List().Handle(), window->Handle(), &at, 1);
+
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::wstring summary;
+    driver.Then([&](HWND box) {
+        summary = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    // A folder among the dropped paths is left out.
+    SendMessageW(window->Handle(), WM_DROPFILES,
+                 WPARAM(MakeDrop(at, {Write(L"drop.jpg", Pattern(3000, 4)), folder})), 0);
+    EXPECT_EQ(Photos("Garden"), before + 1);
+    EXPECT_EQ(Posts(), 1u);
+    EXPECT_EQ(summary.substr(0, summary.find(L"\r\n")),
+              FormatText(language.String(IDS_UPLOAD_SUMMARY),
+                         {std::wstring(L"Garden"), int64_t(1), int64_t(0), int64_t(0)}));
+
+    // Off the rows with no album selected: the window says where to drop.
+    std::wstring asked;
+    driver.Then([&](HWND box) {
+        asked = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(window->Handle(), WM_DROPFILES, WPARAM(MakeDrop({2, 2}, {Write(L"x.jpg", "x")})), 0);
+    EXPECT_EQ(asked, language.String(IDS_UPLOAD_DROP_TARGET));
+    EXPECT_EQ(Posts(), 1u);
+    EXPECT_TRUE(driver.Unexpected().empty());
+}
+
+TEST(UploadFolders, TheFolderOfAPath)
+{
+    EXPECT_EQ(UploadFolderOf(L"C:\\a\\b.jpg"), L"C:\\a");
+    EXPECT_EQ(UploadFolderOf(L"Z:/x/y.png"), L"Z:/x");
+    EXPECT_EQ(UploadFolderOf(L"b.jpg"), L"");
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, Upload, ::testing::Values("en", "ja"));
