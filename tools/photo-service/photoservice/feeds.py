@@ -248,11 +248,13 @@ class Page:
     def items_per_page(self):
         return len(self.items) if self.per_page is None else self.per_page
 
-    def next_link(self, feed_url):
+    def next_link(self, feed_url, keep=''):
+        """The next page's link; `keep` is query text the next page is to
+        be asked with too, as the first page was."""
         if not self.more:
             return []
-        href = '%s?start-index=%d&max-results=%d' % (
-            feed_url, self.start + len(self.items), self.per_page)
+        href = '%s?start-index=%d&max-results=%d%s' % (
+            feed_url, self.start + len(self.items), self.per_page, keep)
         return [_link('next', 'application/atom+xml', href)]
 
 
@@ -380,7 +382,8 @@ def album_feed(links, account, album, page, owner):
         feed_links.append(_link(GD + '#post', 'application/atom+xml',
                                 links.album_feed(album)))
     feed_links.append(_link('self', 'application/atom+xml', links.album_feed(album)))
-    feed_links += page.next_link(links.album_feed(album))
+    feed_links += page.next_link(links.album_feed(album),
+                                 '&imgmax=d' if links.originals else '')
     out = _feed_head(
         links.album_feed(album), album['updated'],
         "<title type='text'>%s</title>" % esc(album['title']), album['summary'],

@@ -128,3 +128,43 @@ class OriginalsTest(ServiceTestCase):
         self.assertEqual(self.request('GET', other).status, 200)
         self.control('POST', 'fault', {'path': '/img/', 'action': 'cut_body', 'keep': -1},
                      expect=400)
+
+    def test_later_pages_keep_asking_for_originals(self):
+        self.control('POST', 'settings', {'page_size': 25})
+        try:
+            root = self.feed(self.album + '?imgmax=d', self.token)
+            pages = 1
+            while True:
+                for entry in root.findall(A + 'entry'):
+                    self.assertIn('/s0/', self.image_url(entry))
+                following = self.link(root, 'next')
+                if not following:
+                    break
+                self.assertIn('imgmax=d', following)
+                root = self.feed(self.path_of(following), self.token)
+                pages += 1
+            self.assertGreater(pages, 1)
+        finally:
+            self.control('POST', 'settings', {'page_size': 1000})
+
+
+class BackupFixtureTest(ServiceTestCase):
+    fixture = 'backup'
+
+    def test_titles_and_exact_originals(self):
+        self.reset('backup')
+        token = self.login('backup', 'backup')
+        albums = self.feed('/data/feed/api/user/backup', token).findall(A + 'entry')
+        self.assertEqual([a.findtext(A + 'title') for a in albums].count('Same title'), 2)
+        trip = [a for a in albums if a.findtext(A + 'title') == 'Trip <2009>: "best"?'][0]
+        root = self.feed(self.path_of(self.link(
+            trip, 'http://schemas.google.com/g/2005#feed')) + '?imgmax=d', token)
+        entries = root.findall(A + 'entry')
+        self.assertEqual([e.findtext(A + 'title') for e in entries][:3],
+                         ['桜の花.jpg', 'a<b>:c"d?.jpg', 'IMG_0001.JPG'])
+        self.assertIsNotNone(entries[-1].find(G + 'originalvideo'))
+        for entry in entries[:-1]:
+            size = int(entry.findtext(G + 'size'))
+            self.assertTrue(20000 <= size <= 200000)
+            url = [c.get('url') for c in entry.find(M + 'group').findall(M + 'content')][0]
+            self.assertEqual(len(self.request('GET', self.path_of(url)).body), size)
