@@ -265,7 +265,8 @@ void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
 }
 
 std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wstring& albumId, int skipDetails,
-                                                                  DWORD* result, PhotoLoadProgress* progress)
+                                                                  DWORD* result, PhotoLoadProgress* progress,
+                                                                  bool originals)
 {
     auto photos = std::make_unique<std::vector<PhotoEntry>>();
     DWORD ignored = ERROR_SUCCESS;
@@ -275,7 +276,8 @@ std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wst
     std::vector<PhotoEntry> entries;
     int32_t position = 0;
     std::set<std::wstring> ids;
-    const FeedWalk walk = WalkFeed(UserFeedUrl() + L"/albumid/" + albumId, [&](const FeedDocument& document) {
+    const std::wstring feedUrl = UserFeedUrl() + L"/albumid/" + albumId + (originals ? L"?imgmax=d" : L"");
+    const FeedWalk walk = WalkFeed(feedUrl, [&](const FeedDocument& document) {
         uint32_t onPage = 0;
         uint32_t listed = 0;
         document.ForEachEntry([&](const FeedNodes& children) {
@@ -295,7 +297,7 @@ std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wst
             children.LinkHref(L"link", L"rel", L"alternate", L"href", entry.alternateLink);
             std::wstring content;
             children.LinkHref(L"content", L"type", L"image/jpeg", L"src", content);
-            entry.mediaUrl = FullSizeUrl(content);
+            entry.mediaUrl = originals ? content : FullSizeUrl(content);
             entry.contentUrl = content;
             ReadMedia(children, entry);
             entries.push_back(std::move(entry));
