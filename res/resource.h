@@ -296,3 +296,19 @@
 #define IDS_FIELD_DATE 5533
 #define IDS_FIELD_ACCESS 5534
 #define IDS_FIELD_COMMENTING 5535
+
+// ---------------------------------------------------------------------------
+// Backup of the selected albums into a folder
+// ---------------------------------------------------------------------------
+#define IDC_BACKUP 1070                   // album window button and album list menu item
+#define IDS_NO_SELECTION_BACKUP 6100
+#define IDS_PROGRESS_BACKUP 6101          // the progress window's caption
+#define IDS_BACKUP_PROGRESS_FORMAT 6102   // %d album, %d albums, %d files done, %d files, %s bytes, %s current file
+#define IDS_BACKUP_SUMMARY_FORMAT 6103    // %d downloaded, %d already there, %d failed
+#define IDS_BACKUP_ALBUMS_FAILED_FORMAT 6104 // %d albums whose photo list could not be read
+#define IDS_BACKUP_REASONS 6105           // before the first failures, one a line
+#define IDS_BACKUP_CANCELLED 6106
+#define IDS_BACKUP_DISK_FAILED_FORMAT 6107 // %s the path, %s the system's reason
+#define IDS_CAPTION_BACKUP 6108
+#define IDS_BACKUP_PICK_TITLE 6109        // the folder picker's title
+#define IDS_BYTES_FORMAT 6110             // %s: megabytes with one decimal
