@@ -77,9 +77,13 @@ std::wstring SafeFileName(const std::wstring& title, const std::wstring& fallbac
     name.erase(0, name.find_first_not_of(L' '));
     if (name.empty())
         return fallback;
-    const size_t dot = name.find(L'.');
-    if (IsDeviceName(name.substr(0, dot)))
-        name.insert(dot == std::wstring::npos ? name.size() : dot, L"_");
+    // Windows reads "nul .txt" as the device too: blanks before the first
+    // dot do not count.
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ')
+        stem.pop_back();
+    if (IsDeviceName(stem))
+        name.insert(stem.size(), L"_");
     if (name.size() > kMostBackupNameLength) {
         const size_t extension = ExtensionStart(name);
         const std::wstring tail = name.substr(extension);
