@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <set>
@@ -48,9 +49,16 @@ protected:
         client.SetLog(&log);
         ASSERT_EQ(client.Login("backup", "backup", "t"), 0u);
         ASSERT_EQ(client.LoadAlbums(), 0u);
+        // In the order the tests name them: the trip, then the album titled
+        // "Same title" with 2 photos, then the one with 3.
         albums = client.GetAlbums();
         ASSERT_EQ(albums.size(), 3u);
+        std::sort(albums.begin(), albums.end(), [](const AlbumEntry& a, const AlbumEntry& b) {
+            return std::make_pair(a.title != L"Trip <2009>: \"best\"?", a.numPhotos) <
+                   std::make_pair(b.title != L"Trip <2009>: \"best\"?", b.numPhotos);
+        });
         ASSERT_EQ(albums[0].title, L"Trip <2009>: \"best\"?");
+        ASSERT_EQ(albums[1].numPhotos, 2);
         DWORD result = 1;
         trip = *client.LoadPhotos(albums[0].id, 1, &result, nullptr, true);
         ASSERT_EQ(trip.size(), 9u);
