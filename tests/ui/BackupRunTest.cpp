@@ -45,6 +45,9 @@ protected:
     {
         ASSERT_FALSE(StandIn::Base().empty()) << "the stand-in service is not running";
         StandIn::Control("POST", "reset", "{\"fixture\": \"backup\"}");
+        // Beside the scratch folder, which holds the backup alone: a log of
+        // this test's own.
+        DeleteFileW(TestEnv::Widen(logPath).c_str());
         log.Open(logPath.c_str());
         client.SetLog(&log);
         ASSERT_EQ(client.Login("backup", "backup", "t"), 0u);
