@@ -326,3 +326,19 @@
 #define IDS_UPLOAD_FILTER_VIDEOS 6125
 #define IDS_UPLOAD_FILTER_ALL 6126
 #define IDS_UPLOAD_DIALOG_TITLE 6127
+
+// ---------------------------------------------------------------------------
+// Backup of the selected albums into a folder
+// ---------------------------------------------------------------------------
+#define IDC_BACKUP 1070                   // album window button and album list menu item
+#define IDS_NO_SELECTION_BACKUP 6130
+#define IDS_PROGRESS_BACKUP 6131          // the progress window's caption
+#define IDS_BACKUP_PROGRESS_FORMAT 6132   // %d album, %d albums, %d files done, %d files, %s bytes, %s current file
+#define IDS_BACKUP_SUMMARY_FORMAT 6133    // %d downloaded, %d already there, %d failed
+#define IDS_BACKUP_ALBUMS_FAILED_FORMAT 6134 // %d albums whose photo list could not be read
+#define IDS_BACKUP_REASONS 6135           // before the first failures, one a line
+#define IDS_BACKUP_CANCELLED 6136
+#define IDS_BACKUP_DISK_FAILED_FORMAT 6137 // %s the path, %s the system's reason
+#define IDS_CAPTION_BACKUP 6138
+#define IDS_BACKUP_PICK_TITLE 6139        // the folder picker's title
+#define IDS_BYTES_FORMAT 6140             // %s: megabytes with one decimal

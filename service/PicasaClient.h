@@ -110,9 +110,12 @@ public:
     // to ParallelRequests() connections at once; the entries, their values
     // and the statistics and log lines are those of one request after the
     // other.
+    // `originals` asks the feed for the photos' originals (imgmax=d): each
+    // photo's media address is then its content address as the feed gives it.
     std::unique_ptr<std::vector<PhotoEntry>> LoadPhotos(const std::wstring& albumId, int skipDetails,
                                                         DWORD* result = nullptr,
-                                                        PhotoLoadProgress* progress = nullptr);
+                                                        PhotoLoadProgress* progress = nullptr,
+                                                        bool originals = false);
     DWORD LoadPhotoDetails(const std::wstring& albumId, const std::wstring& photoId, PhotoEntry& entry);
 
     // How many photo details requests may be under way at once; 1 sends

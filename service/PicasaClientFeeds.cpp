@@ -172,7 +172,8 @@ DWORD PicasaClient::LoadAlbums()
 }
 
 std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wstring& albumId, int skipDetails,
-                                                                  DWORD* result, PhotoLoadProgress* progress)
+                                                                  DWORD* result, PhotoLoadProgress* progress,
+                                                                  bool originals)
 {
     auto photos = std::make_unique<std::vector<PhotoEntry>>();
     DWORD ignored = ERROR_SUCCESS;
@@ -181,9 +182,16 @@ std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wst
 
     std::vector<PhotoEntry> entries;
     std::set<std::wstring> listed;
-    const FeedWalk walk = WalkFeed(UserFeedUrl() + L"/albumid/" + albumId, [&](const FeedDocument& document) {
+    const std::wstring feedUrl = UserFeedUrl() + L"/albumid/" + albumId + (originals ? L"?imgmax=d" : L"");
+    const FeedWalk walk = WalkFeed(feedUrl, [&](const FeedDocument& document) {
         const size_t before = entries.size();
         const size_t onPage = ReadPhotoEntries(document, listed, entries);
+        // Asked for originals, the feed's content address is the original
+        // itself (a video keeps its largest rendition).
+        if (originals)
+            for (size_t i = before; i < entries.size(); ++i)
+                if (entries[i].mediaUrl == FullSizeUrl(entries[i].contentUrl))
+                    entries[i].mediaUrl = entries[i].contentUrl;
         // With details to come, a photo is done when they are.
         if (progress && skipDetails != 0)
             progress->PhotosDone(uint32_t(entries.size() - before));

@@ -153,7 +153,7 @@ TEST_P(ModuleContents, AlbumListMenuAddsThePropertiesToTheListCommands)
     ASSERT_NE(menu, nullptr);
     HMENU popup = GetSubMenu(menu, 0);
     ASSERT_NE(popup, nullptr);
-    ASSERT_EQ(GetMenuItemCount(popup), 4);
+    ASSERT_EQ(GetMenuItemCount(popup), 5);
     EXPECT_EQ(GetMenuItemID(popup, 0), UINT(ID_LIST_COPY));
     EXPECT_EQ(GetMenuItemID(popup, 1), UINT(ID_LIST_SELECT_ALL));
     EXPECT_EQ(GetMenuState(popup, 2, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
@@ -161,6 +161,7 @@ TEST_P(ModuleContents, AlbumListMenuAddsThePropertiesToTheListCommands)
     wchar_t text[64] = L"";
     GetMenuStringW(popup, 3, text, 64, MF_BYPOSITION);
     EXPECT_NE(std::wstring(text).find(L"\tAlt+Enter"), std::wstring::npos) << "the key is shown";
+    EXPECT_EQ(GetMenuItemID(popup, 4), UINT(IDC_BACKUP));
     DestroyMenu(menu);
 }
 

@@ -13,6 +13,7 @@
 #include "service/AlbumEntry.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
+#include "ui/albums/BackupCommand.h"
 #include "ui/albums/PhotoListCommand.h"
 #include "ui/albums/UrlListCommand.h"
 #include "ui/login/CAboutDlg.h"
@@ -47,6 +48,7 @@ constexpr ResizeItem kResizeItems[] = {
     {IDC_PHOTO_LIST, ResizeMoveY},
     {IDC_CHANGE_ACCESS, ResizeMoveY},
     {IDC_ALBUM_PROPERTIES, ResizeMoveY},
+    {IDC_BACKUP, ResizeMoveY},
     {IDCANCEL, ResizeMoveY},
 };
 
@@ -247,6 +249,10 @@ bool CToolDlg::RunCommand(int id, int code)
     case IDC_ALBUM_PROPERTIES:
         if (code == BN_CLICKED)
             EditAlbum();
+        return code == BN_CLICKED;
+    case IDC_BACKUP:
+        if (code == BN_CLICKED && CheckSelection(IDS_NO_SELECTION_BACKUP))
+            RunBackupCommand(Handle(), m_client, SelectedAlbums(), m_settings, &m_running);
         return code == BN_CLICKED;
     case ID_APP_ABOUT:
         if (code == BN_CLICKED)

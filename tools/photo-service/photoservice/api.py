@@ -121,6 +121,16 @@ class PhotoApi:
         self.store = store
         # Most entries one page of the album list or of a photo list holds.
         self.page_size = page_size
+        # Another host name of this server (same scheme and port) that the
+        # feeds give photos' and videos' addresses on, so that media come
+        # from another origin than the feeds; '' keeps the request's host.
+        self.media_host = ''
+
+    def links(self, req, account):
+        """The addresses of the answer to req: imgmax=d makes a photo's
+        content address its original."""
+        return feeds.Links(req.base, account, media_host=self.media_host,
+                           originals=req.query.get('imgmax') == 'd')
 
     def dispatch(self, req):
         try:
@@ -269,7 +279,7 @@ class PhotoApi:
         page.fill(self.store.list_albums(account['id'], public_only,
                                          page.offset, page.limit))
         quota = self.store.quota_current(account['id']) if owner else None
-        return atom(200, feeds.user_feed(feeds.Links(req.base, account), account,
+        return atom(200, feeds.user_feed(self.links(req, account), account,
                                          page, summary['updated'], owner, quota))
 
     def album_feed(self, req, user, album_id):
@@ -280,7 +290,7 @@ class PhotoApi:
         page = feeds.Page(album['numphotos'], *self._paging(req),
                           page_size=self.page_size)
         page.fill(self.store.list_photos(album['id'], page.offset, page.limit))
-        return atom(200, feeds.album_feed(feeds.Links(req.base, account), account,
+        return atom(200, feeds.album_feed(self.links(req, account), account,
                                           album, page, owner))
 
     def photo_feed(self, req, user, album_id, photo_id):
@@ -293,7 +303,7 @@ class PhotoApi:
         if photo is None:
             raise HttpError(404, 'Photo not found.')
         kinds = [k.strip() for k in req.query.get('kind', 'comment').split(',')]
-        return atom(200, feeds.photo_detail_feed(feeds.Links(req.base, account),
+        return atom(200, feeds.photo_detail_feed(self.links(req, account),
                                                  account, album, photo, kinds))
 
     # -- album entries ------------------------------------------------------------
@@ -341,7 +351,7 @@ class PhotoApi:
             header if header is not None else url_version, current))
 
     def _entry_response(self, req, status, account, album, owner, extra=()):
-        links = feeds.Links(req.base, account)
+        links = self.links(req, account)
         headers = [('ETag', feeds.etag(album['version']))] + list(extra)
         return atom(status, feeds.album_entry(links, account, album, owner,
                                               root=True), headers)
@@ -353,7 +363,7 @@ class PhotoApi:
         except feeds.EntryError as e:
             raise HttpError(400, str(e))
         album = self.store.create_album(account['id'], **fields)
-        links = feeds.Links(req.base, account)
+        links = self.links(req, account)
         return self._entry_response(req, 201, account, album, True,
                                     [('Location', links.album_edit(album))])
 
@@ -370,7 +380,12 @@ class PhotoApi:
         photo = None
         if len(rest) >= 3 and rest[1].isdigit() and len(rest[1]) <= 19:
             photo = self.store.photo_by_id(int(rest[1]))
-        return Response(200, media.image_for_path(rest, photo), 'image/png',
+        if photo and not photo.get('video') and media.is_original(rest):
+            body = media.original(photo['id'], photo['size'], photo['width'],
+                                  photo['height'])
+        else:
+            body = media.image_for_path(rest, photo)
+        return Response(200, body, 'image/png',
                         [('Cache-Control', 'public, max-age=86400')])
 
     def video(self, rest):

@@ -9,7 +9,7 @@
   GET  counters
   GET  state
   GET  info
-  GET  settings                               {"page_size", "latency_ms"}
+  GET  settings                               {"page_size", "latency_ms", "media_host"}
   POST settings         {"latency_ms": 50}    changed until the next reset
 """
 import json

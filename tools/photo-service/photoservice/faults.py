@@ -6,12 +6,12 @@ import threading
 
 from . import pages
 
-ACTIONS = ('respond', 'reset', 'truncate_html', 'html_error', 'hang')
+ACTIONS = ('respond', 'reset', 'truncate_html', 'html_error', 'hang', 'cut_body')
 MATCHES = ('prefix', 'exact')
 DEFAULT_HANG = 60.0
 _FIELDS = {'path', 'match', 'method', 'count', 'status', 'body', 'body_b64',
            'content_type', 'charset', 'delay', 'action', 'partial', 'short',
-           'headers', 'skip', 'numbered'}
+           'headers', 'skip', 'numbered', 'keep'}
 
 
 class Fault:
@@ -62,6 +62,12 @@ class Fault:
         # '{hit}' and '{next}' in the body become this answer's number (1,
         # 2, ...) and the one after it: a feed whose next link never repeats.
         self.numbered = bool(options.get('numbered', False))
+        # cut_body: how many bytes of the real answer's body go out before
+        # the connection is cut (None: half of it).
+        keep = options.get('keep')
+        self.keep = int(keep) if keep is not None else None
+        if self.keep is not None and self.keep < 0:
+            raise ValueError('keep must be 0 or more')
         self.id = next(self._ids)
         self.hits = 0
 

@@ -52,9 +52,16 @@ def seg(text):
 class Links:
     """The addresses of an account's feeds, entries, pages and media."""
 
-    def __init__(self, base, account):
+    def __init__(self, base, account, media_host='', originals=False):
         self.base = base
         self.user = seg(account['name'])
+        self.media_base = base
+        if media_host:
+            scheme, _, host = base.partition('://')
+            port = host.rpartition(':')[2] if ':' in host.split(']')[-1] else ''
+            self.media_base = '%s://%s%s' % (scheme, media_host,
+                                             ':' + port if port else '')
+        self.originals = originals
 
     def user_feed(self):
         return '%s/data/feed/api/user/%s' % (self.base, self.user)
@@ -85,8 +92,12 @@ class Links:
         return '%s/photo/%s' % (self.album_page(album), photo['id'])
 
     def image(self, album_id, photo, size=None):
-        """Content address .../{dir}/{file}; with size .../{dir}/s{size}/{file}."""
-        directory = '%s/img/%s/%s' % (self.base, album_id, photo['id'])
+        """Content address .../{dir}/{file}; with size .../{dir}/s{size}/{file};
+        the content address of a photo is its original's (s0) when the feed
+        was asked for originals."""
+        directory = '%s/img/%s/%s' % (self.media_base, album_id, photo['id'])
+        if size is None and self.originals and not photo.get('video'):
+            size = 0
         if size is not None:
             directory += '/s%s' % size
         return '%s/%s' % (directory, seg(photo['title'].rsplit('.', 1)[0] + '.jpg'))
@@ -103,7 +114,7 @@ class Links:
     def rendition(self, photo, index, mime):
         ext = 'flv' if 'flash' in mime else 'mp4'
         return '%s/video/%s/%d/%s.%s' % (
-            self.base, photo['id'], index,
+            self.media_base, photo['id'], index,
             seg(photo['title'].rsplit('.', 1)[0]), ext)
 
 
@@ -237,11 +248,13 @@ class Page:
     def items_per_page(self):
         return len(self.items) if self.per_page is None else self.per_page
 
-    def next_link(self, feed_url):
+    def next_link(self, feed_url, keep=''):
+        """The next page's link; `keep` is query text the next page is to
+        be asked with too, as the first page was."""
         if not self.more:
             return []
-        href = '%s?start-index=%d&max-results=%d' % (
-            feed_url, self.start + len(self.items), self.per_page)
+        href = '%s?start-index=%d&max-results=%d%s' % (
+            feed_url, self.start + len(self.items), self.per_page, keep)
         return [_link('next', 'application/atom+xml', href)]
 
 
@@ -369,7 +382,8 @@ def album_feed(links, account, album, page, owner):
         feed_links.append(_link(GD + '#post', 'application/atom+xml',
                                 links.album_feed(album)))
     feed_links.append(_link('self', 'application/atom+xml', links.album_feed(album)))
-    feed_links += page.next_link(links.album_feed(album))
+    feed_links += page.next_link(links.album_feed(album),
+                                 '&imgmax=d' if links.originals else '')
     out = _feed_head(
         links.album_feed(album), album['updated'],
         "<title type='text'>%s</title>" % esc(album['title']), album['summary'],

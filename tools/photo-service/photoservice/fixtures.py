@@ -313,8 +313,40 @@ def photolist():
     return b.result()
 
 
+# Photo titles of the backup fixture's first album, in feed order; the
+# last entry is a video.
+BACKUP_TITLES = ['桜の花.jpg', 'a<b>:c"d?.jpg', 'IMG_0001.JPG', 'IMG_0001.JPG',
+                 'CON.jpg', 'no extension', 'dots... ', 'img_0001.jpg', 'clip']
+
+
+def backup():
+    """Small albums whose titles a backup must turn into file names: the
+    account backup@example.com (password 'backup') with 'Trip <2009>:
+    "best"?' (public; photos titled BACKUP_TITLES, the last a video), and
+    two albums both titled 'Same title' (public with 2 photos, private with
+    3). Photos are 20 to 200 kB, so that whole backups stay quick."""
+    b = Builder(20121208)
+    owner = b.account('backup', 'backup@example.com', 'backup', 'Backup Tester')
+    trip = b.album(owner, 'Trip <2009>: "best"?', 'Trip2009', 'public', True,
+                   '2009-05-01 10:00:00', '2009-04-30', 'Nara', 'Deer, "many"')
+    b.photos_for(trip, len(BACKUP_TITLES), ms('2009-04-30 01:00'), stem='P_',
+                 videos=(len(BACKUP_TITLES) - 1,))
+    for photo, title in zip(b.photos, BACKUP_TITLES):
+        photo['title'] = title
+    first = b.album(owner, 'Same title', 'SameTitle1', 'public', True,
+                    '2009-06-01 10:00:00')
+    b.photos_for(first, 2, ms('2009-06-01 01:00'), stem='FIRST_')
+    second = b.album(owner, 'Same title', 'SameTitle2', 'private', True,
+                     '2009-07-01 10:00:00')
+    b.photos_for(second, 3, ms('2009-07-01 01:00'), stem='SECOND_')
+    for photo in b.photos:
+        if not photo['video']:
+            photo['size'] = b.rng.randint(20000, 200000)
+    return b.result()
+
+
 FIXTURES = {'demo': demo, 'empty': empty, 'large': large,
-            'photolist': photolist}
+            'photolist': photolist, 'backup': backup}
 
 
 def load(store, name):

@@ -224,6 +224,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return
         if fault.delay:
             stopping.wait(fault.delay)
+        if fault.action == 'cut_body':
+            self._cut_body(fault, entry)
+            return
         if fault.action == 'reset':
             log.answered(entry, 'reset')
             partial = fault.partial_bytes()
@@ -239,6 +242,29 @@ class Handler(http.server.BaseHTTPRequestHandler):
             self._send(response, declared_length=len(body) + 512)
         else:
             self._send(response)
+
+    def _cut_body(self, fault, entry):
+        """The real answer with its whole Content-Length, but only the first
+        `keep` bytes of its body before the connection is closed (an orderly
+        close, so that the client surely reads what was sent): a download
+        cut short."""
+        raw, _, query = self.path.partition('?')
+        request = Request(self.command, raw.encode('latin-1', errors='replace'),
+                          dict(parse_qsl(query)), self.headers, b'', self._base())
+        response = self._answer(lambda: self.app.api.dispatch(request))
+        body = response.body
+        keep = len(body) // 2 if fault.keep is None else min(fault.keep, len(body))
+        self.app.reqlog.answered(entry, 'cut')
+        self.send_response(response.status)
+        for name, value in response.headers:
+            self.send_header(name, value)
+        if response.content_type:
+            self.send_header('Content-Type', response.content_type)
+        self.send_header('Content-Length', str(len(body)))
+        self.end_headers()
+        self.wfile.write(body[:keep])
+        self.wfile.flush()
+        self.close_connection = True
 
     def _cut(self):
         """Closes the connection with a reset instead of an orderly close."""

@@ -38,6 +38,37 @@ def png(width, height, seed):
             _chunk(b'IDAT', zlib.compress(b''.join(rows), 6)) + _chunk(b'IEND', b''))
 
 
+def is_original(segments):
+    """Whether an image address (segments after 'img') asks for the
+    original: an s0 size folder."""
+    return any(s == 's0' for s in segments[:-1])
+
+
+# The private, safe-to-copy chunk that pads an original to its size.
+_PAD_KIND = b'paDd'
+_CHUNK_OVERHEAD = 12
+
+
+@functools.lru_cache(maxsize=16)
+def original(photo_id, size, width, height):
+    """The original of a photo: the full-size picture padded with an
+    ancillary chunk before IEND to exactly `size` bytes, the same bytes
+    every time. A size too small for any padding gives the bare picture."""
+    seed = photo_id % 9973
+    scale = FULL_SIDE / max(width, height, 1)
+    picture = png(max(1, round(width * scale)), max(1, round(height * scale)), seed)
+    room = size - len(picture) - _CHUNK_OVERHEAD
+    if room < 0:
+        picture = png(1, 1, seed)
+        room = size - len(picture) - _CHUNK_OVERHEAD
+        if room < 0:
+            return picture
+    pattern = bytes((photo_id * 31 + i * 7) % 256 for i in range(256))
+    fill = (pattern * (room // 256 + 1))[:room]
+    end = len(picture) - _CHUNK_OVERHEAD     # IEND is the last, empty chunk
+    return picture[:end] + _chunk(_PAD_KIND, fill) + picture[end:]
+
+
 def image_for_path(segments, photo):
     """PNG bytes for an image address: segments after 'img'. A segment
     s{N} or s{N}-c picks the size (s0: full size); the photo, when known,

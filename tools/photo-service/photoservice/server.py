@@ -95,7 +95,8 @@ class PhotoService:
         os.makedirs(self.data_dir, exist_ok=True)
         self.verbose = verbose
         # What the command line asked for; a reset comes back to it.
-        self.start_settings = {'page_size': page_size, 'latency_ms': latency_ms}
+        self.start_settings = {'page_size': page_size, 'latency_ms': latency_ms,
+                               'media_host': ''}
         # Every reply but the control endpoint's waits this long first.
         self.latency_ms = latency_ms
         self.store = Store(os.path.join(self.data_dir, 'store.sqlite3'))
@@ -118,16 +119,24 @@ class PhotoService:
         self.change_settings(self.start_settings)
 
     def settings(self):
-        return {'page_size': self.api.page_size, 'latency_ms': self.latency_ms}
+        return {'page_size': self.api.page_size, 'latency_ms': self.latency_ms,
+                'media_host': self.api.media_host}
 
     def change_settings(self, changes):
-        """Takes page_size (at least 1) and latency_ms (0 or more); the
-        values are checked before either is changed."""
-        unknown = set(changes) - {'page_size', 'latency_ms'}
+        """Takes page_size (at least 1), latency_ms (0 or more) and
+        media_host ('' or another name of this server, such as 127.0.0.1);
+        the values are checked before any is changed."""
+        unknown = set(changes) - {'page_size', 'latency_ms', 'media_host'}
         if unknown:
             raise ValueError('unknown settings: %s' % ', '.join(sorted(unknown)))
         values = self.settings()
         for name, value in changes.items():
+            if name == 'media_host':
+                if not isinstance(value, str) or not set(value) <= set(
+                        'abcdefghijklmnopqrstuvwxyz0123456789.-'):
+                    raise ValueError('media_host must be a host name or ""')
+                values[name] = value
+                continue
             if not isinstance(value, int) or isinstance(value, bool):
                 raise ValueError('%s must be a whole number' % name)
             values[name] = value
@@ -135,6 +144,7 @@ class PhotoService:
             raise ValueError('page_size must be 1 or more and latency_ms 0 or more')
         self.api.page_size = values['page_size']
         self.latency_ms = values['latency_ms']
+        self.api.media_host = values['media_host']
         return self.settings()
 
     def start(self, http_port=0, https_port=0):

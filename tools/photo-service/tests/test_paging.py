@@ -122,19 +122,19 @@ class SettingsTest(ServiceTestCase):
 
     def test_settings_are_checked_and_a_reset_restores_them(self):
         self.assertEqual(self.control('GET', 'settings'),
-                         {'page_size': 1000, 'latency_ms': 0})
+                         {'page_size': 1000, 'latency_ms': 0, 'media_host': ''})
         for bad in ({'page_size': 0}, {'latency_ms': -1}, {'page_size': '7'},
                     {'latency_ms': True}, {'speed': 1}, [1]):
             with self.subTest(bad=bad):
                 self.control('POST', 'settings', bad, expect=400)
         self.assertEqual(self.control('GET', 'settings'),
-                         {'page_size': 1000, 'latency_ms': 0}, 'nothing half-changed')
+                         {'page_size': 1000, 'latency_ms': 0, 'media_host': ''}, 'nothing half-changed')
         changed = self.control('POST', 'settings', {'page_size': 5, 'latency_ms': 20})
         self.assertEqual((changed['page_size'], changed['latency_ms']), (5, 20))
         self.assertEqual(self.control('GET', 'info')['page_size'], 5)
         self.reset()
         self.assertEqual(self.control('GET', 'settings'),
-                         {'page_size': 1000, 'latency_ms': 0})
+                         {'page_size': 1000, 'latency_ms': 0, 'media_host': ''})
 
 
 class LatencyTest(ServiceTestCase):

@@ -168,7 +168,7 @@ class ServeProcessTest(unittest.TestCase):
         p.request('POST', '/__control/settings', b'{"page_size": 100, "latency_ms": 0}')
         p.request('POST', '/__control/reset', b'{}')
         info = json.loads(p.request('GET', '/__control/settings')[1])
-        self.assertEqual(info, {'page_size': 5, 'latency_ms': 150})
+        self.assertEqual(info, {'page_size': 5, 'latency_ms': 150, 'media_host': ''})
         self.assertEqual(p.stop()[0], 0)
         for bad in (('--page-size', '0'), ('--latency-ms', '-5')):
             result = subprocess.run([sys.executable, SERVE, '--data', self.data_dir, *bad],

@@ -1,0 +1,66 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include <windows.h>
+#include <winhttp.h>
+
+// One GET at a time whose body goes piece by piece to the caller instead of
+// into memory: downloads of any size. One object per thread; its session
+// keeps connections alive from one request to the next.
+class WinHttpDownload
+{
+public:
+    WinHttpDownload();
+    ~WinHttpDownload();
+    WinHttpDownload(const WinHttpDownload&) = delete;
+    WinHttpDownload& operator=(const WinHttpDownload&) = delete;
+
+    int connectTimeout = 60000;
+    int receiveTimeout = 30000;
+    // As WinHttpClient's: an untrusted certificate is accepted when set.
+    bool acceptUntrustedCertificates = false;
+
+    // Called once the reply's head is in: its status and announced length
+    // (-1 when it announces none). False stops the download.
+    using HeadSink = std::function<bool(int status, int64_t announcedLength)>;
+    // Called with each piece of the body in order. False stops the download.
+    using PieceSink = std::function<bool(const uint8_t* bytes, size_t length)>;
+
+    // GETs `url` with the extra header lines `headers` (each ended by CR LF).
+    // True when the whole body (as long as announced, where announced) went
+    // to the sinks; false on a failure, a stop by a sink, a body shorter than
+    // announced or an Abort. The body of any status is handed on; the head
+    // sink sees the status first.
+    bool Get(const std::wstring& url, const std::wstring& headers, const HeadSink& onHead, const PieceSink& onPiece);
+    // A HEAD request: the status and the announced length only.
+    bool Head(const std::wstring& url, const std::wstring& headers, int& status, int64_t& announcedLength);
+
+    // From any thread: the request under way is closed and every later one
+    // fails at once until ClearAbort.
+    void Abort();
+    void ClearAbort() { aborted_ = false; }
+    bool Aborted() const { return aborted_; }
+
+    // The WinHTTP error of the call that failed the last request (0 when
+    // none did): 12002 time-out, 12029 cannot connect, 12030 cut off ...
+    DWORD LastError() const { return lastError_; }
+    // Bytes of the body received by the last Get.
+    int64_t Received() const { return received_; }
+
+private:
+    bool Run(const wchar_t* verb, const std::wstring& url, const std::wstring& headers, const HeadSink& onHead,
+             const PieceSink* onPiece);
+    bool Fail();
+    void SetInFlight(HINTERNET request);
+
+    HINTERNET session_ = nullptr;
+    std::mutex inFlightLock_;
+    HINTERNET inFlight_ = nullptr;
+    std::atomic<bool> aborted_{false};
+    DWORD lastError_ = 0;
+    int64_t received_ = 0;
+};

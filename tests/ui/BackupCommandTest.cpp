@@ -1,0 +1,239 @@
+// The album window's "Back up..." command in both languages: its texts, the
+// checks it shares with the other album commands, and a backup run from the
+// window with its progress window, Cancel and summary box.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/CIniFile.h"
+#include "base/CLogSupport.h"
+#include "base/TextFormat.h"
+#include "res/resource.h"
+#include "service/PicasaClient.h"
+#include "tests/service/StandIn.h"
+#include "tests/support/DialogHarness.h"
+#include "tests/support/TestEnv.h"
+#include "ui/albums/BackupCommand.h"
+#include "ui/albums/BackupFile.h"
+#include "ui/albums/CToolDlg.h"
+
+using namespace DialogHarness;
+using TestEnv::Narrow;
+
+namespace {
+
+TEST(BackupTexts, MegabytesProgressAndSummary)
+{
+    const struct {
+        uint64_t bytes;
+        const wchar_t* text;
+    } sizes[] = {{0, L"0.0"}, {52428, L"0.0"}, {52429, L"0.1"}, {1048576, L"1.0"}, {12898534, L"12.3"},
+                 {10737418240ULL, L"10240.0"}};
+    for (const auto& s : sizes)
+        EXPECT_EQ(MegabytesText(s.bytes), s.text) << s.bytes;
+
+    for (const char* name : {"en", "ja"}) {
+        SCOPED_TRACE(name);
+        ScopedLanguage language(name);
+        BackupStatus status;
+        status.album = 2;
+        status.albums = 3;
+        status.filesDone = 4;
+        status.files = 9;
+        status.bytes = 3 * 1048576;
+        status.current = L"\u685c.jpg";
+        EXPECT_EQ(BackupProgressText(status),
+                  FormatText(language.String(IDS_BACKUP_PROGRESS_FORMAT),
+                             {int64_t(2), int64_t(3), int64_t(4), int64_t(9),
+                              FormatText(language.String(IDS_BYTES_FORMAT), {std::wstring(L"3.0")}),
+                              std::wstring(L"\u685c.jpg")}));
+        EXPECT_NE(BackupProgressText(status).find(L"3.0"), std::wstring::npos);
+
+        BackupSummary clean;
+        clean.downloaded = 12;
+        clean.alreadyThere = 2;
+        EXPECT_EQ(BackupSummaryText(clean),
+                  FormatText(language.String(IDS_BACKUP_SUMMARY_FORMAT), {int64_t(12), int64_t(2), int64_t(0)}));
+        EXPECT_EQ(BackupSummaryIcon(clean), UINT(MB_ICONINFORMATION));
+
+        BackupSummary troubled = clean;
+        troubled.failed = 1;
+        troubled.albumsFailed = 1;
+        troubled.reasons = {L"Trip\\a.jpg: HTTP 503", L"Other: HTTP 500"};
+        troubled.cancelled = true;
+        const std::wstring text = BackupSummaryText(troubled);
+        for (const std::wstring& part : {troubled.reasons[0], troubled.reasons[1], language.String(IDS_BACKUP_REASONS),
+                                         language.String(IDS_BACKUP_CANCELLED)})
+            EXPECT_NE(text.find(part), std::wstring::npos) << Narrow(part);
+        EXPECT_EQ(BackupSummaryIcon(troubled), UINT(MB_ICONWARNING));
+
+        BackupSummary full;
+        full.diskError = ERROR_DISK_FULL;
+        full.diskPath = L"E:\\Backup\\Trip\\a.jpg";
+        EXPECT_NE(BackupSummaryText(full).find(L"E:\\Backup\\Trip\\a.jpg"), std::wstring::npos);
+        EXPECT_NE(BackupSummaryText(full).find(L"(112)"), std::wstring::npos);
+        EXPECT_EQ(BackupSummaryIcon(full), UINT(MB_ICONERROR));
+    }
+}
+
+class BackupCommand : public ::testing::TestWithParam<const char*>
+{
+protected:
+    void SetUp() override
+    {
+        StandIn::Control("POST", "reset", "{\"fixture\": \"backup\"}");
+        log.Open(logPath.c_str());
+        client.SetLog(&log);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        client.SetLog(nullptr);
+        log.Close();
+        StandIn::Reset();
+    }
+
+    void Open()
+    {
+        window = std::make_unique<CToolDlg>(client, SettingsLocation::File(ini));
+        ASSERT_NE(window->Create(nullptr), nullptr);
+    }
+    void Command(HWND to, int id) { SendMessageW(to, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void SelectAll()
+    {
+        for (int row = 0; row < window->RowCount(); ++row)
+            window->SelectRow(row, true);
+    }
+    std::vector<AlbumEntry> SelectedAlbumEntries()
+    {
+        std::vector<AlbumEntry> albums;
+        for (size_t index : window->SelectedAlbums())
+            albums.push_back(client.GetAlbums()[index]);
+        return albums;
+    }
+    size_t FilesUnder(const std::wstring& path, bool* temporary) const
+    {
+        size_t n = 0;
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return 0;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                n += FilesUnder(path + L"\\" + name, temporary);
+            } else {
+                ++n;
+                if (name.find(L".quillon-part") != std::wstring::npos)
+                    *temporary = true;
+            }
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+        return n;
+    }
+
+    ScopedLanguage language{GetParam()};
+    std::wstring folder = TestEnv::ScratchFolder("backup-command");
+    std::wstring target = folder + L"\\target";
+    std::wstring ini = folder + L"\\quillon.ini";
+    std::string logPath = Narrow(folder) + "\\quillon.log";
+    CLogSupport log;
+    PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
+    std::unique_ptr<CToolDlg> window;
+};
+
+TEST_P(BackupCommand, WithoutASelectionItSaysSoFromTheButtonAndTheMenu)
+{
+    ASSERT_EQ(client.Login("backup", "backup", "t"), 0u);
+    Open();
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::vector<std::wstring> seen;
+    const auto note = [&](HWND box) {
+        seen.push_back(WindowText(box) + L"|" + MessageBoxText(box));
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    driver.Then(note);
+    Command(window->Handle(), IDC_BACKUP);
+    driver.Then(note);
+    // The list's context menu sends its command through the list.
+    Command(window->List().Handle(), IDC_BACKUP);
+    PumpMessages(window->Handle());
+    const std::wstring expected =
+        language.String(IDS_CAPTION_NO_SELECTION) + L"|" + language.String(IDS_NO_SELECTION_BACKUP);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{expected, expected}));
+    EXPECT_TRUE(driver.Unexpected().empty());
+    EXPECT_TRUE(IsWindowEnabled(window->Item(IDC_BACKUP)));
+}
+
+TEST_P(BackupCommand, APublicOnlyBackupEndsWithItsSummary)
+{
+    ASSERT_EQ(client.OpenPublicSession("backup", ""), 0u);
+    Open();
+    EXPECT_TRUE(IsWindowEnabled(window->Item(IDC_BACKUP))) << "public albums need no sign-in";
+    SelectAll();
+    ASSERT_EQ(window->SelectedAlbums().size(), 2u);
+    ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    std::wstring summaryText;
+    driver.Then([&](HWND box) {
+        summaryText = WindowText(box) + L"|" + MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    const BackupSummary summary = RunBackupInto(window->Handle(), client, SelectedAlbumEntries(), target);
+    EXPECT_EQ(summary.downloaded, 11u);
+    EXPECT_EQ(summaryText, language.String(IDS_CAPTION_BACKUP) + L"|" + BackupSummaryText(summary));
+    bool temporary = false;
+    EXPECT_EQ(FilesUnder(target, &temporary), 11u + 2 * 2);
+    EXPECT_FALSE(temporary);
+    for (const Json& request : StandIn::Requests())
+        EXPECT_FALSE(StandIn::HasHeader(request, "Authorization"));
+}
+
+TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunGetsTheRest)
+{
+    ASSERT_EQ(client.Login("backup", "backup", "t"), 0u);
+    Open();
+    SelectAll();
+    ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+    // Slow enough for the progress window to show.
+    StandIn::Control("POST", "settings", "{\"latency_ms\": 400}");
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    driver.DriveProgressWindows(true);
+    std::wstring progressCaption;
+    driver.Then([&](HWND progress) {
+        progressCaption = WindowText(progress);
+        PostMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    std::wstring summaryText;
+    driver.Then([&](HWND box) {
+        summaryText = MessageBoxText(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    const BackupSummary cancelled = RunBackupInto(window->Handle(), client, SelectedAlbumEntries(), target);
+    StandIn::Control("POST", "settings", "{\"latency_ms\": 0}");
+    EXPECT_EQ(progressCaption, language.String(IDS_PROGRESS_BACKUP));
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_LT(cancelled.downloaded, 14u);
+    EXPECT_NE(summaryText.find(language.String(IDS_BACKUP_CANCELLED)), std::wstring::npos);
+    bool temporary = false;
+    FilesUnder(target, &temporary);
+    EXPECT_FALSE(temporary);
+
+    const BackupSummary rest = RunBackupInto(window->Handle(), client, SelectedAlbumEntries(), target, nullptr, true);
+    EXPECT_FALSE(rest.cancelled);
+    EXPECT_EQ(rest.downloaded + rest.alreadyThere, 14u);
+    EXPECT_EQ(rest.alreadyThere, cancelled.downloaded);
+    EXPECT_EQ(FilesUnder(target, &temporary), 14u + 3 * 2);
+    EXPECT_TRUE(driver.Unexpected().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, BackupCommand, ::testing::Values("en", "ja"));
+
+} // namespace

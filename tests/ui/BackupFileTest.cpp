@@ -1,0 +1,244 @@
+// One file of a backup fetched into its folder against the stand-in: the
+// original whole and dated, or nothing at all when the server fails, the
+// download is cut short, the run is stopped or the folder cannot be
+// written; and the paths it uses.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "http/WinHttpDownload.h"
+#include "service/PicasaClient.h"
+#include "tests/service/StandIn.h"
+#include "tests/support/TestEnv.h"
+#include "ui/albums/BackupFile.h"
+#include "ui/albums/BackupIndex.h"
+#include "ui/albums/BackupNames.h"
+#include "ui/albums/PhotoPreviewUrl.h"
+
+using TestEnv::Narrow;
+
+namespace {
+
+TEST(BackupPaths, LongPathsAndTemporaryNames)
+{
+    const struct {
+        const wchar_t* path;
+        const wchar_t* longPath;
+    } cases[] = {
+        {L"C:\\Backup\\a.jpg", L"\\\\?\\C:\\Backup\\a.jpg"},
+        {L"\\\\server\\share\\a.jpg", L"\\\\?\\UNC\\server\\share\\a.jpg"},
+        {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LongPath(c.path), c.longPath) << Narrow(c.path);
+    EXPECT_EQ(TemporaryName(L"a.jpg"), L"a.jpg.quillon-part");
+    EXPECT_FALSE(HasExtension(TemporaryName(L"a"))) << "no saved file ends as a temporary one does";
+}
+
+class BackupFile : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(StandIn::Base().empty()) << "the stand-in service is not running";
+        StandIn::Reset();
+        ASSERT_EQ(client.Login("demo", "demo", "t"), 0u);
+        ASSERT_EQ(client.LoadAlbums(), 0u);
+        for (const AlbumEntry& album : client.GetAlbums()) {
+            if (album.title == L"\u685c 2009")
+                photos = Load(album.id);
+            if (album.title == L"Videos")
+                videos = Load(album.id);
+        }
+        ASSERT_GE(photos.size(), 4u);
+        ASSERT_FALSE(videos.empty());
+        StandIn::ClearRequests();
+    }
+
+    void TearDown() override { StandIn::Reset(); }
+
+    std::vector<PhotoEntry> Load(const std::wstring& albumId)
+    {
+        DWORD result = 1;
+        auto list = client.LoadPhotos(albumId, 1, &result, nullptr, true);
+        EXPECT_EQ(result, 0u);
+        return *list;
+    }
+
+    BackupFileJob JobFor(const PhotoEntry& photo, const std::wstring& name)
+    {
+        BackupFileJob job;
+        job.url = photo.mediaUrl;
+        job.headers = PreviewRequestHeaders(photo.mediaUrl, client.GetPhotoServer(), client.GetAuthToken());
+        job.folder = folder;
+        job.fileName = name;
+        job.expectedLength = ExpectedLength(photo);
+        job.hasTime = UtcTextToFileTime(photo.timestamp, job.time);
+        return job;
+    }
+
+    BackupFileResult Download(const BackupFileJob& job)
+    {
+        int64_t heard = 0;
+        BackupFileResult result = DownloadToFile(http, job, stop, [&](int64_t n) { heard += n; });
+        if (result.outcome == BackupFileOutcome::Saved) {
+            EXPECT_EQ(heard, result.received);
+        }
+        return result;
+    }
+
+    // The names in the test's folder.
+    std::vector<std::wstring> Files() const
+    {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L".."))
+                names.push_back(found.cFileName);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+        return names;
+    }
+
+    // The path of a photo's original on the stand-in.
+    static std::string PathOf(const std::wstring& url)
+    {
+        const std::string text = Narrow(url);
+        return text.substr(text.find('/', text.find("://") + 3));
+    }
+
+    PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
+    std::vector<PhotoEntry> photos, videos;
+    WinHttpDownload http;
+    std::atomic<bool> stop{false};
+    std::wstring folder = TestEnv::ScratchFolder("backup-file");
+};
+
+TEST_F(BackupFile, AnOriginalIsSavedWholeAndDated)
+{
+    for (size_t i = 0; i < 3; ++i) {
+        const PhotoEntry& photo = photos[i];
+        SCOPED_TRACE(Narrow(photo.title));
+        const std::wstring name = L"photo" + std::to_wstring(i) + L".png";
+        const BackupFileJob job = JobFor(photo, name);
+        ASSERT_TRUE(job.hasTime);
+        const BackupFileResult result = Download(job);
+        EXPECT_EQ(result.outcome, BackupFileOutcome::Saved);
+        EXPECT_EQ(result.status, 200);
+        EXPECT_EQ(ExistingFileLength(folder + L"\\" + name), int64_t(photo.size));
+        const std::string bytes = TestEnv::ReadBytes(folder + L"\\" + name);
+        EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+
+        HANDLE file = CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        FILETIME created{}, written{};
+        EXPECT_TRUE(GetFileTime(file, &created, nullptr, &written));
+        CloseHandle(file);
+        EXPECT_EQ(CompareFileTime(&written, &job.time), 0);
+        EXPECT_EQ(CompareFileTime(&created, &job.time), 0);
+    }
+    EXPECT_EQ(Files().size(), 3u) << "no temporary file left";
+}
+
+TEST_F(BackupFile, AVideoRenditionIsAsLongAsItsReplyAnnounced)
+{
+    const PhotoEntry* video = nullptr;
+    for (const PhotoEntry& entry : videos)
+        if (IsVideo(entry))
+            video = &entry;
+    ASSERT_NE(video, nullptr);
+    const BackupFileResult result = Download(JobFor(*video, L"clip.mp4"));
+    EXPECT_EQ(result.outcome, BackupFileOutcome::Saved);
+    EXPECT_GT(result.expected, 0);
+    EXPECT_EQ(ExistingFileLength(folder + L"\\clip.mp4"), result.expected);
+}
+
+TEST_F(BackupFile, AFailureLeavesNothingBehind)
+{
+    const struct {
+        const char* what;
+        std::string fault; // armed on the original's path
+        int status;
+    } cases[] = {
+        {"server error", R"("status": 503)", 503},
+        {"not found", R"("status": 404, "body": "gone")", 404},
+        {"cut short", R"("action": "cut_body", "keep": 5000)", 200},
+        {"cut before the body", R"("action": "cut_body", "keep": 0)", 200},
+        // Twice: a client may send again on a fresh connection what a reset
+        // kept-alive one lost.
+        {"reset", R"("action": "reset", "count": 2)", 0},
+    };
+    const PhotoEntry& photo = photos[0];
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StandIn::Fault(R"({"path": ")" + PathOf(photo.mediaUrl) + R"(", "match": "exact", )" + c.fault + "}");
+        const BackupFileResult result = Download(JobFor(photo, L"a.png"));
+        EXPECT_EQ(result.outcome, BackupFileOutcome::Failed);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_TRUE(Files().empty());
+    }
+    // A cut-short download over an older file leaves the older file as it was.
+    ASSERT_EQ(Download(JobFor(photos[1], L"a.png")).outcome, BackupFileOutcome::Saved);
+    const std::string before = TestEnv::ReadBytes(folder + L"\\a.png");
+    StandIn::Fault(R"({"path": ")" + PathOf(photo.mediaUrl) + R"(", "match": "exact", "action": "cut_body"})");
+    EXPECT_EQ(Download(JobFor(photo, L"a.png")).outcome, BackupFileOutcome::Failed);
+    EXPECT_EQ(TestEnv::ReadBytes(folder + L"\\a.png"), before);
+    EXPECT_EQ(Files(), std::vector<std::wstring>{L"a.png"});
+}
+
+TEST_F(BackupFile, AStopMidWayLeavesNothingBehind)
+{
+    const PhotoEntry& photo = photos[0];
+    int64_t heard = 0;
+    // Stopped as soon as the first piece is written.
+    const BackupFileResult result = DownloadToFile(http, JobFor(photo, L"a.png"), stop, [&](int64_t n) {
+        heard += n;
+        stop = true;
+    });
+    EXPECT_EQ(result.outcome, BackupFileOutcome::Stopped);
+    EXPECT_GT(heard, 0);
+    EXPECT_LT(heard, int64_t(photo.size));
+    EXPECT_TRUE(Files().empty());
+    // Stopped before it starts: no request at all.
+    StandIn::ClearRequests();
+    EXPECT_EQ(Download(JobFor(photo, L"b.png")).outcome, BackupFileOutcome::Stopped);
+    EXPECT_TRUE(StandIn::Requests().empty());
+}
+
+TEST_F(BackupFile, AFolderThatCannotBeWrittenStopsTheRun)
+{
+    BackupFileJob job = JobFor(photos[0], L"a.png");
+    job.folder = folder + L"\\missing";
+    const BackupFileResult result = Download(job);
+    EXPECT_EQ(result.outcome, BackupFileOutcome::DiskFailed);
+    EXPECT_EQ(result.error, DWORD(ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(Files().empty());
+}
+
+TEST_F(BackupFile, LongPathsWork)
+{
+    std::wstring deep = folder;
+    for (int i = 0; i < 4; ++i) {
+        deep += L"\\" + std::wstring(90, wchar_t(L'a' + i));
+        ASSERT_TRUE(CreateDirectoryW(LongPath(deep).c_str(), nullptr)) << GetLastError();
+    }
+    ASSERT_GT(deep.size(), size_t(MAX_PATH));
+    BackupFileJob job = JobFor(photos[0], std::wstring(95, L'p') + L".png");
+    job.folder = deep;
+    EXPECT_EQ(Download(job).outcome, BackupFileOutcome::Saved);
+    EXPECT_EQ(ExistingFileLength(deep + L"\\" + job.fileName), int64_t(photos[0].size));
+    // Taken away here: the scratch folder's own clean-up knows no long paths.
+    EXPECT_TRUE(DeleteFileW(LongPath(deep + L"\\" + job.fileName).c_str()));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(RemoveDirectoryW(LongPath(deep).c_str()));
+        deep.erase(deep.rfind(L'\\'));
+    }
+}
+
+} // namespace

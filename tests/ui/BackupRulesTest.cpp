@@ -1,0 +1,227 @@
+// The plain rules of a backup: file names safe on Windows and unique in
+// their folder, the CSV files beside the photos, times, and which files are
+// fetched again.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "tests/support/TestEnv.h"
+#include "ui/albums/BackupIndex.h"
+#include "ui/albums/BackupNames.h"
+
+using TestEnv::Narrow;
+
+namespace {
+
+TEST(BackupNames, TitlesBecomeSafeFileNames)
+{
+    const struct {
+        const wchar_t* title;
+        const wchar_t* name;
+    } cases[] = {
+        {L"IMG_0001.JPG", L"IMG_0001.JPG"},
+        {L"a<b>c:d\"e/f\\g|h?i*j.jpg", L"a_b_c_d_e_f_g_h_i_j.jpg"},
+        {L"tab\there\x01.png", L"tab_here_.png"},
+        {L"桜の木.jpg", L"桜の木.jpg"},
+        {L"ends with dots...", L"ends with dots"},
+        {L"ends with blanks . . ", L"ends with blanks"},
+        {L"  leading", L"leading"},
+        {L"CON", L"CON_"},
+        {L"con.jpg", L"con_.jpg"},
+        {L"Nul.tar.gz", L"Nul_.tar.gz"},
+        {L"COM1.mp4", L"COM1_.mp4"},
+        {L"lpt9", L"lpt9_"},
+        {L"COM0.jpg", L"COM0.jpg"},
+        {L"LPT10.jpg", L"LPT10.jpg"},
+        {L"CONSOLE.jpg", L"CONSOLE.jpg"},
+        {L"AUX .jpg", L"AUX_ .jpg"},
+        {L"AUXILIARY.jpg", L"AUXILIARY.jpg"},
+        {L"", L"photo"},
+        {L"...", L"photo"},
+        {L"???", L"___"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SafeFileName(c.title, L"photo"), c.name) << Narrow(c.title);
+}
+
+TEST(BackupNames, LongTitlesAreShortenedBeforeTheirExtension)
+{
+    const std::wstring longStem(300, L'x');
+    const std::wstring name = SafeFileName(longStem + L".jpeg", L"photo");
+    EXPECT_EQ(name.size(), kMostBackupNameLength);
+    EXPECT_EQ(name.substr(name.size() - 5), L".jpeg");
+
+    // Never cut between the halves of a character outside the basic plane.
+    std::wstring pairs;
+    for (int i = 0; i < 80; ++i)
+        pairs += L"\xD83D\xDE00"; // a face, two UTF-16 units
+    const std::wstring cut = SafeFileName(pairs + L".jpg", L"photo");
+    EXPECT_LE(cut.size(), kMostBackupNameLength);
+    EXPECT_FALSE(IS_HIGH_SURROGATE(cut[cut.size() - 5]));
+    EXPECT_EQ(cut.substr(cut.size() - 4), L".jpg");
+
+    // A long name with dots trimmed at the cut.
+    const std::wstring dotted = SafeFileName(std::wstring(98, L'y') + L"....z", L"photo");
+    EXPECT_LE(dotted.size(), kMostBackupNameLength);
+    EXPECT_NE(dotted.back(), L'.');
+}
+
+TEST(BackupNames, ExtensionsFromContentTypes)
+{
+    const struct {
+        const wchar_t* type;
+        const wchar_t* extension;
+    } cases[] = {
+        {L"image/jpeg", L".jpg"},      {L"IMAGE/JPEG; charset=x", L".jpg"}, {L"image/png", L".png"},
+        {L"image/gif", L".gif"},       {L"video/mpeg4", L".mp4"},           {L"video/mp4", L".mp4"},
+        {L"video/quicktime", L".mov"}, {L"application/x-shockwave-flash", L".flv"},
+        {L"text/html", L""},           {L"", L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ExtensionForType(c.type), c.extension) << Narrow(c.type);
+
+    const struct {
+        const wchar_t* name;
+        bool has;
+    } names[] = {{L"a.jpg", true},   {L"a.JPEG", true}, {L"a", false},   {L"a.", false},
+                 {L".hidden", false}, {L"v1.2 final", false}, {L"a.toolong", false}, {L"x.mp4", true}};
+    for (const auto& n : names)
+        EXPECT_EQ(HasExtension(n.name), n.has) << Narrow(n.name);
+}
+
+TEST(BackupNames, ClashesAreNumberedInFeedOrder)
+{
+    const struct {
+        std::vector<std::wstring> wanted, names;
+    } cases[] = {
+        {{L"a.jpg", L"b.jpg"}, {L"a.jpg", L"b.jpg"}},
+        {{L"a.jpg", L"a.jpg", L"a.jpg"}, {L"a.jpg", L"a (2).jpg", L"a (3).jpg"}},
+        {{L"a.jpg", L"A.JPG"}, {L"a.jpg", L"A (2).JPG"}},
+        // The counter skips a name that a later entry has of its own.
+        {{L"a.jpg", L"a.jpg", L"a (2).jpg"}, {L"a.jpg", L"a (3).jpg", L"a (2).jpg"}},
+        {{L"Trip", L"Trip", L"trip"}, {L"Trip", L"Trip (2)", L"trip (3)"}},
+        {{L"x.tar.gz", L"x.tar.gz"}, {L"x.tar.gz", L"x.tar (2).gz"}},
+        {{}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UniqueNames(c.wanted), c.names);
+        EXPECT_EQ(UniqueNames(c.wanted), UniqueNames(c.wanted)) << "the same from run to run";
+    }
+}
+
+TEST(BackupIndex, CsvFieldsAreQuotedWhereNeeded)
+{
+    const struct {
+        const wchar_t* text;
+        const wchar_t* field;
+    } cases[] = {
+        {L"plain", L"plain"},
+        {L"", L""},
+        {L"a,b", L"\"a,b\""},
+        {L"say \"hi\"", L"\"say \"\"hi\"\"\""},
+        {L"two\r\nlines", L"\"two\r\nlines\""},
+        {L"line\nfeed", L"\"line\nfeed\""},
+        {L" padded ", L"\" padded \""},
+        {L"日本語", L"日本語"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CsvField(c.text), c.field) << Narrow(c.text);
+    EXPECT_EQ(CsvLine({L"a", L"b,c", L""}), L"a,\"b,c\",\r\n");
+    EXPECT_EQ(CsvFileBytes(L"桜,a\r\n"), std::string("\xEF\xBB\xBF\xE6\xA1\x9C,a\r\n"));
+    EXPECT_EQ(CsvFileBytes(L""), std::string("\xEF\xBB\xBF"));
+}
+
+TEST(BackupIndex, TimesInIso8601Utc)
+{
+    const struct {
+        const wchar_t* utc;
+        const wchar_t* iso;
+    } cases[] = {
+        {L"2009/04/05 10:11:12", L"2009-04-05T10:11:12Z"},
+        {L"1969/12/31 23:59:59", L"1969-12-31T23:59:59Z"},
+        {L"2009/13/05 10:11:12", L""},
+        {L"2009-04-05 10:11:12", L""},
+        {L"2009/04/05", L""},
+        {L"---", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UtcTextToIso(c.utc), c.iso) << Narrow(c.utc);
+        FILETIME time{};
+        EXPECT_EQ(UtcTextToFileTime(c.utc, time), *c.iso != 0) << Narrow(c.utc);
+    }
+    FILETIME time{};
+    ASSERT_TRUE(UtcTextToFileTime(L"1970/01/02 00:00:00", time));
+    const ULONGLONG ticks = (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    EXPECT_EQ(ticks, 116444736000000000ULL + 86400ULL * 10000000ULL);
+
+    const struct {
+        const wchar_t* millis;
+        const wchar_t* iso;
+    } albumDates[] = {
+        {L"1238925072000", L"2009-04-05T09:51:12Z"},
+        {L"0", L"1970-01-01T00:00:00Z"},
+        {L"-86400000", L"1969-12-31T00:00:00Z"},
+        {L"", L""},
+        {L"12a", L""},
+        {L"-", L""},
+    };
+    for (const auto& c : albumDates)
+        EXPECT_EQ(MillisToIso(c.millis), c.iso) << Narrow(c.millis);
+}
+
+TEST(BackupIndex, IndexAndAlbumLines)
+{
+    PhotoEntry photo;
+    photo.id = L"5001";
+    photo.title = L"a,b.jpg";
+    photo.summary = L"caption \"quoted\"";
+    photo.timestamp = L"2009/04/05 10:11:12";
+    photo.width = 1600;
+    photo.height = 1200;
+    photo.size = 123456;
+    photo.alternateLink = L"http://h/demo/album/photo/5001";
+    photo.mediaUrl = L"http://m/img/1/5001/s0/a.jpg";
+    const std::wstring text = IndexCsvText({{L"a,b.jpg", &photo}});
+    EXPECT_EQ(text,
+              L"file name,photo id,title,caption,time taken,width,height,size,page address,media address\r\n"
+              L"\"a,b.jpg\",5001,\"a,b.jpg\",\"caption \"\"quoted\"\"\",2009-04-05T10:11:12Z,1600,1200,123456,"
+              L"http://h/demo/album/photo/5001,http://m/img/1/5001/s0/a.jpg\r\n");
+    EXPECT_EQ(IndexCsvText({}).find(L"\r\n") + 2, IndexCsvText({}).size()) << "a heading line alone";
+
+    AlbumEntry album;
+    album.title = L"桜 2009";
+    album.summary = L"Spring,\nin Kyoto";
+    album.location = L"Kyoto";
+    album.access = L"public";
+    album.timestamp = L"1238925072000";
+    album.id = L"42";
+    EXPECT_EQ(AlbumCsvText(album, 60), L"title,summary,place,access,date,album id,number of entries\r\n"
+                                       L"桜 2009,\"Spring,\nin Kyoto\",Kyoto,public,2009-04-05T09:51:12Z,42,60\r\n");
+}
+
+TEST(BackupIndex, WhichFilesAreFetched)
+{
+    PhotoEntry photo;
+    photo.size = 5000;
+    EXPECT_EQ(ExpectedLength(photo), 5000);
+    PhotoEntry unknown;
+    EXPECT_EQ(ExpectedLength(unknown), -1);
+    PhotoEntry video;
+    video.size = 9000000;
+    video.uploadedVideoType = L"MP4";
+    video.mediaType = L"video/mpeg4";
+    EXPECT_EQ(ExpectedLength(video), -1) << "a video's size is its upload's, not its rendition's";
+
+    const struct {
+        int64_t existing, expected;
+        DownloadNeed need;
+    } cases[] = {
+        {-1, 5000, DownloadNeed::Fetch},    {-1, -1, DownloadNeed::Fetch},    {5000, 5000, DownloadNeed::Keep},
+        {4999, 5000, DownloadNeed::Fetch},  {5001, 5000, DownloadNeed::Fetch}, {0, 5000, DownloadNeed::Fetch},
+        {2048, -1, DownloadNeed::AskLength}, {0, 0, DownloadNeed::Keep},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NeedsDownload(c.existing, c.expected), c.need) << c.existing << " " << c.expected;
+}
+
+} // namespace

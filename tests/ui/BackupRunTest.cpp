@@ -1,0 +1,332 @@
+// Whole backups against the stand-in's backup data: every photo and video
+// under a safe name with its date and the index beside them; a second run
+// that fetches only what is missing; failures, Cancel, the token rule, a
+// folder that cannot be made and public-only mode.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <map>
+#include <set>
+
+#include "base/CLogSupport.h"
+#include "service/PicasaClient.h"
+#include "tests/service/StandIn.h"
+#include "tests/support/TestEnv.h"
+#include "ui/albums/BackupFile.h"
+#include "ui/albums/BackupIndex.h"
+#include "ui/albums/BackupRun.h"
+#include "ui/albums/PhotoPreviewUrl.h"
+
+using TestEnv::Narrow;
+
+namespace {
+
+const wchar_t* const kTripFolder = L"Trip _2009__ _best__";
+
+TEST(BackupRunRules, AlbumFoldersAreSafeAndUnique)
+{
+    std::vector<AlbumEntry> albums(4);
+    albums[0].title = L"Trip <2009>: \"best\"?";
+    albums[1].title = L"Same title";
+    albums[2].title = L"same title";
+    albums[3].title = L"";
+    albums[3].id = L"77";
+    EXPECT_EQ(AlbumFolderNames(albums),
+              (std::vector<std::wstring>{kTripFolder, L"Same title", L"same title (2)", L"77"}));
+}
+
+class BackupRunTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(StandIn::Base().empty()) << "the stand-in service is not running";
+        StandIn::Control("POST", "reset", "{\"fixture\": \"backup\"}");
+        // Beside the scratch folder, which holds the backup alone: a log of
+        // this test's own.
+        DeleteFileW(TestEnv::Widen(logPath).c_str());
+        log.Open(logPath.c_str());
+        client.SetLog(&log);
+        ASSERT_EQ(client.Login("backup", "backup", "t"), 0u);
+        ASSERT_EQ(client.LoadAlbums(), 0u);
+        // In the order the tests name them: the trip, then the album titled
+        // "Same title" with 2 photos, then the one with 3.
+        albums = client.GetAlbums();
+        ASSERT_EQ(albums.size(), 3u);
+        std::sort(albums.begin(), albums.end(), [](const AlbumEntry& a, const AlbumEntry& b) {
+            return std::make_pair(a.title != L"Trip <2009>: \"best\"?", a.numPhotos) <
+                   std::make_pair(b.title != L"Trip <2009>: \"best\"?", b.numPhotos);
+        });
+        ASSERT_EQ(albums[0].title, L"Trip <2009>: \"best\"?");
+        ASSERT_EQ(albums[1].numPhotos, 2);
+        DWORD result = 1;
+        trip = *client.LoadPhotos(albums[0].id, 1, &result, nullptr, true);
+        ASSERT_EQ(trip.size(), 9u);
+        StandIn::ClearRequests();
+    }
+
+    void TearDown() override
+    {
+        client.SetLog(nullptr);
+        StandIn::Reset();
+    }
+
+    BackupSummary Run(const std::function<bool(const BackupStatus&)>& cancelWhen = {})
+    {
+        BackupRun run(client, folder);
+        std::atomic<bool> cancel{false};
+        BackupRun::Events events;
+        events.cancelled = [&] { return cancel.load(); };
+        events.progress = [&](const BackupStatus& status) {
+            EXPECT_LE(status.filesDone, status.files);
+            EXPECT_LE(status.album, status.albums);
+            if (cancelWhen && cancelWhen(status))
+                cancel = true;
+        };
+        BackupSummary summary = run.Run(albums, events);
+        feedRequests = run.FeedRequests();
+        return summary;
+    }
+
+    // Every file under the folder (relative path -> length), temporary ones too.
+    std::map<std::wstring, int64_t> Tree(const std::wstring& under = L"") const
+    {
+        std::map<std::wstring, int64_t> files;
+        WIN32_FIND_DATAW found;
+        const std::wstring base = under.empty() ? folder : folder + L"\\" + under;
+        HANDLE find = FindFirstFileW((base + L"\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return files;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring relative = under.empty() ? name : under + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                files.merge(Tree(relative));
+            else
+                files[relative] = (int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+        return files;
+    }
+
+    static void ExpectNoTemporaryFile(const std::map<std::wstring, int64_t>& tree)
+    {
+        for (const auto& [name, length] : tree)
+            EXPECT_EQ(name.find(L".quillon-part"), std::wstring::npos) << Narrow(name);
+    }
+
+    size_t Fetches(const char* kind, const char* method = "GET") const
+    {
+        size_t n = 0;
+        for (const Json& request : StandIn::Requests())
+            if (request["kind"].string == kind && request["method"].string == method)
+                ++n;
+        return n;
+    }
+
+    std::wstring TripFile(const std::wstring& name) const { return std::wstring(kTripFolder) + L"\\" + name; }
+
+    std::wstring folder = TestEnv::ScratchFolder("backup-run");
+    std::string logPath = Narrow(folder) + ".log";
+    CLogSupport log;
+    PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
+    std::vector<AlbumEntry> albums;
+    std::vector<PhotoEntry> trip;
+    uint64_t feedRequests = 0;
+};
+
+TEST_F(BackupRunTest, AlbumsAreBackedUpWholeUnderSafeNames)
+{
+    const BackupSummary summary = Run();
+    EXPECT_EQ(summary.downloaded, 14u);
+    EXPECT_EQ(summary.alreadyThere, 0u);
+    EXPECT_EQ(summary.failed, 0u);
+    EXPECT_FALSE(summary.cancelled);
+    EXPECT_EQ(summary.diskError, 0u);
+    EXPECT_EQ(feedRequests, 3u);
+
+    const std::map<std::wstring, int64_t> tree = Tree();
+    ExpectNoTemporaryFile(tree);
+    EXPECT_EQ(tree.size(), 14u + 3 * 2) << "every entry, and two index files per album";
+    const std::wstring video = IsVideo(trip[8]) && trip[8].mediaType == L"video/mpeg4" ? L"clip.mp4" : L"clip.flv";
+    const std::wstring names[] = {L"\u685c\u306e\u82b1.jpg", L"a_b__c_d_.jpg", L"IMG_0001.JPG", L"IMG_0001 (2).JPG",
+                                  L"CON_.jpg", L"no extension.jpg", L"dots.jpg", L"img_0001 (3).jpg", video};
+    for (size_t i = 0; i < trip.size(); ++i) {
+        SCOPED_TRACE(Narrow(names[i]));
+        ASSERT_TRUE(tree.count(TripFile(names[i])));
+        if (i < 8)
+            EXPECT_EQ(tree.at(TripFile(names[i])), trip[i].size);
+        else
+            EXPECT_GT(tree.at(TripFile(names[i])), 0);
+        FILETIME expected{}, written{};
+        ASSERT_TRUE(UtcTextToFileTime(trip[i].timestamp, expected));
+        HANDLE file = CreateFileW((folder + L"\\" + TripFile(names[i])).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        GetFileTime(file, nullptr, nullptr, &written);
+        CloseHandle(file);
+        EXPECT_EQ(CompareFileTime(&written, &expected), 0);
+    }
+    EXPECT_EQ(tree.count(L"Same title\\album.csv"), 1u);
+    EXPECT_EQ(tree.count(L"Same title (2)\\album.csv"), 1u);
+    EXPECT_EQ(tree.count(L"Same title (2)\\SECOND_0003.JPG"), 1u);
+
+    const std::string index = TestEnv::ReadBytes(folder + L"\\" + TripFile(L"index.csv"));
+    EXPECT_EQ(index.substr(0, 3), "\xEF\xBB\xBF");
+    size_t lines = 0;
+    for (char c : index)
+        lines += c == '\n';
+    EXPECT_EQ(lines, 10u);
+    EXPECT_NE(index.find("\r\na_b__c_d_.jpg,"), std::string::npos) << "the file name it was saved under";
+    EXPECT_NE(index.find("\"a<b>:c\"\"d?.jpg\""), std::string::npos) << "the title, quoted";
+    const std::string album = TestEnv::ReadBytes(folder + L"\\" + TripFile(L"album.csv"));
+    EXPECT_NE(album.find("\"Trip <2009>: \"\"best\"\"?\",\"Deer, \"\"many\"\"\",Nara,public,2009-04-30T00:00:00Z," +
+                         Narrow(albums[0].id) + ",9\r\n"),
+              std::string::npos)
+        << album;
+}
+
+TEST_F(BackupRunTest, ASecondRunFetchesOnlyWhatIsMissing)
+{
+    ASSERT_EQ(Run().downloaded, 14u);
+    StandIn::ClearRequests();
+    BackupSummary again = Run();
+    EXPECT_EQ(again.downloaded, 0u);
+    EXPECT_EQ(again.alreadyThere, 14u);
+    EXPECT_EQ(Fetches("image"), 0u);
+    EXPECT_EQ(Fetches("video"), 0u);
+    EXPECT_EQ(feedRequests, 3u) << "an unchanged backup costs its feeds";
+
+    // One file gone, one cut short by hand: those two only.
+    ASSERT_TRUE(DeleteFileW((folder + L"\\" + TripFile(L"CON_.jpg")).c_str()));
+    HANDLE file = CreateFileW((folder + L"\\" + TripFile(L"dots.jpg")).c_str(), GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFilePointer(file, 100, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+    StandIn::ClearRequests();
+    again = Run();
+    EXPECT_EQ(again.downloaded, 2u);
+    EXPECT_EQ(again.alreadyThere, 12u);
+    EXPECT_EQ(Fetches("image"), 2u);
+    EXPECT_EQ(Tree().at(TripFile(L"dots.jpg")), trip[6].size);
+}
+
+TEST_F(BackupRunTest, FailedFilesAndAlbumsAreReportedAndTheRestGoesOn)
+{
+    auto pathOf = [](const std::wstring& url) {
+        const std::string text = Narrow(url);
+        return text.substr(text.find('/', text.find("://") + 3));
+    };
+    StandIn::Fault(R"({"path": ")" + pathOf(trip[2].mediaUrl) + R"(", "match": "exact", "action": "cut_body"})");
+    StandIn::Fault(R"({"path": ")" + pathOf(trip[4].mediaUrl) + R"(", "match": "exact", "status": 503})");
+    StandIn::Fault(R"({"path": "/data/feed/api/user/backup/albumid/)" + Narrow(albums[1].id) +
+                   R"(", "status": 500, "count": -1})");
+    const BackupSummary summary = Run();
+    EXPECT_EQ(summary.downloaded, 7u + 3u);
+    EXPECT_EQ(summary.failed, 2u);
+    EXPECT_EQ(summary.albumsFailed, 1u);
+    ASSERT_EQ(summary.reasons.size(), 3u);
+    const std::map<std::wstring, int64_t> tree = Tree();
+    ExpectNoTemporaryFile(tree);
+    EXPECT_FALSE(tree.count(TripFile(L"IMG_0001.JPG"))) << "cut short: nothing under its name";
+    EXPECT_FALSE(tree.count(TripFile(L"CON_.jpg")));
+    EXPECT_TRUE(tree.count(L"Same title (2)\\index.csv")) << "the album after the failed one";
+    EXPECT_FALSE(tree.count(L"Same title\\index.csv"));
+    std::string reasons;
+    for (const std::wstring& reason : summary.reasons)
+        reasons += Narrow(reason) + "\n";
+    EXPECT_NE(reasons.find("IMG_0001.JPG: cut short"), std::string::npos) << reasons;
+    EXPECT_NE(reasons.find("CON_.jpg: HTTP 503"), std::string::npos) << reasons;
+    EXPECT_NE(reasons.find("Same title: HTTP 500"), std::string::npos) << reasons;
+    size_t failedLines = 0;
+    for (const std::string& line : ClientTest::LogLines(TestEnv::Widen(logPath)))
+        failedLines += line.find("IMG_0001.JPG") != std::string::npos || line.find("CON_.jpg") != std::string::npos;
+    EXPECT_EQ(failedLines, 2u);
+
+    // The next run gets the rest.
+    StandIn::Control("POST", "clear-faults");
+    const BackupSummary rest = Run();
+    EXPECT_EQ(rest.downloaded, 2u + 2u);
+    EXPECT_EQ(rest.failed, 0u);
+}
+
+TEST_F(BackupRunTest, CancelLeavesOnlyCompleteFiles)
+{
+    const BackupSummary summary = Run([](const BackupStatus& status) { return status.filesDone >= 3; });
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_LT(summary.downloaded, 14u);
+    const std::map<std::wstring, int64_t> tree = Tree();
+    ExpectNoTemporaryFile(tree);
+    std::set<int64_t> sizes;
+    for (const PhotoEntry& photo : trip)
+        sizes.insert(photo.size);
+    for (const auto& [name, length] : tree) {
+        if (name.find(L".csv") == std::wstring::npos && name.find(L"clip.") == std::wstring::npos) {
+            EXPECT_TRUE(sizes.count(length)) << Narrow(name) << " is whole";
+        }
+    }
+    const BackupSummary rest = Run();
+    EXPECT_EQ(rest.downloaded + rest.alreadyThere, 14u);
+    EXPECT_EQ(rest.alreadyThere, summary.downloaded);
+}
+
+TEST_F(BackupRunTest, TheTokenGoesOnlyToThePhotoServer)
+{
+    StandIn::Control("POST", "settings", "{\"media_host\": \"127.0.0.1\"}");
+    EXPECT_EQ(Run().downloaded, 14u);
+    size_t media = 0, feeds = 0;
+    for (const Json& request : StandIn::Requests()) {
+        const std::string kind = request["kind"].string;
+        const std::string host = StandIn::HeaderValue(request, "Host");
+        if (kind == "image" || kind == "video") {
+            ++media;
+            EXPECT_EQ(host.rfind("127.0.0.1:", 0), 0u) << host;
+            EXPECT_FALSE(StandIn::HasHeader(request, "Authorization")) << request["path"].string;
+        } else if (kind == "album_feed") {
+            ++feeds;
+            EXPECT_TRUE(StandIn::HasHeader(request, "Authorization"));
+        }
+    }
+    EXPECT_EQ(media, 14u);
+    EXPECT_EQ(feeds, 3u);
+}
+
+TEST_F(BackupRunTest, APathThatCannotBeMadeStopsWithNothingWritten)
+{
+    // The chosen folder is a file: no album folder can be made in it.
+    const std::wstring blocker = folder + L"\\blocker";
+    HANDLE file = CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    BackupRun run(client, blocker);
+    const BackupSummary summary = run.Run(albums, {});
+    EXPECT_NE(summary.diskError, 0u);
+    EXPECT_EQ(summary.diskPath, blocker + L"\\" + kTripFolder);
+    EXPECT_EQ(summary.downloaded, 0u);
+    EXPECT_EQ(Tree().size(), 1u);
+    EXPECT_EQ(Fetches("image"), 0u);
+}
+
+TEST_F(BackupRunTest, PublicAlbumsNeedNoSignIn)
+{
+    PicasaClient guest{StandIn::BaseW(), StandIn::BaseW()};
+    ASSERT_EQ(guest.OpenPublicSession("backup", ""), 0u);
+    ASSERT_EQ(guest.LoadAlbums(), 0u);
+    const std::vector<AlbumEntry> publicAlbums = guest.GetAlbums();
+    ASSERT_EQ(publicAlbums.size(), 2u);
+    StandIn::ClearRequests();
+    BackupRun run(guest, folder);
+    const BackupSummary summary = run.Run(publicAlbums, {});
+    EXPECT_EQ(summary.downloaded, 9u + 2u);
+    for (const Json& request : StandIn::Requests())
+        EXPECT_FALSE(StandIn::HasHeader(request, "Authorization")) << request["path"].string;
+}
+
+} // namespace

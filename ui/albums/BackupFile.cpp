@@ -1,0 +1,133 @@
+#include "ui/albums/BackupFile.h"
+
+#include "http/WinHttpDownload.h"
+
+std::wstring LongPath(const std::wstring& path)
+{
+    if (path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    if (path.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
+}
+
+std::wstring TemporaryName(const std::wstring& fileName)
+{
+    // Its ending is longer than any extension a saved file gets, so no
+    // entry's own name can be it.
+    return fileName + L".quillon-part";
+}
+
+int64_t ExistingFileLength(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return -1;
+    return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+namespace {
+
+struct FileHandle
+{
+    HANDLE h = INVALID_HANDLE_VALUE;
+    ~FileHandle() { Close(); }
+    void Close()
+    {
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        h = INVALID_HANDLE_VALUE;
+    }
+};
+
+bool IsDiskError(DWORD error)
+{
+    switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY:
+    case ERROR_WRITE_FAULT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job, const std::atomic<bool>& stop,
+                                const std::function<void(int64_t)>& onBytes)
+{
+    BackupFileResult result;
+    result.expected = job.expectedLength;
+    const std::wstring temporary = LongPath(job.folder + L"\\" + TemporaryName(job.fileName));
+    const std::wstring final = LongPath(job.folder + L"\\" + job.fileName);
+    if (stop) {
+        result.outcome = BackupFileOutcome::Stopped;
+        return result;
+    }
+
+    FileHandle file;
+    DWORD fileError = 0;
+    const bool complete = http.Get(
+        job.url, job.headers,
+        [&](int status, int64_t announced) {
+            result.status = status;
+            if (status != 200)
+                return false;
+            if (result.expected < 0)
+                result.expected = announced;
+            // Created only once the server answers: a failed request leaves
+            // nothing to clean up.
+            file.h = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            if (file.h == INVALID_HANDLE_VALUE) {
+                fileError = GetLastError();
+                return false;
+            }
+            return !stop;
+        },
+        [&](const uint8_t* bytes, size_t length) {
+            DWORD written = 0;
+            if (!WriteFile(file.h, bytes, DWORD(length), &written, nullptr) || written != length) {
+                fileError = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+                return false;
+            }
+            if (onBytes)
+                onBytes(int64_t(length));
+            return !stop;
+        });
+    result.received = http.Received();
+
+    const bool opened = file.h != INVALID_HANDLE_VALUE;
+    bool saved = complete && opened && fileError == 0 && !stop &&
+                 (result.expected < 0 || result.received == result.expected);
+    if (saved && job.hasTime && !SetFileTime(file.h, &job.time, nullptr, &job.time))
+        fileError = GetLastError();
+    file.Close();
+    if (saved && fileError == 0) {
+        if (MoveFileExW(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            result.outcome = BackupFileOutcome::Saved;
+            return result;
+        }
+        fileError = GetLastError();
+    }
+    if (opened)
+        DeleteFileW(temporary.c_str());
+    if (fileError != 0) {
+        result.error = fileError;
+        result.outcome = IsDiskError(fileError) ? BackupFileOutcome::DiskFailed : BackupFileOutcome::Failed;
+    } else if (stop) {
+        result.outcome = BackupFileOutcome::Stopped;
+    } else {
+        result.error = http.LastError();
+        result.outcome = BackupFileOutcome::Failed;
+    }
+    return result;
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "service/AlbumEntry.h"
+#include "service/PhotoEntry.h"
+
+// What a backup writes beside the files (index.csv, album.csv) and the
+// rules that decide which files to fetch again.
+
+// One field of a CSV line: quoted (its quotes doubled) when it holds a
+// comma, a quote, a line break or a leading or trailing blank.
+std::wstring CsvField(const std::wstring& text);
+// The fields joined by commas, ended by CR LF.
+std::wstring CsvLine(const std::vector<std::wstring>& fields);
+// A CSV file's bytes: UTF-8 after a byte-order mark, so that spreadsheet
+// programs read it as UTF-8.
+std::string CsvFileBytes(const std::wstring& text);
+
+// "YYYY/MM/DD hh:mm:ss" (UTC, as the photo records hold it) as ISO 8601
+// "YYYY-MM-DDThh:mm:ssZ"; "" for text of another shape.
+std::wstring UtcTextToIso(const std::wstring& utcText);
+// Milliseconds since 1970 UTC as decimal text to ISO 8601 UTC; "" when the
+// text is no number.
+std::wstring MillisToIso(const std::wstring& millisText);
+// The same UTC text as a file time; false for text of another shape.
+bool UtcTextToFileTime(const std::wstring& utcText, FILETIME& time);
+
+// index.csv: a heading line, then one line per entry with the file name it
+// was saved under.
+struct BackupIndexRow
+{
+    std::wstring fileName;
+    const PhotoEntry* photo = nullptr;
+};
+std::wstring IndexCsvText(const std::vector<BackupIndexRow>& rows);
+// album.csv: a heading line and the album's line.
+std::wstring AlbumCsvText(const AlbumEntry& album, size_t entries);
+
+// The length a saved file must have: the photo's size where the feed gives
+// one; -1 for a video (its size is the uploaded file's, not the
+// rendition's) or an unknown size: the reply's announced length decides.
+int64_t ExpectedLength(const PhotoEntry& photo);
+
+// Whether a file is fetched: a missing one always; one whose length differs
+// from the expected length; when the expected length is unknown the
+// announced length must be asked for first.
+enum class DownloadNeed { Fetch, Keep, AskLength };
+// existingLength: -1 when there is no file.
+DownloadNeed NeedsDownload(int64_t existingLength, int64_t expectedLength);
