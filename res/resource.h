@@ -283,3 +283,11 @@
 #define IDS_FIELD_DATE 5533
 #define IDS_FIELD_ACCESS 5534
 #define IDS_FIELD_COMMENTING 5535
+
+// ---------------------------------------------------------------------------
+// Keys, copies and help of the lists and windows
+// ---------------------------------------------------------------------------
+#define IDC_URL_COPIED 1070           // URL dialog: says that Copy copied
+#define IDC_PHOTO_COPY 1071           // photo list: copies the selected rows (or all)
+#define IDS_ALBUMS_HELP 5091          // F1 in the album window
+#define IDS_COPIED 5640               // URL dialog, after Copy
