@@ -290,4 +290,4 @@
 #define IDC_URL_COPIED 1070           // URL dialog: says that Copy copied
 #define IDC_PHOTO_COPY 1071           // photo list: copies the selected rows (or all)
 #define IDS_ALBUMS_HELP 5091          // F1 in the album window
-#define IDS_COPIED 5640               // URL dialog, after Copy
+#define IDS_COPIED 5650               // URL dialog, after Copy
