@@ -1,5 +1,7 @@
 #include "app/ResourceText.h"
 
+#include "base/TextFormat.h"
+
 #include "app/CAppModule.h"
 #include "res/resource.h"
 
@@ -88,4 +90,9 @@ std::wstring ProgramVersionText()
     std::wstring text;
     FileVersionText(L"FileVersion", text);
     return text;
+}
+
+std::wstring ResourceFormat(UINT id, const std::vector<TextArg>& args)
+{
+    return FormatText(ResourceString(id), args);
 }

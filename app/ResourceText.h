@@ -2,6 +2,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "base/TextFormat.h"
 
 // String resource id from the language module (CAppModule::ResourceInstance).
 // A found, non-empty string replaces text and gives true; a missing or empty
@@ -13,6 +16,9 @@ bool LoadResourceString(HINSTANCE module, UINT id, std::wstring& text);
 
 // The string, or empty text when it is missing.
 std::wstring ResourceString(UINT id);
+
+// The string with its %1... or %d... filled in (FormatText).
+std::wstring ResourceFormat(UINT id, const std::vector<TextArg>& args);
 
 // A value ("FileVersion", "ProductName" ...) of a file's version record, under
 // the first of its translations that has it. filePath null: the program file.

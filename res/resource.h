@@ -155,6 +155,17 @@
 #define IDS_PHOTO_LIST_CAPTION_FORMAT 5630 // %s: the template's caption, %s: the album or "3 albums", %s: "15 photos"
 
 // ---------------------------------------------------------------------------
+// Long work of the album window and the sign-in window: progress and log
+// ---------------------------------------------------------------------------
+#define IDS_LOG_ACTION_STOPPED 5640     // %d albums done, %d albums in all, %s: the first album not changed
+#define IDS_PROGRESS_ALBUMS_FORMAT 5641 // %d albums done, %d albums in all
+#define IDS_PROGRESS_REFRESH 5642
+#define IDS_PROGRESS_DELETE 5643
+#define IDS_PROGRESS_CHANGE 5644
+#define IDS_PROGRESS_SIGN_IN 5645
+#define IDS_PROGRESS_WAITING 5646
+
+// ---------------------------------------------------------------------------
 // New album, photo list and URL dialogs
 // ---------------------------------------------------------------------------
 // The new album dialog's create button is IDC_NEW_ALBUM and its access level
@@ -206,7 +217,7 @@
 // ---------------------------------------------------------------------------
 // Progress window of a long photo list load
 // ---------------------------------------------------------------------------
-#define IDD_PHOTO_LOAD 211
+#define IDD_PROGRESS 211
 #define IDC_LOAD_TEXT 1045            // "n of N photos"
 #define IDC_LOAD_PROGRESS 1046
 #define IDS_LOAD_PROGRESS_FORMAT 5402 // %d photos done, %d photos in all

@@ -3,10 +3,7 @@
 #include <string>
 #include <vector>
 
-struct PhotoEntry;
-
-// One album of the user feed. Copies share `photos`, which the album window
-// sets on its own copies and frees itself.
+// One album of the user feed.
 struct AlbumEntry
 {
     std::wstring title;
@@ -20,7 +17,6 @@ struct AlbumEntry
     std::wstring updated;   // local time text
     std::wstring editLink;
     std::wstring alternateLink;
-    std::vector<PhotoEntry>* photos = nullptr;
     std::wstring summary;
     std::wstring location;
     std::wstring timestamp; // the album's date: milliseconds since 1970 UTC, as the feed writes them

@@ -10,6 +10,7 @@
 #include "base/CLogSupport.h"
 #include "base/SysString.h"
 #include "http/WinHttpClient.h"
+#include "service/AlbumActionTarget.h"
 #include "service/AlbumChanges.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"
@@ -23,7 +24,7 @@ class PhotoLoadProgress;
 // The one client of the account service (ClientLogin) and the photo API.
 // Every operation sends its requests synchronously and returns a Win32 error
 // code; the status text and body of the last failure stay readable.
-class PicasaClient
+class PicasaClient : public AlbumActionTarget
 {
 public:
     // Timing of requests or XML loads, in milliseconds.
@@ -42,7 +43,7 @@ public:
     // Base URLs are scheme://host[:port].
     explicit PicasaClient(std::wstring accountServer = L"https://www.google.com",
                           std::wstring photoServer = L"https://picasaweb.google.com");
-    virtual ~PicasaClient();
+    ~PicasaClient() override;
     PicasaClient(const PicasaClient&) = delete;
     PicasaClient& operator=(const PicasaClient&) = delete;
 
@@ -88,7 +89,7 @@ public:
     std::vector<AlbumEntry>& GetAlbums() { return albums_; }
     int64_t GetQuotaLimit() const { return quotaLimit_; }
     int64_t GetQuotaCurrent() const { return quotaCurrent_; }
-    void WriteLog(const std::wstring& text);
+    void WriteLog(const std::wstring& text) override;
 
     // A list feed comes in pages: the album list and the photo list follow
     // each page's next link until a page has none, or names a page already
@@ -124,13 +125,13 @@ public:
 
     DWORD CreateAlbum(const std::wstring& title, const std::wstring& summary, const std::wstring& location,
                       const std::wstring& access, int64_t timeSeconds);
-    DWORD SetAlbumAccess(const std::wstring& editLink, unsigned accessIndex);
-    DWORD SetAlbumCommenting(const std::wstring& editLink, int flag);
+    DWORD SetAlbumAccess(const std::wstring& editLink, unsigned accessIndex) override;
+    DWORD SetAlbumCommenting(const std::wstring& editLink, int flag) override;
     // A change whose edit link is not on the photo server given at
     // construction (scheme, host and port) is not sent: it fails with 29
     // and an empty status, and says why in the last error body.
     DWORD PatchAlbum(const std::wstring& editLink, const void* bytes, uint32_t length);
-    DWORD DeleteAlbum(const std::wstring& editLink);
+    DWORD DeleteAlbum(const std::wstring& editLink) override;
     // One partial update of the changed fields, sent only if the album is
     // still at `version` (If-Match); 1306 (ERROR_REVISION_MISMATCH) when the
     // service says it was changed since ("412"), 29 on any other failure,

@@ -95,8 +95,6 @@ TEST(Records, NewPhotoEntryIsEmptyAndZero)
     EXPECT_EQ(entry.starredTotal, 0);
     EXPECT_EQ(entry.uploadedVideoFps, 0.0);
     EXPECT_TRUE(entry.timestamp.empty());
-    AlbumEntry album;
-    EXPECT_EQ(album.photos, nullptr);
 }
 
 TEST(FullSizeUrl, SZeroGoesBeforeTheFileName)

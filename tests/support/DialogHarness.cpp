@@ -4,6 +4,7 @@
 
 #include "app/CAppModule.h"
 #include "app/ResourceText.h"
+#include "res/resource.h"
 #include "tests/support/TestEnv.h"
 
 #include <commctrl.h>
@@ -108,6 +109,8 @@ void CALLBACK ModalDriver::TimerProc(HWND window, UINT, UINT_PTR id, DWORD)
     g_hiddenSince.erase(window);
     KillTimer(window, id);
     if (!g_driver)
+        return;
+    if (!g_driver->m_driveProgress && GetDlgItem(window, IDC_LOAD_PROGRESS))
         return;
     if (g_driver->m_steps.empty()) {
         g_driver->m_unexpected.push_back(WindowText(window) + L" | " + MessageBoxText(window));

@@ -56,6 +56,9 @@ public:
     // A dialog that is already open and takes no step when it is activated
     // again (a modeless window under test whose message boxes are driven).
     void Ignore(HWND dialog) { m_seen.push_back(dialog); }
+    // Progress windows of long work come and go with the machine's speed:
+    // they take no step unless a test asks to drive them.
+    void DriveProgressWindows(bool drive) { m_driveProgress = drive; }
 
     // Dialogs that opened with no step left, by caption.
     const std::vector<std::wstring>& Unexpected() const { return m_unexpected; }
@@ -69,6 +72,7 @@ private:
     std::deque<Step> m_steps;
     std::vector<HWND> m_seen;
     std::vector<std::wstring> m_unexpected;
+    bool m_driveProgress = false;
 };
 
 // A message box's caption and text (static 0xFFFF), and the window's class.

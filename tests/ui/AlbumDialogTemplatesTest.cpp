@@ -17,7 +17,7 @@
 #include "ui/albums/CEditAlbumDlg.h"
 #include "ui/albums/CNewAlbumDlg.h"
 #include "ui/albums/CPhotoInfoDlg.h"
-#include "ui/albums/CPhotoLoadDlg.h"
+#include "ui/albums/PhotoListLoader.h"
 #include "ui/albums/CUrlDlg.h"
 
 using namespace AlbumDialogTest;
@@ -84,8 +84,8 @@ TEST_P(AlbumDialogTemplates, TextsFitTheControlsThatShowThem)
          DT_WORDBREAK, 0},
         {IDD_EDIT_ALBUM, IDC_ACCESS_LIST, strings({IDS_ACCESS_PUBLIC, IDS_ACCESS_PRIVATE, IDS_ACCESS_PROTECTED}),
          DT_SINGLELINE, dropDown},
-        {IDD_PHOTO_LOAD, IDC_LOAD_TEXT,
-         {CPhotoLoadDlg::ProgressText(4294967295u, 4294967295u), CPhotoLoadDlg::ProgressText(0, 0),
+        {IDD_PROGRESS, IDC_LOAD_TEXT,
+         {PhotoListLoader::ProgressText(4294967295u, 4294967295u), PhotoListLoader::ProgressText(0, 0),
           language.String(IDS_LOAD_CANCELLING)},
          DT_SINGLELINE, 0},
     };
@@ -139,8 +139,8 @@ TEST_P(AlbumDialogTemplates, StringsOfTheDialogsAreThere)
     const auto progress = [&](int64_t done, int64_t total) {
         return FormatText(language.String(IDS_LOAD_PROGRESS_FORMAT), {done, total});
     };
-    EXPECT_EQ(CPhotoLoadDlg::ProgressText(12, 9), progress(12, 12));
-    EXPECT_EQ(CPhotoLoadDlg::ProgressText(3, 9), progress(3, 9));
+    EXPECT_EQ(PhotoListLoader::ProgressText(12, 9), progress(12, 12));
+    EXPECT_EQ(PhotoListLoader::ProgressText(3, 9), progress(3, 9));
 }
 
 // Each resizable dialog grown by 100 x 60 pixels: its frame, its size grip,

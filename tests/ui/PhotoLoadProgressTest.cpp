@@ -16,7 +16,7 @@
 #include "res/resource.h"
 #include "tests/support/WindowDriver.h"
 #include "tests/ui/AlbumDialogTest.h"
-#include "ui/albums/CPhotoLoadDlg.h"
+#include "ui/controls/CProgressDlg.h"
 #include "ui/albums/CToolDlg.h"
 
 using namespace AlbumDialogTest;
@@ -54,6 +54,7 @@ protected:
         StandIn::ClearRequests();
         // Hooked only now: the album window is no dialog to drive.
         driver.emplace();
+        driver->DriveProgressWindows(true);
         driver->Ignore(window->Handle());
         // Nine photos' details are not worth a question: none comes.
     }
@@ -151,7 +152,7 @@ TEST_P(PhotoLoad, CancelEndsWithinASecondWithNoListAndNoChange)
     EXPECT_LT(answerMs.load(), 500u);
 
     ASSERT_NE(cancelledAt.load(), 0u);
-    EXPECT_GE(cancelledAt.load() - started, CPhotoLoadDlg::kShowAfterMs);
+    EXPECT_GE(cancelledAt.load() - started, CProgressDlg::kShowAfterMs);
     EXPECT_LT(ended - cancelledAt.load(), 1000u) << "done once the requests under way are back";
     EXPECT_EQ(driver->PendingSteps(), 0u);
     EXPECT_TRUE(driver->Unexpected().empty()) << "no photo list after Cancel";

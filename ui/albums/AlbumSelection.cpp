@@ -86,3 +86,14 @@ TitleMatches TitlesMatching(const std::vector<std::wstring>& titles, const std::
     CloseHandle(thread);
     return std::move(job.result);
 }
+
+std::vector<bool> AlbumsOnDay(const std::vector<std::wstring>& published, int year, int month, int day)
+{
+    std::vector<bool> hits;
+    hits.reserve(published.size());
+    for (const std::wstring& text : published) {
+        int y = 0, m = 0, d = 0;
+        hits.push_back(PublishedDay(text, y, m, d) && y == year && m == month && d == day);
+    }
+    return hits;
+}

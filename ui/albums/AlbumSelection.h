@@ -21,3 +21,7 @@ TitleMatches TitlesMatching(const std::vector<std::wstring>& titles, const std::
 // The longest title matched by a pattern with back-references; longer ones
 // count as no match.
 constexpr size_t kLongestBacktrackedTitle = 20000;
+
+// Which albums were published on a day, from their published times as the
+// list shows them (local "yyyy/mm/dd ..." text): one flag per album, in order.
+std::vector<bool> AlbumsOnDay(const std::vector<std::wstring>& published, int year, int month, int day);

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "app/SettingsPath.h"
-#include "ui/albums/PhotoListCommand.h"
+#include "ui/albums/AlbumActionRunner.h"
+#include "ui/controls/BackgroundWork.h"
 #include "ui/controls/CDialogBase.h"
 #include "ui/controls/CDialogPositionRestore.h"
+#include "ui/controls/CProgressDlg.h"
 #include "ui/controls/CResizeRule.h"
 #include "ui/controls/CSortListViewCtrlWithHyperLink.h"
 #include "ui/login/CHyperLink.h"
@@ -53,6 +55,7 @@ public:
 protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    bool RunCommand(int id, int code);
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     HWND PlacementWindow() const override { return Handle(); }
@@ -81,6 +84,15 @@ private:
     void PushDayStates();
     void FillDayStates(NMDAYSTATE& request);
     std::vector<std::wstring> PublishedTimes() const;
+
+    // Runs long work off the window's thread, with the progress window when
+    // it takes a while; the window takes no other command meanwhile. With
+    // cutShort, Cancel closes the requests under way; otherwise the work
+    // stops where it next asks. False when the user cancelled.
+    bool RunLong(const std::wstring& caption, BackgroundWork::Work work, bool cutShort);
+    // An album action on copies of the selected albums, in display order,
+    // with n of N albums shown as it goes; a failure is reported here.
+    AlbumActionOutcome RunAction(const AlbumAction& action, UINT caption, UINT failureFormat);
 
     // The empty-list and no-selection checks that every album command runs
     // first; false (after telling the user) when the command cannot go on.
@@ -111,10 +123,10 @@ private:
     HCURSOR m_wait = nullptr;
     std::wstring m_caption;
     bool m_refreshFailed = false;
-    // The photo list load under way, and whether the window was closed
-    // while it ran.
-    RunningPhotoLoad m_photoLoad;
-    bool m_closeAfterLoad = false;
+    // The long work under way (a refresh, an album action, a photo list
+    // load), and whether the window was closed while it ran.
+    RunningWork m_running;
+    bool m_closeAfterWork = false;
 };
 
 // MCN_GETDAYSTATE as the common controls send it (the mingw-w64 header has

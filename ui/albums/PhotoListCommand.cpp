@@ -4,7 +4,8 @@
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/CPhotoInfoDlg.h"
-#include "ui/albums/CPhotoLoadDlg.h"
+#include "ui/controls/CProgressDlg.h"
+#include "ui/albums/PhotoListLoader.h"
 #include "base/TextFormat.h"
 #include "service/PhotoLoadProgress.h"
 #include "ui/albums/AlbumWindowText.h"
@@ -58,8 +59,6 @@ std::vector<PhotoListAlbum> LoadPhotoListAlbums(PicasaClient& client, const std:
         entry.readFailed = result != ERROR_SUCCESS;
         if (!entry.photos)
             entry.photos = std::make_unique<std::vector<PhotoEntry>>();
-        // The photos belong to this entry, not to the record's pointer.
-        album.photos = nullptr;
         entry.album = std::move(album);
         loaded.push_back(std::move(entry));
     }
@@ -85,7 +84,7 @@ bool ReportUnreadableAlbums(HWND owner, const std::vector<PhotoListAlbum>& album
 }
 
 void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
-                         const SettingsLocation& settings, RunningPhotoLoad* running)
+                         const SettingsLocation& settings, RunningWork* running)
 {
     if (selected.empty())
         return;
@@ -98,8 +97,10 @@ void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<siz
         ScopedWaitCursor wait;
         // Off this thread, with a progress window when it takes a while;
         // cancelled, there is nothing to show.
-        if (!CPhotoLoadDlg::LoadAlbums(owner, client, selected, quickMode, albums, running))
+        PhotoListLoader loader(client, selected, quickMode);
+        if (!CProgressDlg::Run(owner, loader.Work(), std::wstring(), running))
             return;
+        albums = loader.TakeAlbums();
     }
     // The list shows what was read (an unread album has no rows); the
     // message named the rest.

@@ -6,17 +6,9 @@
 #include "app/SettingsPath.h"
 #include "ui/albums/PhotoListRows.h"
 
-class PhotoListLoader;
 class PhotoLoadProgress;
 class PicasaClient;
-
-// The photo list load that runs for a window, if any: while `loader` is set
-// the client belongs to it, and the window stops it (Cancel) rather than
-// touch the client, for instance when it is closed meanwhile.
-struct RunningPhotoLoad
-{
-    PhotoListLoader* loader = nullptr;
-};
+struct RunningWork;
 
 // The photo list of the album window, after its empty-list and no-selection
 // checks. selected: indices into client.GetAlbums() of the selected rows, in
@@ -27,7 +19,7 @@ struct RunningPhotoLoad
 // Albums whose photos could not be read are named in a message, and the
 // list shows the others (none: no list).
 void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
-                         const SettingsLocation& settings = {}, RunningPhotoLoad* running = nullptr);
+                         const SettingsLocation& settings = {}, RunningWork* running = nullptr);
 
 // The loading step alone: each selected album with the photos LoadPhotos
 // gave for it (an empty list, and readFailed, when they could not be read).

@@ -13,6 +13,8 @@
 #include "res/resource.h"
 #include "service/ClientLoginErrorTable.h"
 #include "service/PicasaClient.h"
+#include "ui/controls/BackgroundWork.h"
+#include "ui/controls/CProgressDlg.h"
 #include "ui/login/CAboutDlg.h"
 #include "ui/login/CCustomAutoComplete.h"
 #include "ui/login/CLanguageDlg.h"
@@ -104,6 +106,15 @@ bool CMainDlg::OnInitDialog()
 
 bool CMainDlg::OnCommand(int id, int, HWND)
 {
+    // While the sign-in runs the client is its own; a close stops it and
+    // takes effect once it has ended.
+    if (running_.work) {
+        if (id == IDCANCEL) {
+            leaveAfterSignIn_ = true;
+            running_.work->Cancel();
+        }
+        return true;
+    }
     switch (id) {
     case IDC_PUBLIC_ONLY:
         EnableItem(IDC_PASSWORD, !IsChecked(IDC_PUBLIC_ONLY));
@@ -150,11 +161,31 @@ void CMainDlg::SignIn()
     }
     const std::string source = ApplicationIdentifier(version_);
 
-    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    const DWORD result = publicOnly ? client_.OpenPublicSession(account, "")
+    // Off the window's thread, with a progress window and Cancel when the
+    // server takes a while.
+    DWORD result = ERROR_CANCELLED;
+    bool finished = false;
+    {
+        BackgroundWork work(
+            [&](BackgroundWork& self) {
+                self.Report(0, 0, ResourceString(IDS_PROGRESS_WAITING));
+                result = publicOnly ? client_.OpenPublicSession(account, "")
                                     : client_.Login(account, password, source.c_str());
-    SetCursor(previous);
+            },
+            [this] { client_.AbortRequests(); });
+        finished = CProgressDlg::Run(Handle(), work, ResourceString(IDS_PROGRESS_SIGN_IN), &running_);
+    }
+    client_.ResumeRequests();
     SecureZeroMemory(password, sizeof(password));
+    if (leaveAfterSignIn_) {
+        Leave();
+        return;
+    }
+    // Stopped by the user: nothing to tell.
+    if (!finished) {
+        client_.Logout();
+        return;
+    }
 
     if (result != ERROR_SUCCESS) {
         // No reply at all: the service's error table has nothing to say, the

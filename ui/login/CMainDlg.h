@@ -6,6 +6,7 @@
 
 #include "app/SettingsPath.h"
 #include "ui/controls/CDialogBase.h"
+#include "ui/controls/CProgressDlg.h"
 #include "ui/controls/ScopedHandles.h"
 
 class PicasaClient;
@@ -60,6 +61,9 @@ private:
     ComRef<CCustomAutoComplete> autoComplete_;
     // The smaller font of the server line.
     UniqueFont smallFont_;
+    // The sign-in under way, and whether the window was closed meanwhile.
+    RunningWork running_;
+    bool leaveAfterSignIn_ = false;
 };
 
 // The string that explains a failed sign-in: 5700 + the row of the service's

@@ -1,0 +1,123 @@
+#include "ui/controls/BackgroundWork.h"
+
+#include "base/ComApartment.h"
+
+BackgroundWork::BackgroundWork(Work work, std::function<void()> onCancel)
+    : m_work(std::move(work)), m_onCancel(std::move(onCancel))
+{
+}
+
+BackgroundWork::~BackgroundWork()
+{
+    NotifyWindow(nullptr);
+    if (!m_finished)
+        Cancel();
+    Join();
+}
+
+void BackgroundWork::Join()
+{
+    if (m_thread)
+        WaitForSingleObject(m_thread.get(), INFINITE);
+}
+
+bool BackgroundWork::Start()
+{
+    if (m_thread)
+        return true;
+    m_thread.reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    return bool(m_thread);
+}
+
+void BackgroundWork::RunHere()
+{
+    if (!m_thread && !m_finished)
+        Run();
+}
+
+DWORD WINAPI BackgroundWork::ThreadMain(void* self)
+{
+    static_cast<BackgroundWork*>(self)->Run();
+    return 0;
+}
+
+void BackgroundWork::Run() noexcept
+{
+    // Nothing may leave the thread: the work says itself what it achieved.
+    try {
+        ComApartment com;
+        m_work(*this);
+    } catch (...) {
+    }
+    m_finished = true;
+    Post(kFinishedMessage);
+}
+
+void BackgroundWork::Cancel()
+{
+    if (m_cancel.exchange(true))
+        return;
+    if (m_onCancel)
+        m_onCancel();
+}
+
+void BackgroundWork::Post(UINT message)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_window)
+        PostMessageW(m_window, message, 0, 0);
+}
+
+void BackgroundWork::NotifyWindow(HWND window)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_window = window;
+}
+
+void BackgroundWork::Report(uint64_t done, uint64_t total, std::wstring text)
+{
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_progress.done = done;
+        m_progress.total = total;
+        m_progress.text = std::move(text);
+    }
+    // One message at a time: the window reads the newest when it comes.
+    if (!m_progressPosted.exchange(true))
+        Post(kProgressMessage);
+}
+
+BackgroundWork::Progress BackgroundWork::TakeProgress()
+{
+    m_progressPosted = false;
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_progress;
+}
+
+bool BackgroundWork::WaitForFinish(DWORD milliseconds)
+{
+    if (!m_thread)
+        return m_finished;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        const DWORD left = milliseconds == INFINITE ? INFINITE : spent >= milliseconds ? 0 : milliseconds - spent;
+        HANDLE thread = m_thread.get();
+        const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        if (woken != WAIT_OBJECT_0 + 1)
+            return m_finished; // time is up
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                Cancel();
+                WaitForSingleObject(thread, INFINITE);
+                PostQuitMessage(int(msg.wParam));
+                return true;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}

@@ -1,0 +1,50 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "ui/controls/CDialogBase.h"
+
+class BackgroundWork;
+
+// The long work that runs for a window, if any: while `work` is set the
+// client belongs to it, and the window stops it (Cancel) rather than touch
+// the client, for instance when it is closed meanwhile.
+struct RunningWork
+{
+    BackgroundWork* work = nullptr;
+};
+
+// The progress of long work over the window that asked for it: a caption, a
+// bar, the work's own progress line and Cancel. It ends by itself when the
+// work ends, with 1, or with 2 after Cancel.
+class CProgressDlg : public CDialogBase
+{
+public:
+    // Work shorter than this shows no window.
+    static constexpr DWORD kShowAfterMs = 500;
+
+    // Runs the work off the window's thread (on it, as a plain wait, when no
+    // thread can be had), showing this window over `owner` once the work has
+    // taken kShowAfterMs; `owner` takes no input meanwhile, and its messages
+    // are dispatched. caption: the window's title (empty: the template's).
+    // `running`, when given, names the work while it runs. False when the
+    // user cancelled.
+    static bool Run(HWND owner, BackgroundWork& work, const std::wstring& caption, RunningWork* running = nullptr);
+
+    CProgressDlg(BackgroundWork& work, HWND owner, std::wstring caption);
+
+protected:
+    bool OnInitDialog() override;
+    bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnDestroy() override;
+
+private:
+    void ShowProgress();
+    void Finish();
+
+    BackgroundWork& m_work;
+    HWND m_owner;
+    std::wstring m_caption;
+};
