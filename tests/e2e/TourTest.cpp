@@ -68,6 +68,25 @@ protected:
         WaitUntil([&] { return count() == expected; });
         return count();
     }
+    // How often the album list was asked for so far.
+    size_t AlbumListLoads()
+    {
+        const Json log = Json::Parse(LoopbackRequest(service, "GET", "/__control/requests?since=0").body);
+        size_t n = 0;
+        for (const Json& request : log["requests"].array)
+            n += request["kind"].string == "user_feed";
+        return n;
+    }
+    // Waits until the window has no long work under way (a refresh, an
+    // album change): it answers, and work no longer keeps it disabled. A
+    // command posted during the work would be dropped.
+    void WaitIdle(HWND window)
+    {
+        WaitUntil([&] {
+            DWORD_PTR answer = 0;
+            return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &answer) && IsWindowEnabled(window);
+        });
+    }
     // A key pressed on a control of the window, as the keyboard sends it
     // there: the window's own loop sees it first.
     void Key(HWND window, int control, WPARAM key)
@@ -101,8 +120,10 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
     // Refresh and the selection tools, with the keys where a user has them:
     // F5 on a button refreshes, Escape leaves the window open, Enter in the
     // pattern box selects.
+    const size_t loads = AlbumListLoads();
     Key(albums, kSelectAllButton, VK_F5);
-    WaitUntil([&] { return Rows(albums, 1003) == all; });
+    WaitUntil([&] { return AlbumListLoads() > loads; });
+    WaitIdle(albums);
     EXPECT_EQ(Rows(albums, 1003), all);
     Key(albums, 1003, VK_ESCAPE);
     SetControlText(albums, kPattern, tour.pattern);
@@ -137,17 +158,24 @@ TEST_P(Tour, EveryToolAndChangeOfTheAlbumWindow)
     HWND access = WaitForDialogWithControl(kAcceptAccess, 20000, process.dwProcessId);
     ASSERT_NE(access, nullptr);
     SendDlgItemMessageW(access, 1018, CB_SETCURSEL, 2, 0); // protected
+    const size_t loadsBeforeAccess = AlbumListLoads();
     Click(access, kAcceptAccess);
     ASSERT_TRUE(WaitGone(access, 20000));
     WaitUntil([&] { return DemoAlbum(title)["access"].string == "protected"; });
     EXPECT_EQ(DemoAlbum(title)["access"].string, "protected");
+    WaitUntil([&] { return AlbumListLoads() > loadsBeforeAccess; });
+    WaitIdle(albums);
     SendDlgItemMessageW(albums, kBatchKind, CB_SETCURSEL, 1, 0);
     SendDlgItemMessageW(albums, kBatchCommenting, CB_SETCURSEL, 1, 0);
+    const size_t loadsBeforeChange = AlbumListLoads();
     Click(albums, kBatchApply);
     auto commenting = [&] { return DemoAlbum(title)["commenting"]; };
     WaitUntil([&] { return commenting().kind == Json::Kind::Bool && !commenting().boolean; });
     EXPECT_EQ(commenting().kind, Json::Kind::Bool);
     EXPECT_FALSE(commenting().boolean);
+    // The refresh after the change takes no command while it runs.
+    WaitUntil([&] { return AlbumListLoads() > loadsBeforeChange; });
+    WaitIdle(albums);
 
     // Its web address, copied from the URL list.
     Click(albums, kUrlList);
