@@ -164,6 +164,8 @@
 #define IDS_PROGRESS_CHANGE 5644
 #define IDS_PROGRESS_SIGN_IN 5645
 #define IDS_PROGRESS_WAITING 5646
+#define IDS_PROGRESS_CREATE 5647
+#define IDS_PROGRESS_SAVE 5648
 
 // ---------------------------------------------------------------------------
 // New album, photo list and URL dialogs

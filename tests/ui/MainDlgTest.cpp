@@ -12,11 +12,15 @@
 #include "app/CAccountHistory.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
+#include "tests/service/StandIn.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/Json.h"
 #include "tests/support/TestEnv.h"
 #include "ui/login/CCustomAutoComplete.h"
 #include "ui/login/CMainDlg.h"
+
+#include <atomic>
+#include <thread>
 
 using namespace DialogHarness;
 
@@ -292,6 +296,48 @@ TEST_P(LoginDialog, ChoosingALanguageStoresItSignsOutAndAsksForARestart)
     EXPECT_STREQ(value, L"English");
     // The public-only choice is not written on this path.
     EXPECT_EQ(GetPrivateProfileIntW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", -1, ini.c_str()), -1);
+}
+
+// A slow sign-in runs off the window's thread: its progress window shows
+// over the sign-in window, which answers messages meanwhile, and Cancel
+// leaves the user signed out, with no failure to read, back in the window.
+TEST_P(LoginDialog, ASlowSignInCanBeWatchedAndCancelled)
+{
+    ScopedLanguage language(GetParam());
+    StandIn::Control("POST", "settings", "{\"latency_ms\": 1500}");
+    ModalDriver driver;
+    driver.DriveProgressWindows(true);
+    HWND signIn = nullptr;
+    bool signedInAfterCancel = true;
+    std::wstring caption;
+    std::atomic<bool> answered{false};
+    std::thread helper;
+    driver.Then([&](HWND window) {
+        signIn = window;
+        Type(window, IDC_ACCOUNT, L"demo@example.com");
+        Type(window, IDC_PASSWORD, L"demo");
+        Press(window, IDOK); // returns once the sign-in has ended
+        signedInAfterCancel = client->IsSignedIn();
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    driver.Then([&](HWND progress) {
+        caption = WindowText(progress);
+        helper = std::thread([&, progress] {
+            DWORD_PTR length = 0;
+            answered = SendMessageTimeoutW(signIn, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 500, &length) != 0;
+            PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
+        });
+    });
+    EXPECT_EQ(dialog->DoModal(nullptr), IDCANCEL);
+    if (helper.joinable())
+        helper.join();
+    StandIn::Reset();
+    EXPECT_EQ(caption, language.String(IDS_PROGRESS_SIGN_IN));
+    EXPECT_TRUE(answered) << "the sign-in window answers while the server is slow";
+    EXPECT_FALSE(signedInAfterCancel);
+    EXPECT_FALSE(client->IsSignedIn());
+    EXPECT_TRUE(driver.Unexpected().empty()) << "no failure box after Cancel";
+    EXPECT_EQ(driver.PendingSteps(), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, LoginDialog, testing::Values("en", "ja"));

@@ -10,6 +10,8 @@
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/CNewAlbumDlg.h"
 #include "ui/albums/NewAlbumChecks.h"
+#include "ui/controls/BackgroundWork.h"
+#include "ui/controls/CProgressDlg.h"
 
 namespace {
 
@@ -116,9 +118,12 @@ void CEditAlbumDlg::Send()
         return;
     }
 
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    const DWORD result = m_client.UpdateAlbum(m_album.editLink, PicasaClient::AlbumVersion(m_album), changes);
-    SetCursor(previous);
+    // Off the window's thread; a change is never cut short.
+    DWORD result = ERROR_CANCELLED;
+    BackgroundWork work([&](BackgroundWork&) {
+        result = m_client.UpdateAlbum(m_album.editLink, PicasaClient::AlbumVersion(m_album), changes);
+    });
+    CProgressDlg::Run(Handle(), work, ResourceString(IDS_PROGRESS_SAVE));
 
     if (result == ERROR_SUCCESS) {
         std::wstring names;

@@ -7,6 +7,8 @@
 #include "service/AccessLevel.h"
 #include "service/PicasaClient.h"
 #include "base/TextFormat.h"
+#include "ui/controls/BackgroundWork.h"
+#include "ui/controls/CProgressDlg.h"
 
 namespace {
 
@@ -57,8 +59,6 @@ bool CNewAlbumDlg::OnInitDialog()
     m_resize.Init(Handle(), kResizeItems, std::size(kResizeItems));
     RestorePlacement(Handle(), m_settings.Path(), kSection);
 
-    m_arrow = LoadCursorW(nullptr, IDC_ARROW);
-    m_wait = LoadCursorW(nullptr, IDC_WAIT);
     return true;
 }
 
@@ -119,9 +119,11 @@ void CNewAlbumDlg::CreateAlbum()
     const LRESULT selected = SendItem(IDC_ACCESS_LIST, CB_GETCURSEL);
     const std::wstring access = AccessWireName(selected < 0 ? kAccessLevelCount : unsigned(selected));
 
-    SetCursor(m_wait);
-    const DWORD result = m_client.CreateAlbum(title, summary, location, access, time);
-    SetCursor(m_arrow);
+    // Off the window's thread; a change is never cut short, so the reply
+    // is waited for even after Cancel.
+    DWORD result = ERROR_CANCELLED;
+    BackgroundWork work([&](BackgroundWork&) { result = m_client.CreateAlbum(title, summary, location, access, time); });
+    CProgressDlg::Run(Handle(), work, ResourceString(IDS_PROGRESS_CREATE));
 
     if (result != ERROR_SUCCESS && m_client.IsLastOutcomeUnknown()) {
         // The album may well be there: a second Create would make another.

@@ -40,8 +40,6 @@ private:
     PicasaClient& m_client;
     SettingsLocation m_settings;
     CResizeRule m_resize;
-    HCURSOR m_arrow = nullptr;
-    HCURSOR m_wait = nullptr;
 };
 
 // The text of a check's message, in the language module's words.

@@ -14,7 +14,6 @@
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/PhotoListCommand.h"
-#include "ui/albums/PhotoListLoader.h"
 #include "ui/albums/UrlListCommand.h"
 #include "ui/login/CAboutDlg.h"
 

@@ -10,26 +10,34 @@
 
 namespace {
 
-// Keeps a window from taking input while in scope, if it took it before.
+// Keeps a window from taking input while in scope, if it took it before;
+// the control that had the keyboard has it again afterwards.
 class ScopedDisabledWindow
 {
 public:
     explicit ScopedDisabledWindow(HWND window)
         : m_window(window && IsWindowEnabled(window) ? window : nullptr)
     {
-        if (m_window)
-            EnableWindow(m_window, FALSE);
+        if (!m_window)
+            return;
+        const HWND focus = GetFocus();
+        m_focus = focus && IsChild(m_window, focus) ? focus : nullptr;
+        EnableWindow(m_window, FALSE);
     }
     ~ScopedDisabledWindow()
     {
-        if (m_window)
-            EnableWindow(m_window, TRUE);
+        if (!m_window)
+            return;
+        EnableWindow(m_window, TRUE);
+        if (m_focus && IsWindow(m_focus) && GetActiveWindow() == m_window)
+            SetFocus(m_focus);
     }
     ScopedDisabledWindow(const ScopedDisabledWindow&) = delete;
     ScopedDisabledWindow& operator=(const ScopedDisabledWindow&) = delete;
 
 private:
     HWND m_window;
+    HWND m_focus = nullptr;
 };
 
 // Names the work to the window while it runs: messages dispatched during
