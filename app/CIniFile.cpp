@@ -1,5 +1,7 @@
 #include "app/CIniFile.h"
 
+#include "base/ScopedHandles.h"
+
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -68,11 +70,10 @@ bool CIniFile::EnsureExists() const
         if (rc != ERROR_SUCCESS && rc != ERROR_ALREADY_EXISTS && rc != ERROR_FILE_EXISTS)
             return false;
     }
-    HANDLE file = CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const UniqueHandle file(CreateFileW(m_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                       CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_FILE_EXISTS;
-    CloseHandle(file);
     return true;
 }
 

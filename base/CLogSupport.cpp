@@ -1,5 +1,6 @@
 #include "base/CLogSupport.h"
 
+#include "base/ScopedHandles.h"
 #include "base/UserCodePage.h"
 
 #include <windows.h>
@@ -15,13 +16,12 @@ namespace {
 // cannot be opened for reading (missing, or held by another process).
 uint64_t FileSize(const char* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const UniqueHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE)
         return 0;
     LARGE_INTEGER size{};
-    const bool known = GetFileSizeEx(file, &size) != FALSE;
-    CloseHandle(file);
+    const bool known = GetFileSizeEx(file.get(), &size) != FALSE;
     return known && size.QuadPart > 0 ? uint64_t(size.QuadPart) : 0;
 }
 

@@ -26,8 +26,6 @@ public:
 
     bool IsOpen() const { return open_; }
     const std::string& Path() const { return path_; }
-    uint32_t SizeLimit() const { return sizeLimit_; }
-    void SetSizeLimit(uint32_t limit) { sizeLimit_ = limit; }
 
 private:
     bool open_ = false;

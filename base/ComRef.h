@@ -1,12 +1,13 @@
 #pragma once
 
-// Owns one reference of a COM interface.
+// Owns one reference of a COM interface. A pointer is taken in one of two
+// ways, named at the call: Attach takes over a reference that the caller
+// already holds (a fresh out-parameter), Share adds a reference of its own.
 template <class T>
 class ComRef
 {
 public:
     ComRef() = default;
-    explicit ComRef(T* p) : p_(p) {}
     ~ComRef() { Reset(); }
     ComRef(const ComRef&) = delete;
     ComRef& operator=(const ComRef&) = delete;
@@ -21,11 +22,31 @@ public:
         return *this;
     }
 
+    static ComRef Attach(T* p)
+    {
+        ComRef ref;
+        ref.p_ = p;
+        return ref;
+    }
+    static ComRef Share(T* p)
+    {
+        if (p)
+            p->AddRef();
+        return Attach(p);
+    }
+
     void Reset()
     {
         if (p_)
             p_->Release();
         p_ = nullptr;
+    }
+    // The reference leaves with the pointer (for an out-parameter).
+    T* Detach()
+    {
+        T* p = p_;
+        p_ = nullptr;
+        return p;
     }
     T** Out()
     {

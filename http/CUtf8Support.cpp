@@ -1,22 +1,24 @@
 #include "http/CUtf8Support.h"
 
+#include "base/Utf8Text.h"
+
+#include <cstring>
+#include <cwchar>
 #include <new>
-#include <windows.h>
 
 bool CUtf8Support::ToUtf8(const wchar_t* text)
 {
     if (!text)
         return false;
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0)
+    std::string utf8;
+    if (!Utf8FromWide(std::wstring_view(text, std::wcslen(text)), utf8))
         return false;
-    std::unique_ptr<char[]> fresh(new (std::nothrow) char[size_t(needed) + 1]());
+    // The bytes, their terminator and one zero byte more.
+    std::unique_ptr<char[]> fresh(new (std::nothrow) char[utf8.size() + 2]());
     if (!fresh)
         return false;
-    const int written = WideCharToMultiByte(CP_UTF8, 0, text, -1, fresh.get(), needed, nullptr, nullptr);
-    if (written <= 0)
-        return false;
+    std::memcpy(fresh.get(), utf8.data(), utf8.size());
     bytes_ = std::move(fresh);
-    count_ = uint32_t(written);
+    count_ = uint32_t(utf8.size() + 1);
     return true;
 }

@@ -1,18 +1,14 @@
 #include "http/UrlText.h"
 
+#include "base/PercentEncoding.h"
+#include "base/Utf8Text.h"
+
 #include <windows.h>
 #include <winhttp.h>
 
-#include <cstring>
 #include <vector>
 
 namespace {
-
-bool KeptInSegment(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           std::strchr("-._~@!$()*,;:", c) != nullptr;
-}
 
 struct Origin
 {
@@ -44,27 +40,10 @@ bool ReadOrigin(const std::wstring& url, Origin& origin)
 
 std::wstring PathSegment(const std::wstring& text)
 {
-    if (text.empty())
-        return L"";
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return L"";
-    std::string utf8(size_t(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &utf8[0], bytes, nullptr, nullptr);
-
+    const std::string utf8 = Utf8FromWide(text);
     const bool onlyDots = utf8 == "." || utf8 == "..";
-    static const wchar_t kHex[] = L"0123456789ABCDEF";
-    std::wstring out;
-    for (unsigned char c : utf8) {
-        if (KeptInSegment(c) && !(onlyDots && c == '.')) {
-            out += wchar_t(c);
-        } else {
-            out += L'%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out;
+    const std::string segment = PercentEncode(utf8, onlyDots ? "-_~@!$()*,;:" : "-._~@!$()*,;:");
+    return std::wstring(segment.begin(), segment.end());
 }
 
 bool SameOrigin(const std::wstring& a, const std::wstring& b)

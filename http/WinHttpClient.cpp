@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "base/Utf8Text.h"
 #include "http/CPatternSearch.h"
 
 namespace {
@@ -15,20 +16,6 @@ constexpr uint32_t kFirstBodyCapacity = 10240;
 // A body announced up to this size is given all its room before it is read;
 // a larger announcement is not trusted that far.
 constexpr uint64_t kLargestRoomAtOnce = 64u << 20;
-
-// Closes a connection or request handle when it goes out of scope.
-struct InternetHandle
-{
-    HINTERNET h = nullptr;
-    explicit InternetHandle(HINTERNET handle) : h(handle) {}
-    ~InternetHandle()
-    {
-        if (h)
-            WinHttpCloseHandle(h);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-};
 
 const wchar_t* CanonicalMethod(const wchar_t* method)
 {
@@ -129,11 +116,7 @@ bool AnnouncedLength(HINTERNET request, uint64_t& length)
 
 WinHttpClient::WinHttpClient() = default;
 
-WinHttpClient::~WinHttpClient()
-{
-    if (rootHandle_)
-        WinHttpCloseHandle(rootHandle_);
-}
+WinHttpClient::~WinHttpClient() = default;
 
 bool WinHttpClient::SetBody(const void* bytes, int32_t length)
 {
@@ -175,12 +158,12 @@ bool WinHttpClient::Send(const wchar_t* method)
     const bool isGet = std::wcscmp(verb, L"GET") == 0;
 
     if (!rootHandle_) {
-        rootHandle_ = WinHttpOpen(userAgent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                  WINHTTP_NO_PROXY_BYPASS, 0);
+        rootHandle_.reset(WinHttpOpen(userAgent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                                      WINHTTP_NO_PROXY_BYPASS, 0));
         if (!rootHandle_)
             return Fail();
     }
-    WinHttpSetTimeouts(rootHandle_, timeouts.resolve, timeouts.connect, timeouts.send, timeouts.receive);
+    WinHttpSetTimeouts(rootHandle_.get(), timeouts.resolve, timeouts.connect, timeouts.send, timeouts.receive);
 
     wchar_t host[260] = {};
     wchar_t path[1300] = {};
@@ -200,14 +183,14 @@ bool WinHttpClient::Send(const wchar_t* method)
         return false;
     const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
 
-    InternetHandle connection(WinHttpConnect(rootHandle_, host, parts.nPort, 0));
-    if (!connection.h)
+    const UniqueWinHttpHandle connection(WinHttpConnect(rootHandle_.get(), host, parts.nPort, 0));
+    if (!connection)
         return Fail();
     // Asked as HTTP/1.0 (kept alive by the callers' Connection header) so
     // that the server frames its reply with a length the body is checked
     // against: WinHTTP decodes chunked replies out of sight and, on Wine,
     // takes a connection closed before the last chunk for the end.
-    InFlightRequest request(*this, WinHttpOpenRequest(connection.h, verb, object.c_str(), L"HTTP/1.0",
+    InFlightRequest request(*this, WinHttpOpenRequest(connection.get(), verb, object.c_str(), L"HTTP/1.0",
                                                       WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                                       secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request.h)
@@ -349,7 +332,7 @@ bool WinHttpClient::FindProxyForUrl(const wchar_t* autoConfigUrl, WINHTTP_PROXY_
     options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP;
     options.lpszAutoConfigUrl = autoConfigUrl;
     options.fAutoLogonIfChallenged = TRUE;
-    return WinHttpGetProxyForUrl(rootHandle_, url.c_str(), &options, &info) != FALSE;
+    return WinHttpGetProxyForUrl(rootHandle_.get(), url.c_str(), &options, &info) != FALSE;
 }
 
 bool WinHttpClient::ApplyProxy(HINTERNET request, const WINHTTP_PROXY_INFO& info)
@@ -481,22 +464,23 @@ void WinHttpClient::DecodeBody()
     const bool utf8 = responseCharset_.size() >= 5 && _wcsnicmp(responseCharset_.c_str(), L"utf-8", 5) == 0;
     const char* data = reinterpret_cast<const char*>(responseBytes_.get());
     const int length = int(responseLength_) + 1; // the data and its zero byte
-    // Converted once, straight into the text: neither UTF-8 nor a narrow
-    // code page makes more UTF-16 units than it has bytes.
-    auto convert = [&](UINT codePage, DWORD flags) {
+    // Any other charset is read in the system's code page. Converted once,
+    // straight into the text: a narrow code page makes no more UTF-16 units
+    // than it has bytes.
+    auto fromCodePage = [&]() {
         responseText_.resize(size_t(length));
-        int chars = MultiByteToWideChar(codePage, flags, data, length, responseText_.data(), length);
+        int chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, responseText_.data(), length);
         if (chars <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            chars = MultiByteToWideChar(codePage, flags, data, length, nullptr, 0);
+            chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, nullptr, 0);
             if (chars > 0) {
                 responseText_.resize(size_t(chars));
-                chars = MultiByteToWideChar(codePage, flags, data, length, responseText_.data(), chars);
+                chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, responseText_.data(), chars);
             }
         }
         responseText_.resize(chars > 0 ? size_t(chars) : 0);
         return chars > 0;
     };
-    if (!convert(utf8 ? CP_UTF8 : CP_ACP, utf8 ? 0 : MB_PRECOMPOSED) && !convert(CP_ACP, MB_PRECOMPOSED))
+    if (!(utf8 && WideFromUtf8(std::string_view(data, size_t(length)), responseText_)) && !fromCodePage())
         return;
     // Up to the first NUL: the one after the data unless the data has its own.
     if (std::memchr(data, 0, responseLength_))

@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include "http/WinHttpHandle.h"
+
 // One synchronous HTTP or HTTPS request at a time on WinHTTP: the caller sets
 // the URL, an extra header block and a body, calls Send with a method name,
 // then reads the status code text and the body decoded to UTF-16.
@@ -74,7 +76,6 @@ public:
     const std::wstring& ResponseCharset() const { return responseCharset_; }
     const uint8_t* ResponseBytes() const { return responseBytes_.get(); }
     uint32_t ResponseLength() const { return responseLength_; }
-    const wchar_t* UserAgent() const { return userAgent_.c_str(); }
 
 protected:
     // The proxy fall-back's platform calls. The strings that the first two
@@ -111,7 +112,7 @@ private:
     bool MakeRoom(uint64_t needed);
     void DecodeBody();
 
-    HINTERNET rootHandle_ = nullptr;
+    UniqueWinHttpHandle rootHandle_;
     std::wstring responseHeaders_;
     std::wstring responseText_;
     std::wstring responseCharset_;

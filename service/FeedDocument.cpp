@@ -3,7 +3,6 @@
 #include "base/MultimediaTimer.h"
 #include "service/FeedDocumentFactory.h"
 
-#include <algorithm>
 #include <cwchar>
 #include <optional>
 
@@ -60,31 +59,6 @@ size_t EntryTagCount(std::wstring_view text)
     return count;
 }
 
-SysString NodeName(IXMLDOMNode* node)
-{
-    SysString name;
-    node->get_nodeName(name.Out());
-    return name;
-}
-
-// Text of the first attribute of `node` named `name`; false when none.
-bool AttributeText(IXMLDOMNamedNodeMap* attributes, BSTR name, std::wstring& out)
-{
-    long count = 0;
-    if (FAILED(attributes->get_length(&count)))
-        return false;
-    for (long i = 0; i < count; ++i) {
-        ComRef<IXMLDOMNode> attribute;
-        if (FAILED(attributes->get_item(i, attribute.Out())) || !attribute)
-            continue;
-        if (FeedDocument::SameName(NodeName(attribute.Get()).Get(), name)) {
-            out = FeedDocument::NodeText(attribute.Get());
-            return true;
-        }
-    }
-    return false;
-}
-
 // The elements with one name under a node, in document order, found with as
 // few calls into the parser as can be: on a large feed those calls are most
 // of the reading. A node's type is asked only when its name matches (a
@@ -110,7 +84,7 @@ public:
         if (FAILED(parent->get_firstChild(child.Out())))
             return true;
         while (child) {
-            SysString name = NodeName(child.Get());
+            SysString name = FeedNodes::NodeName(child.Get());
             if (!Node(child.Get(), name.Get()))
                 return false;
             ComRef<IXMLDOMNode> next;
@@ -146,42 +120,6 @@ private:
 };
 
 } // namespace
-
-bool FeedDocument::SameName(BSTR a, BSTR b)
-{
-    return VarBstrCmp(a, b, LOCALE_USER_DEFAULT, 0) == HRESULT(VARCMP_EQ);
-}
-
-std::wstring FeedDocument::NodeText(IXMLDOMNode* node)
-{
-    SysString text;
-    if (FAILED(node->get_text(text.Out())))
-        return L"";
-    return text.Text();
-}
-
-std::vector<FeedAttribute> FeedDocument::Attributes(IXMLDOMNode* node)
-{
-    std::vector<FeedAttribute> result;
-    ComRef<IXMLDOMNamedNodeMap> attributes;
-    if (FAILED(node->get_attributes(attributes.Out())) || !attributes)
-        return result;
-    long count = 0;
-    if (FAILED(attributes->get_length(&count)))
-        return result;
-    for (long i = 0; i < count; ++i) {
-        ComRef<IXMLDOMNode> attribute;
-        if (FAILED(attributes->get_item(i, attribute.Out())) || !attribute)
-            continue;
-        result.push_back({NodeName(attribute.Get()).Text(), NodeText(attribute.Get())});
-    }
-    return result;
-}
-
-FeedNodes FeedDocument::Children(IXMLDOMNode* node)
-{
-    return FeedNodes(node);
-}
 
 bool FeedDocument::Create()
 {
@@ -290,13 +228,12 @@ bool FeedDocument::WalkOn() const
     }
     if (!next)
         return false;
-    SysString name = NodeName(next.Get());
+    SysString name = FeedNodes::NodeName(next.Get());
     IXMLDOMNode* node = next.Get();
     path_.push_back(std::move(next));
     if (name.Get() && name.Get()[0] == L'#')
         return true; // text, comment or CDATA: nothing to find in it or under it
-    node->AddRef();
-    walked_.push_back(WalkedNode{ComRef<IXMLDOMNode>(node), names_->Id(name.Get())});
+    walked_.push_back(WalkedNode{ComRef<IXMLDOMNode>::Share(node), names_->Id(name.Get())});
     return true;
 }
 
@@ -317,8 +254,7 @@ bool FeedDocument::FirstElement(const wchar_t* tag, ComRef<IXMLDOMNode>& found) 
             walked.element = SUCCEEDED(walked.node->get_nodeType(&type)) && type == NODE_ELEMENT ? 1 : 0;
         }
         if (walked.element == 1) {
-            walked.node->AddRef();
-            found = ComRef<IXMLDOMNode>(walked.node.Get());
+            found = ComRef<IXMLDOMNode>::Share(walked.node.Get());
             return true;
         }
     }
@@ -331,7 +267,7 @@ DWORD FeedDocument::DocumentText(const wchar_t* tag, std::wstring& out) const
         return ERROR_NOT_FOUND;
     ComRef<IXMLDOMNode> element;
     if (FirstElement(tag, element))
-        out = NodeText(element.Get());
+        out = FeedNodes::NodeText(element.Get());
     return ERROR_SUCCESS;
 }
 
@@ -343,10 +279,12 @@ DWORD FeedDocument::DocumentAttribute(const wchar_t* tag, const wchar_t* attribu
     ComRef<IXMLDOMNode> element;
     if (!FirstElement(tag, element))
         return ERROR_SUCCESS;
-    ComRef<IXMLDOMNamedNodeMap> attributes;
-    if (SUCCEEDED(element->get_attributes(attributes.Out())) && attributes) {
-        SysString wanted(attribute);
-        AttributeText(attributes.Get(), wanted.Get(), out);
+    const SysString wanted(attribute);
+    for (const FeedAttribute& candidate : FeedNodes::Attributes(element.Get())) {
+        if (FeedNames::SameText(SysString(candidate.name).Get(), wanted.Get())) {
+            out = candidate.text;
+            break;
+        }
     }
     return ERROR_SUCCESS;
 }
@@ -357,21 +295,20 @@ bool FeedDocument::EntriesOfTheRoot(std::vector<ComRef<IXMLDOMNode>>& entries) c
     if (FAILED(document_->get_documentElement(root.Out())) || !root)
         return false;
     const int entry = names_->Id(L"entry", 5);
-    if (names_->Same(names_->Id(NodeName(root.Get()).Get()), entry))
+    if (names_->Same(names_->Id(FeedNodes::NodeName(root.Get()).Get()), entry))
         return false;
     ComRef<IXMLDOMNode> child;
     if (FAILED(root->get_firstChild(child.Out())))
         return false;
     while (child) {
-        SysString name = NodeName(child.Get());
+        SysString name = FeedNodes::NodeName(child.Get());
         DOMNodeType type = NODE_INVALID;
         if (name.Get() && name.Get()[0] != L'#' && names_->Same(names_->Id(name.Get()), entry) &&
             SUCCEEDED(child->get_nodeType(&type)) && type == NODE_ELEMENT) {
             // One whose name only compares equal to "entry" may hold more.
             if (wcscmp(name.Get(), L"entry") != 0)
                 return false;
-            child->AddRef();
-            entries.push_back(ComRef<IXMLDOMNode>(child.Get()));
+            entries.push_back(ComRef<IXMLDOMNode>::Share(child.Get()));
         }
         ComRef<IXMLDOMNode> next;
         if (FAILED(child->get_nextSibling(next.Out())))
@@ -408,147 +345,4 @@ DWORD FeedDocument::ForEachEntryNode(const std::function<void(IXMLDOMNode*, cons
     });
     search.Children(document_.Get());
     return ERROR_SUCCESS;
-}
-
-FeedNodes::FeedNodes(ComRef<IXMLDOMNodeList> list) : names_(std::make_shared<FeedNames>())
-{
-    long count = 0;
-    if (!list || FAILED(list->get_length(&count)))
-        return;
-    children_.reserve(size_t(std::max(count, 0L)));
-    for (long i = 0; i < count; ++i) {
-        ComRef<IXMLDOMNode> node;
-        if (SUCCEEDED(list->get_item(i, node.Out())) && node)
-            Add(std::move(node));
-    }
-}
-
-FeedNodes::FeedNodes(IXMLDOMNode* parent, std::shared_ptr<FeedNames> names)
-    : names_(names ? std::move(names) : std::make_shared<FeedNames>())
-{
-    if (!parent)
-        return;
-    children_.reserve(32); // an album or photo entry has about 25 children
-    ComRef<IXMLDOMNode> child;
-    if (FAILED(parent->get_firstChild(child.Out())))
-        return;
-    while (child) {
-        ComRef<IXMLDOMNode> next;
-        const bool more = SUCCEEDED(child->get_nextSibling(next.Out()));
-        Add(std::move(child));
-        if (!more)
-            break;
-        child = std::move(next);
-    }
-}
-
-void FeedNodes::Add(ComRef<IXMLDOMNode> node)
-{
-    Child child;
-    child.name = NodeName(node.Get());
-    child.nameId = names_->Id(child.name.Get());
-    child.node = std::move(node);
-    children_.push_back(std::move(child));
-}
-
-const std::vector<FeedNodes::Attribute>& FeedNodes::AttributesOf(Child& child) const
-{
-    if (child.attributesRead)
-        return child.attributes;
-    child.attributesRead = true;
-    ComRef<IXMLDOMNamedNodeMap> attributes;
-    if (FAILED(child.node->get_attributes(attributes.Out())) || !attributes)
-        return child.attributes;
-    long count = 0;
-    attributes->get_length(&count);
-    child.attributes.reserve(size_t(std::max(count, 0L)));
-    for (long i = 0; i < count; ++i) {
-        Attribute attribute;
-        if (FAILED(attributes->get_item(i, attribute.node.Out())) || !attribute.node)
-            continue;
-        attribute.name = names_->Id(NodeName(attribute.node.Get()).Get());
-        child.attributes.push_back(std::move(attribute));
-    }
-    return child.attributes;
-}
-
-void FeedNodes::ForEach(const std::function<bool(IXMLDOMNode*, BSTR)>& visit) const
-{
-    for (const Child& child : children_)
-        if (!visit(child.node.Get(), child.name.Get()))
-            return;
-}
-
-void FeedNodes::ForEachNamed(std::initializer_list<const wchar_t*> names,
-                             const std::function<bool(size_t, IXMLDOMNode*)>& visit) const
-{
-    if (!names_)
-        return;
-    std::vector<int> wanted;
-    wanted.reserve(names.size());
-    for (const wchar_t* name : names)
-        wanted.push_back(names_->Id(name, wcslen(name)));
-    for (const Child& child : children_) {
-        for (size_t which = 0; which < wanted.size(); ++which) {
-            if (names_->Same(child.nameId, wanted[which])) {
-                if (!visit(which, child.node.Get()))
-                    return;
-                break;
-            }
-        }
-    }
-}
-
-FeedNodes FeedNodes::ChildrenOf(IXMLDOMNode* node) const
-{
-    return FeedNodes(node, names_);
-}
-
-DWORD FeedNodes::ChildText(const wchar_t* name, std::wstring& out) const
-{
-    out.clear();
-    if (!names_)
-        return ERROR_NOT_FOUND;
-    const int wanted = names_->Id(name, wcslen(name));
-    for (const Child& child : children_) {
-        if (names_->Same(child.nameId, wanted)) {
-            out = FeedDocument::NodeText(child.node.Get());
-            return ERROR_SUCCESS;
-        }
-    }
-    return ERROR_NOT_FOUND;
-}
-
-DWORD FeedNodes::LinkHref(const wchar_t* element, const wchar_t* key, const wchar_t* value, const wchar_t* wanted,
-                          std::wstring& out) const
-{
-    out.clear();
-    if (!names_)
-        return ERROR_NOT_FOUND;
-    FeedNames& names = *names_;
-    const int elementId = names.Id(element, wcslen(element));
-    const int keyId = names.Id(key, wcslen(key));
-    const int valueId = names.Id(value, wcslen(value));
-    const int wantedId = names.Id(wanted, wcslen(wanted));
-    for (Child& child : children_) {
-        if (!names.Same(child.nameId, elementId) || !child.node)
-            continue;
-        AttributesOf(child);
-        for (Attribute& attribute : child.attributes) {
-            if (!names.Same(attribute.name, keyId))
-                continue;
-            if (attribute.value < 0)
-                attribute.value = names.Id(FeedDocument::NodeText(attribute.node.Get()));
-            if (!names.Same(attribute.value, valueId))
-                continue;
-            // Any attribute of the same link, wherever it stands.
-            for (const Attribute& other : child.attributes) {
-                if (names.Same(other.name, wantedId)) {
-                    out = FeedDocument::NodeText(other.node.Get());
-                    return ERROR_SUCCESS;
-                }
-            }
-        }
-    }
-    return ERROR_NOT_FOUND;
 }

@@ -1,7 +1,5 @@
 #include "service/FeedNames.h"
 
-#include "service/FeedDocument.h"
-
 FeedNames::~FeedNames()
 {
     for (BSTR text : texts_)
@@ -31,6 +29,11 @@ bool FeedNames::Same(int a, int b)
         row.resize(texts_.size(), -1);
     signed char& known = row[size_t(b)];
     if (known < 0)
-        known = FeedDocument::SameName(texts_[size_t(a)], texts_[size_t(b)]) ? 1 : 0;
+        known = SameText(texts_[size_t(a)], texts_[size_t(b)]) ? 1 : 0;
     return known == 1;
+}
+
+bool FeedNames::SameText(BSTR a, BSTR b)
+{
+    return VarBstrCmp(a, b, LOCALE_USER_DEFAULT, 0) == HRESULT(VARCMP_EQ);
 }

@@ -24,8 +24,11 @@ public:
     int Id(BSTR text) { return Id(text, text ? SysStringLen(text) : 0); }
     int Id(const std::wstring& text) { return Id(text.data(), text.size()); }
 
-    // FeedDocument::SameName of the two texts, asked of the locale once.
+    // SameText of the two texts, asked of the locale once.
     bool Same(int a, int b);
+
+    // The comparison of qualified names: the user locale's, case-sensitive.
+    static bool SameText(BSTR a, BSTR b);
 
 private:
     // Looked up by a view of the parser's text, without a copy of it.

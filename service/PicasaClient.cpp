@@ -1,13 +1,14 @@
 #include "service/PicasaClient.h"
 
 #include "base/MultimediaTimer.h"
+#include "base/PercentEncoding.h"
 #include "base/UserCodePage.h"
+#include "base/Utf8Text.h"
 #include "http/UrlText.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
-#include <vector>
 
 namespace {
 
@@ -15,27 +16,10 @@ namespace {
 // The UTF-8 bytes are zeroed after use: for the password they are secret.
 std::string FormValue(const std::wstring& text)
 {
-    if (text.empty())
+    std::string utf8;
+    if (!Utf8FromWide(text, utf8))
         return "";
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return "";
-    std::vector<char> utf8(size_t(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), utf8.data(), bytes, nullptr, nullptr);
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(utf8.size() * 3);
-    for (char byte : utf8) {
-        const unsigned char c = static_cast<unsigned char>(byte);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
-            c == '_' || c == '~') {
-            out += char(c);
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
+    std::string out = PercentEncode(utf8);
     SecureZeroMemory(utf8.data(), utf8.size());
     return out;
 }

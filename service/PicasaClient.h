@@ -18,7 +18,6 @@
 #include "service/TransportPool.h"
 
 class FeedDocument;
-class FeedNodes;
 class PhotoLoadProgress;
 
 // The one client of the account service (ClientLogin) and the photo API.
@@ -55,8 +54,6 @@ public:
         accountServer_ = std::move(accountServer);
         photoServer_ = std::move(photoServer);
     }
-    const std::wstring& AccountServer() const { return accountServer_; }
-    const std::wstring& PhotoServer() const { return photoServer_; }
     void SetLog(CLogSupport* log) { log_ = log; }
     CLogSupport* GetLog() const { return log_; }
 
@@ -150,7 +147,6 @@ public:
     static std::wstring ParseServiceError(const std::wstring& reply);
 
     const Statistics& RequestStatistics() const { return requestStats_; }
-    const Statistics& XmlLoadStatistics() const { return xmlLoadStats_; }
     uint64_t RequestCount() const { return requestStats_.count; }
     uint64_t XmlLoadCount() const { return xmlLoadStats_.count; }
 
@@ -165,8 +161,6 @@ public:
     // it, else the version at the end of its edit link
     // (".../albumid/<id>/<version>", quoted), else "" (unknown).
     static std::wstring AlbumVersion(const AlbumEntry& album);
-    // "/s0" before the file name of a content URL.
-    static std::wstring FullSizeUrl(const std::wstring& contentUrl);
 
 private:
     // How a walk over the pages of a feed ended.
@@ -223,7 +217,6 @@ private:
     // The PATCH of PatchAlbum with `ifMatch` as the If-Match value; the status.
     std::wstring SendPatch(const std::wstring& editLink, const void* bytes, uint32_t length,
                            const std::wstring& ifMatch);
-    void ReadMedia(const FeedNodes& children, PhotoEntry& entry);
     void WriteReport(const std::wstring& line);
     void WriteTimes(const wchar_t* countFormat, const std::wstring& timeLabel, Statistics stats);
     // "Login : Success, Account = <name>、time = <seconds> [Sec]", narrow.

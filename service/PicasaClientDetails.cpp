@@ -6,20 +6,8 @@
 #include "base/MultimediaTimer.h"
 #include "service/FeedDocument.h"
 #include "service/FeedDocumentFactory.h"
-#include "service/FeedNumbers.h"
-#include "service/FeedTime.h"
+#include "service/PhotoFeed.h"
 #include "service/PhotoLoadProgress.h"
-
-namespace {
-
-std::wstring DocumentText(const FeedDocument& document, const wchar_t* tag)
-{
-    std::wstring text;
-    document.DocumentText(tag, text);
-    return text;
-}
-
-} // namespace
 
 std::wstring PicasaClient::DetailsUrl(const std::wstring& albumId, const std::wstring& photoId) const
 {
@@ -57,15 +45,7 @@ void PicasaClient::FetchDetails(WinHttpClient& transport, const std::wstring& ur
     if (!document.Loaded())
         return;
 
-    entry.width = FeedInt32(DocumentText(document, L"gphoto:width"));
-    entry.height = FeedInt32(DocumentText(document, L"gphoto:height"));
-    entry.size = FeedInt32(DocumentText(document, L"gphoto:size"));
-    entry.viewCount = FeedInt32(DocumentText(document, L"gphoto:viewCount"));
-    entry.commentCount = FeedInt32(DocumentText(document, L"gphoto:commentCount"));
-    std::wstring starred;
-    document.DocumentAttribute(L"gphoto:starred", L"total", starred);
-    entry.starredTotal = FeedInt32(starred);
-    entry.timestamp = MillisToUtcText(DocumentText(document, L"gphoto:timestamp"));
+    ReadPhotoDetails(document, entry);
 }
 
 DWORD PicasaClient::TakeDetails(const DetailsReply& reply)

@@ -2,23 +2,17 @@
 
 #include "base/MultimediaTimer.h"
 #include "http/UrlText.h"
+#include "service/AlbumFeed.h"
 #include "service/FeedDocument.h"
 #include "service/FeedDocumentFactory.h"
 #include "service/FeedNumbers.h"
-#include "service/FeedTime.h"
+#include "service/PhotoFeed.h"
 #include "service/PhotoLoadProgress.h"
 
 #include <algorithm>
 #include <set>
 
 namespace {
-
-std::wstring ChildText(const FeedNodes& children, const wchar_t* name)
-{
-    std::wstring text;
-    children.ChildText(name, text);
-    return text;
-}
 
 std::wstring DocumentText(const FeedDocument& document, const wchar_t* tag)
 {
@@ -34,7 +28,7 @@ std::wstring NextPageLink(const FeedDocument& document)
     ComRef<IXMLDOMElement> root;
     if (!document.Loaded() || FAILED(document.Get()->get_documentElement(root.Out())) || !root)
         return next;
-    FeedDocument::Children(root.Get()).LinkHref(L"link", L"rel", L"next", L"href", next);
+    FeedNodes(root.Get()).LinkHref(L"link", L"rel", L"next", L"href", next);
     return next;
 }
 
@@ -155,42 +149,14 @@ DWORD PicasaClient::LoadAlbums()
     albums_.clear();
     std::vector<AlbumEntry> albums;
     bool quotaRead = false;
-    int64_t quotaLimit = 0;
-    int64_t quotaCurrent = 0;
-    std::set<std::wstring> ids;
+    AccountQuota quota;
+    std::set<std::wstring> listed;
     const FeedWalk walk = WalkFeed(UserFeedUrl(), [&](const FeedDocument& document) {
         // Read once for all the page's times.
-        const FeedTimeSettings times = CurrentFeedTimeSettings();
-        size_t onPage = 0;
-        document.ForEachEntryNode([&](IXMLDOMNode* entry, const FeedNodes& children) {
-            ++onPage;
-            AlbumEntry album;
-            album.title = ChildText(children, L"title");
-            album.id = ChildText(children, L"gphoto:id");
-            album.bytesUsed = FeedInt64(ChildText(children, L"gphoto:bytesUsed"));
-            album.access = ChildText(children, L"gphoto:access");
-            album.numPhotos = FeedInt32(ChildText(children, L"gphoto:numphotos"));
-            album.commentingEnabled = ChildText(children, L"gphoto:commentingEnabled");
-            album.commentCount = FeedInt32(ChildText(children, L"gphoto:commentCount"));
-            album.published = FeedTimeToLocal(ChildText(children, L"published"), times);
-            album.updated = FeedTimeToLocal(ChildText(children, L"updated"), times);
-            children.LinkHref(L"link", L"rel", L"edit", L"href", album.editLink);
-            children.LinkHref(L"link", L"rel", L"alternate", L"href", album.alternateLink);
-            album.summary = ChildText(children, L"summary");
-            album.location = ChildText(children, L"gphoto:location");
-            album.timestamp = ChildText(children, L"gphoto:timestamp");
-            for (const FeedAttribute& attribute : FeedDocument::Attributes(entry))
-                if (attribute.name == L"gd:etag")
-                    album.etag = attribute.text;
-            // An album that a later page lists again is shown once.
-            if (!album.id.empty() && !ids.insert(album.id).second)
-                return;
-            albums.push_back(std::move(album));
-        });
+        const size_t onPage = ReadAlbumEntries(document, CurrentFeedTimeSettings(), listed, albums);
         if (!quotaRead) {
             quotaRead = true;
-            quotaLimit = FeedInt64(DocumentText(document, L"gphoto:quotalimit"));
-            quotaCurrent = FeedInt64(DocumentText(document, L"gphoto:quotacurrent"));
+            quota = ReadQuota(document);
         }
         return onPage;
     }, nullptr);
@@ -200,68 +166,9 @@ DWORD PicasaClient::LoadAlbums()
     if (walk != FeedWalk::Complete)
         return ERROR_READ_FAULT;
     albums_ = std::move(albums);
-    quotaLimit_ = quotaLimit;
-    quotaCurrent_ = quotaCurrent;
+    quotaLimit_ = quota.limit;
+    quotaCurrent_ = quota.current;
     return ERROR_SUCCESS;
-}
-
-std::wstring PicasaClient::FullSizeUrl(const std::wstring& contentUrl)
-{
-    const size_t slash = contentUrl.rfind(L'/');
-    if (slash == std::wstring::npos || slash < 2)
-        return contentUrl;
-    std::wstring url = contentUrl;
-    url.insert(slash, L"/s0");
-    return url;
-}
-
-void PicasaClient::ReadMedia(const FeedNodes& children, PhotoEntry& entry)
-{
-    children.ForEachNamed({L"gphoto:originalvideo", L"media:group"}, [&](size_t which, IXMLDOMNode* node) {
-        if (which == 0) {
-            for (const FeedAttribute& a : FeedDocument::Attributes(node)) {
-                if (a.name == L"width")
-                    entry.uploadedVideoWidth = FeedInt32(a.text);
-                else if (a.name == L"height")
-                    entry.uploadedVideoHeight = FeedInt32(a.text);
-                else if (a.name == L"type")
-                    entry.uploadedVideoType = a.text;
-                else if (a.name == L"duration")
-                    entry.uploadedVideoDuration = FeedInt32(a.text);
-                else if (a.name == L"fps")
-                    entry.uploadedVideoFps = FeedDouble(a.text);
-            }
-            return true;
-        }
-        children.ChildrenOf(node).ForEachNamed({L"media:content"}, [&](size_t, IXMLDOMNode* content) {
-            std::wstring url = entry.mediaUrl;
-            std::wstring type = entry.mediaType;
-            std::wstring medium;
-            int32_t width = entry.mediaWidth;
-            int32_t height = entry.mediaHeight;
-            for (const FeedAttribute& a : FeedDocument::Attributes(content)) {
-                if (a.name == L"url")
-                    url = a.text;
-                else if (a.name == L"width")
-                    width = FeedInt32(a.text);
-                else if (a.name == L"height")
-                    height = FeedInt32(a.text);
-                else if (a.name == L"type")
-                    type = a.text;
-                else if (a.name == L"medium")
-                    medium = a.text;
-            }
-            // The largest side wins; on a tie the earlier rendition stays.
-            if (medium == L"video" && std::max(width, height) > std::max(entry.mediaWidth, entry.mediaHeight)) {
-                entry.mediaType = type;
-                entry.mediaWidth = width;
-                entry.mediaHeight = height;
-                entry.mediaUrl = url;
-            }
-            return true;
-        });
-        return true;
-    });
 }
 
 std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wstring& albumId, int skipDetails,
@@ -273,38 +180,14 @@ std::unique_ptr<std::vector<PhotoEntry>> PicasaClient::LoadPhotos(const std::wst
     outcome = ERROR_SUCCESS;
 
     std::vector<PhotoEntry> entries;
-    int32_t position = 0;
-    std::set<std::wstring> ids;
+    std::set<std::wstring> listed;
     const FeedWalk walk = WalkFeed(UserFeedUrl() + L"/albumid/" + albumId, [&](const FeedDocument& document) {
-        uint32_t onPage = 0;
-        uint32_t listed = 0;
-        document.ForEachEntry([&](const FeedNodes& children) {
-            ++onPage;
-            PhotoEntry entry;
-            entry.id = ChildText(children, L"gphoto:id");
-            // A photo that a later page lists again is shown once.
-            if (!entry.id.empty() && !ids.insert(entry.id).second)
-                return;
-            entry.sequence = ++position;
-            entry.title = ChildText(children, L"title");
-            entry.summary = ChildText(children, L"summary");
-            entry.width = FeedInt32(ChildText(children, L"gphoto:width"));
-            entry.height = FeedInt32(ChildText(children, L"gphoto:height"));
-            entry.size = FeedInt32(ChildText(children, L"gphoto:size"));
-            entry.timestamp = MillisToUtcText(ChildText(children, L"gphoto:timestamp"));
-            children.LinkHref(L"link", L"rel", L"alternate", L"href", entry.alternateLink);
-            std::wstring content;
-            children.LinkHref(L"content", L"type", L"image/jpeg", L"src", content);
-            entry.mediaUrl = FullSizeUrl(content);
-            entry.contentUrl = content;
-            ReadMedia(children, entry);
-            entries.push_back(std::move(entry));
-            ++listed;
-        });
+        const size_t before = entries.size();
+        const size_t onPage = ReadPhotoEntries(document, listed, entries);
         // With details to come, a photo is done when they are.
         if (progress && skipDetails != 0)
-            progress->PhotosDone(listed);
-        return size_t(onPage);
+            progress->PhotosDone(uint32_t(entries.size() - before));
+        return onPage;
     }, progress);
 
     switch (walk) {

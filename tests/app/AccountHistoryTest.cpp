@@ -88,8 +88,7 @@ TEST_F(AccountStore, DuplicateLinesAreOfferedOnceButKeptUntilTheNextSave)
     EXPECT_EQ(NamesOf(history), (Names{"carol", "carol"}));
 
     // Offered as the login dialog offers them: each distinct name once.
-    auto* offered = new CCustomAutoComplete();
-    offered->AddRef();
+    auto offered = ComRef<CCustomAutoComplete>::Share(new CCustomAutoComplete());
     for (size_t i = 0; i < history.Count(); ++i) {
         wchar_t wide[100] = L"";
         std::mbstowcs(wide, history.Name(i).c_str(), 99);
@@ -97,7 +96,7 @@ TEST_F(AccountStore, DuplicateLinesAreOfferedOnceButKeptUntilTheNextSave)
             offered->AddItem(wide);
     }
     EXPECT_EQ(offered->ItemCount(), 1u);
-    offered->Release();
+    offered.Reset();
 
     history.Add("dave");
     history.Save(path);

@@ -3,7 +3,7 @@
 //
 //   quillon-driver wait SECONDS CONTROL_ID       prints the dialog's title
 //   quillon-driver settext CONTROL_ID TEXT       in the dialog holding it
-//   quillon-driver click DIALOG_CONTROL_ID BUTTON_ID
+//   quillon-driver click DIALOG_CONTROL_ID BUTTON_ID  once the dialog takes input
 //   quillon-driver select LIST_ID TEXT            picks an entry of a drop-down list
 //   quillon-driver msgbox SECONDS [BUTTON_ID|-]  prints the text, presses the
 //                                                button (OK; "-" presses none)
@@ -22,16 +22,14 @@
 #include <cwchar>
 #include <string>
 
+#include "base/Utf8Text.h"
 #include "tests/support/WindowDriver.h"
 
 namespace {
 
 void Print(const std::wstring& text)
 {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-    std::printf("%s\n", out.c_str());
+    std::printf("%s\n", Utf8FromWide(text).c_str());
     std::fflush(stdout);
 }
 
@@ -62,7 +60,12 @@ int wmain(int argc, wchar_t** argv)
     }
     if (verb == L"click" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
-        return dialog && Click(dialog, _wtoi(argv[3])) ? 0 : 1;
+        if (!dialog)
+            return 1;
+        // As a user would: once the window takes input again (a window
+        // whose work or dialog still runs takes no command), steadily.
+        WaitUntil([dialog] { return IsWindowEnabled(dialog) && (Sleep(200), IsWindowEnabled(dialog)); }, 30000);
+        return Click(dialog, _wtoi(argv[3])) ? 0 : 1;
     }
     if (verb == L"select" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);

@@ -47,7 +47,7 @@ class LayerCheck(unittest.TestCase):
             ("http/WinHttpClient.cpp", "service/PicasaClient.h"),
             ("base/CLogSupport.cpp", "http/CDataStorage.h"),
             ("app/CIniFile.cpp", "ui/controls/CDialogBase.h"),
-            ("ui/controls/CResizeRule.cpp", "ui/login/CHyperLink.h"),
+            ("ui/controls/CResizeRule.cpp", "ui/login/CAboutDlg.h"),
             ("service/New.cpp", "nowhere/Thing.h"),
         ]
         for rel, target in cases:
@@ -60,7 +60,7 @@ class LayerCheck(unittest.TestCase):
 
     def test_entry_point_and_downward_includes_pass(self):
         self.add_include("app/WinMain.cpp", "ui/albums/CToolDlg.h")
-        self.add_include("ui/albums/CNew.cpp", "ui/login/CHyperLink.h")
+        self.add_include("ui/albums/CNew.cpp", "ui/login/CAboutDlg.h")
         self.add_include("service/PicasaClient.cpp", "base/UserCodePage.h")
         code, out = self.run_check()
         self.assertEqual(code, 0, out)

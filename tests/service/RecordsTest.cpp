@@ -2,6 +2,7 @@
 #include "service/ClientLoginErrorTable.h"
 #include "service/FeedNumbers.h"
 #include "service/PhotoEntry.h"
+#include "service/PhotoFeed.h"
 #include "service/PicasaClient.h"
 
 #include <gtest/gtest.h>
@@ -99,11 +100,11 @@ TEST(Records, NewPhotoEntryIsEmptyAndZero)
 
 TEST(FullSizeUrl, SZeroGoesBeforeTheFileName)
 {
-    EXPECT_EQ(PicasaClient::FullSizeUrl(L"http://h/img/a/p/IMG_1.jpg"), L"http://h/img/a/p/s0/IMG_1.jpg");
-    EXPECT_EQ(PicasaClient::FullSizeUrl(L""), L"");
-    EXPECT_EQ(PicasaClient::FullSizeUrl(L"a/b"), L"a/b");
-    EXPECT_EQ(PicasaClient::FullSizeUrl(L"ab/c"), L"ab/s0/c");
-    EXPECT_EQ(PicasaClient::FullSizeUrl(L"noslash"), L"noslash");
+    EXPECT_EQ(FullSizeUrl(L"http://h/img/a/p/IMG_1.jpg"), L"http://h/img/a/p/s0/IMG_1.jpg");
+    EXPECT_EQ(FullSizeUrl(L""), L"");
+    EXPECT_EQ(FullSizeUrl(L"a/b"), L"a/b");
+    EXPECT_EQ(FullSizeUrl(L"ab/c"), L"ab/s0/c");
+    EXPECT_EQ(FullSizeUrl(L"noslash"), L"noslash");
 }
 
 TEST(ParseServiceError, FirstErrorLineInAnyCaseWins)

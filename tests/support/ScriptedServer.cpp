@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/PercentEncoding.h"
 #include "tests/support/Json.h"
 #include "tests/support/TestEnv.h"
 
@@ -64,17 +65,8 @@ bool ScriptedServer::Script(const std::string& path, const std::string& response
 
 std::vector<RecordedRequest> ScriptedServer::Requests(const std::string& path)
 {
-    std::string query;
-    for (unsigned char c : path) {
-        if (isalnum(c) || c == '/' || c == '.' || c == '_' || c == '-') {
-            query += char(c);
-        } else {
-            char buf[4];
-            snprintf(buf, sizeof buf, "%%%02X", c);
-            query += buf;
-        }
-    }
-    LoopbackReply reply = LoopbackRequest(HttpBase(), "GET", "/__control/requests?path=" + query);
+    LoopbackReply reply =
+        LoopbackRequest(HttpBase(), "GET", "/__control/requests?path=" + PercentEncode(path, "/._-"));
     Json json = Json::Parse(reply.body);
     std::vector<RecordedRequest> out;
     for (const Json& r : json["requests"].array) {

@@ -1,5 +1,7 @@
 #include "tests/support/TestEnv.h"
 
+#include "base/Utf8Text.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -23,22 +25,12 @@ std::string Var(const char* name)
 
 std::wstring Widen(const std::string& utf8)
 {
-    if (utf8.empty())
-        return L"";
-    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring out(size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), out.data(), n);
-    return out;
+    return WideFromUtf8(utf8);
 }
 
 std::string Narrow(const std::wstring& text)
 {
-    if (text.empty())
-        return "";
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
+    return Utf8FromWide(text);
 }
 
 std::wstring WinePath(const std::string& unixPath)

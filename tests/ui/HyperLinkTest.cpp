@@ -2,7 +2,7 @@
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
 #include "ui/controls/CDialogBase.h"
-#include "ui/login/CHyperLink.h"
+#include "ui/controls/CHyperLink.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -522,6 +522,124 @@ TEST_P(PhotoPreview, MediaOnAnotherOriginNeverSeeTheToken)
     EXPECT_EQ(elsewhere + home, rows);
 }
 
+// The size in a picture's address: N of its "/sN/" folder; 0 for none.
+int SideInUrl(const std::wstring& url)
+{
+    const size_t file = url.rfind(L'/');
+    const size_t folder = file == std::wstring::npos || file == 0 ? std::wstring::npos : url.rfind(L'/', file - 1);
+    if (folder == std::wstring::npos || url.compare(folder + 1, 1, L"s") != 0)
+        return 0;
+    return _wtoi(url.substr(folder + 2, file - folder - 2).c_str());
+}
+
+// The size that fills the pane's room (the pane less its margins) as the
+// window shows it now, at its DPI.
+int SideFillingThePane(HWND pane, const PhotoEntry& photo)
+{
+    RECT rect = {};
+    GetClientRect(pane, &rect);
+    const int margins = 2 * CPhotoPreview::kMargin;
+    return PreviewImageSide(rect.right - margins, rect.bottom - margins, photo.width, photo.height);
+}
+
+RECT ChildRect(HWND dialog, HWND child)
+{
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// What the system does on a move to a screen of 1.5 times the DPI: the
+// dialog hears of it and takes the suggested size, and the dialog manager
+// rescales the controls (here after the new size, the order in which a
+// pane that looks only at WM_SIZE would keep its old picture size).
+void MoveToOneAndAHalfTimesTheDpi(HWND window)
+{
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    std::vector<std::pair<HWND, RECT>> scaled;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT r = ChildRect(window, child);
+        scaled.push_back({child, {r.left * 3 / 2, r.top * 3 / 2, r.right * 3 / 2, r.bottom * 3 / 2}});
+    }
+    const UINT dpi = 144;
+    RECT suggested = {frame.left, frame.top, frame.left + (frame.right - frame.left) * 3 / 2,
+                      frame.top + (frame.bottom - frame.top) * 3 / 2};
+    SendMessageW(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    SetWindowPos(window, nullptr, 0, 0, suggested.right - suggested.left, suggested.bottom - suggested.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const auto& [child, r] : scaled)
+        SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TEST_P(PhotoPreview, AnArrowKeyAsksForTheNewRowsPictureBeforeTheListHasDoneWithTheKey)
+{
+    OpenList open(albums, client, Settings());
+    ASSERT_GE(ListTest::Rows(open.list), 3);
+    open.Select(0);
+    ASSERT_TRUE(open.WaitSettled());
+    // Only the key itself: no message of the dialog's handled after it.
+    SendMessageW(open.list, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageW(open.list, WM_KEYUP, VK_DOWN, 0);
+    const PhotoEntry* photo = open.dialog.RowPhoto(1);
+    ASSERT_NE(photo, nullptr);
+    const std::wstring wanted = open.Preview().WantedUrl();
+    EXPECT_NE(wanted.find(L"/" + photo->id + L"/"), std::wstring::npos) << Narrow(wanted);
+    // The run of changes heard of once more afterwards asks for nothing new.
+    ASSERT_TRUE(open.WaitSettled());
+    PumpMessages(open.window);
+    EXPECT_EQ(open.Preview().GetState(), CPhotoPreview::State::Shown);
+    EXPECT_EQ(open.Preview().WantedUrl(), wanted);
+    const std::string path = Narrow(wanted.substr(wanted.find(L'/', wanted.find(L"://") + 3)));
+    int asked = 0;
+    for (const Json& request : ImageRequests())
+        asked += request["path"].string == path ? 1 : 0;
+    EXPECT_EQ(asked, 1) << path;
+}
+
+TEST_P(PhotoPreview, AChangeOfDpiAsksForThePictureThatFillsThePaneAndShowsTheOldOneMeanwhile)
+{
+    OpenList open(albums, client, Settings());
+    const std::vector<int> stills = Rows(open, false);
+    ASSERT_FALSE(stills.empty());
+    open.Select(stills[0]);
+    ASSERT_TRUE(open.WaitSettled());
+    ASSERT_EQ(open.Preview().GetState(), CPhotoPreview::State::Shown);
+    const PhotoEntry& photo = *open.dialog.RowPhoto(stills[0]);
+    const int before = SideInUrl(open.Preview().WantedUrl());
+    EXPECT_EQ(before, SideFillingThePane(open.pane, photo)) << "at the window's DPI";
+    const COLORREF expected = ExpectedCentre(photo.id);
+
+    // Slow replies: the new size is still on its way while the pane is looked at.
+    StandIn::Control("POST", "settings", "{\"latency_ms\": 3000}");
+    MoveToOneAndAHalfTimesTheDpi(open.window);
+    PumpMessages(open.window);
+    const std::wstring wanted = open.Preview().WantedUrl();
+    EXPECT_EQ(SideInUrl(wanted), SideFillingThePane(open.pane, photo)) << Narrow(wanted);
+    EXPECT_GT(SideInUrl(wanted), before);
+    ASSERT_EQ(open.Preview().GetState(), CPhotoPreview::State::Loading);
+    // No blank pause: the picture there is drawn over the new room.
+    EXPECT_TRUE(open.Preview().HasStandIn());
+    EXPECT_TRUE(open.Preview().Text().empty());
+    const COLORREF meanwhile = open.Centre();
+    EXPECT_TRUE(Near(meanwhile, expected, 12)) << Hex(meanwhile);
+    // The list keeps its gap to the pane.
+    RECT listRect = ChildRect(open.window, open.list), paneRect = ChildRect(open.window, open.pane);
+    EXPECT_LT(listRect.right, paneRect.left);
+
+    StandIn::Control("POST", "settings", "{\"latency_ms\": 0}");
+    ASSERT_TRUE(open.WaitSettled());
+    EXPECT_EQ(open.Preview().GetState(), CPhotoPreview::State::Shown);
+    EXPECT_EQ(open.Preview().WantedUrl(), wanted);
+    EXPECT_FALSE(open.Preview().HasStandIn());
+    const COLORREF centre = open.Centre();
+    EXPECT_TRUE(Near(centre, expected, 12)) << Hex(centre);
+    // Another photo never borrows the one before as its stand-in.
+    open.Select(stills[1]);
+    EXPECT_FALSE(open.Preview().HasStandIn());
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, PhotoPreview, ::testing::Values("en", "ja"));
 
 // Album 0001 of the large data: 1,000 photos stepped through one by one.

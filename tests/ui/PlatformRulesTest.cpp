@@ -7,10 +7,10 @@
 #include "tests/support/TestEnv.h"
 #include "ui/controls/CDialogBase.h"
 #include "ui/controls/CGroupBoxBackground.h"
+#include "ui/controls/CHyperLink.h"
 #include "ui/controls/CResizeRule.h"
 #include "ui/controls/CWindowSubclass.h"
 #include "ui/controls/DpiMetrics.h"
-#include "ui/login/CHyperLink.h"
 
 #include <windows.h>
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <regex>
 
+#include "base/ScopedHandles.h"
 #include "base/UserCodePage.h"
 #include "ui/albums/AlbumWindowText.h"
 
@@ -74,16 +75,15 @@ TitleMatches TitlesMatching(const std::vector<std::wstring>& titles, const std::
     if (ignoreCase)
         flags |= std::regex_constants::icase;
     MatchJob job{titles, SelectionPattern(pattern, wholeTitle), flags, kLongestBacktrackedTitle, {}};
-    HANDLE thread = CreateThread(nullptr, kMatchStackBytes, MatchThread, &job, STACK_SIZE_PARAM_IS_A_RESERVATION,
-                                 nullptr);
+    const UniqueHandle thread(
+        CreateThread(nullptr, kMatchStackBytes, MatchThread, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
     if (!thread) {
         // No thread to be had: here, with less room for backtracking.
         job.longestBacktracked = kLongestTitleOnSmallStack;
         RunMatch(job);
         return std::move(job.result);
     }
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    WaitForSingleObject(thread.get(), INFINITE);
     return std::move(job.result);
 }
 

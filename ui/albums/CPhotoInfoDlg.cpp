@@ -8,6 +8,7 @@
 #include "app/CIniFile.h"
 #include "app/ResourceText.h"
 #include "res/resource.h"
+#include "ui/controls/DpiMetrics.h"
 
 namespace {
 
@@ -216,9 +217,14 @@ void CPhotoInfoDlg::UpdatePreview()
     int row = int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED | LVNI_SELECTED));
     if (row < 0)
         row = int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
-    // The next photo in the direction the selection moved, fetched ahead.
-    const int next = row < 0 ? -1 : row < m_lastPreviewRow ? row - 1 : row + 1;
+    // The next photo in the direction the selection moved, fetched ahead
+    // (the same as before for a row heard of twice).
+    const int next = row < 0                  ? -1
+                     : row == m_lastPreviewRow ? m_nextPreviewRow
+                     : row < m_lastPreviewRow  ? row - 1
+                                               : row + 1;
     m_lastPreviewRow = row;
+    m_nextPreviewRow = next;
     m_preview->Show(RowPhoto(row), next >= 0 && next < m_list.RowCount() ? RowPhoto(next) : nullptr);
 }
 
@@ -254,10 +260,19 @@ bool CPhotoInfoDlg::OnNotify(NMHDR* header, LRESULT&)
         return false;
     if (header->code == LVN_ITEMCHANGED) {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-        // A run of changes (a select-all, a sort) asks for one preview.
-        if ((change->uChanged & LVIF_STATE) &&
-            ((change->uOldState ^ change->uNewState) & (LVIS_SELECTED | LVIS_FOCUSED)) && !m_selectionPosted)
-            m_selectionPosted = PostMessageW(Handle(), kSelectionMessage, 0, 0) != FALSE;
+        constexpr UINT kFocusedSelected = LVIS_SELECTED | LVIS_FOCUSED;
+        if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & kFocusedSelected)) {
+            // A row that becomes the focused, selected one (an arrow key, a
+            // click) asks for its picture at once: before the list repaints
+            // and scrolls, which under Wine takes longer than a picture on
+            // loopback. A run of other changes (a select-all, a sort) asks
+            // once, when it is over.
+            if (change->iItem >= 0 && (change->uNewState & kFocusedSelected) == kFocusedSelected &&
+                (change->uOldState & kFocusedSelected) != kFocusedSelected)
+                UpdatePreview();
+            else if (!m_selectionPosted)
+                m_selectionPosted = PostMessageW(Handle(), kSelectionMessage, 0, 0) != FALSE;
+        }
     } else if (header->code == NM_DBLCLK) {
         const auto* item = reinterpret_cast<const NMITEMACTIVATE*>(header);
         if (item->iItem >= 0)
@@ -276,6 +291,17 @@ bool CPhotoInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         if (m_preview)
             m_preview->PaneResized();
         return false;
+    case kDpiChangedMessage:
+        // The rule's own look at the rescaled dialog was posted first.
+        PostMessageW(Handle(), kDpiSettledMessage, 0, 0);
+        return false;
+    case kDpiSettledMessage:
+        // The pane has the size it has at the new DPI: the list keeps its
+        // gap to it, and the picture is the size that fills it now.
+        LayOutPane();
+        if (m_preview)
+            m_preview->PaneResized();
+        return true;
     case WM_DRAWITEM: {
         const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (wParam != IDC_PREVIEW || !m_preview)

@@ -24,6 +24,9 @@ public:
     static constexpr wchar_t kPreviewKey[] = L"SHOW_PREVIEW";
     // Posted to itself once a run of selection changes is over.
     static constexpr UINT kSelectionMessage = WM_APP + 32;
+    // Posted to itself on a change of DPI, to be seen after the resize rule
+    // has taken the rescaled layout.
+    static constexpr UINT kDpiSettledMessage = WM_APP + 33;
 
     // The albums, in the album list's order, stay the caller's and must
     // outlive the dialog. quickMode: the counts were not loaded.
@@ -69,4 +72,5 @@ private:
     std::unique_ptr<CPhotoPreview> m_preview;
     bool m_selectionPosted = false;
     int m_lastPreviewRow = -1;
+    int m_nextPreviewRow = -1;
 };

@@ -3,17 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/ScopedHandles.h"
 #include "base/TextFormat.h"
 #include "http/UrlText.h"
 #include "ui/albums/PhotoPreviewUrl.h"
-#include "ui/controls/ScopedHandles.h"
-
-namespace {
-
-// Room between the picture, the note and the pane's edges.
-constexpr int kMargin = 4;
-
-} // namespace
 
 CPhotoPreview::CPhotoPreview(PreviewSource source, Texts texts) : m_source(std::move(source)), m_texts(std::move(texts))
 {
@@ -27,6 +20,9 @@ void CPhotoPreview::Attach(HWND notify, HWND pane)
 
 void CPhotoPreview::Show(const PhotoEntry* photo, const PhotoEntry* next)
 {
+    // A selection heard of twice (at once, and after a run of changes).
+    if (photo && photo == m_photo && next == m_next && (m_state == State::Shown || m_state == State::Loading))
+        return;
     m_photo = photo;
     m_next = next;
     Refresh();
@@ -35,7 +31,17 @@ void CPhotoPreview::Show(const PhotoEntry* photo, const PhotoEntry* next)
 void CPhotoPreview::SetVisible(bool visible)
 {
     m_visible = visible;
+    if (visible && m_notify) {
+        EnsureLoader();
+        m_loader->Start();
+    }
     Refresh();
+}
+
+void CPhotoPreview::EnsureLoader()
+{
+    if (!m_loader)
+        m_loader = std::make_unique<CPhotoPreviewLoader>(m_source, m_notify, GetSysColor(COLOR_3DFACE));
 }
 
 void CPhotoPreview::PaneResized()
@@ -89,13 +95,28 @@ CPhotoPreviewLoader::Job CPhotoPreview::JobFor(const PhotoEntry& photo) const
     return {UrlFor(photo, room), {room.right - room.left, room.bottom - room.top}};
 }
 
+void CPhotoPreview::StopHolding()
+{
+    if (m_holding && m_notify)
+        KillTimer(m_notify, kLoadingTimer);
+    m_holding = false;
+}
+
 void CPhotoPreview::Refresh()
 {
     const bool wasShown = m_state == State::Shown;
+    // The same photo's picture made for another room stands in for the one
+    // for this room until it comes, rather than a blank pause.
+    std::shared_ptr<const CDibImage> standIn;
+    if (m_photo && m_photo == m_imagePhoto)
+        standIn = m_image ? m_image : m_standIn;
     m_image.reset();
+    m_standIn.reset();
+    m_imagePhoto = nullptr;
     m_wanted.clear();
     m_note.clear();
     if (!m_visible || !m_photo) {
+        StopHolding();
         m_state = State::Empty;
         Invalidate();
         return;
@@ -104,6 +125,7 @@ void CPhotoPreview::Refresh()
         m_note = FormatText(m_texts.videoFormat, {int64_t(m_photo->uploadedVideoDuration)});
     const CPhotoPreviewLoader::Job job = JobFor(*m_photo);
     if (job.Empty()) {
+        StopHolding();
         m_state = State::Failed;
         Invalidate();
         return;
@@ -115,27 +137,37 @@ void CPhotoPreview::Refresh()
     m_box = job.box;
     m_image = m_cache.Find(CacheKey(job));
     if (!m_image || !next.Empty()) {
-        if (!m_loader)
-            m_loader = std::make_unique<CPhotoPreviewLoader>(m_source, m_notify, GetSysColor(COLOR_3DFACE));
+        EnsureLoader();
         m_loader->Request(m_image ? CPhotoPreviewLoader::Job() : job, next);
     }
     if (m_image) {
+        StopHolding();
+        m_imagePhoto = m_photo;
         m_state = State::Shown;
         Invalidate();
         return;
     }
     m_state = State::Loading;
+    if (standIn) {
+        StopHolding();
+        m_standIn = std::move(standIn);
+        m_imagePhoto = m_photo;
+        Invalidate();
+        return;
+    }
     // The last picture stays until this one comes or the timer says it is
-    // slow; a pane that showed none says so at once.
-    if (wasShown && m_notify && SetTimer(m_notify, kLoadingTimer, 250, nullptr))
+    // slow, over any number of rows passed meanwhile; a pane that showed
+    // none says so at once.
+    if (!m_holding && wasShown && m_notify)
+        m_holding = SetTimer(m_notify, kLoadingTimer, 250, nullptr) != 0;
+    if (m_holding)
         return;
     Invalidate();
 }
 
 void CPhotoPreview::OnLoadingTimer()
 {
-    if (m_notify)
-        KillTimer(m_notify, kLoadingTimer);
+    StopHolding();
     if (m_state == State::Loading)
         Invalidate();
 }
@@ -152,7 +184,10 @@ void CPhotoPreview::OnReady()
         if (result.job.url != m_wanted || result.job.box.cx != m_box.cx || result.job.box.cy != m_box.cy ||
             m_state != State::Loading)
             continue;
+        StopHolding();
         m_image = image;
+        m_standIn.reset();
+        m_imagePhoto = image ? m_photo : nullptr;
         m_state = image ? State::Shown : State::Failed;
         Invalidate();
     }
@@ -162,7 +197,7 @@ std::wstring CPhotoPreview::Text() const
 {
     switch (m_state) {
     case State::Loading:
-        return m_texts.loading;
+        return m_standIn ? m_note : m_texts.loading;
     case State::Failed:
         return m_texts.failed;
     case State::Shown:
@@ -179,11 +214,67 @@ void CPhotoPreview::Invalidate() const
         InvalidateRect(m_pane, nullptr, FALSE);
 }
 
+RECT CPhotoPreview::PicturePlace(const CDibImage& image, const RECT& room)
+{
+    const int roomWidth = std::max<int>(room.right - room.left, 1);
+    const int roomHeight = std::max<int>(room.bottom - room.top, 1);
+    const double scale = std::min(double(roomWidth) / image.Width(), double(roomHeight) / image.Height());
+    const int w = std::max(1, int(image.Width() * scale + 0.5));
+    const int h = std::max(1, int(image.Height() * scale + 0.5));
+    const int x = room.left + (roomWidth - w) / 2, y = room.top + (roomHeight - h) / 2;
+    return {x, y, x + w, y + h};
+}
+
+namespace {
+
+void DrawPicture(HDC target, HDC reference, const CDibImage& image, const RECT& place)
+{
+    const UniqueMemoryDc source(CreateCompatibleDC(reference));
+    if (!source)
+        return;
+    const ScopedSelect selectImage(source.get(), image.Bitmap());
+    const int w = place.right - place.left, h = place.bottom - place.top;
+    if (w == image.Width() && h == image.Height()) {
+        // Made for this room: copied as it is.
+        BitBlt(target, place.left, place.top, w, h, source.get(), 0, 0, SRCCOPY);
+        return;
+    }
+    // Made for another room (until the one for this room comes), or smaller
+    // than the room. Halftone: an average of the source pixels, not every
+    // n-th one.
+    const int saved = SaveDC(target);
+    SetStretchBltMode(target, HALFTONE);
+    SetBrushOrgEx(target, 0, 0, nullptr);
+    StretchBlt(target, place.left, place.top, w, h, source.get(), 0, 0, image.Width(), image.Height(), SRCCOPY);
+    RestoreDC(target, saved);
+}
+
+} // namespace
+
 void CPhotoPreview::Render(HDC dc, const RECT& rect, HFONT font) const
 {
     const int width = rect.right - rect.left, height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)
         return;
+    const CDibImage* picture = m_state == State::Shown    ? m_image.get()
+                               : m_state == State::Loading ? m_standIn.get()
+                                                           : nullptr;
+    const std::wstring text = picture ? m_note : Text();
+    if (picture && text.empty()) {
+        // A picture alone goes straight onto the pane and the margins are
+        // filled around it: every pixel is painted once, so nothing flickers
+        // and no buffer of the pane's size is made for every step.
+        const RECT place = PicturePlace(*picture, PictureRoom(rect, 0));
+        DrawPicture(dc, dc, *picture, place);
+        const int saved = SaveDC(dc);
+        ExcludeClipRect(dc, place.left, place.top, place.right, place.bottom);
+        FillRect(dc, &rect, GetSysColorBrush(COLOR_3DFACE));
+        RestoreDC(dc, saved);
+        return;
+    }
+
+    // Text, alone or under a picture: drawn through a buffer, so that the
+    // pane never shows a half-drawn state.
     const UniqueMemoryDc buffer(CreateCompatibleDC(dc));
     const UniqueBitmap surface(CreateCompatibleBitmap(dc, width, height));
     HDC target = buffer && surface ? buffer.get() : dc;
@@ -192,38 +283,16 @@ void CPhotoPreview::Render(HDC dc, const RECT& rect, HFONT font) const
     FillRect(target, &area, GetSysColorBrush(COLOR_3DFACE));
 
     const ScopedSelect selectFont(target, font);
-    const std::wstring text = Text();
     RECT textRect = area;
     InflateRect(&textRect, -kMargin, -kMargin);
     SetBkMode(target, TRANSPARENT);
     SetTextColor(target, GetSysColor(COLOR_BTNTEXT));
-    if (m_state == State::Shown && m_image) {
-        const RECT picture = PictureRoom(area, text.empty() ? 0 : NoteHeight(target));
-        textRect.top = picture.bottom + kMargin;
-        const int room = std::max<int>(picture.right - picture.left, 1);
-        const int roomHeight = std::max<int>(picture.bottom - picture.top, 1);
-        const double scale =
-            std::min(double(room) / m_image->Width(), double(roomHeight) / m_image->Height());
-        const int w = std::max(1, int(m_image->Width() * scale + 0.5));
-        const int h = std::max(1, int(m_image->Height() * scale + 0.5));
-        const int x = picture.left + (room - w) / 2, y = picture.top + (roomHeight - h) / 2;
-        const UniqueMemoryDc source(CreateCompatibleDC(dc));
-        if (source) {
-            const ScopedSelect selectImage(source.get(), m_image->Bitmap());
-            if (w == m_image->Width() && h == m_image->Height()) {
-                // Made for this room: copied as it is.
-                BitBlt(target, x, y, w, h, source.get(), 0, 0, SRCCOPY);
-            } else {
-                // Until the picture for the new room comes. Halftone: an
-                // average of the source pixels, not every n-th one.
-                SetStretchBltMode(target, HALFTONE);
-                SetBrushOrgEx(target, 0, 0, nullptr);
-                StretchBlt(target, x, y, w, h, source.get(), 0, 0, m_image->Width(), m_image->Height(), SRCCOPY);
-            }
-        }
-        if (!text.empty())
-            DrawTextW(target, text.c_str(), int(text.size()), &textRect,
-                      DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    if (picture) {
+        const RECT room = PictureRoom(area, NoteHeight(target));
+        textRect.top = room.bottom + kMargin;
+        DrawPicture(target, dc, *picture, PicturePlace(*picture, room));
+        DrawTextW(target, text.c_str(), int(text.size()), &textRect,
+                  DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     } else if (!text.empty()) {
         // Centred as a block of wrapped lines.
         RECT measured = textRect;

@@ -25,6 +25,9 @@ public:
 
     enum class State { Empty, Loading, Shown, Failed };
 
+    // Room between the picture, the note and the pane's edges.
+    static constexpr int kMargin = 4;
+
     CPhotoPreview(PreviewSource source, Texts texts);
 
     // notify gets CPhotoPreviewLoader::kReadyMessage, to be passed to
@@ -33,11 +36,15 @@ public:
 
     // The photo to show (null: none), and the one likely shown next (its
     // picture is fetched ahead when nothing else is). Both stay the caller's.
+    // The photo shown or coming already is not asked for again.
     void Show(const PhotoEntry* photo, const PhotoEntry* next = nullptr);
-    // A hidden pane asks for nothing; shown again, it asks for the photo.
+    // A hidden pane asks for nothing (and starts no loader); shown again, it
+    // readies the loader and asks for the photo.
     void SetVisible(bool visible);
     bool IsVisible() const { return m_visible; }
-    // After the pane changed size: a larger picture may be wanted.
+    // After the pane changed size (a resize, or a change of DPI): another
+    // size of picture may be wanted; until it comes the picture there is
+    // drawn stretched over the new room.
     void PaneResized();
     // Takes what the loader finished.
     void OnReady();
@@ -52,7 +59,11 @@ public:
     void Render(HDC dc, const RECT& rect, HFONT font) const;
 
     State GetState() const { return m_state; }
+    // While a picture for a new room comes: the same photo's older one.
+    bool HasStandIn() const { return bool(m_standIn); }
     const std::wstring& WantedUrl() const { return m_wanted; }
+    // The room the wanted picture is made to fit.
+    SIZE PictureBox() const { return m_box; }
     // The video note or the failure text; empty for a photo.
     std::wstring Text() const;
     const CPhotoPreviewCache& Cache() const { return m_cache; }
@@ -60,6 +71,11 @@ public:
 
 private:
     void Refresh();
+    void EnsureLoader();
+    // The loading timer no longer runs.
+    void StopHolding();
+    // Where a picture of this size goes in the room: fitted, centred.
+    static RECT PicturePlace(const CDibImage& image, const RECT& room);
     // The room the picture gets in the pane (client coordinates).
     RECT PictureRoom(const RECT& pane, int noteHeight) const;
     int NoteHeight(HDC dc) const;
@@ -82,6 +98,11 @@ private:
     std::wstring m_note;
     State m_state = State::Empty;
     std::shared_ptr<const CDibImage> m_image;
+    std::shared_ptr<const CDibImage> m_standIn;
+    const PhotoEntry* m_imagePhoto = nullptr; // whose m_image or m_standIn is
+    // The last picture stays while the loading timer runs, over any number
+    // of rows passed meanwhile.
+    bool m_holding = false;
     CPhotoPreviewCache m_cache;
     std::unique_ptr<CPhotoPreviewLoader> m_loader;
 };

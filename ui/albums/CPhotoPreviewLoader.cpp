@@ -46,17 +46,31 @@ void CPhotoPreviewLoader::Request(const Job& job, const Job& next)
         }
         if (m_pending.Empty() && m_next.Empty())
             return;
-        if (!m_thread.joinable()) {
-            try {
-                m_thread = std::thread([this] { Run(); });
-            } catch (...) {
-                m_pending = Job();
-                m_next = Job();
-                return;
-            }
+        if (!StartThread()) {
+            m_pending = Job();
+            m_next = Job();
+            return;
         }
     }
     m_wake.notify_all();
+}
+
+bool CPhotoPreviewLoader::Start()
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return StartThread();
+}
+
+bool CPhotoPreviewLoader::StartThread()
+{
+    if (m_thread.joinable())
+        return true;
+    try {
+        m_thread = std::thread([this] { Run(); });
+    } catch (...) {
+        return false;
+    }
+    return true;
 }
 
 bool CPhotoPreviewLoader::IsDone(const Job& job) const

@@ -53,13 +53,16 @@ public:
         std::unique_ptr<CDibImage> image;
     };
 
-    // The thread starts with the first request.
+    // The thread starts with Start or the first request.
     CPhotoPreviewLoader(PreviewSource source, HWND notify, COLORREF background);
     // Stops the fetch under way and waits for the thread.
     ~CPhotoPreviewLoader();
     CPhotoPreviewLoader(const CPhotoPreviewLoader&) = delete;
     CPhotoPreviewLoader& operator=(const CPhotoPreviewLoader&) = delete;
 
+    // Starts the thread and readies its imaging component, so that the first
+    // picture asked for does not wait for them. False when no thread starts.
+    bool Start();
     // `job` (none: nothing new), then, when the thread has nothing else to
     // do, `next`. Never waits for the network.
     void Request(const Job& job, const Job& next);
@@ -71,6 +74,8 @@ public:
 
 private:
     void Run();
+    // Under the lock.
+    bool StartThread();
     // A picture made and not taken yet (under the lock).
     bool IsDone(const Job& job) const;
     Result Load(const Job& job, CWicDecoder& decoder);

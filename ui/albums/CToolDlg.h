@@ -13,7 +13,7 @@
 #include "ui/controls/CProgressDlg.h"
 #include "ui/controls/CResizeRule.h"
 #include "ui/controls/CSortListViewCtrlWithHyperLink.h"
-#include "ui/login/CHyperLink.h"
+#include "ui/controls/CHyperLink.h"
 
 class PicasaClient;
 

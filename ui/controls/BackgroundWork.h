@@ -4,10 +4,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
-#include <type_traits>
+
+#include "base/ScopedHandles.h"
 
 // A piece of long work on a thread of its own, so that the window that asked
 // for it stays responsive: the work reads CancelRequested and reports its
@@ -63,22 +63,13 @@ public:
     Progress TakeProgress();
 
 private:
-    struct HandleCloser
-    {
-        void operator()(HANDLE handle) const
-        {
-            if (handle)
-                CloseHandle(handle);
-        }
-    };
-
     static DWORD WINAPI ThreadMain(void* self);
     void Run() noexcept;
     void Post(UINT message);
 
     Work m_work;
     std::function<void()> m_onCancel;
-    std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser> m_thread;
+    UniqueHandle m_thread;
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_progressPosted{false};

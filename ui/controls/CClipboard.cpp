@@ -1,9 +1,9 @@
 #include "ui/controls/CClipboard.h"
 
+#include "base/ScopedHandles.h"
 #include "app/ResourceText.h"
 #include "res/resource.h"
 #include "ui/controls/ClipboardText.h"
-#include "ui/controls/ScopedHandles.h"
 
 #include <cstring>
 #include <new>

@@ -180,25 +180,22 @@ void CDialogBase::SetIcons(UINT iconId)
     HINSTANCE module = CAppModule::ResourceInstance();
     // Sized for the window's DPI; a DPI change loads them again.
     m_iconId = iconId;
-    HICON large = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
-                                                WindowMetric(m_hWnd, SM_CXICON), WindowMetric(m_hWnd, SM_CYICON), 0));
-    HICON small = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON, WindowMetric(m_hWnd, SM_CXSMICON),
-                                                WindowMetric(m_hWnd, SM_CYSMICON), 0));
-    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
-    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    UniqueIcon large(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                                   WindowMetric(m_hWnd, SM_CXICON), WindowMetric(m_hWnd, SM_CYICON), 0)));
+    UniqueIcon small(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(iconId), IMAGE_ICON,
+                                                   WindowMetric(m_hWnd, SM_CXSMICON), WindowMetric(m_hWnd, SM_CYSMICON),
+                                                   0)));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large.get()));
+    SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     // The window no longer uses the previous pair.
-    ReleaseIcons();
-    m_largeIcon = large;
-    m_smallIcon = small;
+    m_largeIcon = std::move(large);
+    m_smallIcon = std::move(small);
 }
 
 void CDialogBase::ReleaseIcons()
 {
-    if (m_largeIcon)
-        DestroyIcon(m_largeIcon);
-    if (m_smallIcon)
-        DestroyIcon(m_smallIcon);
-    m_largeIcon = m_smallIcon = nullptr;
+    m_largeIcon.reset();
+    m_smallIcon.reset();
 }
 
 bool CDialogBase::OnCommand(int id, int, HWND)

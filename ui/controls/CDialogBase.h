@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "base/ScopedHandles.h"
+
 // A dialog from a template of the language module, run modally or
 // modelessly, with its messages dispatched to virtual handlers.
 //
@@ -98,8 +100,8 @@ private:
     INT_PTR m_result = -1;
     UINT m_iconId = 0;
     UINT m_helpTextId = 0;
-    HICON m_largeIcon = nullptr;
-    HICON m_smallIcon = nullptr;
+    UniqueIcon m_largeIcon;
+    UniqueIcon m_smallIcon;
 };
 
 // Offset of reflected messages (the platform's OCM_BASE).

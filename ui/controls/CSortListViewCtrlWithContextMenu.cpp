@@ -282,7 +282,7 @@ bool CSortListViewCtrlWithContextMenu::SortByColumn(int column, bool descending)
         return true;
     }
 
-    const HCURSOR previousCursor = m_waitCursorWanted ? SetCursor(LoadCursorW(nullptr, IDC_WAIT)) : nullptr;
+    const HCURSOR previousCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     bool sorted = false;
     try {
         // Every key is made once, before the control compares anything.
@@ -323,8 +323,7 @@ bool CSortListViewCtrlWithContextMenu::SortByColumn(int column, bool descending)
         m_sortDescending = descending;
         SetSortColumn(column);
     }
-    if (m_waitCursorWanted)
-        SetCursor(previousCursor ? previousCursor : LoadCursorW(nullptr, IDC_ARROW));
+    SetCursor(previousCursor ? previousCursor : LoadCursorW(nullptr, IDC_ARROW));
     return sorted;
 }
 

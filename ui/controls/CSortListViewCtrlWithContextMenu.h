@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/SettingsPath.h"
+#include "base/ScopedHandles.h"
 #include "ui/controls/CWindowSubclass.h"
 #include "ui/controls/ListSort.h"
-#include "ui/controls/ScopedHandles.h"
 
 // A report-style list control of a dialog template that sorts by any column
 // on a header click, each column by its own sort type, marks the sort column
@@ -64,7 +64,6 @@ public:
     void SetUsesHeaderIndicators(bool use) { m_headerIndicators = use; }
     // Without header arrows: take the shell's sort bitmaps before drawing own.
     void SetShellBitmapsWanted(bool wanted) { m_shellBitmapsWanted = wanted; }
-    void SetWaitCursorWanted(bool wanted) { m_waitCursorWanted = wanted; }
     // The arrow bitmap of a direction; null until the bitmap path made them.
     HBITMAP SortBitmap(bool descending) const;
 
@@ -139,7 +138,6 @@ private:
     bool m_sortDescending = false;
     int m_sortColumn = -1;
     std::vector<WORD> m_sortTypes;
-    bool m_waitCursorWanted = true;
     bool m_headerIndicators;
     bool m_shellBitmapsWanted = true;
     UniqueBitmap m_ascendingBitmap;

@@ -7,8 +7,8 @@
 #include <vector>
 #include <string>
 
+#include "base/ScopedHandles.h"
 #include "ui/controls/CSortListViewCtrlWithContextMenu.h"
-#include "ui/controls/ScopedHandles.h"
 
 // The rectangle a cell's link text takes: the cell's label rectangle less 6
 // pixels at each side, the text's height centred in it, cut to the text's

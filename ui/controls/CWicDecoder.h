@@ -19,9 +19,6 @@ public:
     CWicDecoder(const CWicDecoder&) = delete;
     CWicDecoder& operator=(const CWicDecoder&) = delete;
 
-    // False when the imaging component is not there.
-    bool IsReady() const { return bool(m_factory); }
-
     // The first frame of the encoded picture, its transparent parts laid over
     // `background`; larger than the box (when one is given: both sides above
     // 0), it is scaled down to fit it with its proportions kept, averaging

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "ui/controls/DpiMetrics.h"
-#include "ui/controls/ScopedHandles.h"
+#include "base/ScopedHandles.h"
 
 namespace {
 

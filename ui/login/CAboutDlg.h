@@ -2,7 +2,7 @@
 #include <string>
 
 #include "ui/controls/CDialogBase.h"
-#include "ui/login/CHyperLink.h"
+#include "ui/controls/CHyperLink.h"
 
 // Where users ask for help; shown and opened by the about box.
 constexpr const wchar_t* kSupportForumAddress = L"https://github.com/quillon-app/quillon/discussions";

@@ -56,23 +56,20 @@ bool CCustomAutoComplete::Bind(HWND edit, DWORD options)
 {
     if (m_bound || !edit)
         return false;
-    IAutoComplete* autoComplete = nullptr;
+    ComRef<IAutoComplete> autoComplete;
     if (FAILED(CoCreateInstance(kClsidAutoComplete, nullptr, CLSCTX_ALL, kIidAutoComplete,
-                                reinterpret_cast<void**>(&autoComplete))) ||
+                                reinterpret_cast<void**>(autoComplete.Out()))) ||
         !autoComplete)
         return false;
     if (options) {
-        IAutoComplete2* second = nullptr;
-        if (SUCCEEDED(autoComplete->QueryInterface(kIidAutoComplete2, reinterpret_cast<void**>(&second))) && second) {
+        ComRef<IAutoComplete2> second;
+        if (SUCCEEDED(autoComplete->QueryInterface(kIidAutoComplete2, reinterpret_cast<void**>(second.Out()))) &&
+            second)
             second->SetOptions(options);
-            second->Release();
-        }
     }
-    if (FAILED(autoComplete->Init(edit, static_cast<IUnknown*>(this), nullptr, nullptr))) {
-        autoComplete->Release();
+    if (FAILED(autoComplete->Init(edit, static_cast<IUnknown*>(this), nullptr, nullptr)))
         return false;
-    }
-    m_autoComplete = autoComplete;
+    m_autoComplete = std::move(autoComplete);
     m_bound = true;
     return true;
 }
@@ -81,11 +78,9 @@ void CCustomAutoComplete::Unbind()
 {
     if (!m_bound)
         return;
-    IAutoComplete* autoComplete = m_autoComplete;
-    m_autoComplete = nullptr;
+    // Released last: its reference on this list may be the last one.
+    ComRef<IAutoComplete> autoComplete = std::move(m_autoComplete);
     m_bound = false;
-    if (autoComplete)
-        autoComplete->Release();
 }
 
 STDMETHODIMP CCustomAutoComplete::QueryInterface(REFIID iid, void** object)
@@ -155,14 +150,13 @@ STDMETHODIMP CCustomAutoComplete::Clone(IEnumString** copy)
 {
     if (!copy)
         return E_POINTER;
-    auto* clone = new (std::nothrow) CCustomAutoComplete();
+    auto clone = ComRef<CCustomAutoComplete>::Share(new (std::nothrow) CCustomAutoComplete());
     if (!clone) {
         *copy = nullptr;
         return E_OUTOFMEMORY;
     }
     clone->m_names = m_names;
     clone->m_position = m_position;
-    clone->AddRef();
-    *copy = clone;
+    *copy = clone.Detach();
     return S_OK;
 }

@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "base/ComRef.h"
+
 // The account names offered by the shell's auto-complete object on an edit
 // box: an IEnumString over a list of names.
 //
 // Reference counted: it starts at 0 and deletes itself when a Release brings
-// the count back to 0, so make it with new, AddRef it while you use it, and
-// Release instead of delete. Bind adds the auto-complete object's reference.
+// the count back to 0, so make it with new and hold it in a ComRef taken with
+// ComRef::Share, never delete it. Bind adds the auto-complete object's
+// reference.
 class CCustomAutoComplete : public IEnumString
 {
 public:
@@ -58,6 +61,6 @@ private:
     std::vector<std::wstring> m_names;
     size_t m_position = 0;
     LONG m_references = 0;
-    IAutoComplete* m_autoComplete = nullptr;
+    ComRef<IAutoComplete> m_autoComplete;
     bool m_bound = false;
 };

@@ -88,9 +88,7 @@ bool CMainDlg::OnInitDialog()
     // A fresh source at every opening; the dialog keeps one reference of its
     // own so that a failed bind does not leave it behind.
     Unbind();
-    auto* source = new CCustomAutoComplete;
-    source->AddRef();
-    autoComplete_ = ComRef<CCustomAutoComplete>(source);
+    autoComplete_ = ComRef<CCustomAutoComplete>::Share(new CCustomAutoComplete);
     autoComplete_->Bind(Item(IDC_ACCOUNT), kCompletionOptions);
     for (size_t i = 0; i < history_->Count(); ++i) {
         const std::wstring name = WideFromUserCodePage(history_->Name(i).c_str());
@@ -243,9 +241,9 @@ void CMainDlg::ChooseServer()
 
 void CMainDlg::ShowServerHost()
 {
-    std::wstring host = AddressHost(client_.PhotoServer());
+    std::wstring host = AddressHost(client_.GetPhotoServer());
     if (host.empty())
-        host = client_.PhotoServer();
+        host = client_.GetPhotoServer();
     SetItemText(IDC_SERVER_HOST, FormatText(ResourceString(IDS_SERVER_HOST_FORMAT), {host}));
 }
 

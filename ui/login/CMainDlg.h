@@ -3,11 +3,11 @@
 #include <string>
 
 #include "base/ComRef.h"
+#include "base/ScopedHandles.h"
 
 #include "app/SettingsPath.h"
 #include "ui/controls/CDialogBase.h"
 #include "ui/controls/CProgressDlg.h"
-#include "ui/controls/ScopedHandles.h"
 
 class PicasaClient;
 class CAccountHistory;
@@ -32,7 +32,6 @@ public:
     void SetAccountStorePath(std::string path) { storeOverride_ = std::move(path); }
     // Where the language dialog looks for modules; beside the program by default.
     void SetModuleFolder(std::wstring folder) { moduleFolder_ = std::move(folder); }
-    const std::string& AccountStorePath() const { return storePath_; }
     CAccountHistory& History() { return *history_; }
     CCustomAutoComplete* AutoComplete() const { return autoComplete_.Get(); }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "base/ScopedHandles.h"
 #include "ui/controls/CWindowSubclass.h"
 
 // "r,g,b" as the browser stores link colours: red and green are the numbers
@@ -71,6 +72,8 @@ private:
     // The label's font: a copy of base (the system font when none) with
     // underline; replaces the previous one.
     void MakeFont(HFONT base);
+    // The underlined font, or the system font before there is one.
+    HGDIOBJ LabelFont() const;
     void UpdateLabelRect();
     TOOLINFOW ToolInfo() const;
     void RegisterTool();
@@ -87,7 +90,7 @@ private:
     bool m_paintLabel = true;
     bool m_visited = false;
     bool m_toolAdded = false;
-    HFONT m_font = nullptr;
+    UniqueFont m_font;
     HWND m_tooltip = nullptr;
     HCURSOR m_hand = nullptr;
     RECT m_labelRect = {0, 0, 0, 0};

@@ -1,4 +1,4 @@
-#include "ui/login/CHyperLink.h"
+#include "ui/controls/CHyperLink.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -80,9 +80,7 @@ void CHyperLink::ReleaseResources()
         DestroyWindow(m_tooltip);
     m_tooltip = nullptr;
     m_toolAdded = false;
-    if (m_font)
-        DeleteObject(m_font);
-    m_font = nullptr;
+    m_font.reset();
 }
 
 void CHyperLink::MakeFont(HFONT base)
@@ -92,12 +90,15 @@ void CHyperLink::MakeFont(HFONT base)
     LOGFONTW lf = {};
     GetObjectW(base, sizeof lf, &lf);
     lf.lfUnderline = TRUE;
-    HFONT font = CreateFontIndirectW(&lf);
+    UniqueFont font(CreateFontIndirectW(&lf));
     if (!font)
         return; // keep the font there is
-    if (m_font)
-        DeleteObject(m_font);
-    m_font = font;
+    m_font = std::move(font);
+}
+
+HGDIOBJ CHyperLink::LabelFont() const
+{
+    return m_font ? static_cast<HGDIOBJ>(m_font.get()) : GetStockObject(SYSTEM_FONT);
 }
 
 void CHyperLink::OnFinalMessage()
@@ -208,12 +209,12 @@ void CHyperLink::UpdateLabelRect()
         m_labelRect = client;
         return;
     }
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, m_font ? static_cast<HGDIOBJ>(m_font) : GetStockObject(SYSTEM_FONT));
     RECT text = {0, 0, 0, 0};
-    DrawTextW(dc, m_label.c_str(), int(m_label.size()), &text, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    {
+        const ScopedWindowDc dc(control);
+        const ScopedSelect font(dc.Get(), LabelFont());
+        DrawTextW(dc.Get(), m_label.c_str(), int(m_label.size()), &text, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    }
 
     const LONG width = std::min(text.right - text.left, client.right - client.left);
     const LONG height = std::min(text.bottom - text.top, client.bottom - client.top);
@@ -264,10 +265,12 @@ void CHyperLink::Paint(HDC dc)
         SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
     else
         SetTextColor(dc, m_visited ? m_visitedColor : m_linkColor);
-    HGDIOBJ old = SelectObject(dc, m_font ? static_cast<HGDIOBJ>(m_font) : GetStockObject(SYSTEM_FONT));
-    RECT label = m_labelRect;
-    DrawTextW(dc, m_label.c_str(), int(m_label.size()), &label, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, old);
+    {
+        const ScopedSelect font(dc, LabelFont());
+        RECT label = m_labelRect;
+        DrawTextW(dc, m_label.c_str(), int(m_label.size()), &label,
+                  DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
     if (GetFocus() == control)
         DrawFocusRect(dc, &m_labelRect);
 }

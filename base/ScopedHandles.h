@@ -4,8 +4,8 @@
 #include <memory>
 #include <type_traits>
 
-// Owners for the handles the list controls and the clipboard writer keep:
-// each frees its handle once, when it goes out of scope.
+// Owners for the platform's handles: each frees its handle once, when it
+// goes out of scope. (WinHTTP's handles have their owner in http/.)
 
 struct GdiObjectDeleter
 {
@@ -43,6 +43,28 @@ struct MemoryDcDeleter
     }
 };
 
+// A kernel object: a thread, an event, a file. CreateFile says "none" with
+// INVALID_HANDLE_VALUE, the others with null; neither is closed.
+struct KernelHandleCloser
+{
+    void operator()(HANDLE handle) const
+    {
+        if (handle && handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+};
+
+struct IconDeleter
+{
+    void operator()(HICON icon) const
+    {
+        if (icon)
+            DestroyIcon(icon);
+    }
+};
+
+using UniqueHandle = std::unique_ptr<void, KernelHandleCloser>;
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;

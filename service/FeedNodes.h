@@ -1,0 +1,83 @@
+#pragma once
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+#include <msxml2.h>
+#include <oleauto.h>
+
+#include "base/ComRef.h"
+#include "base/SysString.h"
+#include "service/FeedNames.h"
+
+struct FeedAttribute
+{
+    std::wstring name; // qualified, as written
+    std::wstring text;
+};
+
+// The child nodes of one element: the lookups of an entry's fields. The
+// nodes and their names are read once, in order, and every lookup after that
+// goes over what was read.
+class FeedNodes
+{
+public:
+    // The children of `parent`, their names numbered in `names` (a fresh
+    // table when none is given).
+    explicit FeedNodes(IXMLDOMNode* parent, std::shared_ptr<FeedNames> names = nullptr);
+    FeedNodes(FeedNodes&&) noexcept = default;
+    FeedNodes& operator=(FeedNodes&&) noexcept = default;
+
+    // Text of the first node named `name`; 1168 and "" when there is none.
+    DWORD ChildText(const wchar_t* name, std::wstring& out) const;
+
+    // `wanted` attribute of the first `element` node that has an attribute
+    // `key` with the text `value`; attribute order does not matter.
+    DWORD LinkHref(const wchar_t* element, const wchar_t* key, const wchar_t* value, const wchar_t* wanted,
+                   std::wstring& out) const;
+
+    // Every node in order, with its qualified name; stops when `visit`
+    // returns false.
+    void ForEach(const std::function<bool(IXMLDOMNode* node, BSTR name)>& visit) const;
+
+    // Every node whose name equals one of `names`, in order, with the index
+    // of the first of them that it equals; stops when `visit` returns false.
+    void ForEachNamed(std::initializer_list<const wchar_t*> names,
+                      const std::function<bool(size_t which, IXMLDOMNode* node)>& visit) const;
+
+    // The children of `node` (one of these nodes), their names compared
+    // through the same table as these.
+    FeedNodes ChildrenOf(IXMLDOMNode* node) const;
+
+    // A node's qualified name as written, its text (with its descendants'),
+    // and its attributes in order.
+    static SysString NodeName(IXMLDOMNode* node);
+    static std::wstring NodeText(IXMLDOMNode* node);
+    static std::vector<FeedAttribute> Attributes(IXMLDOMNode* node);
+
+private:
+    struct Attribute
+    {
+        ComRef<IXMLDOMNode> node;
+        int name = -1;
+        int value = -1; // numbered when first compared
+    };
+    struct Child
+    {
+        ComRef<IXMLDOMNode> node;
+        SysString name;
+        int nameId = -1;
+        bool attributesRead = false;
+        std::vector<Attribute> attributes;
+    };
+
+    void Add(ComRef<IXMLDOMNode> node);
+    const std::vector<Attribute>& AttributesOf(Child& child) const;
+
+    // Mutable: attributes are read on the first lookup that needs them.
+    mutable std::vector<Child> children_;
+    std::shared_ptr<FeedNames> names_;
+};
