@@ -330,7 +330,7 @@
 // ---------------------------------------------------------------------------
 // Backup of the selected albums into a folder
 // ---------------------------------------------------------------------------
-#define IDC_BACKUP 1070                   // album window button and album list menu item
+#define IDC_BACKUP 1072                   // album window button and album list menu item
 #define IDS_NO_SELECTION_BACKUP 6130
 #define IDS_PROGRESS_BACKUP 6131          // the progress window's caption
 #define IDS_BACKUP_PROGRESS_FORMAT 6132   // %d album, %d albums, %d files done, %d files, %s bytes, %s current file
@@ -342,3 +342,11 @@
 #define IDS_CAPTION_BACKUP 6138
 #define IDS_BACKUP_PICK_TITLE 6139        // the folder picker's title
 #define IDS_BYTES_FORMAT 6140             // %s: megabytes with one decimal
+
+// ---------------------------------------------------------------------------
+// Keys, copies and help of the lists and windows
+// ---------------------------------------------------------------------------
+#define IDC_URL_COPIED 1070           // URL dialog: says that Copy copied
+#define IDC_PHOTO_COPY 1071           // photo list: copies the selected rows (or all)
+#define IDS_ALBUMS_HELP 5091          // F1 in the album window
+#define IDS_COPIED 5650               // URL dialog, after Copy

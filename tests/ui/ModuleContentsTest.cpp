@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <utility>
+
 using namespace DialogHarness;
 
 namespace {
@@ -146,22 +149,59 @@ TEST_P(ModuleContents, ListMenuOffersCopyAndSelectAll)
     DestroyMenu(menu);
 }
 
-TEST_P(ModuleContents, AlbumListMenuAddsThePropertiesToTheListCommands)
+TEST_P(ModuleContents, AlbumListMenuHasTheAlbumCommandsThenTheListCommandsWithTheirKeys)
 {
     ScopedLanguage language(GetParam());
     HMENU menu = LoadMenuW(language.Module(), MAKEINTRESOURCEW(IDR_ALBUM_LIST_MENU));
     ASSERT_NE(menu, nullptr);
     HMENU popup = GetSubMenu(menu, 0);
     ASSERT_NE(popup, nullptr);
-    ASSERT_EQ(GetMenuItemCount(popup), 5);
-    EXPECT_EQ(GetMenuItemID(popup, 0), UINT(ID_LIST_COPY));
-    EXPECT_EQ(GetMenuItemID(popup, 1), UINT(ID_LIST_SELECT_ALL));
-    EXPECT_EQ(GetMenuState(popup, 2, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
-    EXPECT_EQ(GetMenuItemID(popup, 3), UINT(IDC_ALBUM_PROPERTIES));
-    wchar_t text[64] = L"";
-    GetMenuStringW(popup, 3, text, 64, MF_BYPOSITION);
-    EXPECT_NE(std::wstring(text).find(L"\tAlt+Enter"), std::wstring::npos) << "the key is shown";
-    EXPECT_EQ(GetMenuItemID(popup, 4), UINT(IDC_BACKUP));
+    struct Item
+    {
+        UINT id; // 0: a separator
+        const wchar_t* key;
+    };
+    const Item items[] = {
+        {IDC_PHOTO_LIST, L"\tEnter"},      {IDC_URL_LIST, nullptr},        {IDC_CHANGE_ACCESS, nullptr},
+        {IDC_DELETE_ALBUMS, L"\tDel"},     {IDC_ALBUM_PROPERTIES, L"\tAlt+Enter"}, {IDC_BACKUP, nullptr},
+        {0, nullptr},
+        {ID_LIST_SELECT_ALL, L"\tCtrl+A"}, {ID_LIST_COPY, L"\tCtrl+C"},
+    };
+    ASSERT_EQ(GetMenuItemCount(popup), int(std::size(items)));
+    std::set<wchar_t> mnemonics;
+    for (int i = 0; i < int(std::size(items)); ++i) {
+        SCOPED_TRACE(i);
+        if (!items[i].id) {
+            EXPECT_EQ(GetMenuState(popup, UINT(i), MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+            continue;
+        }
+        EXPECT_EQ(GetMenuItemID(popup, i), items[i].id);
+        wchar_t text[64] = L"";
+        GetMenuStringW(popup, UINT(i), text, 64, MF_BYPOSITION);
+        const std::wstring shown = text;
+        const size_t tab = shown.find(L'\t');
+        if (items[i].key)
+            EXPECT_EQ(shown.substr(tab == std::wstring::npos ? shown.size() : tab), items[i].key) << "the key is shown";
+        else
+            EXPECT_EQ(tab, std::wstring::npos);
+        const size_t amp = shown.find(L'&');
+        ASSERT_NE(amp, std::wstring::npos) << "every item has its letter";
+        EXPECT_TRUE(mnemonics.insert(towupper(shown[amp + 1])).second) << "and no two the same";
+    }
+    DestroyMenu(menu);
+}
+
+TEST_P(ModuleContents, ListMenuShowsTheKeysOfItsCommands)
+{
+    ScopedLanguage language(GetParam());
+    HMENU menu = LoadMenuW(language.Module(), MAKEINTRESOURCEW(IDR_LIST_MENU));
+    ASSERT_NE(menu, nullptr);
+    HMENU popup = GetSubMenu(menu, 0);
+    for (const auto& [id, key] : {std::pair{UINT(ID_LIST_COPY), L"\tCtrl+C"}, std::pair{UINT(ID_LIST_SELECT_ALL), L"\tCtrl+A"}}) {
+        wchar_t text[64] = L"";
+        GetMenuStringW(popup, id, text, 64, MF_BYCOMMAND);
+        EXPECT_NE(std::wstring(text).find(key), std::wstring::npos) << id;
+    }
     DestroyMenu(menu);
 }
 

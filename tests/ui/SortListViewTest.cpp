@@ -8,6 +8,8 @@
 #include "ui/controls/CWindowSubclass.h"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <map>
 
 using namespace DialogHarness;
@@ -415,7 +417,7 @@ struct MenuSeen
 
 // Opens the list's context menu; inside the menu's own loop, reads it and
 // then chooses the `choice`th item with the keys, or closes it for 0.
-MenuSeen ShowContextMenu(HWND list, LPARAM screenPoint, int choice = 0)
+MenuSeen ShowContextMenu(HWND list, LPARAM screenPoint, int choice = 0, const std::function<void()>& open = {})
 {
     static MenuSeen seen;
     static int chosen;
@@ -440,7 +442,10 @@ MenuSeen ShowContextMenu(HWND list, LPARAM screenPoint, int choice = 0)
         if (chosen > 0)
             PostMessageW(keysTo, WM_KEYDOWN, VK_RETURN, 0);
     });
-    SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), screenPoint);
+    if (open)
+        open();
+    else
+        SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), screenPoint);
     PumpMessages(); // the chosen command arrives as a posted message
     return seen;
 }
@@ -504,6 +509,47 @@ TEST_P(ContextMenu, TheChosenItemRunsOnTheListAndTheKeyboardOpensItAtTheFocusedR
         EXPECT_EQ(seen.rect.left, corner.x) << std::hex << keyboard;
         EXPECT_EQ(seen.rect.top, corner.y);
     }
+}
+
+TEST_P(ContextMenu, TheMenuKeyAndShiftF10OpenItOnceAtTheSelection)
+{
+    AddColumn(list, 0, L"Title");
+    for (const wchar_t* title : {L"one", L"two", L"three"})
+        AddRow(list, {title});
+    // The focus on a row the commands do not act on: the menu goes to the
+    // selected one.
+    SetState(list, 0, LVIS_FOCUSED);
+    Select(list, 2);
+    RECT row = {LVIR_LABEL, 0, 0, 0};
+    ASSERT_TRUE(SendMessageW(list, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row)));
+    POINT corner = {row.left, row.bottom};
+    ClientToScreen(list, &corner);
+
+    struct Key
+    {
+        UINT down, up;
+        WPARAM key;
+        bool shift;
+    };
+    for (const Key& k : {Key{WM_KEYDOWN, WM_KEYUP, VK_APPS, false}, Key{WM_SYSKEYDOWN, WM_SYSKEYUP, VK_F10, true},
+                         Key{WM_KEYDOWN, WM_KEYUP, VK_F10, true}}) {
+        SCOPED_TRACE(k.key);
+        BYTE saved[256], state[256];
+        GetKeyboardState(saved);
+        memcpy(state, saved, sizeof state);
+        state[VK_SHIFT] = k.shift ? 0x80 : 0;
+        SetKeyboardState(state);
+        const MenuSeen seen = ShowContextMenu(list, 0, 0, [&] { SendMessageW(list, k.down, k.key, 0); });
+        // The key coming up opens no second menu.
+        const MenuSeen again = ShowContextMenu(list, 0, 0, [&] { SendMessageW(list, k.up, k.key, 0); });
+        SetKeyboardState(saved);
+        ASSERT_TRUE(seen.shown);
+        EXPECT_EQ(seen.rect.left, corner.x);
+        EXPECT_EQ(seen.rect.top, corner.y);
+        EXPECT_FALSE(again.shown);
+    }
+    // F10 alone is not the menu's key.
+    EXPECT_FALSE(ShowContextMenu(list, 0, 0, [&] { SendMessageW(list, WM_SYSKEYDOWN, VK_F10, 0); }).shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ContextMenu, ::testing::Values("en", "ja"));

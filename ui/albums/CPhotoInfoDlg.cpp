@@ -20,14 +20,12 @@ const ResizeItem kResizeItems[] = {
     {IDC_PHOTOS, ResizeSizeX | ResizeSizeY},
     {IDC_PREVIEW, ResizeMoveX | ResizeSizeY},
     {IDC_PREVIEW_SHOW, ResizeMoveY},
+    {IDC_PHOTO_COPY, ResizeMoveX | ResizeMoveY},
     {IDCANCEL, ResizeMoveX | ResizeMoveY},
 };
 
 // Dialog units between the list and the preview pane, as the template has them.
 constexpr int kPaneGap = 7;
-
-// Room a header item keeps beside its text, as the list's own sizing does.
-constexpr int kHeaderTextPadding = 12;
 
 } // namespace
 
@@ -50,6 +48,7 @@ bool CPhotoInfoDlg::OnInitDialog()
     m_list.InitLinkDrawing();
 
     InsertColumns();
+    m_list.KeepColumnWidths(m_settings, kSection);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     InsertRows();
     SizeColumns();
@@ -178,21 +177,18 @@ void CPhotoInfoDlg::InsertRows()
 
 void CPhotoInfoDlg::SizeColumns()
 {
-    HWND list = m_list.Handle();
-    for (int i = 0; i < kPhotoListColumnCount; ++i) {
-        if (i + 1 < kPhotoListColumnCount) {
-            // The wider of the header and the widest cell.
-            SendMessageW(list, LVM_SETCOLUMNWIDTH, WPARAM(i), LVSCW_AUTOSIZE_USEHEADER);
-            continue;
-        }
-        // The last column would fill the rest of the list with the header
-        // rule, so it is measured by hand.
-        SendMessageW(list, LVM_SETCOLUMNWIDTH, WPARAM(i), LVSCW_AUTOSIZE);
-        const int cells = int(SendMessageW(list, LVM_GETCOLUMNWIDTH, WPARAM(i), 0));
-        const std::wstring header = ResourceString(kPhotoListColumns[i].headerId);
-        const int text = int(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(header.c_str())));
-        SendMessageW(list, LVM_SETCOLUMNWIDTH, WPARAM(i), std::max(cells, text + kHeaderTextPadding));
-    }
+    // Whole headers and cells, or the widths the user dragged.
+    m_list.FitColumns();
+}
+
+void CPhotoInfoDlg::CopyRows()
+{
+    // The selected rows; with none selected, the whole list.
+    std::vector<int> rows = m_list.SelectedRows();
+    if (rows.empty())
+        for (int row = 0; row < m_list.RowCount(); ++row)
+            rows.push_back(row);
+    m_list.CopyRows(rows);
 }
 
 void CPhotoInfoDlg::Close(int id)
@@ -245,6 +241,10 @@ bool CPhotoInfoDlg::OnCommand(int id, int code, HWND)
     }
     if (id == IDOK || id == IDCANCEL) {
         Close(id);
+        return true;
+    }
+    if (id == IDC_PHOTO_COPY && code == BN_CLICKED) {
+        CopyRows();
         return true;
     }
     if (id == IDC_PREVIEW_SHOW && code == BN_CLICKED) {

@@ -14,7 +14,8 @@
 // Every photo and video of the chosen albums in one sortable list, with
 // links to each photo's web page and media file, and beside it a preview of
 // the selected photo (fetched off the window's thread; the pane can be
-// hidden). Enter or a double-click opens the photo's page. Ends with 1 or 2;
+// hidden). Enter or a double-click opens the photo's page; Copy copies the
+// selected rows, or every row when none is selected. Ends with 1 or 2;
 // placement, sort and the pane's state live in section PhotoInfoDlg.
 class CPhotoInfoDlg : public CDialogBase, public CDialogPositionRestore
 {
@@ -54,6 +55,7 @@ private:
     void InsertColumns();
     void InsertRows();
     void SizeColumns();
+    void CopyRows();
     void Close(int id);
     void ShowPreview(bool shown);
     void LayOutPane();

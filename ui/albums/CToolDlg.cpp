@@ -80,6 +80,9 @@ bool CToolDlg::OnInitDialog()
     m_list.SetMenuId(IDR_ALBUM_LIST_MENU);
     m_list.SetAltEnterCommand(IDC_ALBUM_PROPERTIES);
     InsertColumns();
+    // Widths the user dragged, from the last run; every other column fits.
+    m_list.KeepColumnWidths(m_settings, kSection);
+    SetHelpText(IDS_ALBUMS_HELP);
     FillBatchBoxes();
 
     m_arrow = LoadCursorW(nullptr, IDC_ARROW);
@@ -270,6 +273,8 @@ bool CToolDlg::OnNotify(NMHDR* header, LRESULT& result)
             const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
             if (change->uChanged & LVIF_STATE)
                 UpdateSelectionCount();
+        } else if (header->code == NM_DBLCLK) {
+            OnListDoubleClick(*reinterpret_cast<const NMITEMACTIVATE*>(header));
         } else if (header->code == LVN_KEYDOWN) {
             // Keys users expect of a list; the list itself takes Ctrl+A and Ctrl+C.
             const WORD key = reinterpret_cast<NMLVKEYDOWN*>(header)->wVKey;

@@ -58,6 +58,9 @@ protected:
     bool RunCommand(int id, int code);
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    // F5, Enter in the pattern box and on the list, and Escape, which does
+    // not close the window (CToolDlgKeys.cpp).
+    bool OnDialogKey(const MSG& key) override;
     HWND PlacementWindow() const override { return Handle(); }
 
 private:
@@ -72,6 +75,8 @@ private:
     ListState RememberList() const;
     void FillList(const ListState& state, bool keepSort);
     void InsertColumns();
+    // A double-click on an album opens the photo list.
+    void OnListDoubleClick(const NMITEMACTIVATE& click);
     void FillBatchBoxes();
     void FitCalendar();
     void Close();

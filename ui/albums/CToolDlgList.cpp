@@ -130,8 +130,8 @@ void CToolDlg::FillList(const ListState& state, bool keepSort)
         if (state.selectedIds.count(album.id))
             SelectRow(row, true);
     }
-    for (int c = 0; c < int(std::size(kColumns)); ++c)
-        ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE_USEHEADER);
+    // Whole headers and cells, the web address too, or the widths dragged.
+    m_list.FitColumns();
     m_list.SetSortColumn(0);
     if (keepSort)
         m_list.SortByColumn(state.sortColumn, state.descending);

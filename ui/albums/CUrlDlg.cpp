@@ -1,5 +1,6 @@
 #include "ui/albums/CUrlDlg.h"
 
+#include "app/ResourceText.h"
 #include "res/resource.h"
 #include "ui/controls/CClipboard.h"
 
@@ -9,6 +10,7 @@ namespace {
 
 const ResizeItem kResizeItems[] = {
     {IDC_URL_TEXT, ResizeSizeX | ResizeSizeY},
+    {IDC_URL_COPIED, ResizeSizeX | ResizeMoveY},
     {IDC_URL_COPY, ResizeMoveX | ResizeMoveY},
     {IDCANCEL, ResizeMoveX | ResizeMoveY},
 };
@@ -39,8 +41,22 @@ bool CUrlDlg::Copy() const
     return CClipboard(Handle()).SetTextAndHtml(m_text.c_str(), m_html.c_str());
 }
 
+void CUrlDlg::CopyAndSay()
+{
+    if (m_text.empty())
+        return;
+    if (!Copy()) {
+        ReportCopyFailure(Handle());
+        return;
+    }
+    // A copy changes nothing on the screen: the note says it happened.
+    SetItemText(IDC_URL_COPIED, ResourceString(IDS_COPIED));
+    SetTimer(Handle(), kCopiedTimer, kCopiedNoteMs, nullptr);
+}
+
 void CUrlDlg::Close()
 {
+    KillTimer(Handle(), kCopiedTimer);
     SavePlacement(Handle(), m_settings.Path(), kSection);
     EndDialog(IDCANCEL);
 }
@@ -49,8 +65,8 @@ bool CUrlDlg::OnCommand(int id, int code, HWND)
 {
     switch (id) {
     case IDC_URL_COPY:
-        if (code == BN_CLICKED && !m_text.empty() && !Copy())
-            ReportCopyFailure(Handle());
+        if (code == BN_CLICKED)
+            CopyAndSay();
         return true;
     case IDCANCEL:
         Close();
@@ -66,5 +82,10 @@ bool CUrlDlg::OnCommand(int id, int code, HWND)
 bool CUrlDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&)
 {
     m_resize.HandleMessage(message, wParam, lParam);
+    if (message == WM_TIMER && wParam == kCopiedTimer) {
+        KillTimer(Handle(), kCopiedTimer);
+        SetItemText(IDC_URL_COPIED, L"");
+        return true;
+    }
     return false;
 }

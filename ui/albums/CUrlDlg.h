@@ -21,6 +21,9 @@ public:
     // Puts both texts on the clipboard; false when the text is empty or the
     // clipboard refused.
     bool Copy() const;
+    // How long the note that Copy copied stays (milliseconds).
+    static constexpr UINT kCopiedNoteMs = 3000;
+    static constexpr UINT_PTR kCopiedTimer = 1;
 
 protected:
     bool OnInitDialog() override;
@@ -30,6 +33,7 @@ protected:
 
 private:
     void Close();
+    void CopyAndSay();
 
     const std::wstring& m_text;
     const std::wstring& m_html;

@@ -1,10 +1,25 @@
 #include "ui/controls/CDialogBase.h"
 
 #include "app/CAppModule.h"
+#include "app/ResourceText.h"
 #include "ui/controls/CallbackGuard.h"
 #include "ui/controls/DpiMetrics.h"
 
 #include <algorithm>
+#include <vector>
+
+namespace {
+
+// The dialogs of this thread that take their keys, and the filter that
+// hands them over.
+struct KeyWatch
+{
+    HHOOK hook = nullptr;
+    std::vector<CDialogBase*> dialogs;
+};
+thread_local KeyWatch t_keyWatch;
+
+} // namespace
 
 CDialogBase::CDialogBase(UINT templateId) : m_templateId(templateId) {}
 
@@ -17,7 +32,73 @@ CDialogBase::~CDialogBase()
             DestroyWindow(m_hWnd);
         m_hWnd = nullptr;
     }
+    UnwatchKeys();
     ReleaseIcons();
+}
+
+void CDialogBase::WatchKeys()
+{
+    KeyWatch& watch = t_keyWatch;
+    if (std::find(watch.dialogs.begin(), watch.dialogs.end(), this) != watch.dialogs.end())
+        return;
+    if (!watch.hook)
+        watch.hook = SetWindowsHookExW(WH_MSGFILTER, MessageFilterProc, nullptr, GetCurrentThreadId());
+    watch.dialogs.push_back(this);
+}
+
+void CDialogBase::UnwatchKeys()
+{
+    KeyWatch& watch = t_keyWatch;
+    watch.dialogs.erase(std::remove(watch.dialogs.begin(), watch.dialogs.end(), this), watch.dialogs.end());
+    if (watch.dialogs.empty() && watch.hook) {
+        UnhookWindowsHookEx(watch.hook);
+        watch.hook = nullptr;
+    }
+}
+
+LRESULT CALLBACK CDialogBase::MessageFilterProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    const KeyWatch& watch = t_keyWatch;
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && msg && msg->hwnd && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)) {
+        HWND root = GetAncestor(msg->hwnd, GA_ROOT);
+        CDialogBase* owner = nullptr;
+        for (CDialogBase* dialog : watch.dialogs)
+            if (dialog->m_hWnd && dialog->m_hWnd == root)
+                owner = dialog;
+        bool taken = false;
+        if (owner) {
+            try {
+                taken = owner->OnDialogKey(*msg);
+            } catch (const std::exception& failure) {
+                ReportCallbackFailure("a dialog's key", msg->message, &failure);
+            } catch (...) {
+                ReportCallbackFailure("a dialog's key", msg->message, nullptr);
+            }
+        }
+        if (taken)
+            return TRUE;
+    }
+    return CallNextHookEx(watch.hook, code, wParam, lParam);
+}
+
+bool CDialogBase::OnDialogKey(const MSG& key)
+{
+    if (key.message == WM_KEYDOWN && key.wParam == VK_F1 && m_helpTextId) {
+        ShowHelp();
+        return true;
+    }
+    return false;
+}
+
+void CDialogBase::ShowHelp()
+{
+    if (!m_hWnd || !m_helpTextId)
+        return;
+    // The window's own title says what the help is about.
+    std::wstring caption(size_t(GetWindowTextLengthW(m_hWnd)) + 1, L'\0');
+    caption.resize(size_t(std::max(GetWindowTextW(m_hWnd, caption.data(), int(caption.size())), 0)));
+    MessageBoxW(m_hWnd, ResourceString(m_helpTextId).c_str(), caption.c_str(), MB_ICONINFORMATION | MB_OK);
 }
 
 INT_PTR CDialogBase::DoModal(HWND owner)
@@ -192,6 +273,14 @@ INT_PTR CDialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CLOSE:
             handled = OnClose();
             break;
+        case WM_HELP:
+            // F1 where the key did not pass the dialog's loop first.
+            if (m_helpTextId) {
+                ShowHelp();
+                result = TRUE;
+                handled = true;
+            }
+            break;
         case WM_DESTROY:
             OnDestroy();
             break;
@@ -239,6 +328,7 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND hWnd, UINT message, WPARAM wParam,
         self = reinterpret_cast<CDialogBase*>(lParam);
         SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
         self->m_hWnd = hWnd;
+        self->WatchKeys();
     } else {
         self = reinterpret_cast<CDialogBase*>(GetWindowLongPtrW(hWnd, DWLP_USER));
     }
@@ -255,6 +345,7 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND hWnd, UINT message, WPARAM wParam,
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hWnd, DWLP_USER, 0);
         self->m_hWnd = nullptr;
+        self->UnwatchKeys();
         self->ReleaseIcons();
     }
     return rc;

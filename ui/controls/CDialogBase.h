@@ -50,6 +50,12 @@ public:
     // Large and small window icons from the language module's icon.
     void SetIcons(UINT iconId);
 
+    // F1 shows this string of the language module in a message box (0: no
+    // help).
+    void SetHelpText(UINT stringId) { m_helpTextId = stringId; }
+    UINT HelpTextId() const { return m_helpTextId; }
+    void ShowHelp();
+
 protected:
     // WM_INITDIALOG: return true to let the dialog manager set the focus,
     // false after setting it yourself.
@@ -63,6 +69,12 @@ protected:
     virtual void OnDestroy() {}
     // Every message before the specific handlers; true stops dispatch.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A key pressed in the dialog or one of its controls (WM_KEYDOWN or
+    // WM_SYSKEYDOWN), before the dialog manager makes a command of it (Enter,
+    // Escape, Tab ...): a modal dialog's loop translates no accelerators, so
+    // a window's own keys are taken here. True: taken. The base shows the
+    // help on F1.
+    virtual bool OnDialogKey(const MSG& key);
 
     // Sends notifications and owner-draw messages that no handler took back
     // to the control they came from (code + OCM_BASE), so control classes can
@@ -71,6 +83,12 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The dialog manager's loop (IsDialogMessage) hands every message to
+    // the thread's message filter first; the open dialogs of the thread see
+    // their keys there.
+    static LRESULT CALLBACK MessageFilterProc(int code, WPARAM wParam, LPARAM lParam);
+    void WatchKeys();
+    void UnwatchKeys();
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool Reflect(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void ReleaseIcons();
@@ -81,6 +99,7 @@ private:
     bool m_reflect = false;
     INT_PTR m_result = -1;
     UINT m_iconId = 0;
+    UINT m_helpTextId = 0;
     UniqueIcon m_largeIcon;
     UniqueIcon m_smallIcon;
 };

@@ -1,9 +1,12 @@
 #include "ui/controls/CSortListViewCtrlWithContextMenu.h"
 
 #include "app/CAppModule.h"
+#include "app/CIniFile.h"
 #include "res/resource.h"
 #include "ui/controls/CClipboard.h"
 #include "ui/controls/ClipboardText.h"
+#include "ui/controls/ColumnWidths.h"
+#include "ui/controls/DpiMetrics.h"
 
 #include <shlwapi.h>
 #include <windowsx.h>
@@ -21,6 +24,9 @@ constexpr int kArrowWidth = 16;
 constexpr int kArrowHeight = 15;
 // Cell text read for a key: the key characters and the terminator.
 constexpr int kKeyBufferChars = int(kSortKeyChars) + 1;
+// Posted to the list when a divider drag ended without saying the width:
+// the header has it once the drag is over.
+constexpr UINT kReadDraggedWidth = WM_APP + 41;
 
 // One row during a sort: the item data it had, and its key.
 struct SortRecord
@@ -408,6 +414,74 @@ void CSortListViewCtrlWithContextMenu::RebuildSortBitmaps()
     SetSortColumn(column);
 }
 
+void CSortListViewCtrlWithContextMenu::KeepColumnWidths(const SettingsLocation& settings, const std::wstring& section)
+{
+    m_keepWidths = true;
+    m_widthSettings = settings;
+    m_widthSection = section;
+    const CIniFile ini(settings);
+    const UINT storedDpi = UINT(std::max(ini.ReadInt(section.c_str(), kColumnWidthDpiKey, 0), 0));
+    const UINT dpi = WindowDpi(Handle());
+    const int columns = ColumnCount();
+    m_userWidths.assign(size_t(std::max(columns, 0)), 0);
+    for (int column = 0; column < columns; ++column) {
+        const std::wstring key = kColumnWidthKey + std::to_wstring(column);
+        const int width = ini.ReadInt(section.c_str(), key.c_str(), 0);
+        if (width > 0)
+            m_userWidths[size_t(column)] = std::max(1, ScaleWidth(width, storedDpi, dpi));
+    }
+}
+
+int CSortListViewCtrlWithContextMenu::UserColumnWidth(int column) const
+{
+    return column >= 0 && size_t(column) < m_userWidths.size() ? m_userWidths[size_t(column)] : 0;
+}
+
+void CSortListViewCtrlWithContextMenu::FitColumns()
+{
+    const int columns = ColumnCount();
+    for (int column = 0; column < columns; ++column) {
+        if (const int width = UserColumnWidth(column))
+            SendMessageW(Handle(), LVM_SETCOLUMNWIDTH, WPARAM(column), width);
+        else
+            FitListColumn(Handle(), column);
+    }
+}
+
+void CSortListViewCtrlWithContextMenu::FitColumn(int column)
+{
+    if (column < 0 || column >= ColumnCount())
+        return;
+    if (size_t(column) < m_userWidths.size() && m_userWidths[size_t(column)]) {
+        m_userWidths[size_t(column)] = 0;
+        SaveColumnWidths();
+    }
+    FitListColumn(Handle(), column);
+}
+
+void CSortListViewCtrlWithContextMenu::OnColumnDragged(int column, int width)
+{
+    if (column < 0 || column >= ColumnCount() || width < 0)
+        return;
+    if (m_userWidths.size() < size_t(ColumnCount()))
+        m_userWidths.resize(size_t(ColumnCount()), 0);
+    // A column dragged shut stays findable: one pixel, not "fitted".
+    m_userWidths[size_t(column)] = std::max(width, 1);
+    SaveColumnWidths();
+}
+
+void CSortListViewCtrlWithContextMenu::SaveColumnWidths() const
+{
+    if (!m_keepWidths)
+        return;
+    const CIniFile ini(m_widthSettings);
+    for (size_t column = 0; column < m_userWidths.size(); ++column) {
+        const std::wstring key = kColumnWidthKey + std::to_wstring(column);
+        ini.WriteInt(m_widthSection.c_str(), key.c_str(), m_userWidths[column]);
+    }
+    ini.WriteInt(m_widthSection.c_str(), kColumnWidthDpiKey, int(WindowDpi(Handle())));
+}
+
 void CSortListViewCtrlWithContextMenu::SelectAll()
 {
     LVITEMW item = {};
@@ -435,20 +509,42 @@ void CSortListViewCtrlWithContextMenu::CopySelection()
     }
 }
 
+POINT CSortListViewCtrlWithContextMenu::KeyboardMenuPoint() const
+{
+    // At the selection the commands act on: the focused row when it is
+    // selected, else the first selected row, else the focused one; with no
+    // row at all, at the list's corner.
+    int row = int(SendMessageW(Handle(), LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED | LVNI_SELECTED));
+    if (row < 0)
+        row = int(SendMessageW(Handle(), LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
+    if (row < 0)
+        row = int(SendMessageW(Handle(), LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+    POINT point = {0, 0};
+    RECT rect = {LVIR_LABEL, 0, 0, 0};
+    if (row >= 0) {
+        SendMessageW(Handle(), LVM_ENSUREVISIBLE, WPARAM(row), FALSE);
+        if (SendMessageW(Handle(), LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&rect)))
+            point = POINT{rect.left, rect.bottom};
+    }
+    ClientToScreen(Handle(), &point);
+    return point;
+}
+
+bool CSortListViewCtrlWithContextMenu::IsMenuKey(UINT message, WPARAM key)
+{
+    // The menu key, or Shift+F10 (a system key: F10 is the menu bar's).
+    if (key == VK_APPS)
+        return message == WM_KEYDOWN || message == WM_KEYUP;
+    return key == VK_F10 && KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU);
+}
+
 void CSortListViewCtrlWithContextMenu::OnContextMenu(LPARAM lParam)
 {
     POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     // Only the x and y parts count: the upper half of a 64-bit lParam is
     // not -1 on every path the message takes.
-    if (point.x == -1 && point.y == -1) {
-        // From the keyboard: at the focused row, else at the list's corner.
-        point = POINT{0, 0};
-        const int focused = int(SendMessageW(Handle(), LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
-        RECT row = {LVIR_LABEL, 0, 0, 0};
-        if (focused >= 0 && SendMessageW(Handle(), LVM_GETITEMRECT, WPARAM(focused), reinterpret_cast<LPARAM>(&row)))
-            point = POINT{row.left, row.bottom};
-        ClientToScreen(Handle(), &point);
-    }
+    if (point.x == -1 && point.y == -1)
+        point = KeyboardMenuPoint();
     const bool onMonitor = MonitorFromPoint(point, MONITOR_DEFAULTTONULL) != nullptr;
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
@@ -501,6 +597,8 @@ void CSortListViewCtrlWithContextMenu::OnColumnInserted(int column)
         ++m_sortColumn;
     if (m_saved.column >= column)
         ++m_saved.column;
+    if (size_t(column) <= m_userWidths.size())
+        m_userWidths.insert(m_userWidths.begin() + column, 0);
 }
 
 void CSortListViewCtrlWithContextMenu::OnColumnDeleted(int column)
@@ -517,6 +615,8 @@ void CSortListViewCtrlWithContextMenu::OnColumnDeleted(int column)
         m_saved = SavedHeaderItem{};
     else if (m_saved.column > column)
         --m_saved.column;
+    if (size_t(column) < m_userWidths.size())
+        m_userWidths.erase(m_userWidths.begin() + column);
 }
 
 LRESULT CSortListViewCtrlWithContextMenu::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
@@ -543,6 +643,10 @@ LRESULT CSortListViewCtrlWithContextMenu::WndProc(UINT message, WPARAM wParam, L
         }
         break;
     case WM_SYSKEYDOWN:
+        if (IsMenuKey(message, wParam)) {
+            SendMessageW(Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), MAKELPARAM(-1, -1));
+            return 0;
+        }
         if (wParam == VK_RETURN && m_altEnterCommand) {
             PostMessageW(GetParent(Handle()), WM_COMMAND, MAKEWPARAM(m_altEnterCommand, BN_CLICKED), 0);
             return 0;
@@ -552,7 +656,18 @@ LRESULT CSortListViewCtrlWithContextMenu::WndProc(UINT message, WPARAM wParam, L
         if (wParam == VK_RETURN && m_altEnterCommand)
             return 0; // the key's character: taken above, no beep
         break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // The menu opened when the key went down; the platform's own answer
+        // to the key coming up would open it twice.
+        if (IsMenuKey(message, wParam))
+            return 0;
+        break;
     case WM_KEYDOWN:
+        if (IsMenuKey(message, wParam)) {
+            SendMessageW(Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Handle()), MAKELPARAM(-1, -1));
+            return 0;
+        }
         // A modal dialog's loop translates no accelerators: the list takes
         // the keys every Windows list knows and runs the menu's commands.
         if (KeyDown(VK_CONTROL) && !KeyDown(VK_SHIFT) && !KeyDown(VK_MENU) && (wParam == 'C' || wParam == 'A')) {
@@ -566,11 +681,30 @@ LRESULT CSortListViewCtrlWithContextMenu::WndProc(UINT message, WPARAM wParam, L
         break;
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header && header->hwndFrom == Header() &&
-            (header->code == HDN_ITEMCLICKW || header->code == HDN_ITEMCLICKA))
-            OnHeaderItemClick(*reinterpret_cast<const NMHEADERW*>(lParam));
+        if (!header || header->hwndFrom != Header())
+            break;
+        const auto* item = reinterpret_cast<const NMHEADERW*>(lParam);
+        if (header->code == HDN_ITEMCLICKW || header->code == HDN_ITEMCLICKA)
+            OnHeaderItemClick(*item);
+        if (header->code == HDN_DIVIDERDBLCLICKW || header->code == HDN_DIVIDERDBLCLICKA) {
+            // The list's own answer would fit the cells alone.
+            FitColumn(item->iItem);
+            return 0;
+        }
+        if (header->code == HDN_ENDTRACKW || header->code == HDN_ENDTRACKA) {
+            const LRESULT result = DefaultProc(message, wParam, lParam);
+            // The A and W items agree up to the width.
+            if (item->pitem && (item->pitem->mask & HDI_WIDTH))
+                OnColumnDragged(item->iItem, item->pitem->cxy);
+            else
+                PostMessageW(Handle(), kReadDraggedWidth, WPARAM(item->iItem), 0);
+            return result;
+        }
         break; // the control still tells its parent about the click
     }
+    case kReadDraggedWidth:
+        OnColumnDragged(int(wParam), int(SendMessageW(Handle(), LVM_GETCOLUMNWIDTH, wParam, 0)));
+        return 0;
     case LVM_INSERTCOLUMNW:
     case LVM_INSERTCOLUMNA: {
         const LRESULT index = DefaultProc(message, wParam, lParam);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SettingsPath.h"
 #include "base/ScopedHandles.h"
 #include "ui/controls/CWindowSubclass.h"
 #include "ui/controls/ListSort.h"
@@ -74,6 +75,22 @@ public:
     // loop translates no accelerators, so the list catches the key.
     void SetAltEnterCommand(int id) { m_altEnterCommand = id; }
 
+    // Column widths. Every column fits its whole header and its contents,
+    // unless the user dragged its divider: that width then stays through
+    // every refresh, and a double-click on the divider fits the column again.
+    // Given a settings file (after the columns are in), the dragged widths
+    // are read from it now and written to it as they change: in the section,
+    // keys COLUMN_WIDTH_<n> in pixels at the DPI of COLUMN_WIDTH_DPI, 0 for
+    // a column the user left alone.
+    void KeepColumnWidths(const SettingsLocation& settings, const std::wstring& section);
+    void FitColumns();
+    // Fits one column as if the user had never dragged it.
+    void FitColumn(int column);
+    // The width the user dragged a column to; 0 for none.
+    int UserColumnWidth(int column) const;
+    static constexpr wchar_t kColumnWidthKey[] = L"COLUMN_WIDTH_";
+    static constexpr wchar_t kColumnWidthDpiKey[] = L"COLUMN_WIDTH_DPI";
+
     // The commands of the context menu and the keys.
     void SelectAll();
     // Plain text of the selected rows: cells joined with ", ", rows with
@@ -105,7 +122,12 @@ private:
     };
 
     void OnContextMenu(LPARAM lParam);
+    // Where a menu opened from the keyboard goes (screen coordinates).
+    POINT KeyboardMenuPoint() const;
+    static bool IsMenuKey(UINT message, WPARAM key);
     void OnHeaderItemClick(const NMHEADERW& click);
+    void OnColumnDragged(int column, int width);
+    void SaveColumnWidths() const;
     void OnColumnInserted(int column);
     void OnColumnDeleted(int column);
     void MarkColumn(int previous, int column);
@@ -123,6 +145,10 @@ private:
     SavedHeaderItem m_saved;
     UINT m_menuId = 0;
     int m_altEnterCommand = 0;
+    std::vector<int> m_userWidths; // by column, 0: fitted
+    bool m_keepWidths = false;
+    SettingsLocation m_widthSettings;
+    std::wstring m_widthSection;
 };
 
 // Whether the loaded common controls report version 6 or later.

@@ -438,7 +438,15 @@ LRESULT CSortListViewCtrlWithHyperLink::OnCustomDraw(NMLVCUSTOMDRAW& draw)
 void CSortListViewCtrlWithHyperLink::CopySelection()
 {
     try {
-        const std::vector<int> selected = SelectedRows();
+        CopyRows(SelectedRows());
+    } catch (const std::bad_alloc&) {
+        // Too little memory for the copy: the command has no effect.
+    }
+}
+
+void CSortListViewCtrlWithHyperLink::CopyRows(const std::vector<int>& selected)
+{
+    try {
         if (selected.empty())
             return;
         const int columns = ColumnCount();

@@ -73,6 +73,8 @@ public:
 
     // The header line and the selected rows, as text and as an HTML table.
     void CopySelection() override;
+    // The header line and these rows (display order), likewise.
+    void CopyRows(const std::vector<int>& rows);
 
     // The link text rectangle of a link cell (client coordinates).
     bool LinkRect(int row, int column, RECT& rect) const;

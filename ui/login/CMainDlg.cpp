@@ -65,6 +65,7 @@ bool CMainDlg::OnInitDialog()
 {
     CenterWindowInWorkArea(Handle(), GetWindow(Handle(), GW_OWNER));
     SetIcons(IDI_APP);
+    SetHelpText(IDS_LOGIN_HELP);
     SendItem(IDC_ACCOUNT, EM_LIMITTEXT, kTextLimit);
     SendItem(IDC_PASSWORD, EM_LIMITTEXT, kTextLimit);
 
