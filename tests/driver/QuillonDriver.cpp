@@ -12,11 +12,13 @@
 //   quillon-driver header LIST_ID COLUMN         clicks a column header of a list
 //   quillon-driver down LIST_ID COUNT            presses the Down key on a list
 //                                                that many times
+//   quillon-driver scroll LIST_ID right|left     scrolls a list view to that end
 //   quillon-driver rect CONTROL_ID               prints the dialog's screen
 //                                                rectangle as WxH+X+Y
 //
 // Exit status 0 on success, 1 when the window was not found in time.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -74,6 +76,15 @@ int wmain(int argc, wchar_t** argv)
             return 1;
         const LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(argv[3]));
         return index != CB_ERR && SendMessageW(list, CB_SETCURSEL, WPARAM(index), 0) != CB_ERR ? 0 : 1;
+    }
+    if (verb == L"scroll" && argc == 4) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        if (!list)
+            return 1;
+        // Further than any list is wide: the list stops at its end.
+        const int by = std::wstring(argv[3]) == L"left" ? -100000 : 100000;
+        return SendMessageW(list, LVM_SCROLL, WPARAM(by), 0) ? 0 : 1;
     }
     if (verb == L"down" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
