@@ -65,8 +65,8 @@ int wmain(int argc, wchar_t** argv)
         if (!dialog)
             return 1;
         // As a user would: once the window takes input again (a window
-        // whose work or dialog still runs takes no command), steadily.
-        WaitUntil([dialog] { return IsWindowEnabled(dialog) && (Sleep(200), IsWindowEnabled(dialog)); }, 30000);
+        // whose work or dialog still runs takes no command).
+        WaitUntil([dialog] { return IsWindowEnabled(dialog) != FALSE; }, 30000);
         return Click(dialog, _wtoi(argv[3])) ? 0 : 1;
     }
     if (verb == L"select" && argc == 4) {
