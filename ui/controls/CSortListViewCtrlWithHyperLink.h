@@ -130,6 +130,7 @@ private:
     RowLinks* FindRow(LPARAM key);
     const RowLinks* FindRow(LPARAM key) const;
     const CellLink* FindLink(int row, int column) const;
+    static const CellLink* FindLink(const RowLinks* links, int column);
     CellLink* FindLink(int row, int column);
     Cell CellAt(POINT client) const;
     bool OverLink(const Cell& cell, POINT client) const;
@@ -149,5 +150,9 @@ private:
     Hover m_hover;
     // The row's own text colour during custom draw, for its plain cells.
     COLORREF m_rowTextColor = CLR_DEFAULT;
+    // The list's font for plain cells during a paint, and the key of the row
+    // being drawn.
+    HFONT m_plainFont = nullptr;
+    LPARAM m_drawnRowKey = 0;
     Opener m_opener;
 };
