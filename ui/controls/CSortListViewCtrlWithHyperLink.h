@@ -150,9 +150,10 @@ private:
     Hover m_hover;
     // The row's own text colour during custom draw, for its plain cells.
     COLORREF m_rowTextColor = CLR_DEFAULT;
-    // The list's font for plain cells during a paint, and the key of the row
-    // being drawn.
+    // During a paint: the list's font for plain cells, the key of the row
+    // being drawn, and whether a link's font is what the list draws with.
     HFONT m_plainFont = nullptr;
     LPARAM m_drawnRowKey = 0;
+    bool m_linkFontSelected = false;
     Opener m_opener;
 };
