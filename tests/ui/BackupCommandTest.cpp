@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <thread>
+#include <utility>
 
 #include "app/CIniFile.h"
 #include "base/CLogSupport.h"
@@ -15,6 +17,7 @@
 #include "tests/service/StandIn.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/WindowDriver.h"
 #include "ui/albums/BackupCommand.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/CToolDlg.h"
@@ -201,8 +204,10 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     Open();
     SelectAll();
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
-    // Slow enough for the progress window to show.
+    // Slow enough for the progress window to show, and one original that
+    // never comes: Cancel must not wait for it.
     StandIn::Control("POST", "settings", "{\"latency_ms\": 400}");
+    StandIn::Fault(R"({"path": "/img/", "action": "hang", "delay": 90})");
     ModalDriver driver;
     driver.Ignore(window->Handle());
     driver.DriveProgressWindows(true);
@@ -232,6 +237,38 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     EXPECT_EQ(rest.alreadyThere, cancelled.downloaded);
     EXPECT_EQ(FilesUnder(target, &temporary), 14u + 3 * 2);
     EXPECT_TRUE(driver.Unexpected().empty());
+}
+
+TEST_P(BackupCommand, ThePickerOffersTheLastFolderAndTheChosenOneIsKept)
+{
+    ASSERT_EQ(client.OpenPublicSession("backup", ""), 0u);
+    Open();
+    SelectAll();
+    const std::wstring last = folder + L"\\last", other = folder + L"\\other";
+    ASSERT_TRUE(CreateDirectoryW(last.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    const CIniFile settings(SettingsLocation::File(ini));
+    ASSERT_TRUE(settings.WriteString(kBackupSection, kBackupFolderKey, last.c_str()));
+    // Nothing typed takes the folder the picker shows: the one kept; then
+    // another folder typed in.
+    for (const auto& [typed, chosen] : {std::pair{std::wstring(), last}, std::pair{other, other}}) {
+        SCOPED_TRACE(Narrow(chosen));
+        bool picked = false, summary = false;
+        std::thread user([&, typed = typed] {
+            using namespace WindowDriver;
+            HWND picker = WaitForWindowTitled(language.String(IDS_BACKUP_PICK_TITLE), 30000, GetCurrentProcessId());
+            picked = picker && PickFolder(picker, typed, 30000);
+            HWND box = WaitForMessageBox(120000, GetCurrentProcessId());
+            summary = box && Click(box, IDOK);
+        });
+        RunBackupCommand(window->Handle(), client, window->SelectedAlbums(), SettingsLocation::File(ini));
+        user.join();
+        EXPECT_TRUE(picked);
+        EXPECT_TRUE(summary);
+        EXPECT_EQ(Narrow(settings.ReadString(kBackupSection, kBackupFolderKey, L"", 32767)), Narrow(chosen));
+        bool temporary = false;
+        EXPECT_EQ(FilesUnder(chosen, &temporary), 11u + 2 * 2) << "the backup went into the folder picked";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, BackupCommand, ::testing::Values("en", "ja"));

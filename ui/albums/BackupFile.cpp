@@ -123,7 +123,7 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
     if (fileError != 0) {
         result.error = fileError;
         result.outcome = IsDiskError(fileError) ? BackupFileOutcome::DiskFailed : BackupFileOutcome::Failed;
-    } else if (stop) {
+    } else if (stop || http.Aborted()) {
         result.outcome = BackupFileOutcome::Stopped;
     } else {
         result.error = http.LastError();

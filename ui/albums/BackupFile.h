@@ -48,8 +48,9 @@ struct BackupFileResult
 };
 
 // Fetches job.url into job.folder\job.fileName. `stop` is read between
-// pieces; `onBytes` hears of every piece written. Whatever the outcome but
-// Saved, neither the temporary file nor a new final file is left behind (an
-// older final file stays as it was).
+// pieces, and an Abort of `http` stops it too; `onBytes` hears of every
+// piece written. Whatever the outcome but Saved, neither the temporary
+// file nor a new final file is left behind (an older final file stays as
+// it was).
 BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job, const std::atomic<bool>& stop,
                                 const std::function<void(int64_t)>& onBytes);
