@@ -17,6 +17,7 @@
 #include "tests/service/StandIn.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
+#include "tests/ui/BackupFolderTree.h"
 #include "tests/support/WindowDriver.h"
 #include "ui/albums/BackupCommand.h"
 #include "ui/albums/BackupFile.h"
@@ -118,25 +119,9 @@ protected:
     }
     size_t FilesUnder(const std::wstring& path, bool* temporary) const
     {
-        size_t n = 0;
-        WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE)
-            return 0;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                n += FilesUnder(path + L"\\" + name, temporary);
-            } else {
-                ++n;
-                if (name.find(L".quillon-part") != std::wstring::npos)
-                    *temporary = true;
-            }
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-        return n;
+        const std::map<std::wstring, int64_t> tree = BackupTest::FolderTree(path);
+        *temporary = *temporary || BackupTest::TemporaryFiles(tree) > 0;
+        return tree.size();
     }
 
     ScopedLanguage language{GetParam()};

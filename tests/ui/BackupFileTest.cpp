@@ -12,6 +12,7 @@
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 #include "tests/support/TestEnv.h"
+#include "tests/ui/BackupFolderTree.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/BackupIndex.h"
 #include "ui/albums/BackupNames.h"
@@ -93,15 +94,8 @@ protected:
     std::vector<std::wstring> Files() const
     {
         std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L".."))
-                names.push_back(found.cFileName);
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
+        for (const auto& entry : BackupTest::FolderTree(folder))
+            names.push_back(entry.first);
         return names;
     }
 

@@ -46,24 +46,34 @@ TEST(BackupNames, TitlesBecomeSafeFileNames)
 
 TEST(BackupNames, LongTitlesAreShortenedBeforeTheirExtension)
 {
-    const std::wstring longStem(300, L'x');
-    const std::wstring name = SafeFileName(longStem + L".jpeg", L"photo");
-    EXPECT_EQ(name.size(), kMostBackupNameLength);
-    EXPECT_EQ(name.substr(name.size() - 5), L".jpeg");
-
-    // Never cut between the halves of a character outside the basic plane.
-    std::wstring pairs;
+    std::wstring faces;
     for (int i = 0; i < 80; ++i)
-        pairs += L"\xD83D\xDE00"; // a face, two UTF-16 units
-    const std::wstring cut = SafeFileName(pairs + L".jpg", L"photo");
-    EXPECT_LE(cut.size(), kMostBackupNameLength);
-    EXPECT_FALSE(IS_HIGH_SURROGATE(cut[cut.size() - 5]));
-    EXPECT_EQ(cut.substr(cut.size() - 4), L".jpg");
-
-    // A long name with dots trimmed at the cut.
-    const std::wstring dotted = SafeFileName(std::wstring(98, L'y') + L"....z", L"photo");
-    EXPECT_LE(dotted.size(), kMostBackupNameLength);
-    EXPECT_NE(dotted.back(), L'.');
+        faces += L"\xD83D\xDE00"; // a face, two UTF-16 units
+    const struct {
+        const char* what;
+        std::wstring title;
+        const wchar_t* ending; // kept at the end
+        bool full;             // cut to the whole length allowed
+    } cases[] = {
+        {"a long stem", std::wstring(300, L'x') + L".jpeg", L".jpeg", true},
+        // Never cut between the halves of a character outside the basic plane.
+        {"characters of two units", faces + L".jpg", L".jpg", false},
+        // Dots met at the cut are trimmed.
+        {"dots at the cut", std::wstring(98, L'y') + L"....z", L"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring name = SafeFileName(c.title, L"photo");
+        const size_t ending = wcslen(c.ending);
+        if (c.full) {
+            EXPECT_EQ(name.size(), kMostBackupNameLength);
+        }
+        EXPECT_LE(name.size(), kMostBackupNameLength);
+        ASSERT_GT(name.size(), ending);
+        EXPECT_EQ(name.substr(name.size() - ending), c.ending);
+        EXPECT_FALSE(IS_HIGH_SURROGATE(name[name.size() - ending - 1]));
+        EXPECT_NE(name.back(), L'.');
+    }
 }
 
 TEST(BackupNames, ExtensionsFromContentTypes)

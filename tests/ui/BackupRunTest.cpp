@@ -16,6 +16,7 @@
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 #include "tests/support/TestEnv.h"
+#include "tests/ui/BackupFolderTree.h"
 #include "tests/support/WindowDriver.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/BackupIndex.h"
@@ -93,33 +94,11 @@ protected:
         return summary;
     }
 
-    // Every file under the folder (relative path -> length), temporary ones too.
-    std::map<std::wstring, int64_t> Tree(const std::wstring& under = L"") const
-    {
-        std::map<std::wstring, int64_t> files;
-        WIN32_FIND_DATAW found;
-        const std::wstring base = under.empty() ? folder : folder + L"\\" + under;
-        HANDLE find = FindFirstFileW((base + L"\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE)
-            return files;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring relative = under.empty() ? name : under + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                files.merge(Tree(relative));
-            else
-                files[relative] = (int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-        return files;
-    }
+    std::map<std::wstring, int64_t> Tree() const { return BackupTest::FolderTree(folder); }
 
     static void ExpectNoTemporaryFile(const std::map<std::wstring, int64_t>& tree)
     {
-        for (const auto& [name, length] : tree)
-            EXPECT_EQ(name.find(L".quillon-part"), std::wstring::npos) << Narrow(name);
+        EXPECT_EQ(BackupTest::TemporaryFiles(tree), 0u);
     }
 
     size_t Fetches(const char* kind, const char* method = "GET") const
@@ -256,8 +235,9 @@ TEST_F(BackupRunTest, AbortCutsOffStalledDownloadsAtOnce)
         size_t out = 0, begun = 0, saved = 0;
         for (const Json& request : StandIn::Requests())
             out += request["path"].string == stalled[0] || request["path"].string == stalled[1];
-        for (const auto& [name, length] : Tree())
-            (name.find(L".quillon-part") != std::wstring::npos ? begun : saved) += 1;
+        const std::map<std::wstring, int64_t> tree = Tree();
+        begun = BackupTest::TemporaryFiles(tree);
+        saved = tree.size() - begun;
         return out == 2 && begun == 1 && saved == 7;
     };
     EXPECT_TRUE(WindowDriver::WaitUntil(stalling, 30000));
