@@ -34,6 +34,13 @@ TEST(BackupPaths, LongPathsAndTemporaryNames)
     };
     for (const auto& c : cases)
         EXPECT_EQ(LongPath(c.path), c.longPath) << Narrow(c.path);
+    // What a picker may give, made whole before it goes into the long form.
+    const struct {
+        const wchar_t* path;
+        const wchar_t* full;
+    } chosen[] = {{L"C:\\Backup\\.", L"C:\\Backup"}, {L"C:\\Backup\\a\\..\\b", L"C:\\Backup\\b"}, {L"C:\\Backup", L"C:\\Backup"}};
+    for (const auto& c : chosen)
+        EXPECT_EQ(FullPath(c.path), c.full) << Narrow(c.path);
     EXPECT_EQ(TemporaryName(L"a.jpg"), L"a.jpg.quillon-part");
     EXPECT_FALSE(HasExtension(TemporaryName(L"a"))) << "no saved file ends as a temporary one does";
 }

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "base/CLogSupport.h"
+#include "base/ComApartment.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 #include "tests/support/TestEnv.h"
@@ -226,6 +227,7 @@ TEST_F(BackupRunTest, AbortCutsOffStalledDownloadsAtOnce)
     std::atomic<bool> ended{false};
     BackupSummary summary;
     std::thread worker([&] {
+        const ComApartment com; // the feeds' parser
         summary = run.Run(albums, {});
         ended = true;
     });
@@ -240,7 +242,14 @@ TEST_F(BackupRunTest, AbortCutsOffStalledDownloadsAtOnce)
         saved = tree.size() - begun;
         return out == 2 && begun == 1 && saved == 7;
     };
-    EXPECT_TRUE(WindowDriver::WaitUntil(stalling, 30000));
+    EXPECT_TRUE(WindowDriver::WaitUntil(stalling, 30000)) << [&] {
+        std::string seen;
+        for (const Json& request : StandIn::Requests())
+            seen += request["method"].string + " " + request["path"].string + " " + request["status"].string + "\n";
+        for (const auto& [name, length] : Tree())
+            seen += Narrow(name) + " " + std::to_string(length) + "\n";
+        return seen;
+    }();
     run.Abort();
     // The receive time-out (30 s) lies beyond the bound: only a run that
     // waits for the server reaches it.

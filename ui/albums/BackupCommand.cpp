@@ -8,6 +8,7 @@
 #include "base/ComRef.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
+#include "ui/albums/BackupFile.h"
 #include "ui/controls/BackgroundWork.h"
 #include "ui/controls/CProgressDlg.h"
 
@@ -97,7 +98,8 @@ bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& cho
     wchar_t* path = nullptr;
     if (FAILED(result.Get()->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path)
         return false;
-    chosen = path;
+    // A picker may give "C:\Backup\." for a typed ".".
+    chosen = FullPath(path);
     CoTaskMemFree(path);
     return !chosen.empty();
 }

@@ -15,6 +15,9 @@ class WinHttpDownload;
 // `path` in the form that lifts the length limit of paths ("\\?\C:\...",
 // "\\?\UNC\server\share\..."); a path already in it stays as it is.
 std::wstring LongPath(const std::wstring& path);
+// `path` made absolute, with "." and ".." resolved: a path in the long form
+// is taken as it stands, so it must be whole first.
+std::wstring FullPath(const std::wstring& path);
 // The name a file is written under until it is complete.
 std::wstring TemporaryName(const std::wstring& fileName);
 // The length of the file at `path`, or -1 when there is none.

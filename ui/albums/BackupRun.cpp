@@ -144,7 +144,7 @@ void BackupRun::Abort()
         http->Abort();
 }
 
-BackupRun::BackupRun(PicasaClient& client, std::wstring folder) : client_(client), folder_(std::move(folder))
+BackupRun::BackupRun(PicasaClient& client, std::wstring folder) : client_(client), folder_(FullPath(folder))
 {
     while (folder_.size() > 3 && folder_.back() == L'\\')
         folder_.pop_back();
