@@ -199,6 +199,13 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     std::wstring progressCaption;
     driver.Then([&](HWND progress) {
         progressCaption = WindowText(progress);
+        // Once the original that never comes is asked for.
+        EXPECT_TRUE(WindowDriver::WaitUntil([] {
+            for (const Json& request : StandIn::Requests())
+                if (request["kind"].string == "image")
+                    return true;
+            return false;
+        }));
         PostMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
     std::wstring summaryText;
@@ -208,6 +215,7 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     });
     const BackupSummary cancelled = RunBackupInto(window->Handle(), client, SelectedAlbumEntries(), target);
     StandIn::Control("POST", "settings", "{\"latency_ms\": 0}");
+    StandIn::Control("POST", "clear-faults");
     EXPECT_EQ(progressCaption, language.String(IDS_PROGRESS_BACKUP));
     // The next run's progress window, if the machine is slow enough to show
     // it, is not for the driver to cancel.
