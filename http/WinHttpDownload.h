@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -11,7 +12,14 @@
 // One GET at a time whose body goes piece by piece to the caller instead of
 // into memory: downloads of any size. One object per thread; its session
 // keeps connections alive from one request to the next.
-class WinHttpDownload
+//
+// An object owned by a shared_ptr makes its requests on a thread of its
+// own, and Get returns as soon as Abort is called, even while that thread
+// still waits on a server that stalls (Windows ends such a wait when the
+// request is closed, Wine only at the receive time-out); the request left
+// behind ends by itself and calls no sink again. Otherwise the requests go
+// out on the caller's thread.
+class WinHttpDownload : public std::enable_shared_from_this<WinHttpDownload>
 {
 public:
     WinHttpDownload();
@@ -36,11 +44,8 @@ public:
     // announced or an Abort. The body of any status is handed on; the head
     // sink sees the status first.
     bool Get(const std::wstring& url, const std::wstring& headers, const HeadSink& onHead, const PieceSink& onPiece);
-    // A HEAD request: the status and the announced length only.
-    bool Head(const std::wstring& url, const std::wstring& headers, int& status, int64_t& announcedLength);
-
-    // From any thread: the request under way is closed and every later one
-    // fails at once until ClearAbort.
+    // From any thread: the request under way is closed, a Get waiting for
+    // it returns false, and every later one fails at once until ClearAbort.
     void Abort();
     void ClearAbort() { aborted_ = false; }
     bool Aborted() const { return aborted_; }
@@ -52,6 +57,11 @@ public:
     int64_t Received() const { return received_; }
 
 private:
+    struct Call;
+    struct Line;
+    bool GetOnLine(const std::wstring& url, const std::wstring& headers, const HeadSink& onHead,
+                   const PieceSink& onPiece);
+    static void LineMain(std::shared_ptr<Line> line);
     bool Run(const wchar_t* verb, const std::wstring& url, const std::wstring& headers, const HeadSink& onHead,
              const PieceSink* onPiece);
     bool Fail();
@@ -61,6 +71,8 @@ private:
     std::mutex inFlightLock_;
     HINTERNET inFlight_ = nullptr;
     std::atomic<bool> aborted_{false};
-    DWORD lastError_ = 0;
-    int64_t received_ = 0;
+    // Written by a request that may be left behind.
+    std::atomic<DWORD> lastError_{0};
+    std::atomic<int64_t> received_{0};
+    std::shared_ptr<Line> line_; // the requests' own thread, once started
 };

@@ -15,6 +15,12 @@
 //   quillon-driver scroll LIST_ID right|left     scrolls a list view to that end
 //   quillon-driver rect CONTROL_ID               prints the dialog's screen
 //                                                rectangle as WxH+X+Y
+//   quillon-driver titlerect SECONDS TEXT        the same of a top-level window
+//                                                whose title holds TEXT
+//   quillon-driver close SECONDS TEXT            closes the top-level window whose
+//                                                title holds TEXT
+//   quillon-driver pick SECONDS TITLE PATH       types PATH into the folder
+//                                                picker titled TITLE and takes it
 //
 // Exit status 0 on success, 1 when the window was not found in time.
 #include <windows.h>
@@ -137,8 +143,17 @@ int wmain(int argc, wchar_t** argv)
         PostMessageW(header, WM_LBUTTONUP, 0, at);
         return 0;
     }
-    if (verb == L"rect" && argc == 3) {
-        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+    if (verb == L"close" && argc == 4) {
+        HWND window = WaitForWindowTitled(argv[3], _wtoi(argv[2]) * 1000);
+        return window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    if (verb == L"pick" && argc == 5) {
+        HWND picker = WaitForWindowTitled(argv[3], _wtoi(argv[2]) * 1000);
+        return picker && PickFolder(picker, argv[4], 30000) ? 0 : 1;
+    }
+    if ((verb == L"rect" && argc == 3) || (verb == L"titlerect" && argc == 4)) {
+        HWND dialog = argc == 3 ? WaitForDialogWithControl(_wtoi(argv[2]), 5000)
+                                : WaitForWindowTitled(argv[3], _wtoi(argv[2]) * 1000);
         RECT r;
         if (!dialog || !GetWindowRect(dialog, &r))
             return 1;

@@ -54,6 +54,65 @@ HWND WaitForDialogWithControl(int controlId, int timeoutMs, DWORD pid)
     return WaitFor(timeoutMs, pid, [&](HWND dialog) { return GetDlgItem(dialog, controlId) != nullptr; });
 }
 
+HWND WaitForWindowTitled(const std::wstring& part, int timeoutMs, DWORD pid)
+{
+    struct Search
+    {
+        const std::wstring& part;
+        DWORD pid;
+        HWND found = nullptr;
+    };
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            Search search{part, pid};
+            EnumWindows(
+                [](HWND window, LPARAM param) -> BOOL {
+                    auto* s = reinterpret_cast<Search*>(param);
+                    DWORD owner = 0;
+                    GetWindowThreadProcessId(window, &owner);
+                    if ((s->pid == 0 || owner == s->pid) && IsWindowVisible(window) &&
+                        Text(window).find(s->part) != std::wstring::npos) {
+                        s->found = window;
+                        return FALSE;
+                    }
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&search));
+            found = search.found;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool PickFolder(HWND picker, const std::wstring& path, int timeoutMs)
+{
+    // The name box: the first visible edit field of the dialog.
+    HWND name = nullptr;
+    EnumChildWindows(
+        picker,
+        [](HWND child, LPARAM param) -> BOOL {
+            wchar_t cls[16] = {};
+            GetClassNameW(child, cls, 16);
+            if (lstrcmpiW(cls, L"Edit") != 0 || !IsWindowVisible(child))
+                return TRUE;
+            *reinterpret_cast<HWND*>(param) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&name));
+    if (name)
+        SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    const ULONGLONG start = GetTickCount64();
+    while (IsWindow(picker) && IsWindowVisible(picker)) {
+        if (GetTickCount64() - start >= ULONGLONG(timeoutMs))
+            return false;
+        Click(picker, IDOK);
+        WaitGone(picker, 1000);
+    }
+    return true;
+}
+
 HWND WaitForMessageBox(int timeoutMs, DWORD pid)
 {
     return WaitFor(timeoutMs, pid, [](HWND dialog) { return GetDlgItem(dialog, 0xFFFF) != nullptr; });

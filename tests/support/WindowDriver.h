@@ -12,6 +12,16 @@ namespace WindowDriver {
 // only in process `pid` (0 = any). Waits up to `timeoutMs`; null when none.
 HWND WaitForDialogWithControl(int controlId, int timeoutMs, DWORD pid = 0);
 
+// A visible top-level window (any class) whose title holds `part`.
+HWND WaitForWindowTitled(const std::wstring& part, int timeoutMs, DWORD pid = 0);
+
+// A folder picker (the platform's file dialog, picking folders): types
+// `path` into its name box, as a person would ("" types nothing, taking the
+// folder it shows), and presses its OK button until it closes (a typed
+// folder may first be opened, and is then taken by the next press). False
+// when it is still open after `timeoutMs`.
+bool PickFolder(HWND picker, const std::wstring& path, int timeoutMs);
+
 // A visible message box (a dialog with the static text 0xFFFF).
 HWND WaitForMessageBox(int timeoutMs, DWORD pid = 0);
 

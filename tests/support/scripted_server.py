@@ -13,11 +13,13 @@ Control requests (not recorded):
       R = {"status": 200, "reason": "OK", "headers": [[name, value], ...],
            "body": text | "body_hex": hex | "body_repeat": [text, count],
            "action": "respond" | "reset_mid_body" | "hang" | "chunked"
-                     | "chunked_cut",
+                     | "chunked_cut" | "stall_mid_body",
            "delay": seconds, "chunk": bytes per chunk (chunked actions)}
       "chunked" sends the body in chunks with its closing zero chunk;
       "chunked_cut" sends the first half of the chunks and closes the
-      connection without the rest.
+      connection without the rest. "stall_mid_body" sends the head and half
+      the body, then nothing for "hold" seconds (default 60) before it
+      closes the connection.
   GET  /__control/listeners -> {"http": URL, "https": URL, "other": URL}
       "other" is a second plain listener on 127.0.0.1 (another port, so
       another origin) that answers from the same scripts.
@@ -181,6 +183,12 @@ class Handler(BaseHTTPRequestHandler):
         if "content-length" not in names:
             self.send_header("Content-Length", str(len(data)))
         self.end_headers()
+        if action == "stall_mid_body":
+            self.wfile.write(data[: len(data) // 2])
+            self.wfile.flush()
+            STATE.stopping.wait(float(reply.get("hold", 60)))
+            self.close_connection = True
+            return
         if action == "reset_mid_body":
             self.wfile.write(data[: len(data) // 2])
             self.wfile.flush()

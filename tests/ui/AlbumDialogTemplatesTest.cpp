@@ -88,6 +88,12 @@ TEST_P(AlbumDialogTemplates, TextsFitTheControlsThatShowThem)
          {PhotoListLoader::ProgressText(4294967295u, 4294967295u), PhotoListLoader::ProgressText(0, 0),
           language.String(IDS_LOAD_CANCELLING)},
          DT_SINGLELINE, 0},
+        // A backup's: the counts on the first line, the file on the second.
+        {IDD_PROGRESS, IDC_LOAD_TEXT,
+         {FormatText(language.String(IDS_BACKUP_PROGRESS_FORMAT),
+                     {999, 999, 99999, 99999, FormatText(language.String(IDS_BYTES_FORMAT), {L"99999.9"}),
+                      L"IMG_20090405_101112 (12).JPG"})},
+         DT_WORDBREAK, 0},
     };
     for (const auto& c : cases) {
         CDialogBase dialog(c.dialog);

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <thread>
+#include <utility>
 
 #include "app/CIniFile.h"
 #include "base/CLogSupport.h"
@@ -15,6 +17,8 @@
 #include "tests/service/StandIn.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
+#include "tests/ui/BackupFolderTree.h"
+#include "tests/support/WindowDriver.h"
 #include "ui/albums/BackupCommand.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/CToolDlg.h"
@@ -115,25 +119,9 @@ protected:
     }
     size_t FilesUnder(const std::wstring& path, bool* temporary) const
     {
-        size_t n = 0;
-        WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE)
-            return 0;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                n += FilesUnder(path + L"\\" + name, temporary);
-            } else {
-                ++n;
-                if (name.find(L".quillon-part") != std::wstring::npos)
-                    *temporary = true;
-            }
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-        return n;
+        const std::map<std::wstring, int64_t> tree = BackupTest::FolderTree(path);
+        *temporary = *temporary || BackupTest::TemporaryFiles(tree) > 0;
+        return tree.size();
     }
 
     ScopedLanguage language{GetParam()};
@@ -201,14 +189,23 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     Open();
     SelectAll();
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
-    // Slow enough for the progress window to show.
+    // Slow enough for the progress window to show, and one original that
+    // never comes: Cancel must not wait for it.
     StandIn::Control("POST", "settings", "{\"latency_ms\": 400}");
+    StandIn::Fault(R"({"path": "/img/", "action": "hang", "delay": 90})");
     ModalDriver driver;
     driver.Ignore(window->Handle());
     driver.DriveProgressWindows(true);
     std::wstring progressCaption;
     driver.Then([&](HWND progress) {
         progressCaption = WindowText(progress);
+        // Once the original that never comes is asked for.
+        EXPECT_TRUE(WindowDriver::WaitUntil([] {
+            for (const Json& request : StandIn::Requests())
+                if (request["kind"].string == "image")
+                    return true;
+            return false;
+        }));
         PostMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
     std::wstring summaryText;
@@ -218,7 +215,11 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     });
     const BackupSummary cancelled = RunBackupInto(window->Handle(), client, SelectedAlbumEntries(), target);
     StandIn::Control("POST", "settings", "{\"latency_ms\": 0}");
+    StandIn::Control("POST", "clear-faults");
     EXPECT_EQ(progressCaption, language.String(IDS_PROGRESS_BACKUP));
+    // The next run's progress window, if the machine is slow enough to show
+    // it, is not for the driver to cancel.
+    driver.DriveProgressWindows(false);
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_LT(cancelled.downloaded, 14u);
     EXPECT_NE(summaryText.find(language.String(IDS_BACKUP_CANCELLED)), std::wstring::npos);
@@ -232,6 +233,38 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     EXPECT_EQ(rest.alreadyThere, cancelled.downloaded);
     EXPECT_EQ(FilesUnder(target, &temporary), 14u + 3 * 2);
     EXPECT_TRUE(driver.Unexpected().empty());
+}
+
+TEST_P(BackupCommand, ThePickerOffersTheLastFolderAndTheChosenOneIsKept)
+{
+    ASSERT_EQ(client.OpenPublicSession("backup", ""), 0u);
+    Open();
+    SelectAll();
+    const std::wstring last = folder + L"\\last", other = folder + L"\\other";
+    ASSERT_TRUE(CreateDirectoryW(last.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    const CIniFile settings(SettingsLocation::File(ini));
+    ASSERT_TRUE(settings.WriteString(kBackupSection, kBackupFolderKey, last.c_str()));
+    // "." typed takes the folder the picker shows: the one kept; then
+    // another folder typed in.
+    for (const auto& [typed, chosen] : {std::pair{std::wstring(L"."), last}, std::pair{other, other}}) {
+        SCOPED_TRACE(Narrow(chosen));
+        bool picked = false, summary = false;
+        std::thread user([&, typed = typed] {
+            using namespace WindowDriver;
+            HWND picker = WaitForWindowTitled(language.String(IDS_BACKUP_PICK_TITLE), 30000, GetCurrentProcessId());
+            picked = picker && PickFolder(picker, typed, 30000);
+            HWND box = WaitForMessageBox(120000, GetCurrentProcessId());
+            summary = box && Click(box, IDOK);
+        });
+        RunBackupCommand(window->Handle(), client, window->SelectedAlbums(), SettingsLocation::File(ini));
+        user.join();
+        EXPECT_TRUE(picked);
+        EXPECT_TRUE(summary);
+        EXPECT_EQ(Narrow(settings.ReadString(kBackupSection, kBackupFolderKey, L"", 32767)), Narrow(chosen));
+        bool temporary = false;
+        EXPECT_EQ(FilesUnder(chosen, &temporary), 11u + 2 * 2) << "the backup went into the folder picked";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, BackupCommand, ::testing::Values("en", "ja"));

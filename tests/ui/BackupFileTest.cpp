@@ -12,6 +12,7 @@
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 #include "tests/support/TestEnv.h"
+#include "tests/ui/BackupFolderTree.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/BackupIndex.h"
 #include "ui/albums/BackupNames.h"
@@ -33,6 +34,13 @@ TEST(BackupPaths, LongPathsAndTemporaryNames)
     };
     for (const auto& c : cases)
         EXPECT_EQ(LongPath(c.path), c.longPath) << Narrow(c.path);
+    // What a picker may give, made whole before it goes into the long form.
+    const struct {
+        const wchar_t* path;
+        const wchar_t* full;
+    } chosen[] = {{L"C:\\Backup\\.", L"C:\\Backup"}, {L"C:\\Backup\\a\\..\\b", L"C:\\Backup\\b"}, {L"C:\\Backup", L"C:\\Backup"}};
+    for (const auto& c : chosen)
+        EXPECT_EQ(FullPath(c.path), c.full) << Narrow(c.path);
     EXPECT_EQ(TemporaryName(L"a.jpg"), L"a.jpg.quillon-part");
     EXPECT_FALSE(HasExtension(TemporaryName(L"a"))) << "no saved file ends as a temporary one does";
 }
@@ -93,15 +101,8 @@ protected:
     std::vector<std::wstring> Files() const
     {
         std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (wcscmp(found.cFileName, L".") && wcscmp(found.cFileName, L".."))
-                names.push_back(found.cFileName);
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
+        for (const auto& entry : BackupTest::FolderTree(folder))
+            names.push_back(entry.first);
         return names;
     }
 

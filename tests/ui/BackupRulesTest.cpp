@@ -46,24 +46,34 @@ TEST(BackupNames, TitlesBecomeSafeFileNames)
 
 TEST(BackupNames, LongTitlesAreShortenedBeforeTheirExtension)
 {
-    const std::wstring longStem(300, L'x');
-    const std::wstring name = SafeFileName(longStem + L".jpeg", L"photo");
-    EXPECT_EQ(name.size(), kMostBackupNameLength);
-    EXPECT_EQ(name.substr(name.size() - 5), L".jpeg");
-
-    // Never cut between the halves of a character outside the basic plane.
-    std::wstring pairs;
+    std::wstring faces;
     for (int i = 0; i < 80; ++i)
-        pairs += L"\xD83D\xDE00"; // a face, two UTF-16 units
-    const std::wstring cut = SafeFileName(pairs + L".jpg", L"photo");
-    EXPECT_LE(cut.size(), kMostBackupNameLength);
-    EXPECT_FALSE(IS_HIGH_SURROGATE(cut[cut.size() - 5]));
-    EXPECT_EQ(cut.substr(cut.size() - 4), L".jpg");
-
-    // A long name with dots trimmed at the cut.
-    const std::wstring dotted = SafeFileName(std::wstring(98, L'y') + L"....z", L"photo");
-    EXPECT_LE(dotted.size(), kMostBackupNameLength);
-    EXPECT_NE(dotted.back(), L'.');
+        faces += L"\xD83D\xDE00"; // a face, two UTF-16 units
+    const struct {
+        const char* what;
+        std::wstring title;
+        const wchar_t* ending; // kept at the end
+        bool full;             // cut to the whole length allowed
+    } cases[] = {
+        {"a long stem", std::wstring(300, L'x') + L".jpeg", L".jpeg", true},
+        // Never cut between the halves of a character outside the basic plane.
+        {"characters of two units", faces + L".jpg", L".jpg", false},
+        // Dots met at the cut are trimmed.
+        {"dots at the cut", std::wstring(98, L'y') + L"....z", L"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring name = SafeFileName(c.title, L"photo");
+        const size_t ending = wcslen(c.ending);
+        if (c.full) {
+            EXPECT_EQ(name.size(), kMostBackupNameLength);
+        }
+        EXPECT_LE(name.size(), kMostBackupNameLength);
+        ASSERT_GT(name.size(), ending);
+        EXPECT_EQ(name.substr(name.size() - ending), c.ending);
+        EXPECT_FALSE(IS_HIGH_SURROGATE(name[name.size() - ending - 1]));
+        EXPECT_NE(name.back(), L'.');
+    }
 }
 
 TEST(BackupNames, ExtensionsFromContentTypes)
@@ -201,27 +211,73 @@ TEST(BackupIndex, IndexAndAlbumLines)
 
 TEST(BackupIndex, WhichFilesAreFetched)
 {
-    PhotoEntry photo;
+    PhotoEntry photo, unknown, video;
     photo.size = 5000;
-    EXPECT_EQ(ExpectedLength(photo), 5000);
-    PhotoEntry unknown;
-    EXPECT_EQ(ExpectedLength(unknown), -1);
-    PhotoEntry video;
     video.size = 9000000;
     video.uploadedVideoType = L"MP4";
     video.mediaType = L"video/mpeg4";
-    EXPECT_EQ(ExpectedLength(video), -1) << "a video's size is its upload's, not its rendition's";
+    // A video's size is its upload's, not its rendition's.
+    const std::pair<const PhotoEntry*, int64_t> lengths[] = {{&photo, 5000}, {&unknown, -1}, {&video, -1}};
+    for (const auto& [entry, expected] : lengths)
+        EXPECT_EQ(ExpectedLength(*entry), expected);
 
+    // existing, expected (the feed's), recorded (the last index's): -1 none.
     const struct {
-        int64_t existing, expected;
+        int64_t existing, expected, recorded;
         DownloadNeed need;
     } cases[] = {
-        {-1, 5000, DownloadNeed::Fetch},    {-1, -1, DownloadNeed::Fetch},    {5000, 5000, DownloadNeed::Keep},
-        {4999, 5000, DownloadNeed::Fetch},  {5001, 5000, DownloadNeed::Fetch}, {0, 5000, DownloadNeed::Fetch},
-        {2048, -1, DownloadNeed::AskLength}, {0, 0, DownloadNeed::Keep},
+        {-1, 5000, -1, DownloadNeed::Fetch},  {-1, -1, -1, DownloadNeed::Fetch},   {5000, 5000, -1, DownloadNeed::Keep},
+        {4999, 5000, -1, DownloadNeed::Fetch}, {5001, 5000, -1, DownloadNeed::Fetch}, {0, 5000, -1, DownloadNeed::Fetch},
+        {0, 0, -1, DownloadNeed::Keep},
+        // The feed gives no length: the last index's record decides.
+        {2048, -1, -1, DownloadNeed::Fetch},  {2048, -1, 2048, DownloadNeed::Keep}, {2047, -1, 2048, DownloadNeed::Fetch},
+        {-1, -1, 2048, DownloadNeed::Fetch},
+        // The feed's length wins over the record.
+        {2048, 5000, 2048, DownloadNeed::Fetch},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(NeedsDownload(c.existing, c.expected), c.need) << c.existing << " " << c.expected;
+        EXPECT_EQ(NeedsDownload(c.existing, c.expected, c.recorded), c.need)
+            << c.existing << " " << c.expected << " " << c.recorded;
+}
+
+TEST(BackupIndex, AnIndexIsReadBackAsItWasWritten)
+{
+    const std::vector<std::vector<std::wstring>> lines = {
+        {L"a,b.jpg", L"say \"hi\"", L"two\r\nlines", L"", L" padded "}, {L"\u685c"}, {L"", L""}};
+    std::wstring text;
+    for (const auto& line : lines)
+        text += CsvLine(line);
+    EXPECT_EQ(CsvRows(text), lines);
+    EXPECT_EQ(CsvRows(L"a,b\nc"), (std::vector<std::vector<std::wstring>>{{L"a", L"b"}, {L"c"}})) << "LF alone, no end";
+    EXPECT_TRUE(CsvRows(L"").empty());
+
+    PhotoEntry photo, clip;
+    photo.size = 5000;
+    photo.mediaUrl = L"http://m/s0/a.jpg";
+    clip.size = 9000000;
+    clip.mediaUrl = L"http://m/video/1/clip.mp4";
+    const std::string bytes =
+        CsvFileBytes(IndexCsvText({{L"a, \u685c.jpg", &photo, 5000}, {L"clip.mp4", &clip, 123}, {L"gone.mp4", &clip}}));
+    const std::map<std::wstring, RecordedFile> files = RecordedFiles(bytes);
+    const struct {
+        const wchar_t* name;
+        const wchar_t* url;
+        int64_t size;
+    } expected[] = {{L"a, \u685c.jpg", L"http://m/s0/a.jpg", 5000},
+                    {L"clip.mp4", L"http://m/video/1/clip.mp4", 123},
+                    {L"gone.mp4", L"http://m/video/1/clip.mp4", 9000000}};
+    ASSERT_EQ(files.size(), 3u);
+    for (const auto& e : expected) {
+        ASSERT_TRUE(files.count(e.name)) << Narrow(e.name);
+        EXPECT_EQ(files.at(e.name).mediaUrl, e.url);
+        EXPECT_EQ(files.at(e.name).size, e.size) << "the file's length where there is one, else the feed's size";
+    }
+    // What is no index of ours gives nothing to trust.
+    for (const std::string& other : {std::string(), std::string("\xEF\xBB\xBF"), std::string("a,b\r\nc,d\r\n"),
+                                     std::string("h\r\nx,1,t,c,d,1,1,big,p,m\r\n")}) {
+        const auto read = RecordedFiles(other);
+        EXPECT_TRUE(read.empty() || read.begin()->second.size == -1) << other;
+    }
 }
 
 } // namespace

@@ -10,11 +10,15 @@
 #include <atomic>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "base/CLogSupport.h"
+#include "base/ComApartment.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 #include "tests/support/TestEnv.h"
+#include "tests/ui/BackupFolderTree.h"
+#include "tests/support/WindowDriver.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/BackupIndex.h"
 #include "ui/albums/BackupRun.h"
@@ -91,33 +95,11 @@ protected:
         return summary;
     }
 
-    // Every file under the folder (relative path -> length), temporary ones too.
-    std::map<std::wstring, int64_t> Tree(const std::wstring& under = L"") const
-    {
-        std::map<std::wstring, int64_t> files;
-        WIN32_FIND_DATAW found;
-        const std::wstring base = under.empty() ? folder : folder + L"\\" + under;
-        HANDLE find = FindFirstFileW((base + L"\\*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE)
-            return files;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring relative = under.empty() ? name : under + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                files.merge(Tree(relative));
-            else
-                files[relative] = (int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        } while (FindNextFileW(find, &found));
-        FindClose(find);
-        return files;
-    }
+    std::map<std::wstring, int64_t> Tree() const { return BackupTest::FolderTree(folder); }
 
     static void ExpectNoTemporaryFile(const std::map<std::wstring, int64_t>& tree)
     {
-        for (const auto& [name, length] : tree)
-            EXPECT_EQ(name.find(L".quillon-part"), std::wstring::npos) << Narrow(name);
+        EXPECT_EQ(BackupTest::TemporaryFiles(tree), 0u);
     }
 
     size_t Fetches(const char* kind, const char* method = "GET") const
@@ -127,6 +109,13 @@ protected:
             if (request["kind"].string == kind && request["method"].string == method)
                 ++n;
         return n;
+    }
+
+    // The path of a media address on the stand-in.
+    static std::string PathOf(const std::wstring& url)
+    {
+        const std::string text = Narrow(url);
+        return text.substr(text.find('/', text.find("://") + 3));
     }
 
     std::wstring TripFile(const std::wstring& name) const { return std::wstring(kTripFolder) + L"\\" + name; }
@@ -194,38 +183,91 @@ TEST_F(BackupRunTest, AlbumsAreBackedUpWholeUnderSafeNames)
 TEST_F(BackupRunTest, ASecondRunFetchesOnlyWhatIsMissing)
 {
     ASSERT_EQ(Run().downloaded, 14u);
+    const std::wstring video = Tree().count(TripFile(L"clip.mp4")) ? L"clip.mp4" : L"clip.flv";
+    const int64_t videoLength = Tree().at(TripFile(video));
     StandIn::ClearRequests();
     BackupSummary again = Run();
     EXPECT_EQ(again.downloaded, 0u);
     EXPECT_EQ(again.alreadyThere, 14u);
-    EXPECT_EQ(Fetches("image"), 0u);
-    EXPECT_EQ(Fetches("video"), 0u);
     EXPECT_EQ(feedRequests, 3u) << "an unchanged backup costs its feeds";
+    const std::vector<Json> requests = StandIn::Requests();
+    EXPECT_EQ(requests.size(), 3u);
+    for (const Json& request : requests)
+        EXPECT_EQ(request["kind"].string, "album_feed") << request["method"].string << " " << request["path"].string;
 
-    // One file gone, one cut short by hand: those two only.
+    // One file gone, a photo and the video cut short by hand: those three only.
     ASSERT_TRUE(DeleteFileW((folder + L"\\" + TripFile(L"CON_.jpg")).c_str()));
-    HANDLE file = CreateFileW((folder + L"\\" + TripFile(L"dots.jpg")).c_str(), GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    SetFilePointer(file, 100, nullptr, FILE_BEGIN);
-    SetEndOfFile(file);
-    CloseHandle(file);
+    for (const std::wstring& name : {std::wstring(L"dots.jpg"), video}) {
+        HANDLE file = CreateFileW((folder + L"\\" + TripFile(name)).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        SetFilePointer(file, 100, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
     StandIn::ClearRequests();
     again = Run();
-    EXPECT_EQ(again.downloaded, 2u);
-    EXPECT_EQ(again.alreadyThere, 12u);
+    EXPECT_EQ(again.downloaded, 3u);
+    EXPECT_EQ(again.alreadyThere, 11u);
     EXPECT_EQ(Fetches("image"), 2u);
+    EXPECT_EQ(Fetches("video"), 1u);
     EXPECT_EQ(Tree().at(TripFile(L"dots.jpg")), trip[6].size);
+    EXPECT_EQ(Tree().at(TripFile(video)), videoLength);
+}
+
+TEST_F(BackupRunTest, AbortCutsOffStalledDownloadsAtOnce)
+{
+    // One original gets no reply, another stalls in the middle of its body;
+    // both longer than the test waits.
+    const std::string stalled[] = {PathOf(trip[1].mediaUrl), PathOf(trip[3].mediaUrl)};
+    StandIn::Fault(R"({"path": ")" + stalled[0] + R"(", "match": "exact", "action": "hang", "delay": 90})");
+    StandIn::Fault(R"({"path": ")" + stalled[1] +
+                   R"(", "match": "exact", "action": "cut_body", "keep": 1000, "hold": 90})");
+    BackupRun run(client, folder);
+    std::atomic<bool> ended{false};
+    BackupSummary summary;
+    std::thread worker([&] {
+        const ComApartment com; // the feeds' parser
+        summary = run.Run(albums, {});
+        ended = true;
+    });
+    // Both stalled requests are out, the second one's file is begun and the
+    // other seven files of the album are saved.
+    const auto stalling = [&] {
+        size_t out = 0, begun = 0, saved = 0;
+        for (const Json& request : StandIn::Requests())
+            out += request["path"].string == stalled[0] || request["path"].string == stalled[1];
+        const std::map<std::wstring, int64_t> tree = Tree();
+        begun = BackupTest::TemporaryFiles(tree);
+        saved = tree.size() - begun;
+        return out == 2 && begun == 1 && saved == 7;
+    };
+    EXPECT_TRUE(WindowDriver::WaitUntil(stalling, 30000)) << [&] {
+        std::string seen;
+        for (const Json& request : StandIn::Requests())
+            seen += request["method"].string + " " + request["path"].string + " " + request["status"].string + "\n";
+        for (const auto& [name, length] : Tree())
+            seen += Narrow(name) + " " + std::to_string(length) + "\n";
+        return seen;
+    }();
+    run.Abort();
+    // The receive time-out (30 s) lies beyond the bound: only a run that
+    // waits for the server reaches it.
+    EXPECT_TRUE(WindowDriver::WaitUntil([&] { return ended.load(); }, 15000)) << "the run waited for the server";
+    worker.join();
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(summary.failed, 0u) << "a cancelled file is no failure";
+    const std::map<std::wstring, int64_t> tree = Tree();
+    ExpectNoTemporaryFile(tree);
+    EXPECT_FALSE(tree.count(TripFile(L"a_b__c_d_.jpg")));
+    EXPECT_FALSE(tree.count(TripFile(L"IMG_0001 (2).JPG")));
+    EXPECT_EQ(summary.downloaded, 7u) << "the others of the album were saved";
 }
 
 TEST_F(BackupRunTest, FailedFilesAndAlbumsAreReportedAndTheRestGoesOn)
 {
-    auto pathOf = [](const std::wstring& url) {
-        const std::string text = Narrow(url);
-        return text.substr(text.find('/', text.find("://") + 3));
-    };
-    StandIn::Fault(R"({"path": ")" + pathOf(trip[2].mediaUrl) + R"(", "match": "exact", "action": "cut_body"})");
-    StandIn::Fault(R"({"path": ")" + pathOf(trip[4].mediaUrl) + R"(", "match": "exact", "status": 503})");
+    StandIn::Fault(R"({"path": ")" + PathOf(trip[2].mediaUrl) + R"(", "match": "exact", "action": "cut_body"})");
+    StandIn::Fault(R"({"path": ")" + PathOf(trip[4].mediaUrl) + R"(", "match": "exact", "status": 503})");
     StandIn::Fault(R"({"path": "/data/feed/api/user/backup/albumid/)" + Narrow(albums[1].id) +
                    R"(", "status": 500, "count": -1})");
     const BackupSummary summary = Run();

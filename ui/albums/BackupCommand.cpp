@@ -8,6 +8,7 @@
 #include "base/ComRef.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
+#include "ui/albums/BackupFile.h"
 #include "ui/controls/BackgroundWork.h"
 #include "ui/controls/CProgressDlg.h"
 
@@ -97,7 +98,8 @@ bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& cho
     wchar_t* path = nullptr;
     if (FAILED(result.Get()->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path)
         return false;
-    chosen = path;
+    // A picker may give "C:\Backup\." for a typed ".".
+    chosen = FullPath(path);
     CoTaskMemFree(path);
     return !chosen.empty();
 }
@@ -108,17 +110,24 @@ BackupSummary RunBackupInto(HWND owner, PicasaClient& client, const std::vector<
     BackupSummary summary;
     {
         BackupRun run(client, folder);
-        BackgroundWork work([&](BackgroundWork& self) {
-            BackupRun::Events events;
-            events.cancelled = [&self] { return self.CancelRequested(); };
-            events.progress = [&self](const BackupStatus& status) {
-                self.Report(status.filesDone, status.files, BackupProgressText(status));
-            };
-            summary = run.Run(albums, events);
-        });
+        BackgroundWork work(
+            [&](BackgroundWork& self) {
+                BackupRun::Events events;
+                events.cancelled = [&self] { return self.CancelRequested(); };
+                events.progress = [&self](const BackupStatus& status) {
+                    self.Report(status.filesDone, status.files, BackupProgressText(status));
+                };
+                summary = run.Run(albums, events);
+            },
+            // Cancel cuts off what is under way instead of waiting for it.
+            [&] {
+                run.Abort();
+                client.AbortRequests();
+            });
         if (!CProgressDlg::Run(owner, work, ResourceString(IDS_PROGRESS_BACKUP), running))
             summary.cancelled = true;
     }
+    client.ResumeRequests();
     if (!quiet)
         MessageBoxW(owner, BackupSummaryText(summary).c_str(), ResourceString(IDS_CAPTION_BACKUP).c_str(),
                     BackupSummaryIcon(summary) | MB_OK);

@@ -11,6 +11,19 @@ std::wstring LongPath(const std::wstring& path)
     return L"\\\\?\\" + path;
 }
 
+std::wstring FullPath(const std::wstring& path)
+{
+    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    return full;
+}
+
 std::wstring TemporaryName(const std::wstring& fileName)
 {
     // Its ending is longer than any extension a saved file gets, so no
@@ -123,7 +136,7 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
     if (fileError != 0) {
         result.error = fileError;
         result.outcome = IsDiskError(fileError) ? BackupFileOutcome::DiskFailed : BackupFileOutcome::Failed;
-    } else if (stop) {
+    } else if (stop || http.Aborted()) {
         result.outcome = BackupFileOutcome::Stopped;
     } else {
         result.error = http.LastError();

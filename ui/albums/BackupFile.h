@@ -15,6 +15,9 @@ class WinHttpDownload;
 // `path` in the form that lifts the length limit of paths ("\\?\C:\...",
 // "\\?\UNC\server\share\..."); a path already in it stays as it is.
 std::wstring LongPath(const std::wstring& path);
+// `path` made absolute, with "." and ".." resolved: a path in the long form
+// is taken as it stands, so it must be whole first.
+std::wstring FullPath(const std::wstring& path);
 // The name a file is written under until it is complete.
 std::wstring TemporaryName(const std::wstring& fileName);
 // The length of the file at `path`, or -1 when there is none.
@@ -48,8 +51,9 @@ struct BackupFileResult
 };
 
 // Fetches job.url into job.folder\job.fileName. `stop` is read between
-// pieces; `onBytes` hears of every piece written. Whatever the outcome but
-// Saved, neither the temporary file nor a new final file is left behind (an
-// older final file stays as it was).
+// pieces, and an Abort of `http` stops it too; `onBytes` hears of every
+// piece written. Whatever the outcome but Saved, neither the temporary
+// file nor a new final file is left behind (an older final file stays as
+// it was).
 BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job, const std::atomic<bool>& stop,
                                 const std::function<void(int64_t)>& onBytes);

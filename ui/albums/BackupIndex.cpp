@@ -44,6 +44,76 @@ std::string CsvFileBytes(const std::wstring& text)
     return bytes;
 }
 
+std::vector<std::vector<std::wstring>> CsvRows(const std::wstring& text)
+{
+    std::vector<std::vector<std::wstring>> rows;
+    std::vector<std::wstring> fields;
+    std::wstring field;
+    bool quoted = false;
+    bool any = false; // the line has begun
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (quoted) {
+            if (c != L'"')
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == L'"')
+                field += text[++i];
+            else
+                quoted = false;
+            continue;
+        }
+        if (c == L'"') {
+            quoted = any = true;
+        } else if (c == L',') {
+            fields.push_back(std::move(field));
+            field.clear();
+            any = true;
+        } else if (c == L'\r' || c == L'\n') {
+            if (c == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n')
+                ++i;
+            if (any || !field.empty()) {
+                fields.push_back(std::move(field));
+                rows.push_back(std::move(fields));
+            }
+            fields.clear();
+            field.clear();
+            any = false;
+        } else {
+            field += c;
+            any = true;
+        }
+    }
+    if (any || !field.empty()) {
+        fields.push_back(std::move(field));
+        rows.push_back(std::move(fields));
+    }
+    return rows;
+}
+
+std::map<std::wstring, RecordedFile> RecordedFiles(const std::string& indexBytes)
+{
+    std::map<std::wstring, RecordedFile> files;
+    const size_t skip = indexBytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, indexBytes.data() + skip, int(indexBytes.size() - skip), nullptr, 0);
+    if (n <= 0)
+        return files;
+    std::wstring text(size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, indexBytes.data() + skip, int(indexBytes.size() - skip), text.data(), n);
+    const std::vector<std::vector<std::wstring>> rows = CsvRows(text);
+    // Columns as IndexCsvText writes them: 0 file name, 7 size, 9 media address.
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const std::vector<std::wstring>& row = rows[r];
+        if (row.size() < 10)
+            continue;
+        RecordedFile& file = files[row[0]];
+        file.mediaUrl = row[9];
+        const std::wstring& size = row[7];
+        if (!size.empty() && size.size() <= 18 && size.find_first_not_of(L"0123456789") == std::wstring::npos)
+            file.size = std::stoll(size);
+    }
+    return files;
+}
+
 namespace {
 
 // "YYYY/MM/DD hh:mm:ss" into its numbers.
@@ -118,8 +188,9 @@ std::wstring IndexCsvText(const std::vector<BackupIndexRow>& rows)
     for (const BackupIndexRow& row : rows) {
         const PhotoEntry& p = *row.photo;
         text += CsvLine({row.fileName, p.id, p.title, p.summary, UtcTextToIso(p.timestamp),
-                         std::to_wstring(p.width), std::to_wstring(p.height), std::to_wstring(p.size),
-                         p.alternateLink, p.mediaUrl});
+                         std::to_wstring(p.width), std::to_wstring(p.height),
+                         std::to_wstring(row.length >= 0 ? row.length : int64_t(p.size)), p.alternateLink,
+                         p.mediaUrl});
     }
     return text;
 }
@@ -138,11 +209,8 @@ int64_t ExpectedLength(const PhotoEntry& photo)
     return photo.size;
 }
 
-DownloadNeed NeedsDownload(int64_t existingLength, int64_t expectedLength)
+DownloadNeed NeedsDownload(int64_t existingLength, int64_t expectedLength, int64_t recordedLength)
 {
-    if (existingLength < 0)
-        return DownloadNeed::Fetch;
-    if (expectedLength < 0)
-        return DownloadNeed::AskLength;
-    return existingLength == expectedLength ? DownloadNeed::Keep : DownloadNeed::Fetch;
+    const int64_t wanted = expectedLength >= 0 ? expectedLength : recordedLength;
+    return existingLength >= 0 && existingLength == wanted ? DownloadNeed::Keep : DownloadNeed::Fetch;
 }

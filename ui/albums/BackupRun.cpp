@@ -1,6 +1,7 @@
 #include "ui/albums/BackupRun.h"
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -72,6 +73,26 @@ DWORD WriteWholeFile(const std::wstring& path, const std::string& bytes)
     return error;
 }
 
+// The bytes of a small file, or none when it cannot be read.
+std::string ReadSmallFile(const std::wstring& path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size{};
+    // An index of 200,000 entries stays well under this.
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 256 * 1024 * 1024) {
+        bytes.resize(size_t(size.QuadPart));
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr))
+            read = 0;
+        bytes.resize(read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
 std::wstring FailureText(const BackupFileResult& result)
 {
     if (result.status != 0 && result.status != 200)
@@ -86,6 +107,8 @@ std::wstring FailureText(const BackupFileResult& result)
 struct AlbumWork
 {
     std::vector<BackupFileJob> jobs;
+    std::vector<size_t> entries;      // of each job: its entry in the feed
+    std::vector<int64_t> savedLength; // of each job: the length saved, -1 when not
     std::atomic<size_t> next{0};
     std::atomic<bool> halt{false};
     std::mutex lock; // the counts below, the status and the progress callback
@@ -99,7 +122,29 @@ struct AlbumWork
 
 } // namespace
 
-BackupRun::BackupRun(PicasaClient& client, std::wstring folder) : client_(client), folder_(std::move(folder))
+BackupRun::Connection::Connection(BackupRun& run, WinHttpDownload& http) : run_(run), http_(http)
+{
+    std::lock_guard<std::mutex> lock(run_.connectionsLock_);
+    run_.connections_.push_back(&http_);
+    if (run_.aborted_)
+        http_.Abort();
+}
+
+BackupRun::Connection::~Connection()
+{
+    std::lock_guard<std::mutex> lock(run_.connectionsLock_);
+    run_.connections_.erase(std::find(run_.connections_.begin(), run_.connections_.end(), &http_));
+}
+
+void BackupRun::Abort()
+{
+    std::lock_guard<std::mutex> lock(connectionsLock_);
+    aborted_ = true;
+    for (WinHttpDownload* http : connections_)
+        http->Abort();
+}
+
+BackupRun::BackupRun(PicasaClient& client, std::wstring folder) : client_(client), folder_(FullPath(folder))
 {
     while (folder_.size() > 3 && folder_.back() == L'\\')
         folder_.pop_back();
@@ -109,7 +154,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
 {
     BackupSummary summary;
     feedRequests_ = 0;
-    auto cancelled = [&] { return events.cancelled && events.cancelled(); };
+    auto cancelled = [&] { return aborted_ || (events.cancelled && events.cancelled()); };
     auto addReason = [&](const std::wstring& reason) {
         if (summary.reasons.size() < kBackupReasons)
             summary.reasons.push_back(reason);
@@ -138,7 +183,8 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         FeedCancel feedCancel(events.cancelled);
         std::unique_ptr<std::vector<PhotoEntry>> photos = client_.LoadPhotos(album.id, 1, &result, &feedCancel, true);
         feedRequests_ += client_.RequestCount() - requestsBefore;
-        if (result == ERROR_CANCELLED) {
+        // A feed cut off by a Cancel is no failure of the album.
+        if (result == ERROR_CANCELLED || (result != ERROR_SUCCESS && cancelled())) {
             summary.cancelled = true;
             break;
         }
@@ -159,40 +205,35 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         }
 
         const std::vector<std::wstring> names = EntryFileNames(*photos);
+        const std::map<std::wstring, RecordedFile> recorded =
+            RecordedFiles(ReadSmallFile(albumFolder + L"\\index.csv"));
+        // Per entry: the length of its file in the folder once the album is
+        // done (-1 when none), for the new index.
+        std::vector<int64_t> lengths(photos->size(), -1);
         AlbumWork work;
         uint64_t kept = 0;
-        {
-            WinHttpDownload lengths; // for the lengths of files whose size the feed does not give
-            for (size_t i = 0; i < photos->size() && !cancelled(); ++i) {
-                const PhotoEntry& photo = (*photos)[i];
-                BackupFileJob job;
-                job.url = photo.mediaUrl;
-                job.headers = PreviewRequestHeaders(photo.mediaUrl, photoServer, token);
-                job.folder = albumFolder;
-                job.fileName = names[i];
-                job.expectedLength = ExpectedLength(photo);
-                job.hasTime = UtcTextToFileTime(photo.timestamp, job.time);
-                const int64_t existing = ExistingFileLength(albumFolder + L"\\" + names[i]);
-                DownloadNeed need = NeedsDownload(existing, job.expectedLength);
-                if (need == DownloadNeed::AskLength) {
-                    int headStatus = 0;
-                    int64_t announced = -1;
-                    lengths.acceptUntrustedCertificates = client_.Transport().acceptUntrustedCertificates;
-                    need = lengths.Head(job.url, job.headers, headStatus, announced) && headStatus == 200 &&
-                                   announced == existing
-                               ? DownloadNeed::Keep
-                               : DownloadNeed::Fetch;
-                }
-                if (need == DownloadNeed::Keep)
-                    ++kept;
-                else
-                    work.jobs.push_back(std::move(job));
+        for (size_t i = 0; i < photos->size(); ++i) {
+            const PhotoEntry& photo = (*photos)[i];
+            BackupFileJob job;
+            job.url = photo.mediaUrl;
+            job.headers = PreviewRequestHeaders(photo.mediaUrl, photoServer, token);
+            job.folder = albumFolder;
+            job.fileName = names[i];
+            job.expectedLength = ExpectedLength(photo);
+            job.hasTime = UtcTextToFileTime(photo.timestamp, job.time);
+            const int64_t existing = ExistingFileLength(albumFolder + L"\\" + names[i]);
+            const auto record = recorded.find(names[i]);
+            const int64_t recordedLength =
+                record != recorded.end() && record->second.mediaUrl == photo.mediaUrl ? record->second.size : -1;
+            lengths[i] = existing; // as it stays unless a download replaces it
+            if (NeedsDownload(existing, job.expectedLength, recordedLength) == DownloadNeed::Keep) {
+                ++kept;
+            } else {
+                work.jobs.push_back(std::move(job));
+                work.entries.push_back(i);
             }
         }
-        if (cancelled()) {
-            summary.cancelled = true;
-            break;
-        }
+        work.savedLength.assign(work.jobs.size(), -1);
         status.files = photos->size();
         status.filesDone = kept;
         work.status = status;
@@ -200,8 +241,11 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
             events.progress(work.status);
 
         auto download = [&] {
-            WinHttpDownload http;
-            http.acceptUntrustedCertificates = client_.Transport().acceptUntrustedCertificates;
+            // Shared, so that Abort lets it go at once even from a server
+            // that stalls.
+            const auto http = std::make_shared<WinHttpDownload>();
+            http->acceptUntrustedCertificates = client_.Transport().acceptUntrustedCertificates;
+            const Connection connection(*this, *http);
             for (;;) {
                 if (work.halt)
                     return;
@@ -219,7 +263,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
                     if (events.progress)
                         events.progress(work.status);
                 }
-                const BackupFileResult result = DownloadToFile(http, job, work.halt, [&](int64_t bytes) {
+                const BackupFileResult result = DownloadToFile(*http, job, work.halt, [&](int64_t bytes) {
                     if (cancelled())
                         work.halt = true;
                     std::lock_guard<std::mutex> lock(work.lock);
@@ -230,6 +274,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
                 std::lock_guard<std::mutex> lock(work.lock);
                 switch (result.outcome) {
                 case BackupFileOutcome::Saved:
+                    work.savedLength[index] = result.received;
                     ++work.downloaded;
                     ++work.status.filesDone;
                     break;
@@ -280,10 +325,13 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
             break;
         }
 
+        for (size_t j = 0; j < work.jobs.size(); ++j)
+            if (work.savedLength[j] >= 0)
+                lengths[work.entries[j]] = work.savedLength[j];
         std::vector<BackupIndexRow> rows;
         rows.reserve(photos->size());
         for (size_t i = 0; i < photos->size(); ++i)
-            rows.push_back({names[i], &(*photos)[i]});
+            rows.push_back({names[i], &(*photos)[i], lengths[i]});
         for (const auto& [name, text] :
              {std::pair<const wchar_t*, std::wstring>{L"index.csv", IndexCsvText(rows)},
               std::pair<const wchar_t*, std::wstring>{L"album.csv", AlbumCsvText(album, photos->size())}}) {

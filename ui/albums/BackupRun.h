@@ -4,12 +4,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "service/AlbumEntry.h"
 
 class PicasaClient;
+class WinHttpDownload;
 
 // A backup of albums into a folder: for each album, in the order given, its
 // whole photo feed asked for originals, then every photo's original and
@@ -62,13 +64,36 @@ public:
     // failed file.
     BackupSummary Run(const std::vector<AlbumEntry>& albums, const Events& events);
 
+    // From any thread while Run runs: the downloads under way are cut off
+    // at once, even from a server that stalls, their temporary files
+    // removed, and Run ends as cancelled, as does every later Run of this
+    // object. (The feeds are the client's requests, for the client to abort.)
+    void Abort();
+
     // The requests the feeds took in the last Run (each page is one).
     uint64_t FeedRequests() const { return feedRequests_; }
 
 private:
+    // A download connection of Run, known to Abort while it lives.
+    class Connection
+    {
+    public:
+        Connection(BackupRun& run, WinHttpDownload& http);
+        ~Connection();
+        Connection(const Connection&) = delete;
+        Connection& operator=(const Connection&) = delete;
+
+    private:
+        BackupRun& run_;
+        WinHttpDownload& http_;
+    };
+
     PicasaClient& client_;
     std::wstring folder_;
     uint64_t feedRequests_ = 0;
+    std::mutex connectionsLock_;
+    std::vector<WinHttpDownload*> connections_;
+    std::atomic<bool> aborted_{false};
 };
 
 // The folder names of the albums, in their order: safe titles, numbered on

@@ -11,7 +11,7 @@ MATCHES = ('prefix', 'exact')
 DEFAULT_HANG = 60.0
 _FIELDS = {'path', 'match', 'method', 'count', 'status', 'body', 'body_b64',
            'content_type', 'charset', 'delay', 'action', 'partial', 'short',
-           'headers', 'skip', 'numbered', 'keep'}
+           'headers', 'skip', 'numbered', 'keep', 'hold'}
 
 
 class Fault:
@@ -68,6 +68,11 @@ class Fault:
         self.keep = int(keep) if keep is not None else None
         if self.keep is not None and self.keep < 0:
             raise ValueError('keep must be 0 or more')
+        # cut_body: seconds the connection stays open, silent, after those
+        # bytes: a server that stalls in the middle of a body.
+        self.hold = float(options.get('hold', 0))
+        if self.hold < 0:
+            raise ValueError('hold must be 0 or more')
         self.id = next(self._ids)
         self.hits = 0
 

@@ -264,6 +264,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body[:keep])
         self.wfile.flush()
+        if fault.hold:
+            self.app.stopping.wait(fault.hold)
         self.close_connection = True
 
     def _cut(self):

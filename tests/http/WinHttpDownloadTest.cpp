@@ -1,0 +1,78 @@
+// Downloads cut off by Abort: a Get of a shared object returns at once even
+// while the server stalls (before its reply or in the middle of the body),
+// calls no sink afterwards, and the object serves the next Get once the
+// request left behind has ended.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "http/WinHttpDownload.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/support/TestEnv.h"
+#include "tests/support/WindowDriver.h"
+
+namespace {
+
+using TestEnv::Widen;
+
+TEST(Download, AbortCutsOffAStalledServerAtOnce)
+{
+    ScriptedServer server;
+    ASSERT_FALSE(server.HttpBase().empty()) << "the scripted test server is not running";
+    const struct {
+        const char* what;
+        const char* reply;
+        bool headSeen;
+    } cases[] = {
+        {"no reply", R"({"action": "hang", "delay": 3})", false},
+        {"half a body", R"({"action": "stall_mid_body", "hold": 3, "body_repeat": ["0123456789", 10000]})", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = TestEnv::UniquePath();
+        ASSERT_TRUE(server.Script(path, std::string("[") + c.reply + "]"));
+        ASSERT_TRUE(server.Script(path + "_next", R"([{"status": 200, "body": "next"}])"));
+        const auto http = std::make_shared<WinHttpDownload>();
+        std::atomic<int> heads{0}, afterReturn{0};
+        std::atomic<bool> returned{false}, result{true};
+        std::thread caller([&] {
+            result = http->Get(
+                Widen(server.HttpBase() + path), L"",
+                [&](int, int64_t) {
+                    afterReturn += returned ? 1 : 0;
+                    ++heads;
+                    return true;
+                },
+                [&](const uint8_t*, size_t) {
+                    afterReturn += returned ? 1 : 0;
+                    return true;
+                });
+            returned = true;
+        });
+        // The receive time-out (30 s) is far beyond the bound: only a Get
+        // that waits for the server reaches it.
+        EXPECT_TRUE(WindowDriver::WaitUntil([&] { return !server.Requests(path).empty() && (heads > 0) == c.headSeen; }, 15000));
+        http->Abort();
+        EXPECT_TRUE(WindowDriver::WaitUntil([&] { return returned.load(); }, 15000)) << "Get waited for the server";
+        caller.join();
+        EXPECT_FALSE(result);
+        EXPECT_TRUE(http->Aborted());
+
+        // The next Get goes out once the server has let the old one go.
+        http->ClearAbort();
+        std::string body;
+        EXPECT_TRUE(http->Get(Widen(server.HttpBase() + path + "_next"), L"", [](int status, int64_t) {
+            return status == 200;
+        }, [&](const uint8_t* bytes, size_t n) {
+            body.append(reinterpret_cast<const char*>(bytes), n);
+            return true;
+        }));
+        EXPECT_EQ(body, "next");
+        EXPECT_EQ(afterReturn, 0) << "a sink ran for a Get that had returned";
+    }
+}
+
+} // namespace

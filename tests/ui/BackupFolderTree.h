@@ -1,0 +1,45 @@
+#pragma once
+// What a backup left in a folder, as the backup tests look at it.
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "ui/albums/BackupFile.h"
+
+namespace BackupTest {
+
+// Every file under the folder (path relative to it -> length), temporary
+// ones too.
+inline std::map<std::wstring, int64_t> FolderTree(const std::wstring& folder, const std::wstring& under = L"")
+{
+    std::map<std::wstring, int64_t> files;
+    WIN32_FIND_DATAW found;
+    const std::wstring base = under.empty() ? folder : folder + L"\\" + under;
+    HANDLE find = FindFirstFileW((base + L"\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const std::wstring relative = under.empty() ? name : under + L"\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            files.merge(FolderTree(folder, relative));
+        else
+            files[relative] = (int64_t(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return files;
+}
+
+inline size_t TemporaryFiles(const std::map<std::wstring, int64_t>& tree)
+{
+    size_t n = 0;
+    for (const auto& entry : tree)
+        n += entry.first.find(TemporaryName(L"")) != std::wstring::npos;
+    return n;
+}
+
+} // namespace BackupTest
