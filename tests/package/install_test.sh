@@ -32,7 +32,7 @@ programs="$WINEPREFIX/drive_c/Program Files/Quillon"
 shortcut="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quillon/Quillon.lnk"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillon'
 appdata=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')")
-version=$(sed -n 's/^project(Quillon VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+version=$(tr -d '[:space:]' <"$build/generated/version.txt")
 
 wine "$setup" /S </dev/null >/dev/null 2>&1
 check "a silent install returns 0" test $? -eq 0
