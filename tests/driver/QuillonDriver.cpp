@@ -5,8 +5,10 @@
 //   quillon-driver settext CONTROL_ID TEXT       in the dialog holding it
 //   quillon-driver click DIALOG_CONTROL_ID BUTTON_ID  once the dialog takes input
 //   quillon-driver select LIST_ID TEXT            picks an entry of a drop-down list
-//   quillon-driver msgbox SECONDS [BUTTON_ID|-]  prints the text, presses the
-//                                                button (OK; "-" presses none)
+//   quillon-driver msgbox SECONDS [BUTTON_ID|-|default]  prints the text,
+//                                                presses the button (OK; "-"
+//                                                presses none; "default" the one
+//                                                Enter presses, printing its id)
 //   quillon-driver gone SECONDS CONTROL_ID       waits until no dialog holds it
 //   quillon-driver check CONTROL_ID BOX_ID 0|1   sets a check box
 //   quillon-driver header LIST_ID COLUMN         clicks a column header of a list
@@ -33,6 +35,19 @@ void Print(const std::wstring& text)
 {
     std::printf("%s\n", Utf8FromWide(text).c_str());
     std::fflush(stdout);
+}
+
+// The button that Enter presses in a dialog (0 when none is the default).
+int DefaultButton(HWND dialog)
+{
+    const LRESULT defId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+    if (HIWORD(defId) == DC_HASDEFID)
+        return LOWORD(defId);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            return GetDlgCtrlID(child);
+    }
+    return 0;
 }
 
 int Usage()
@@ -104,6 +119,12 @@ int wmain(int argc, wchar_t** argv)
         Print(Text(box) + L": " + ControlText(box, 0xFFFF));
         if (argc == 4 && std::wstring(argv[3]) == L"-")
             return 0;
+        if (argc == 4 && std::wstring(argv[3]) == L"default") {
+            const int id = DefaultButton(box);
+            std::printf("default button: %d\n", id);
+            std::fflush(stdout);
+            return id && Click(box, id) ? 0 : 1;
+        }
         return Click(box, argc == 4 ? _wtoi(argv[3]) : IDOK) ? 0 : 1;
     }
     if (verb == L"gone" && argc == 4) {
