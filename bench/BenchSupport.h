@@ -1,5 +1,5 @@
 #pragma once
-// What every benchmark shares: a clock, best-of rounds after a warm-up, the
+// What every benchmark shares: a clock, the median of rounds after a warm-up, the
 // result lines that scripts/bench turns into its table, and the floor's bare
 // platform calls (a keep-alive WinHTTP connection, an MSXML 3 document).
 //
@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <cwchar>
 #include <functional>
 #include <string>
@@ -40,9 +41,22 @@ inline double TimeMs(const std::function<void()>& work)
     return NowMs() - start;
 }
 
+// The middle one of a side's times (the mean of the two middle ones for an
+// even count): a busy spell of the shared machine in one round moves it less
+// than it moves a mean, and unlike the best time it is what a run typically takes.
+inline double Median(std::vector<double> times)
+{
+    if (times.empty())
+        return 0;
+    std::sort(times.begin(), times.end());
+    const size_t middle = times.size() / 2;
+    return times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
+}
+
 // Both sides of a ratio, timed in the same rounds: one warm-up round that
-// does not count, then `rounds` rounds; each side keeps its best time. The
-// side that goes first alternates, so neither always finds the caches warm.
+// does not count, then `rounds` rounds; each side gives the median of its
+// times. The side that goes first alternates, so neither always finds the
+// caches warm.
 struct Pair
 {
     double ours = 0;
@@ -50,6 +64,7 @@ struct Pair
 };
 
 // With `prepare...`, untimed work that runs before each timed run of its side.
+// (Named when each side kept its best time; it gives the medians now.)
 inline Pair BestOf(int rounds, const std::function<void()>& prepareOurs, const std::function<void()>& ours,
                    const std::function<void()>& prepareFloor, const std::function<void()>& floor)
 {
@@ -65,22 +80,17 @@ inline Pair BestOf(int rounds, const std::function<void()>& prepareOurs, const s
     };
     timeOurs();
     timeFloor();
-    Pair best = {1e300, 1e300};
+    std::vector<double> ourTimes, floorTimes;
     for (int round = 0; round < rounds; ++round) {
-        double a, b;
         if (round % 2 == 0) {
-            a = timeOurs();
-            b = timeFloor();
+            ourTimes.push_back(timeOurs());
+            floorTimes.push_back(timeFloor());
         } else {
-            b = timeFloor();
-            a = timeOurs();
+            floorTimes.push_back(timeFloor());
+            ourTimes.push_back(timeOurs());
         }
-        if (a < best.ours)
-            best.ours = a;
-        if (b < best.floor)
-            best.floor = b;
     }
-    return best;
+    return {Median(ourTimes), Median(floorTimes)};
 }
 
 inline Pair BestOf(int rounds, const std::function<void()>& ours, const std::function<void()>& floor)
