@@ -15,6 +15,9 @@
 //   quillon-driver down LIST_ID COUNT            presses the Down key on a list
 //                                                that many times
 //   quillon-driver scroll LIST_ID right|left     scrolls a list view to that end
+//   quillon-driver menu LIST_ID                  opens a list's context menu, as
+//                                                the menu key does
+//   quillon-driver escape SECONDS                closes the open menu (Escape)
 //   quillon-driver rect CONTROL_ID               prints the dialog's screen
 //                                                rectangle as WxH+X+Y
 //
@@ -48,6 +51,17 @@ int DefaultButton(HWND dialog)
             return GetDlgCtrlID(child);
     }
     return 0;
+}
+
+// The shown popup menu (window class "#32768"), if any.
+HWND VisibleMenu()
+{
+    for (HWND menu = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); menu;
+         menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+        if (IsWindowVisible(menu))
+            return menu;
+    }
+    return nullptr;
 }
 
 int Usage()
@@ -126,6 +140,22 @@ int wmain(int argc, wchar_t** argv)
             return id && Click(box, id) ? 0 : 1;
         }
         return Click(box, argc == 4 ? _wtoi(argv[3]) : IDOK) ? 0 : 1;
+    }
+    if (verb == L"menu" && argc == 3) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        if (!list)
+            return 1;
+        // Posted: the menu's own loop runs in the program until it closes.
+        PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+        return WaitUntil([] { return VisibleMenu() != nullptr; }, 10000) ? 0 : 1;
+    }
+    if (verb == L"escape" && argc == 3) {
+        HWND menu = VisibleMenu();
+        if (!menu)
+            return 0;
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        return WaitUntil([] { return VisibleMenu() == nullptr; }, _wtoi(argv[2]) * 1000) ? 0 : 1;
     }
     if (verb == L"gone" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[3]), 0);
