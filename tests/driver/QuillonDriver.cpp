@@ -43,8 +43,9 @@ void Print(const std::wstring& text)
 // The button that Enter presses in a dialog (0 when none is the default).
 int DefaultButton(HWND dialog)
 {
+    // Wine's message boxes answer IDOK here even without an OK button.
     const LRESULT defId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
-    if (HIWORD(defId) == DC_HASDEFID)
+    if (HIWORD(defId) == DC_HASDEFID && GetDlgItem(dialog, LOWORD(defId)))
         return LOWORD(defId);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)

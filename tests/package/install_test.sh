@@ -78,6 +78,16 @@ user_files_kept() {
 }
 wait_gone() { for _ in $(seq 60); do [ -e "$1" ] || return 0; sleep 1; done; return 1; }
 
+# The installer's pages speak the system's language; Cancel asks first.
+for system in "en_US.UTF-8 Setup" "ja_JP.UTF-8 セットアップ"; do
+  read -r locale title <<<"$system"
+  LANG=$locale LC_ALL=$locale wine "$setup" </dev/null >/dev/null 2>&1 &
+  check "the installer's window on a $locale system says \"$title\"" grep -q "$title" <<<"$(driver wait 60 1)"
+  driver click 1 2 >/dev/null
+  driver msgbox 30 6 >/dev/null
+  wait $!
+done
+
 wine "$setup" /S </dev/null >/dev/null 2>&1
 check "a silent install returns 0" test $? -eq 0
 for f in quillon.exe resource_en.dll resource_ja.dll README.txt LICENSE.txt uninstall.exe photo-service/serve.py; do
@@ -128,7 +138,7 @@ check "Enter answers No" grep -q 'default button: 7' <<<"$question"
 wait_gone "$programs"
 check "the program folder is gone after the question" test ! -e "$programs"
 # The last page's Close.
-for _ in $(seq 30); do driver click 1 1 >/dev/null; driver gone 2 1 >/dev/null && break; done
+for _ in $(seq 5); do driver gone 2 1 >/dev/null && break; driver click 1 1 >/dev/null; done
 check "No keeps the settings, account names and log" user_files_kept
 
 echo "$passed passed, $failed failed"
