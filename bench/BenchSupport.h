@@ -41,6 +41,24 @@ inline double TimeMs(const std::function<void()>& work)
     return NowMs() - start;
 }
 
+// Both sides of a ratio, timed in the same rounds: one warm-up round that
+// does not count, then `rounds` rounds; each side gives the median of its
+// times. The side that goes first alternates, so neither always finds the
+// caches warm.
+struct Pair
+{
+    double ours = 0;
+    double floor = 0;
+};
+
+// One side of a comparison: untimed work before each timed run (may be
+// empty), and the work timed.
+struct Side
+{
+    std::function<void()> prepare;
+    std::function<void()> work;
+};
+
 // The middle one of a side's times (the mean of the two middle ones for an
 // even count): a busy spell of the shared machine in one round moves it less
 // than it moves a mean, and unlike the best time it is what a run typically takes.
@@ -53,44 +71,37 @@ inline double Median(std::vector<double> times)
     return times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
 }
 
-// Both sides of a ratio, timed in the same rounds: one warm-up round that
-// does not count, then `rounds` rounds; each side gives the median of its
-// times. The side that goes first alternates, so neither always finds the
-// caches warm.
-struct Pair
+// Any number of sides timed in the same rounds, likewise: a warm-up run of
+// each, then `rounds` rounds in which the side that goes first turns; each
+// side's median time, in the order given. (Named when each side kept its
+// best time.)
+inline std::vector<double> BestOfEach(int rounds, const std::vector<Side>& sides)
 {
-    double ours = 0;
-    double floor = 0;
-};
+    auto time = [](const Side& side) {
+        if (side.prepare)
+            side.prepare();
+        return TimeMs(side.work);
+    };
+    for (const Side& side : sides)
+        time(side);
+    std::vector<std::vector<double>> times(sides.size());
+    for (int round = 0; round < rounds; ++round)
+        for (size_t i = 0; i < sides.size(); ++i) {
+            const size_t side = (i + size_t(round)) % sides.size();
+            times[side].push_back(time(sides[side]));
+        }
+    std::vector<double> medians;
+    for (const std::vector<double>& sideTimes : times)
+        medians.push_back(Median(sideTimes));
+    return medians;
+}
 
 // With `prepare...`, untimed work that runs before each timed run of its side.
-// (Named when each side kept its best time; it gives the medians now.)
 inline Pair BestOf(int rounds, const std::function<void()>& prepareOurs, const std::function<void()>& ours,
                    const std::function<void()>& prepareFloor, const std::function<void()>& floor)
 {
-    auto timeOurs = [&] {
-        if (prepareOurs)
-            prepareOurs();
-        return TimeMs(ours);
-    };
-    auto timeFloor = [&] {
-        if (prepareFloor)
-            prepareFloor();
-        return TimeMs(floor);
-    };
-    timeOurs();
-    timeFloor();
-    std::vector<double> ourTimes, floorTimes;
-    for (int round = 0; round < rounds; ++round) {
-        if (round % 2 == 0) {
-            ourTimes.push_back(timeOurs());
-            floorTimes.push_back(timeFloor());
-        } else {
-            floorTimes.push_back(timeFloor());
-            ourTimes.push_back(timeOurs());
-        }
-    }
-    return {Median(ourTimes), Median(floorTimes)};
+    const std::vector<double> best = BestOfEach(rounds, {{prepareOurs, ours}, {prepareFloor, floor}});
+    return {best[0], best[1]};
 }
 
 inline Pair BestOf(int rounds, const std::function<void()>& ours, const std::function<void()>& floor)
