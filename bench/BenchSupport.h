@@ -1,5 +1,5 @@
 #pragma once
-// What every benchmark shares: a clock, best-of rounds after a warm-up, the
+// What every benchmark shares: a clock, the median of rounds after a warm-up, the
 // result lines that scripts/bench turns into its table, and the floor's bare
 // platform calls (a keep-alive WinHTTP connection, an MSXML 3 document).
 //
@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <cwchar>
 #include <functional>
 #include <string>
@@ -41,8 +42,9 @@ inline double TimeMs(const std::function<void()>& work)
 }
 
 // Both sides of a ratio, timed in the same rounds: one warm-up round that
-// does not count, then `rounds` rounds; each side keeps its best time. The
-// side that goes first alternates, so neither always finds the caches warm.
+// does not count, then `rounds` rounds; each side gives the median of its
+// times. The side that goes first alternates, so neither always finds the
+// caches warm.
 struct Pair
 {
     double ours = 0;
@@ -57,9 +59,22 @@ struct Side
     std::function<void()> work;
 };
 
+// The middle one of a side's times (the mean of the two middle ones for an
+// even count): a busy spell of the shared machine in one round moves it less
+// than it moves a mean, and unlike the best time it is what a run typically takes.
+inline double Median(std::vector<double> times)
+{
+    if (times.empty())
+        return 0;
+    std::sort(times.begin(), times.end());
+    const size_t middle = times.size() / 2;
+    return times.size() % 2 ? times[middle] : (times[middle - 1] + times[middle]) / 2;
+}
+
 // Any number of sides timed in the same rounds, likewise: a warm-up run of
 // each, then `rounds` rounds in which the side that goes first turns; each
-// side's best time, in the order given.
+// side's median time, in the order given. (Named when each side kept its
+// best time.)
 inline std::vector<double> BestOfEach(int rounds, const std::vector<Side>& sides)
 {
     auto time = [](const Side& side) {
@@ -69,15 +84,16 @@ inline std::vector<double> BestOfEach(int rounds, const std::vector<Side>& sides
     };
     for (const Side& side : sides)
         time(side);
-    std::vector<double> best(sides.size(), 1e300);
+    std::vector<std::vector<double>> times(sides.size());
     for (int round = 0; round < rounds; ++round)
         for (size_t i = 0; i < sides.size(); ++i) {
             const size_t side = (i + size_t(round)) % sides.size();
-            const double t = time(sides[side]);
-            if (t < best[side])
-                best[side] = t;
+            times[side].push_back(time(sides[side]));
         }
-    return best;
+    std::vector<double> medians;
+    for (const std::vector<double>& sideTimes : times)
+        medians.push_back(Median(sideTimes));
+    return medians;
 }
 
 // With `prepare...`, untimed work that runs before each timed run of its side.

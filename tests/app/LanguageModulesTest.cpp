@@ -1,7 +1,9 @@
 #include "app/CAppModule.h"
 #include "app/CMultiLanguageSupport.h"
 #include "app/ResourceText.h"
+#include "base/Utf8Text.h"
 #include "res/resource.h"
+#include "QuillonVersion.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
 
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -216,7 +219,7 @@ TEST(ResourceText, ProgramVersionRecord)
 {
     std::wstring version = L"stale";
     ASSERT_TRUE(FileVersionText(L"FileVersion", version, ProgramPath().c_str()));
-    EXPECT_EQ(version, L"0.0.0.19");
+    EXPECT_EQ(version, WideFromUtf8(QUILLON_VERSION_TEXT));
     std::wstring product;
     EXPECT_TRUE(FileVersionText(L"ProductName", product, ProgramPath().c_str()));
     EXPECT_EQ(product, L"Quillon");
@@ -228,6 +231,34 @@ TEST(ResourceText, ProgramVersionRecord)
     missing = L"stale";
     EXPECT_FALSE(FileVersionText(L"FileVersion", missing, ModulePath("en").c_str()));
     EXPECT_EQ(missing, L"");
+}
+
+// The project's one version number reaches the numeric version record and
+// the manifest of the program as well as its "FileVersion" text.
+TEST(ResourceText, ProgramVersionEverywhereFromTheProject)
+{
+    HMODULE program = LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(program, nullptr);
+    HRSRC found = FindResourceW(program, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    std::string manifest(static_cast<const char*>(LockResource(LoadResource(program, found))),
+                         SizeofResource(program, found));
+    FreeLibrary(program);
+    EXPECT_NE(manifest.find(std::string("version=\"") + QUILLON_VERSION_TEXT + "\" processorArchitecture"),
+              std::string::npos) << manifest;
+
+    DWORD ignored = 0;
+    std::vector<BYTE> record(GetFileVersionInfoSizeW(ProgramPath().c_str(), &ignored));
+    ASSERT_TRUE(GetFileVersionInfoW(ProgramPath().c_str(), 0, static_cast<DWORD>(record.size()), record.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    char numbers[64];
+    snprintf(numbers, sizeof numbers, "%lu.%lu.%lu.%lu", fixed->dwFileVersionMS >> 16, fixed->dwFileVersionMS & 0xFFFF,
+             fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF);
+    EXPECT_STREQ(numbers, QUILLON_VERSION_TEXT);
+    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, fixed->dwFileVersionLS);
 }
 
 TEST(ResourceText, VersionLineEndsWithTheModulesSuffix)

@@ -5,14 +5,19 @@
 //   quillon-driver settext CONTROL_ID TEXT       in the dialog holding it
 //   quillon-driver click DIALOG_CONTROL_ID BUTTON_ID  once the dialog takes input
 //   quillon-driver select LIST_ID TEXT            picks an entry of a drop-down list
-//   quillon-driver msgbox SECONDS [BUTTON_ID|-]  prints the text, presses the
-//                                                button (OK; "-" presses none)
+//   quillon-driver msgbox SECONDS [BUTTON_ID|-|default]  prints the text,
+//                                                presses the button (OK; "-"
+//                                                presses none; "default" the one
+//                                                Enter presses, printing its id)
 //   quillon-driver gone SECONDS CONTROL_ID       waits until no dialog holds it
 //   quillon-driver check CONTROL_ID BOX_ID 0|1   sets a check box
 //   quillon-driver header LIST_ID COLUMN         clicks a column header of a list
 //   quillon-driver down LIST_ID COUNT            presses the Down key on a list
 //                                                that many times
 //   quillon-driver scroll LIST_ID right|left     scrolls a list view to that end
+//   quillon-driver menu LIST_ID                  opens a list's context menu, as
+//                                                the menu key does
+//   quillon-driver escape SECONDS                closes the open menu (Escape)
 //   quillon-driver rect CONTROL_ID               prints the dialog's screen
 //                                                rectangle as WxH+X+Y
 //   quillon-driver titlerect SECONDS TEXT        the same of a top-level window
@@ -39,6 +44,31 @@ void Print(const std::wstring& text)
 {
     std::printf("%s\n", Utf8FromWide(text).c_str());
     std::fflush(stdout);
+}
+
+// The button that Enter presses in a dialog (0 when none is the default).
+int DefaultButton(HWND dialog)
+{
+    // Wine's message boxes answer IDOK here even without an OK button.
+    const LRESULT defId = SendMessageW(dialog, DM_GETDEFID, 0, 0);
+    if (HIWORD(defId) == DC_HASDEFID && GetDlgItem(dialog, LOWORD(defId)))
+        return LOWORD(defId);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            return GetDlgCtrlID(child);
+    }
+    return 0;
+}
+
+// The shown popup menu (window class "#32768"), if any.
+HWND VisibleMenu()
+{
+    for (HWND menu = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); menu;
+         menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) {
+        if (IsWindowVisible(menu))
+            return menu;
+    }
+    return nullptr;
 }
 
 int Usage()
@@ -110,7 +140,29 @@ int wmain(int argc, wchar_t** argv)
         Print(Text(box) + L": " + ControlText(box, 0xFFFF));
         if (argc == 4 && std::wstring(argv[3]) == L"-")
             return 0;
+        if (argc == 4 && std::wstring(argv[3]) == L"default") {
+            const int id = DefaultButton(box);
+            std::printf("default button: %d\n", id);
+            std::fflush(stdout);
+            return id && Click(box, id) ? 0 : 1;
+        }
         return Click(box, argc == 4 ? _wtoi(argv[3]) : IDOK) ? 0 : 1;
+    }
+    if (verb == L"menu" && argc == 3) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        if (!list)
+            return 1;
+        // Posted: the menu's own loop runs in the program until it closes.
+        PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(-1, -1));
+        return WaitUntil([] { return VisibleMenu() != nullptr; }, 10000) ? 0 : 1;
+    }
+    if (verb == L"escape" && argc == 3) {
+        HWND menu = VisibleMenu();
+        if (!menu)
+            return 0;
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        return WaitUntil([] { return VisibleMenu() == nullptr; }, _wtoi(argv[2]) * 1000) ? 0 : 1;
     }
     if (verb == L"gone" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[3]), 0);

@@ -6,7 +6,9 @@
       [--page-size N] [--latency-ms N]
 
 Port 0 takes any free port. The base URLs are printed once both listeners
-are up; SIGTERM or Ctrl+C stop the service (exit status 0).
+are up; SIGTERM or Ctrl+C stop the service (exit status 0). Without the
+openssl command (to make the HTTPS certificate) it serves HTTP alone, unless
+--https-port is given.
 """
 import argparse
 import json
@@ -25,7 +27,7 @@ from photoservice.server import PhotoService  # noqa: E402
 def write_ready_file(path, urls):
     tmp = '%s.%d.tmp' % (path, os.getpid())
     with open(tmp, 'w', encoding='utf-8') as f:
-        json.dump({'http': urls['http'], 'https': urls['https'],
+        json.dump({'http': urls['http'], 'https': urls.get('https', ''),
                    'pid': os.getpid()}, f)
     os.replace(tmp, path)
 
@@ -38,7 +40,9 @@ def main(argv=None):
                         help='reset the store to this data set at start '
                              '(default: keep the existing store; demo if none)')
     parser.add_argument('--http-port', type=int, default=0)
-    parser.add_argument('--https-port', type=int, default=0)
+    parser.add_argument('--https-port', type=int,
+                        help='HTTPS port (default: any free one; without '
+                             'openssl, none)')
     parser.add_argument('--ready-file',
                         help='write {"http", "https", "pid"} here once serving')
     parser.add_argument('--verbose', action='store_true',
@@ -58,9 +62,10 @@ def main(argv=None):
 
     service = PhotoService(args.data, args.fixture, args.verbose,
                            args.page_size, args.latency_ms)
-    urls = service.start(args.http_port, args.https_port)
+    urls = service.start(args.http_port, args.https_port or 0,
+                         https_required=args.https_port is not None)
     print('http  %s' % urls['http'])
-    print('https %s' % urls['https'])
+    print('https %s' % urls.get('https', '(off: no openssl command)'))
     sys.stdout.flush()
     if args.ready_file:
         write_ready_file(args.ready_file, urls)

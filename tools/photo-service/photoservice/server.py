@@ -20,8 +20,11 @@ from .store import Store
 HOST = '127.0.0.1'
 
 
-def ensure_certificate(data_dir):
-    """DIR/cert.pem and DIR/key.pem for localhost, made once with openssl."""
+def ensure_certificate(data_dir, required=True):
+    """DIR/cert.pem and DIR/key.pem for localhost, made once with openssl.
+
+    Without the openssl command (as on most Windows machines) this is None
+    when not required: the service then serves HTTP alone."""
     cert = os.path.join(data_dir, 'cert.pem')
     key = os.path.join(data_dir, 'key.pem')
     if os.path.exists(cert) and os.path.exists(key):
@@ -36,6 +39,8 @@ def ensure_certificate(data_dir):
             check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.PIPE, timeout=120)
     except FileNotFoundError:
+        if not required:
+            return None
         raise SystemExit('photo-service: the openssl command is needed to make '
                          'the HTTPS certificate')
     except subprocess.CalledProcessError as e:
@@ -147,11 +152,13 @@ class PhotoService:
         self.api.media_host = values['media_host']
         return self.settings()
 
-    def start(self, http_port=0, https_port=0):
-        cert, key = ensure_certificate(self.data_dir)
-        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
-        context.load_cert_chain(cert, key)
-        self.listeners = [Listener(http_port, self), Listener(https_port, self, context)]
+    def start(self, http_port=0, https_port=0, https_required=True):
+        self.listeners = [Listener(http_port, self)]
+        pair = ensure_certificate(self.data_dir, https_required)
+        if pair:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(*pair)
+            self.listeners.append(Listener(https_port, self, context))
         for listener in self.listeners:
             t = threading.Thread(target=listener.serve_forever,
                                  kwargs={'poll_interval': 0.2},

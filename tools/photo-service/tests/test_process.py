@@ -22,14 +22,14 @@ NEW_ALBUM = ("<entry xmlns='http://www.w3.org/2005/Atom' "
 
 
 class ServeProcess:
-    def __init__(self, data_dir, *args):
+    def __init__(self, data_dir, *args, https=True, env=None):
         self.ready = os.path.join(data_dir, 'ready.json')
         if os.path.exists(self.ready):
             os.remove(self.ready)
         self.proc = subprocess.Popen(
             [sys.executable, SERVE, '--data', data_dir, '--http-port', '0',
-             '--https-port', '0', '--ready-file', self.ready, *args],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+             *(['--https-port', '0'] if https else []), '--ready-file', self.ready, *args],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True, env=env)
         deadline = time.monotonic() + 30
         while not os.path.exists(self.ready):
             if self.proc.poll() is not None or time.monotonic() > deadline:
@@ -40,7 +40,7 @@ class ServeProcess:
         with open(self.ready, encoding='utf-8') as f:
             self.urls = json.load(f)
         self.http_port = int(self.urls['http'].rsplit(':', 1)[1])
-        self.https_port = int(self.urls['https'].rsplit(':', 1)[1])
+        self.https_port = int(self.urls['https'].rsplit(':', 1)[1]) if https else 0
 
     def request(self, method, path, body=None, headers=None):
         conn = http.client.HTTPConnection('localhost', self.http_port, timeout=30)
@@ -73,8 +73,8 @@ class ServeProcessTest(unittest.TestCase):
             p.kill()
         shutil.rmtree(self.data_dir, ignore_errors=True)
 
-    def start(self, *args):
-        p = ServeProcess(self.data_dir, *args)
+    def start(self, *args, **options):
+        p = ServeProcess(self.data_dir, *args, **options)
         self.processes.append(p)
         return p
 
@@ -89,6 +89,18 @@ class ServeProcessTest(unittest.TestCase):
                                  headers={'Authorization': 'GoogleLogin auth=' + token})
         self.assertEqual(status, 200)
         return [e.findtext(A + 'title') for e in ET.fromstring(body).findall(A + 'entry')]
+
+    def test_without_openssl_serves_http_alone(self):
+        # As on a Windows machine: no openssl command, no HTTPS port asked for.
+        env = dict(os.environ, PATH=tempfile.mkdtemp(prefix='no-openssl-'))
+        p = self.start('--fixture', 'demo', https=False, env=env)
+        self.assertEqual(p.urls['https'], '')
+        self.assertEqual(self.titles(p, self.login(p))[:1], ['Office party'])
+        self.assertFalse(os.path.exists(os.path.join(self.data_dir, 'cert.pem')))
+        code, out, _ = p.stop()
+        self.assertEqual(code, 0)
+        self.assertIn('https (off: no openssl command)', out)
+        shutil.rmtree(env['PATH'], ignore_errors=True)
 
     def test_start_https_stop_and_restart(self):
         p = self.start('--fixture', 'demo')
