@@ -14,6 +14,7 @@
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/BackupCommand.h"
+#include "ui/albums/CalendarFit.h"
 #include "ui/albums/PhotoListCommand.h"
 #include "ui/albums/UrlListCommand.h"
 #include "ui/login/CAboutDlg.h"
@@ -136,7 +137,51 @@ void CToolDlg::FitCalendar()
     // The today line must fit, and so must a whole month.
     const int width = std::max<int>(int(MonthCal_GetMaxTodayWidth(m_calendar)), minimum.right - minimum.left);
     const int height = minimum.bottom - minimum.top + 4;
-    SetWindowPos(m_calendar, nullptr, placed.right - width, placed.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // The album buttons' right edge, and the template's gap after them.
+    int buttonsRight = 0;
+    for (const int id : {IDC_NEW_ALBUM, IDC_CHANGE_ACCESS, IDC_URL_LIST, IDC_UPLOAD, IDC_ALBUM_PROPERTIES, IDC_BACKUP}) {
+        RECT button;
+        if (HWND item = Item(id); item && GetWindowRect(item, &button)) {
+            MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&button), 2);
+            buttonsRight = std::max<int>(buttonsRight, button.right);
+        }
+    }
+    RECT gap = {0, 0, 6, 0};
+    MapDialogRect(Handle(), &gap);
+    const CalendarFit fit = FitCalendarInto(placed.right, buttonsRight + gap.right, width);
+    if (fit.grow > 0)
+        WidenRightColumn(placed.left, fit.grow);
+    SetWindowPos(m_calendar, nullptr, fit.left, placed.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Makes the window wider by grow before its layout is taken: what follows
+// the right edge, or starts right of the album buttons, moves right; what
+// stretches with the window becomes wider.
+void CToolDlg::WidenRightColumn(int columnLeft, int grow)
+{
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left + grow, window.bottom - window.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == m_calendar)
+            continue;
+        unsigned anchor = ResizeNone;
+        for (const ResizeItem& item : kResizeItems)
+            if (item.id == GetDlgCtrlID(child))
+                anchor = item.anchor;
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+        if ((anchor & ResizeMoveX) || r.left >= columnLeft)
+            OffsetRect(&r, grow, 0);
+        else if (anchor & ResizeSizeX)
+            r.right += grow;
+        else
+            continue;
+        SetWindowPos(child, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 bool CToolDlg::RunLong(const std::wstring& caption, BackgroundWork::Work work, bool cutShort)

@@ -79,6 +79,7 @@ private:
     void OnListDoubleClick(const NMITEMACTIVATE& click);
     void FillBatchBoxes();
     void FitCalendar();
+    void WidenRightColumn(int columnLeft, int grow);
     void Close();
 
     void SelectAll(bool selected);
