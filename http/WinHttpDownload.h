@@ -2,11 +2,14 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
 #include <windows.h>
 #include <winhttp.h>
+
+#include "http/WinHttpSession.h"
 
 // One GET at a time whose body goes piece by piece to the caller instead of
 // into memory: downloads of any size. One object per thread; its session
@@ -14,7 +17,8 @@
 class WinHttpDownload
 {
 public:
-    WinHttpDownload();
+    // Requests go out on `session` (a new one when none is given).
+    explicit WinHttpDownload(std::unique_ptr<WinHttpSession> session = nullptr);
     ~WinHttpDownload();
     WinHttpDownload(const WinHttpDownload&) = delete;
     WinHttpDownload& operator=(const WinHttpDownload&) = delete;
@@ -57,7 +61,7 @@ private:
     bool Fail();
     void SetInFlight(HINTERNET request);
 
-    HINTERNET session_ = nullptr;
+    std::unique_ptr<WinHttpSession> session_;
     std::mutex inFlightLock_;
     HINTERNET inFlight_ = nullptr;
     std::atomic<bool> aborted_{false};

@@ -11,19 +11,6 @@ namespace {
 // A reply to an upload is one entry; anything much larger is not one.
 constexpr uint64_t kLargestReply = 16u << 20;
 
-struct InternetHandle
-{
-    HINTERNET h = nullptr;
-    explicit InternetHandle(HINTERNET handle) : h(handle) {}
-    ~InternetHandle()
-    {
-        if (h)
-            WinHttpCloseHandle(h);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-};
-
 struct FileHandle
 {
     HANDLE h = INVALID_HANDLE_VALUE;
@@ -99,13 +86,12 @@ struct WinHttpUpload::InFlight
     HINTERNET h;
 };
 
-WinHttpUpload::WinHttpUpload() = default;
-
-WinHttpUpload::~WinHttpUpload()
+WinHttpUpload::WinHttpUpload(std::unique_ptr<WinHttpSession> session)
+    : session_(session ? std::move(session) : std::make_unique<WinHttpSession>())
 {
-    if (session_)
-        WinHttpCloseHandle(session_);
 }
+
+WinHttpUpload::~WinHttpUpload() = default;
 
 void WinHttpUpload::Abort()
 {
@@ -148,58 +134,16 @@ WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
         return Fail(Outcome::NotSent);
     }
 
-    if (!session_) {
-        session_ = WinHttpOpen(userAgent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0);
-        if (!session_)
-            return Fail(Outcome::NotSent);
-    }
-    WinHttpSetTimeouts(session_, timeouts.resolve, timeouts.connect, timeouts.send, timeouts.receive);
-
-    wchar_t host[260] = {};
-    wchar_t urlPath[2100] = {};
-    wchar_t extra[1300] = {};
-    URL_COMPONENTS parts = {};
-    parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = ARRAYSIZE(host);
-    parts.lpszUrlPath = urlPath;
-    parts.dwUrlPathLength = ARRAYSIZE(urlPath);
-    parts.lpszExtraInfo = extra;
-    parts.dwExtraInfoLength = ARRAYSIZE(extra);
-    if (url.empty() || !WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts))
-        return Fail(Outcome::NotSent);
-    const std::wstring object = std::wstring(urlPath) + extra;
-    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-
-    InternetHandle connection(WinHttpConnect(session_, host, parts.nPort, 0));
-    if (!connection.h)
-        return Fail(Outcome::NotSent);
-    // HTTP/1.0 as the other requests ask, so that the reply comes framed by
-    // its length (kept alive by the caller's Connection header).
-    InFlight request(*this, WinHttpOpenRequest(connection.h, L"POST", object.c_str(), L"HTTP/1.0",
-                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                               secure ? WINHTTP_FLAG_SECURE : 0));
+    InFlight request(*this, session_->OpenRequest(L"POST", url, timeouts, acceptUntrustedCertificates));
     if (!request.h)
         return Fail(Outcome::NotSent);
-
-    DWORD responseTimeout = DWORD(timeouts.receive);
-    WinHttpSetOption(request.h, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
-    if (secure && acceptUntrustedCertificates) {
-        DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
-                      SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
-        WinHttpSetOption(request.h, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
-    }
-    // The token rides in the header block: it must not follow a redirect.
-    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
-    WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects));
     if (!requestHeaders.empty() &&
         !WinHttpAddRequestHeaders(request.h, requestHeaders.c_str(), DWORD(-1),
                                   WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
         return Fail(Outcome::NotSent);
 
     // The total length becomes the Content-Length; the body follows in pieces.
-    if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, DWORD(total), 0))
+    if (!session_->SendHead(request.h, url, DWORD(total)))
         return Fail(Outcome::NotSent);
     if (!WriteBody(request.h, file.h, total))
         return aborted_ ? Outcome::Cancelled : Outcome::NotSent;

@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include <winhttp.h>
 
 #include "http/WinHttpClient.h"
+#include "http/WinHttpSession.h"
 
 // One file POSTed as the body of one request on WinHTTP, read and written in
 // pieces so that a file of any size needs no more memory than one piece.
@@ -26,7 +28,8 @@ public:
     // Bytes of the file read and written at a time.
     static constexpr DWORD kPieceSize = 64 * 1024;
 
-    WinHttpUpload();
+    // Requests go out on `session` (a new one when none is given).
+    explicit WinHttpUpload(std::unique_ptr<WinHttpSession> session = nullptr);
     ~WinHttpUpload();
     WinHttpUpload(const WinHttpUpload&) = delete;
     WinHttpUpload& operator=(const WinHttpUpload&) = delete;
@@ -38,7 +41,6 @@ public:
     std::wstring requestHeaders;
     WinHttpClient::Timeouts timeouts;
     bool acceptUntrustedCertificates = false;
-    std::wstring userAgent = L"WinHttpClient";
     // Called after every piece with the bytes written so far and the total.
     std::function<void(uint64_t sent, uint64_t total)> onProgress;
 
@@ -68,7 +70,7 @@ private:
     bool WriteBody(HINTERNET request, HANDLE file, uint64_t total);
     bool ReadReply(HINTERNET request);
 
-    HINTERNET session_ = nullptr;
+    std::unique_ptr<WinHttpSession> session_;
     std::mutex inFlightLock_;
     HINTERNET inFlight_ = nullptr;
     std::atomic<bool> aborted_{false};
