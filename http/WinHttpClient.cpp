@@ -156,12 +156,12 @@ bool WinHttpClient::Send(const wchar_t* method)
     responseText_.clear();
 
     const wchar_t* verb = CanonicalMethod(method);
-    if (url.empty() || !verb || aborted_)
+    if (url.empty() || !verb || abort_.Aborted())
         return false;
     const bool isGet = std::wcscmp(verb, L"GET") == 0;
 
     // The path and query are held to 1299 characters.
-    InFlightRequest request(*this, session_->OpenRequest(verb, url, timeouts, acceptUntrustedCertificates, 1299));
+    WinHttpAbort::Request request(abort_, session_->OpenRequest(verb, url, timeouts, acceptUntrustedCertificates, 1299));
     if (!request.h)
         return Fail();
 
@@ -175,7 +175,7 @@ bool WinHttpClient::Send(const wchar_t* method)
     bool complete = false;
     bool failed = false;
     bool sent = false;
-    for (int attempt = 0; attempt < 3 && !complete && !failed && !aborted_; ++attempt) {
+    for (int attempt = 0; attempt < 3 && !complete && !failed && !abort_.Aborted(); ++attempt) {
         // A change goes out once at most: after a slow or lost reply nobody
         // knows whether the server acted on it, and sending it again could
         // make a second album or fail a delete that worked.
@@ -190,7 +190,7 @@ bool WinHttpClient::Send(const wchar_t* method)
             DWORD written = 0;
             WinHttpWriteData(request.h, requestBody_.get(), DWORD(requestLength_), &written);
         }
-        if (!WinHttpReceiveResponse(request.h, nullptr) || aborted_) {
+        if (!WinHttpReceiveResponse(request.h, nullptr) || abort_.Aborted()) {
             lastError_ = GetLastError();
             continue;
         }
@@ -210,7 +210,7 @@ bool WinHttpClient::Send(const wchar_t* method)
         DecodeBody();
         if (body == BodyRead::OutOfMemory) {
             failed = true;
-        } else if (body == BodyRead::Broken || aborted_) {
+        } else if (body == BodyRead::Broken || abort_.Aborted()) {
             // The reply ended before its framing said it was complete: a
             // failure, not a "200" with half a feed. The request handle is
             // spent.
@@ -226,38 +226,7 @@ bool WinHttpClient::Send(const wchar_t* method)
 
 void WinHttpClient::Abort()
 {
-    aborted_ = true;
-    std::lock_guard<std::mutex> guard(inFlightLock_);
-    if (inFlight_) {
-        WinHttpCloseHandle(inFlight_);
-        inFlight_ = nullptr;
-    }
-}
-
-WinHttpClient::InFlightRequest::InFlightRequest(WinHttpClient& owner, HINTERNET handle) : owner_(owner), h(handle)
-{
-    if (!h)
-        return;
-    std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
-    // Aborted before it could be seen: it never goes out.
-    if (owner_.aborted_) {
-        WinHttpCloseHandle(h);
-        h = nullptr;
-        return;
-    }
-    owner_.inFlight_ = h;
-}
-
-WinHttpClient::InFlightRequest::~InFlightRequest()
-{
-    if (!h)
-        return;
-    std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
-    // Abort closed it already when it is no longer the one in flight.
-    if (owner_.inFlight_ == h) {
-        owner_.inFlight_ = nullptr;
-        WinHttpCloseHandle(h);
-    }
+    abort_.Abort();
 }
 
 bool WinHttpClient::Fail()
@@ -297,7 +266,7 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
 
     for (;;) {
         DWORD available = 0;
-        if (aborted_ || !WinHttpQueryDataAvailable(request, &available))
+        if (abort_.Aborted() || !WinHttpQueryDataAvailable(request, &available))
             return BodyRead::Broken;
         if (available == 0)
             break;

@@ -1,13 +1,12 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include <windows.h>
 #include <winhttp.h>
 
+#include "http/WinHttpAbort.h"
 #include "http/WinHttpSession.h"
 
 // One synchronous HTTP or HTTPS request at a time on WinHTTP: the caller sets
@@ -60,8 +59,8 @@ public:
     // platform lets it), it is not tried again, and every later Send fails
     // at once until ClearAbort.
     void Abort();
-    void ClearAbort() { aborted_ = false; }
-    bool Aborted() const { return aborted_; }
+    void ClearAbort() { abort_.Clear(); }
+    bool Aborted() const { return abort_.Aborted(); }
 
     std::wstring StatusCode() const { return statusCode_; }
     // The text of the last response, until the next Send.
@@ -76,18 +75,6 @@ public:
 
 private:
     enum class BodyRead { Complete, Broken, OutOfMemory };
-
-    // The request handle of one Send, visible to Abort while it lives.
-    struct InFlightRequest
-    {
-        InFlightRequest(WinHttpClient& owner, HINTERNET handle);
-        ~InFlightRequest();
-        InFlightRequest(const InFlightRequest&) = delete;
-        InFlightRequest& operator=(const InFlightRequest&) = delete;
-
-        WinHttpClient& owner_;
-        HINTERNET h;
-    };
 
     // Keeps GetLastError of the call that just failed; false.
     bool Fail();
@@ -108,10 +95,6 @@ private:
     int32_t requestLength_ = 0;
     std::wstring statusCode_;
     bool outcomeUnknown_ = false;
-    // The request handle of the Send under way, for Abort; whoever takes it
-    // out (Abort, or Send at its end) closes it.
-    std::mutex inFlightLock_;
-    HINTERNET inFlight_ = nullptr;
-    std::atomic<bool> aborted_{false};
+    WinHttpAbort abort_;
     DWORD lastError_ = 0;
 };

@@ -53,39 +53,6 @@ std::wstring FromUtf8(const std::string& bytes)
 
 } // namespace
 
-// The request handle of one SendFile, visible to Abort while it lives.
-struct WinHttpUpload::InFlight
-{
-    InFlight(WinHttpUpload& owner, HINTERNET handle) : owner_(owner), h(handle)
-    {
-        if (!h)
-            return;
-        std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
-        if (owner_.aborted_) {
-            WinHttpCloseHandle(h);
-            h = nullptr;
-            return;
-        }
-        owner_.inFlight_ = h;
-    }
-    ~InFlight()
-    {
-        if (!h)
-            return;
-        std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
-        // Abort closed it already when it is no longer the one in flight.
-        if (owner_.inFlight_ == h) {
-            owner_.inFlight_ = nullptr;
-            WinHttpCloseHandle(h);
-        }
-    }
-    InFlight(const InFlight&) = delete;
-    InFlight& operator=(const InFlight&) = delete;
-
-    WinHttpUpload& owner_;
-    HINTERNET h;
-};
-
 WinHttpUpload::WinHttpUpload(std::unique_ptr<WinHttpSession> session)
     : session_(session ? std::move(session) : std::make_unique<WinHttpSession>())
 {
@@ -95,18 +62,13 @@ WinHttpUpload::~WinHttpUpload() = default;
 
 void WinHttpUpload::Abort()
 {
-    aborted_ = true;
-    std::lock_guard<std::mutex> guard(inFlightLock_);
-    if (inFlight_) {
-        WinHttpCloseHandle(inFlight_);
-        inFlight_ = nullptr;
-    }
+    abort_.Abort();
 }
 
 WinHttpUpload::Outcome WinHttpUpload::Fail(Outcome outcome)
 {
     lastError_ = GetLastError();
-    return aborted_ && outcome == Outcome::NotSent ? Outcome::Cancelled : outcome;
+    return abort_.Aborted() && outcome == Outcome::NotSent ? Outcome::Cancelled : outcome;
 }
 
 WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
@@ -116,7 +78,7 @@ WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
     responseHeaders_.clear();
     lastError_ = 0;
     bytesSent_ = 0;
-    if (aborted_)
+    if (abort_.Aborted())
         return Outcome::Cancelled;
 
     // Shared for reading only: another program may look at it, none may
@@ -134,7 +96,7 @@ WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
         return Fail(Outcome::NotSent);
     }
 
-    InFlight request(*this, session_->OpenRequest(L"POST", url, timeouts, acceptUntrustedCertificates));
+    WinHttpAbort::Request request(abort_, session_->OpenRequest(L"POST", url, timeouts, acceptUntrustedCertificates));
     if (!request.h)
         return Fail(Outcome::NotSent);
     if (!requestHeaders.empty() &&
@@ -146,10 +108,10 @@ WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
     if (!session_->SendHead(request.h, url, DWORD(total)))
         return Fail(Outcome::NotSent);
     if (!WriteBody(request.h, file.h, total))
-        return aborted_ ? Outcome::Cancelled : Outcome::NotSent;
+        return abort_.Aborted() ? Outcome::Cancelled : Outcome::NotSent;
 
     // From here on the server may have kept the file: no second try.
-    if (!WinHttpReceiveResponse(request.h, nullptr) || aborted_)
+    if (!WinHttpReceiveResponse(request.h, nullptr) || abort_.Aborted())
         return Fail(Outcome::OutcomeUnknown);
     if (!ReadReply(request.h))
         return Fail(Outcome::OutcomeUnknown);
@@ -164,7 +126,7 @@ bool WinHttpUpload::WriteBody(HINTERNET request, HANDLE file, uint64_t total)
         return false;
     }
     while (bytesSent_ < total) {
-        if (aborted_)
+        if (abort_.Aborted())
             return false;
         const DWORD want = DWORD(std::min<uint64_t>(kPieceSize, total - bytesSent_));
         DWORD read = 0;
@@ -185,7 +147,7 @@ bool WinHttpUpload::WriteBody(HINTERNET request, HANDLE file, uint64_t total)
         if (onProgress)
             onProgress(bytesSent_, total);
     }
-    return !aborted_;
+    return !abort_.Aborted();
 }
 
 bool WinHttpUpload::ReadReply(HINTERNET request)
@@ -204,7 +166,7 @@ bool WinHttpUpload::ReadReply(HINTERNET request)
     std::string body;
     for (;;) {
         DWORD available = 0;
-        if (aborted_ || !WinHttpQueryDataAvailable(request, &available))
+        if (abort_.Aborted() || !WinHttpQueryDataAvailable(request, &available))
             return false;
         if (available == 0)
             break;

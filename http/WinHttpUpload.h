@@ -1,15 +1,14 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include <windows.h>
 #include <winhttp.h>
 
 #include "http/WinHttpClient.h"
+#include "http/WinHttpAbort.h"
 #include "http/WinHttpSession.h"
 
 // One file POSTed as the body of one request on WinHTTP, read and written in
@@ -52,8 +51,8 @@ public:
     // all written ends as Cancelled and the server keeps nothing of it.
     // Every later SendFile fails at once until ClearAbort.
     void Abort();
-    void ClearAbort() { aborted_ = false; }
-    bool Aborted() const { return aborted_; }
+    void ClearAbort() { abort_.Clear(); }
+    bool Aborted() const { return abort_.Aborted(); }
 
     const std::wstring& StatusCode() const { return statusCode_; }
     // The reply's body decoded from UTF-8.
@@ -64,16 +63,12 @@ public:
     uint64_t BytesSent() const { return bytesSent_; }
 
 private:
-    struct InFlight;
-
     Outcome Fail(Outcome outcome);
     bool WriteBody(HINTERNET request, HANDLE file, uint64_t total);
     bool ReadReply(HINTERNET request);
 
     std::unique_ptr<WinHttpSession> session_;
-    std::mutex inFlightLock_;
-    HINTERNET inFlight_ = nullptr;
-    std::atomic<bool> aborted_{false};
+    WinHttpAbort abort_;
     std::wstring statusCode_;
     std::wstring responseText_;
     std::wstring responseHeaders_;
