@@ -15,14 +15,21 @@
 //   quillon-driver scroll LIST_ID right|left     scrolls a list view to that end
 //   quillon-driver rect CONTROL_ID               prints the dialog's screen
 //                                                rectangle as WxH+X+Y
+//   quillon-driver filename SECONDS TEXT         types into the file name box
+//                                                of the platform's file dialog
+//   quillon-driver drop LIST_ID PATH...          drops the files on the list's
+//                                                first selected row (or its
+//                                                first row), as the shell does
 //
 // Exit status 0 on success, 1 when the window was not found in time.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "base/Utf8Text.h"
 #include "tests/support/WindowDriver.h"
@@ -33,6 +40,71 @@ void Print(const std::wstring& text)
 {
     std::printf("%s\n", Utf8FromWide(text).c_str());
     std::fflush(stdout);
+}
+
+// The file name box of the platform's file dialog: the combo box of the
+// dialog: an edit box (edt1) under Wine, a combo box (cmb13) on Windows.
+constexpr int kFileNameIds[] = {1152, 1148};
+
+// Memory in another process, freed with the object unless handed over.
+struct RemoteBlock
+{
+    HANDLE process = nullptr;
+    void* at = nullptr;
+    RemoteBlock(HANDLE p, size_t size) : process(p)
+    {
+        at = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBlock()
+    {
+        if (at)
+            VirtualFreeEx(process, at, 0, MEM_RELEASE);
+    }
+};
+
+// Posts WM_DROPFILES to the window that holds `list`, its point on the row.
+// The HDROP lives in the program's memory, as one the shell made there
+// would: a DROPFILES block and the paths after it (wide, each ended by a
+// zero, one more zero at the end).
+bool DropFiles(HWND list, const std::vector<std::wstring>& paths)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+    if (!process)
+        return false;
+    LRESULT row = SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED);
+    if (row < 0)
+        row = 0;
+    // The row's rectangle, asked for in the program's memory.
+    RemoteBlock rect(process, sizeof(RECT));
+    RECT cell = {LVIR_LABEL, 0, 0, 0};
+    SIZE_T moved = 0;
+    bool ok = rect.at && WriteProcessMemory(process, rect.at, &cell, sizeof cell, &moved) &&
+              SendMessageW(list, LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(rect.at)) &&
+              ReadProcessMemory(process, rect.at, &cell, sizeof cell, &moved);
+    HWND window = GetAncestor(list, GA_ROOT);
+    POINT at = {cell.left + 5, (cell.top + cell.bottom) / 2};
+    MapWindowPoints(list, window, &at, 1);
+
+    std::vector<BYTE> block(sizeof(DROPFILES));
+    auto* files = reinterpret_cast<DROPFILES*>(block.data());
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = at;
+    files->fWide = TRUE;
+    for (const std::wstring& path : paths) {
+        const BYTE* text = reinterpret_cast<const BYTE*>(path.c_str());
+        block.insert(block.end(), text, text + (path.size() + 1) * sizeof(wchar_t));
+    }
+    block.insert(block.end(), sizeof(wchar_t), 0);
+    RemoteBlock drop(process, block.size());
+    ok = ok && drop.at && WriteProcessMemory(process, drop.at, block.data(), block.size(), &moved) &&
+         PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop.at), 0);
+    // The program frees the drop (DragFinish) once it has read it.
+    if (ok)
+        drop.at = nullptr;
+    CloseHandle(process);
+    return ok;
 }
 
 int Usage()
@@ -145,6 +217,29 @@ int wmain(int argc, wchar_t** argv)
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left < 0 ? 0 : r.left, r.top < 0 ? 0 : r.top);
         std::fflush(stdout);
         return 0;
+    }
+    if (verb == L"filename" && argc == 4) {
+        HWND dialog = nullptr;
+        int id = 0;
+        WaitUntil(
+            [&] {
+                for (int candidate : kFileNameIds)
+                    if ((dialog = WaitForDialogWithControl(candidate, 0)) != nullptr) {
+                        id = candidate;
+                        return true;
+                    }
+                return false;
+            },
+            _wtoi(argv[2]) * 1000);
+        if (!dialog)
+            return 1;
+        Print(Text(dialog));
+        return SetControlText(dialog, id, argv[3]) ? 0 : 1;
+    }
+    if (verb == L"drop" && argc >= 4) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        return list && DropFiles(list, std::vector<std::wstring>(argv + 3, argv + argc)) ? 0 : 1;
     }
     return Usage();
 }
