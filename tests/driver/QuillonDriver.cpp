@@ -24,7 +24,6 @@
 // Exit status 0 on success, 1 when the window was not found in time.
 #include <windows.h>
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -45,67 +44,6 @@ void Print(const std::wstring& text)
 // The file name box of the platform's file dialog: the combo box of the
 // dialog: an edit box (edt1) under Wine, a combo box (cmb13) on Windows.
 constexpr int kFileNameIds[] = {1152, 1148};
-
-// Memory in another process, freed with the object unless handed over.
-struct RemoteBlock
-{
-    HANDLE process = nullptr;
-    void* at = nullptr;
-    RemoteBlock(HANDLE p, size_t size) : process(p)
-    {
-        at = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    }
-    ~RemoteBlock()
-    {
-        if (at)
-            VirtualFreeEx(process, at, 0, MEM_RELEASE);
-    }
-};
-
-// Posts WM_DROPFILES to the window that holds `list`, its point on the row.
-// The HDROP lives in the program's memory, as one the shell made there
-// would: a DROPFILES block and the paths after it (wide, each ended by a
-// zero, one more zero at the end).
-bool DropFiles(HWND list, const std::vector<std::wstring>& paths)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
-    if (!process)
-        return false;
-    LRESULT row = SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED);
-    if (row < 0)
-        row = 0;
-    // The row's rectangle, asked for in the program's memory.
-    RemoteBlock rect(process, sizeof(RECT));
-    RECT cell = {LVIR_LABEL, 0, 0, 0};
-    SIZE_T moved = 0;
-    bool ok = rect.at && WriteProcessMemory(process, rect.at, &cell, sizeof cell, &moved) &&
-              SendMessageW(list, LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(rect.at)) &&
-              ReadProcessMemory(process, rect.at, &cell, sizeof cell, &moved);
-    HWND window = GetAncestor(list, GA_ROOT);
-    POINT at = {cell.left + 5, (cell.top + cell.bottom) / 2};
-    MapWindowPoints(list, window, &at, 1);
-
-    std::vector<BYTE> block(sizeof(DROPFILES));
-    auto* files = reinterpret_cast<DROPFILES*>(block.data());
-    files->pFiles = sizeof(DROPFILES);
-    files->pt = at;
-    files->fWide = TRUE;
-    for (const std::wstring& path : paths) {
-        const BYTE* text = reinterpret_cast<const BYTE*>(path.c_str());
-        block.insert(block.end(), text, text + (path.size() + 1) * sizeof(wchar_t));
-    }
-    block.insert(block.end(), sizeof(wchar_t), 0);
-    RemoteBlock drop(process, block.size());
-    ok = ok && drop.at && WriteProcessMemory(process, drop.at, block.data(), block.size(), &moved) &&
-         PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop.at), 0);
-    // The program frees the drop (DragFinish) once it has read it.
-    if (ok)
-        drop.at = nullptr;
-    CloseHandle(process);
-    return ok;
-}
 
 int Usage()
 {
@@ -239,7 +177,7 @@ int wmain(int argc, wchar_t** argv)
     if (verb == L"drop" && argc >= 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
         HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
-        return list && DropFiles(list, std::vector<std::wstring>(argv + 3, argv + argc)) ? 0 : 1;
+        return list && DropFilesOnList(list, std::vector<std::wstring>(argv + 3, argv + argc)) ? 0 : 1;
     }
     return Usage();
 }
