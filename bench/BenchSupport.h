@@ -75,38 +75,43 @@ struct Pair
     double floor = 0;
 };
 
+// One side of a comparison: untimed work before each timed run (may be
+// empty), and the work timed.
+struct Side
+{
+    std::function<void()> prepare;
+    std::function<void()> work;
+};
+
+// Any number of sides timed in the same rounds, likewise: a warm-up run of
+// each, then `rounds` rounds in which the side that goes first turns; each
+// side's best time, in the order given.
+inline std::vector<double> BestOfEach(int rounds, const std::vector<Side>& sides)
+{
+    auto time = [](const Side& side) {
+        if (side.prepare)
+            side.prepare();
+        return TimeMs(side.work);
+    };
+    for (const Side& side : sides)
+        time(side);
+    std::vector<double> best(sides.size(), 1e300);
+    for (int round = 0; round < rounds; ++round)
+        for (size_t i = 0; i < sides.size(); ++i) {
+            const size_t side = (i + size_t(round)) % sides.size();
+            const double t = time(sides[side]);
+            if (t < best[side])
+                best[side] = t;
+        }
+    return best;
+}
+
 // With `prepare...`, untimed work that runs before each timed run of its side.
 inline Pair BestOf(int rounds, const std::function<void()>& prepareOurs, const std::function<void()>& ours,
                    const std::function<void()>& prepareFloor, const std::function<void()>& floor)
 {
-    auto timeOurs = [&] {
-        if (prepareOurs)
-            prepareOurs();
-        return TimeMs(ours);
-    };
-    auto timeFloor = [&] {
-        if (prepareFloor)
-            prepareFloor();
-        return TimeMs(floor);
-    };
-    timeOurs();
-    timeFloor();
-    Pair best = {1e300, 1e300};
-    for (int round = 0; round < rounds; ++round) {
-        double a, b;
-        if (round % 2 == 0) {
-            a = timeOurs();
-            b = timeFloor();
-        } else {
-            b = timeFloor();
-            a = timeOurs();
-        }
-        if (a < best.ours)
-            best.ours = a;
-        if (b < best.floor)
-            best.floor = b;
-    }
-    return best;
+    const std::vector<double> best = BestOfEach(rounds, {{prepareOurs, ours}, {prepareFloor, floor}});
+    return {best[0], best[1]};
 }
 
 inline Pair BestOf(int rounds, const std::function<void()>& ours, const std::function<void()>& floor)

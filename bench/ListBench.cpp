@@ -27,13 +27,13 @@
 
 #include "app/CAppModule.h"
 #include "bench/BenchSupport.h"
+#include "bench/BenchWindows.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/CPhotoInfoDlg.h"
 #include "ui/albums/CToolDlg.h"
 #include "ui/albums/PhotoListRows.h"
-#include "ui/controls/CommonControls.h"
 
 namespace {
 
@@ -193,15 +193,6 @@ std::vector<std::vector<std::wstring>> PhotoTexts(const std::vector<PhotoListAlb
     return rows;
 }
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 int Memory(const std::wstring& side, const SettingsLocation& settings)
 {
     // The program lists photos only after the requests that fetched them, so
@@ -241,30 +232,9 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "usage: ListBench --server BASE_URL [--rounds N] | --memory ours|raw\n");
         return 2;
     }
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+    SettingsLocation settings;
+    if (!bench::ReadyWindows("ListBench", L"quillon-bench.ini", settings))
         return 1;
-    InitCommonControlClasses();
-    CAppModule::Init(GetModuleHandleW(nullptr));
-
-    // The language module beside the program: ..\bin from bench\.
-    wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L'\\'));
-    folder.resize(folder.find_last_of(L'\\'));
-    HMODULE language = LoadLibraryW((folder + L"\\bin\\resource_en.dll").c_str());
-    if (!language) {
-        std::fprintf(stderr, "ListBench: no language module in %ls\\bin\n", folder.c_str());
-        return 1;
-    }
-    CAppModule::SetResourceInstance(language);
-
-    // Settings of the benchmark's own: the stored sort columns are 0.
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring ini = std::wstring(temp) + L"quillon-bench.ini";
-    DeleteFileW(ini.c_str());
-    const SettingsLocation settings = SettingsLocation::File(ini);
 
     if (!memory.empty())
         return Memory(memory, settings);
@@ -328,7 +298,7 @@ int wmain(int argc, wchar_t** argv)
                 Show(raw, rawList);
             });
         PrintQuiet("album window", bench::Pair{open.ours, quiet.floor});
-        Pump();
+        bench::PumpMessages();
 
         // 5: the title header clicked, which reverses the sort each time.
         std::vector<std::wstring> keys;

@@ -371,6 +371,32 @@ TEST_F(LinkList, LinksAreDrawnBlueAndRedWhenHotAndOnlyWithReflection)
     EXPECT_EQ(CountPixels(list, Links::kLinkColor), 0);
 }
 
+TEST_F(LinkList, CellsAfterALinkAreDrawnInTheRowsOwnColour)
+{
+    // A link in the first column (the cells after it in its row) and in the
+    // last (the first cell of the next row): blanking every other cell takes
+    // no link-coloured pixel away.
+    for (int linkColumn : {kTitle, kAddress}) {
+        SCOPED_TRACE(linkColumn);
+        links.DeleteAllRows();
+        for (size_t i = 0; i < titles.size(); ++i) {
+            const int row = AddRow(list, {titles[i], counts[i], Url(i)});
+            ASSERT_TRUE(links.SetCellLink(row, linkColumn, Url(i), L""));
+        }
+        const int blue = CountPixels(list, Links::kLinkColor);
+        EXPECT_GT(blue, 20);
+        for (int row = 0; row < Rows(list); ++row)
+            for (int column : {kTitle, kPhotos, kAddress}) {
+                LVITEMW cell = {};
+                cell.iSubItem = column;
+                cell.pszText = const_cast<wchar_t*>(L"");
+                if (column != linkColumn)
+                    Send(list, LVM_SETITEMTEXTW, WPARAM(row), &cell);
+            }
+        EXPECT_EQ(CountPixels(list, Links::kLinkColor), blue);
+    }
+}
+
 TEST_F(LinkList, LinkFontsAreTheListsFontUnderlinedAndFollowIt)
 {
     auto describe = [](HFONT font) {

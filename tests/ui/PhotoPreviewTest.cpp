@@ -598,6 +598,36 @@ TEST_P(PhotoPreview, AnArrowKeyAsksForTheNewRowsPictureBeforeTheListHasDoneWithT
     EXPECT_EQ(asked, 1) << path;
 }
 
+TEST_P(PhotoPreview, APictureIsPaintedAsSoonAsItIsThereAheadOfWhateverElseIsQueued)
+{
+    OpenList open(albums, client, Settings());
+    const std::vector<int> stills = Rows(open, false);
+    ASSERT_GE(stills.size(), 2u);
+    // A row chosen with nothing of the dialog's dispatched but the loader's
+    // word that a picture is there; a kept one shows at once.
+    const auto choose = [&](int row) {
+        ListTest::SetState(open.list, -1, LVIS_SELECTED | LVIS_FOCUSED, false);
+        ListTest::SetState(open.list, row, LVIS_SELECTED | LVIS_FOCUSED, true);
+        const DWORD start = GetTickCount();
+        MSG msg;
+        while (open.Preview().GetState() != CPhotoPreview::State::Shown) {
+            if (PeekMessageW(&msg, open.window, CPhotoPreviewLoader::kReadyMessage, CPhotoPreviewLoader::kReadyMessage,
+                             PM_REMOVE))
+                DispatchMessageW(&msg);
+            else if (GetTickCount() - start > 30000)
+                return false;
+            else
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_POSTMESSAGE);
+        }
+        return true;
+    };
+    for (int row : {stills[0], stills[1], stills[0]}) {
+        SCOPED_TRACE(row);
+        ASSERT_TRUE(choose(row));
+        EXPECT_FALSE(GetUpdateRect(open.pane, nullptr, FALSE)) << "the pane waits to be painted";
+    }
+}
+
 TEST_P(PhotoPreview, AChangeOfDpiAsksForThePictureThatFillsThePaneAndShowsTheOldOneMeanwhile)
 {
     OpenList open(albums, client, Settings());

@@ -144,7 +144,7 @@ void CPhotoPreview::Refresh()
         StopHolding();
         m_imagePhoto = m_photo;
         m_state = State::Shown;
-        Invalidate();
+        PaintNow();
         return;
     }
     m_state = State::Loading;
@@ -189,7 +189,7 @@ void CPhotoPreview::OnReady()
         m_standIn.reset();
         m_imagePhoto = image ? m_photo : nullptr;
         m_state = image ? State::Shown : State::Failed;
-        Invalidate();
+        PaintNow();
     }
 }
 
@@ -212,6 +212,16 @@ void CPhotoPreview::Invalidate() const
 {
     if (m_pane)
         InvalidateRect(m_pane, nullptr, FALSE);
+}
+
+void CPhotoPreview::PaintNow() const
+{
+    // A paint waits until nothing else is queued: behind the list's own
+    // repaint of a key, or every key of a held one. The picture the user
+    // waits for goes first.
+    Invalidate();
+    if (m_pane)
+        UpdateWindow(m_pane);
 }
 
 RECT CPhotoPreview::PicturePlace(const CDibImage& image, const RECT& room)

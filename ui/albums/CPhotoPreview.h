@@ -85,6 +85,8 @@ private:
     CPhotoPreviewLoader::Job JobFor(const PhotoEntry& photo) const;
     static std::wstring CacheKey(const CPhotoPreviewLoader::Job& job);
     void Invalidate() const;
+    // Invalidates and paints the pane at once.
+    void PaintNow() const;
 
     const PreviewSource m_source;
     const Texts m_texts;

@@ -175,7 +175,12 @@ LPARAM CSortListViewCtrlWithHyperLink::RowKey(int row) const
 const CSortListViewCtrlWithHyperLink::CellLink* CSortListViewCtrlWithHyperLink::FindLink(int row, int column) const
 {
     const LPARAM key = RowKey(row);
-    const RowLinks* links = key ? FindRow(key) : nullptr;
+    return FindLink(key ? FindRow(key) : nullptr, column);
+}
+
+const CSortListViewCtrlWithHyperLink::CellLink* CSortListViewCtrlWithHyperLink::FindLink(const RowLinks* links,
+                                                                                        int column)
+{
     if (!links)
         return nullptr;
     for (const auto& cell : links->cells)
@@ -411,23 +416,37 @@ bool CSortListViewCtrlWithHyperLink::OnLeftButtonDown(POINT point)
 
 LRESULT CSortListViewCtrlWithHyperLink::OnCustomDraw(NMLVCUSTOMDRAW& draw)
 {
+    // Every cell of every row drawn comes here: what does not change within
+    // a paint (the list's font) or a row (its links) is looked up once, and
+    // a cell gets a font of its own only where it differs from the one the
+    // list draws with (a new font costs the list far more than the cell's
+    // text).
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
+        m_plainFont = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
+        if (!m_plainFont)
+            m_plainFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+        m_linkFontSelected = false; // a paint starts with the list's own
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
         m_rowTextColor = draw.clrText;
+        m_drawnRowKey = RowKey(int(draw.nmcd.dwItemSpec));
         return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        const CellLink* link = FindLink(int(draw.nmcd.dwItemSpec), draw.iSubItem);
+        const CellLink* link = FindLink(m_drawnRowKey ? FindRow(m_drawnRowKey) : nullptr, draw.iSubItem);
         if (link && link->drawn && m_linkFont) {
             SelectObject(draw.nmcd.hdc, link->hot ? m_hotLinkFont.get() : m_linkFont.get());
             draw.clrText = link->hot ? kHotLinkColor : kLinkColor;
+            m_linkFontSelected = true;
             return CDRF_NEWFONT;
         }
-        // A link earlier in the row left its font and colour behind.
-        HFONT font = reinterpret_cast<HFONT>(SendMessageW(Handle(), WM_GETFONT, 0, 0));
-        SelectObject(draw.nmcd.hdc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+        if (!m_linkFontSelected)
+            return CDRF_DODEFAULT;
+        // A link drawn before (in this row, or the last) left its font and
+        // colour behind.
+        SelectObject(draw.nmcd.hdc, m_plainFont);
         draw.clrText = m_rowTextColor;
+        m_linkFontSelected = false;
         return CDRF_NEWFONT;
     }
     default:

@@ -130,6 +130,7 @@ private:
     RowLinks* FindRow(LPARAM key);
     const RowLinks* FindRow(LPARAM key) const;
     const CellLink* FindLink(int row, int column) const;
+    static const CellLink* FindLink(const RowLinks* links, int column);
     CellLink* FindLink(int row, int column);
     Cell CellAt(POINT client) const;
     bool OverLink(const Cell& cell, POINT client) const;
@@ -149,5 +150,10 @@ private:
     Hover m_hover;
     // The row's own text colour during custom draw, for its plain cells.
     COLORREF m_rowTextColor = CLR_DEFAULT;
+    // During a paint: the list's font for plain cells, the key of the row
+    // being drawn, and whether a link's font is what the list draws with.
+    HFONT m_plainFont = nullptr;
+    LPARAM m_drawnRowKey = 0;
+    bool m_linkFontSelected = false;
     Opener m_opener;
 };
