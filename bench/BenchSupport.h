@@ -19,33 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CAppModule.h"
-#include "ui/controls/CommonControls.h"
-
 namespace bench {
-
-// What a benchmark with windows needs first: COM, the common controls and
-// the English language module beside the program (..\bin from bench\).
-// False, with a note on stderr, when any of them is missing.
-inline bool StartWithWindows(const char* who)
-{
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
-        return false;
-    InitCommonControlClasses();
-    CAppModule::Init(GetModuleHandleW(nullptr));
-    wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    folder.resize(folder.find_last_of(L'\\'));
-    folder.resize(folder.find_last_of(L'\\'));
-    HMODULE language = LoadLibraryW((folder + L"\\bin\\resource_en.dll").c_str());
-    if (!language) {
-        std::fprintf(stderr, "%s: no language module in %ls\\bin\n", who, folder.c_str());
-        return false;
-    }
-    CAppModule::SetResourceInstance(language);
-    return true;
-}
 
 inline double NowMs()
 {

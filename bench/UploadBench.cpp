@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "bench/BenchWindows.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/CToolDlg.h"
 #include "ui/albums/UploadRunner.h"
@@ -63,24 +64,6 @@ bool WriteWhole(const std::wstring& path, const std::vector<char>& bytes, uint64
     return ok;
 }
 
-// Pumps the thread's messages until `done`; false after 30 s.
-template <class Done>
-bool PumpUntil(Done done)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (GetTickCount() - start > 30000)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-    return true;
-}
-
 const AlbumEntry* FindAlbum(PicasaClient& client, const std::wstring& title)
 {
     for (const AlbumEntry& album : client.GetAlbums())
@@ -99,7 +82,7 @@ const AlbumEntry* NewAlbum(PicasaClient& client, const wchar_t* what)
     return FindAlbum(client, title);
 }
 
-int Memory(PicasaClient& client)
+int Memory(PicasaClient& client, const SettingsLocation& settings)
 {
     const AlbumEntry* album = NewAlbum(client, L"memory");
     if (!album) {
@@ -113,21 +96,17 @@ int Memory(PicasaClient& client)
         std::fprintf(stderr, "UploadBench: cannot write %ls\n", video.c_str());
         return 1;
     }
-    CToolDlg window(client);
+    CToolDlg window(client, settings);
     HWND handle = window.Create(nullptr);
     ShowWindow(handle, SW_SHOW);
-    if (!handle || !PumpUntil([&] { return window.RowCount() > 0; })) {
+    if (!handle || !bench::PumpUntil(handle, [&] { return window.RowCount() > 0; })) {
         std::fprintf(stderr, "UploadBench: the album window did not fill\n");
         return 1;
     }
     UpdateWindow(handle);
     const SIZE_T windowPeak = bench::PeakWorkingSet();
-    const UploadRun run = UploadIntoAlbum(client, target, {video}, [](const UploadProgress&) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+    const UploadRun run = UploadIntoAlbum(client, target, {video}, [handle](const UploadProgress&) {
+        bench::PumpMessages(handle);
         return true;
     });
     const SIZE_T uploadPeak = bench::PeakWorkingSet();
@@ -158,7 +137,8 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
     // The log lines and the window's texts come from a language module.
-    if (!bench::StartWithWindows("UploadBench"))
+    SettingsLocation settings;
+    if (!bench::ReadyWindows("UploadBench", L"quillon-upload-bench.ini", settings))
         return 1;
 
     PicasaClient client(server, server);
@@ -167,7 +147,7 @@ int wmain(int argc, wchar_t** argv)
         return 1;
     }
     if (memory)
-        return Memory(client);
+        return Memory(client, settings);
 
     const std::wstring folder = Folder(L"quillon-upload-bench");
     std::vector<std::vector<char>> bytes;

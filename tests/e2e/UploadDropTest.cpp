@@ -28,12 +28,15 @@ TEST_F(Program, FilesDroppedOnAnAlbumsRowAreUploadedIntoIt)
     Click(summary, IDOK);
 
     const Json state = Json::Parse(LoopbackRequest(service, "GET", "/__control/state").body);
+    int found = 0;
     for (const Json& account : state["accounts"].array)
         for (const Json& album : account["albums"].array)
             if (account["name"].string == "demo" && album["title"].string == "Empty album") {
+                ++found;
                 EXPECT_EQ(int(album["numphotos"].number), 2);
                 EXPECT_EQ(int64_t(album["bytes_used"].number), int64_t(first.size() + second.size()));
             }
+    EXPECT_EQ(found, 1);
 }
 
 } // namespace
