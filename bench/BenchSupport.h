@@ -128,6 +128,13 @@ inline void PrintMemory(const char* what)
     std::fflush(stdout);
 }
 
+// A working set measured otherwise (a difference of two peaks, say).
+inline void PrintMemoryBytes(const char* what, unsigned long long bytes)
+{
+    std::printf("memory\t%s\t%llu\n", what, bytes);
+    std::fflush(stdout);
+}
+
 // "--name value" from the command line; empty when absent.
 inline std::wstring Arg(int argc, wchar_t** argv, const wchar_t* name)
 {
@@ -193,6 +200,31 @@ public:
             DWORD read = 0;
             ok = WinHttpReadData(request, body.data() + used, available, &read) != FALSE;
             body.resize(used + read);
+        }
+        WinHttpCloseHandle(request);
+        return ok;
+    }
+
+    // POST of `length` bytes from memory, sent with the request head, and
+    // the reply read to its end; true on a 2xx status.
+    bool Post(const std::wstring& object, const std::wstring& headers, const void* bytes, DWORD length)
+    {
+        HINTERNET request = WinHttpOpenRequest(m_connection, L"POST", object.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                               WINHTTP_DEFAULT_ACCEPT_TYPES, m_secure ? WINHTTP_FLAG_SECURE : 0);
+        if (!request)
+            return false;
+        bool ok = WinHttpSendRequest(request, headers.c_str(), DWORD(headers.size()), const_cast<void*>(bytes),
+                                     length, length, 0) &&
+                  WinHttpReceiveResponse(request, nullptr);
+        DWORD status = 0, size = sizeof status;
+        ok = ok && WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                       WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) &&
+             status / 100 == 2;
+        char sink[8192];
+        while (ok) {
+            DWORD read = 0;
+            if (!WinHttpReadData(request, sink, sizeof sink, &read) || read == 0)
+                break;
         }
         WinHttpCloseHandle(request);
         return ok;

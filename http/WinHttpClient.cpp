@@ -114,7 +114,10 @@ bool AnnouncedLength(HINTERNET request, uint64_t& length)
 
 } // namespace
 
-WinHttpClient::WinHttpClient() = default;
+WinHttpClient::WinHttpClient(std::unique_ptr<WinHttpSession> session)
+    : session_(session ? std::move(session) : std::make_unique<WinHttpSession>())
+{
+}
 
 WinHttpClient::~WinHttpClient() = default;
 
@@ -153,65 +156,14 @@ bool WinHttpClient::Send(const wchar_t* method)
     responseText_.clear();
 
     const wchar_t* verb = CanonicalMethod(method);
-    if (url.empty() || !verb || aborted_)
+    if (url.empty() || !verb || abort_.Aborted())
         return false;
     const bool isGet = std::wcscmp(verb, L"GET") == 0;
 
-    if (!rootHandle_) {
-        rootHandle_.reset(WinHttpOpen(userAgent_.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                      WINHTTP_NO_PROXY_BYPASS, 0));
-        if (!rootHandle_)
-            return Fail();
-    }
-    WinHttpSetTimeouts(rootHandle_.get(), timeouts.resolve, timeouts.connect, timeouts.send, timeouts.receive);
-
-    wchar_t host[260] = {};
-    wchar_t path[1300] = {};
-    wchar_t extra[1300] = {};
-    URL_COMPONENTS parts = {};
-    parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = ARRAYSIZE(host);
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = ARRAYSIZE(path);
-    parts.lpszExtraInfo = extra;
-    parts.dwExtraInfoLength = ARRAYSIZE(extra);
-    if (!WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts))
-        return Fail();
-    const std::wstring object = std::wstring(path) + extra;
-    if (object.size() > 1299)
-        return false;
-    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-
-    const UniqueWinHttpHandle connection(WinHttpConnect(rootHandle_.get(), host, parts.nPort, 0));
-    if (!connection)
-        return Fail();
-    // Asked as HTTP/1.0 (kept alive by the callers' Connection header) so
-    // that the server frames its reply with a length the body is checked
-    // against: WinHTTP decodes chunked replies out of sight and, on Wine,
-    // takes a connection closed before the last chunk for the end.
-    InFlightRequest request(*this, WinHttpOpenRequest(connection.get(), verb, object.c_str(), L"HTTP/1.0",
-                                                      WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                      secure ? WINHTTP_FLAG_SECURE : 0));
+    // The path and query are held to 1299 characters.
+    WinHttpAbort::Request request(abort_, session_->OpenRequest(verb, url, timeouts, acceptUntrustedCertificates, 1299));
     if (!request.h)
         return Fail();
-
-    // WinHTTP on Windows waits for the response as long as the receive
-    // time-out; Wine keeps that wait apart, so give it the same value.
-    DWORD responseTimeout = DWORD(timeouts.receive);
-    WinHttpSetOption(request.h, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
-
-    if (secure && acceptUntrustedCertificates) {
-        DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
-                      SECURITY_FLAG_IGNORE_CERT_DATE_INVALID; // 0x3100
-        WinHttpSetOption(request.h, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
-    }
-
-    // The sign-in token rides in the header block: a redirect must not carry
-    // it to another host, so a 3xx is handed back as the status it is.
-    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
-    if (!WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects)))
-        return false;
 
     // Added once: the block stays on the request handle for a retry, and a
     // request without the caller's headers (its authorization) is not sent.
@@ -223,23 +175,22 @@ bool WinHttpClient::Send(const wchar_t* method)
     bool complete = false;
     bool failed = false;
     bool sent = false;
-    for (int attempt = 0; attempt < 3 && !complete && !failed && !aborted_; ++attempt) {
+    for (int attempt = 0; attempt < 3 && !complete && !failed && !abort_.Aborted(); ++attempt) {
         // A change goes out once at most: after a slow or lost reply nobody
         // knows whether the server acted on it, and sending it again could
         // make a second album or fail a delete that worked.
         if (sent && !isGet)
             break;
-        if (!SendHead(request.h)) {
-            lastError_ = GetLastError(); // before the fall-back's own calls
-            if (!ProxyFallback(request.h))
-                continue;
+        if (!session_->SendHead(request.h, url, 0)) {
+            lastError_ = GetLastError();
+            continue;
         }
         sent = true;
         if (requestBody_ && requestLength_ > 0) {
             DWORD written = 0;
             WinHttpWriteData(request.h, requestBody_.get(), DWORD(requestLength_), &written);
         }
-        if (!WinHttpReceiveResponse(request.h, nullptr) || aborted_) {
+        if (!WinHttpReceiveResponse(request.h, nullptr) || abort_.Aborted()) {
             lastError_ = GetLastError();
             continue;
         }
@@ -259,7 +210,7 @@ bool WinHttpClient::Send(const wchar_t* method)
         DecodeBody();
         if (body == BodyRead::OutOfMemory) {
             failed = true;
-        } else if (body == BodyRead::Broken || aborted_) {
+        } else if (body == BodyRead::Broken || abort_.Aborted()) {
             // The reply ended before its framing said it was complete: a
             // failure, not a "200" with half a feed. The request handle is
             // spent.
@@ -275,105 +226,13 @@ bool WinHttpClient::Send(const wchar_t* method)
 
 void WinHttpClient::Abort()
 {
-    aborted_ = true;
-    std::lock_guard<std::mutex> guard(inFlightLock_);
-    if (inFlight_) {
-        WinHttpCloseHandle(inFlight_);
-        inFlight_ = nullptr;
-    }
-}
-
-WinHttpClient::InFlightRequest::InFlightRequest(WinHttpClient& owner, HINTERNET handle) : owner_(owner), h(handle)
-{
-    if (!h)
-        return;
-    std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
-    // Aborted before it could be seen: it never goes out.
-    if (owner_.aborted_) {
-        WinHttpCloseHandle(h);
-        h = nullptr;
-        return;
-    }
-    owner_.inFlight_ = h;
-}
-
-WinHttpClient::InFlightRequest::~InFlightRequest()
-{
-    if (!h)
-        return;
-    std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
-    // Abort closed it already when it is no longer the one in flight.
-    if (owner_.inFlight_ == h) {
-        owner_.inFlight_ = nullptr;
-        WinHttpCloseHandle(h);
-    }
+    abort_.Abort();
 }
 
 bool WinHttpClient::Fail()
 {
     lastError_ = GetLastError();
     return false;
-}
-
-bool WinHttpClient::SendHead(HINTERNET request)
-{
-    return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) != FALSE;
-}
-
-bool WinHttpClient::ReadProxyConfig(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config)
-{
-    return WinHttpGetIEProxyConfigForCurrentUser(&config) != FALSE;
-}
-
-bool WinHttpClient::FindProxyForUrl(const wchar_t* autoConfigUrl, WINHTTP_PROXY_INFO& info)
-{
-    WINHTTP_AUTOPROXY_OPTIONS options = {};
-    options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT | WINHTTP_AUTOPROXY_CONFIG_URL;
-    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP;
-    options.lpszAutoConfigUrl = autoConfigUrl;
-    options.fAutoLogonIfChallenged = TRUE;
-    return WinHttpGetProxyForUrl(rootHandle_.get(), url.c_str(), &options, &info) != FALSE;
-}
-
-bool WinHttpClient::ApplyProxy(HINTERNET request, const WINHTTP_PROXY_INFO& info)
-{
-    WINHTTP_PROXY_INFO copy = info;
-    return WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &copy, sizeof(copy)) != FALSE;
-}
-
-// Runs when the request head could not be sent. True when the request was
-// sent again through a proxy named by the browser's configuration script.
-bool WinHttpClient::ProxyFallback(HINTERNET request)
-{
-    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config = {};
-    if (!ReadProxyConfig(config))
-        return false;
-    bool sent = false;
-    if (config.lpszAutoConfigUrl) {
-        WINHTTP_PROXY_INFO info = {};
-        if (FindProxyForUrl(config.lpszAutoConfigUrl, info)) {
-            if (ApplyProxy(request, info))
-                sent = SendHead(request);
-            if (info.lpszProxy)
-                GlobalFree(info.lpszProxy);
-            if (info.lpszProxyBypass)
-                GlobalFree(info.lpszProxyBypass);
-        }
-    } else if (config.lpszProxy) {
-        // Not sent again now: the next attempt goes through this proxy.
-        WINHTTP_PROXY_INFO info = {};
-        info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
-        info.lpszProxy = config.lpszProxy;
-        info.lpszProxyBypass = config.lpszProxyBypass;
-        ApplyProxy(request, info);
-    }
-    if (config.lpszAutoConfigUrl)
-        GlobalFree(config.lpszAutoConfigUrl);
-    if (config.lpszProxy)
-        GlobalFree(config.lpszProxy);
-    if (config.lpszProxyBypass)
-        GlobalFree(config.lpszProxyBypass);
-    return sent;
 }
 
 void WinHttpClient::ReadHeaders(HINTERNET request)
@@ -407,7 +266,7 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
 
     for (;;) {
         DWORD available = 0;
-        if (aborted_ || !WinHttpQueryDataAvailable(request, &available))
+        if (abort_.Aborted() || !WinHttpQueryDataAvailable(request, &available))
             return BodyRead::Broken;
         if (available == 0)
             break;

@@ -1,14 +1,13 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include <windows.h>
 #include <winhttp.h>
 
-#include "http/WinHttpHandle.h"
+#include "http/WinHttpAbort.h"
+#include "http/WinHttpSession.h"
 
 // One synchronous HTTP or HTTPS request at a time on WinHTTP: the caller sets
 // the URL, an extra header block and a body, calls Send with a method name,
@@ -16,15 +15,10 @@
 class WinHttpClient
 {
 public:
-    struct Timeouts
-    {
-        int resolve = 0; // no limit
-        int connect = 60000;
-        int send = 30000;
-        int receive = 30000;
-    };
+    using Timeouts = WinHttpSession::Timeouts;
 
-    WinHttpClient();
+    // Requests go out on `session` (a new one when none is given).
+    explicit WinHttpClient(std::unique_ptr<WinHttpSession> session = nullptr);
     virtual ~WinHttpClient();
     WinHttpClient(const WinHttpClient&) = delete;
     WinHttpClient& operator=(const WinHttpClient&) = delete;
@@ -65,8 +59,8 @@ public:
     // platform lets it), it is not tried again, and every later Send fails
     // at once until ClearAbort.
     void Abort();
-    void ClearAbort() { aborted_ = false; }
-    bool Aborted() const { return aborted_; }
+    void ClearAbort() { abort_.Clear(); }
+    bool Aborted() const { return abort_.Aborted(); }
 
     std::wstring StatusCode() const { return statusCode_; }
     // The text of the last response, until the next Send.
@@ -76,45 +70,21 @@ public:
     const std::wstring& ResponseCharset() const { return responseCharset_; }
     const uint8_t* ResponseBytes() const { return responseBytes_.get(); }
     // What the client calls itself to servers (the uploads say the same).
-    const std::wstring& UserAgent() const { return userAgent_; }
+    const std::wstring& UserAgent() const { return session_->UserAgent(); }
     uint32_t ResponseLength() const { return responseLength_; }
-
-protected:
-    // The proxy fall-back's platform calls. The strings that the first two
-    // return are released with GlobalFree by the caller.
-    // The user's browser proxy settings:
-    virtual bool ReadProxyConfig(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config);
-    // The browser's configuration script's answer for `url`:
-    virtual bool FindProxyForUrl(const wchar_t* autoConfigUrl, WINHTTP_PROXY_INFO& info);
-    // Makes the request go through the given proxy:
-    virtual bool ApplyProxy(HINTERNET request, const WINHTTP_PROXY_INFO& info);
 
 private:
     enum class BodyRead { Complete, Broken, OutOfMemory };
 
-    // The request handle of one Send, visible to Abort while it lives.
-    struct InFlightRequest
-    {
-        InFlightRequest(WinHttpClient& owner, HINTERNET handle);
-        ~InFlightRequest();
-        InFlightRequest(const InFlightRequest&) = delete;
-        InFlightRequest& operator=(const InFlightRequest&) = delete;
-
-        WinHttpClient& owner_;
-        HINTERNET h;
-    };
-
     // Keeps GetLastError of the call that just failed; false.
     bool Fail();
-    bool SendHead(HINTERNET request);
-    bool ProxyFallback(HINTERNET request);
     void ReadHeaders(HINTERNET request);
     BodyRead ReadBody(HINTERNET request);
     // Room for `needed` bytes in the body buffer, the bytes read so far kept.
     bool MakeRoom(uint64_t needed);
     void DecodeBody();
 
-    UniqueWinHttpHandle rootHandle_;
+    std::unique_ptr<WinHttpSession> session_;
     std::wstring responseHeaders_;
     std::wstring responseText_;
     std::wstring responseCharset_;
@@ -124,12 +94,7 @@ private:
     std::unique_ptr<uint8_t[]> requestBody_;
     int32_t requestLength_ = 0;
     std::wstring statusCode_;
-    std::wstring userAgent_ = L"WinHttpClient";
     bool outcomeUnknown_ = false;
-    // The request handle of the Send under way, for Abort; whoever takes it
-    // out (Abort, or Send at its end) closes it.
-    std::mutex inFlightLock_;
-    HINTERNET inFlight_ = nullptr;
-    std::atomic<bool> aborted_{false};
+    WinHttpAbort abort_;
     DWORD lastError_ = 0;
 };

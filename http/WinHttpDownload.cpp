@@ -6,19 +6,6 @@
 
 namespace {
 
-struct InternetHandle
-{
-    HINTERNET h = nullptr;
-    explicit InternetHandle(HINTERNET handle) : h(handle) {}
-    ~InternetHandle()
-    {
-        if (h)
-            WinHttpCloseHandle(h);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-};
-
 // 256 KiB: few calls per file, little memory per connection.
 constexpr DWORD kPieceSize = 256 * 1024;
 
@@ -45,7 +32,10 @@ struct WinHttpDownload::Line
     std::thread thread;
 };
 
-WinHttpDownload::WinHttpDownload() = default;
+WinHttpDownload::WinHttpDownload(std::unique_ptr<WinHttpSession> session)
+    : session_(session ? std::move(session) : std::make_unique<WinHttpSession>())
+{
+}
 
 WinHttpDownload::~WinHttpDownload()
 {
@@ -62,8 +52,6 @@ WinHttpDownload::~WinHttpDownload()
         else
             line_->thread.join();
     }
-    if (session_)
-        WinHttpCloseHandle(session_);
 }
 
 bool WinHttpDownload::Fail()
@@ -175,35 +163,11 @@ bool WinHttpDownload::Run(const wchar_t* verb, const std::wstring& url, const st
     received_ = 0;
     if (aborted_ || url.empty())
         return false;
-    if (!session_) {
-        session_ = WinHttpOpen(L"WinHttpClient", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0);
-        if (!session_)
-            return Fail();
-    }
-    WinHttpSetTimeouts(session_, 0, connectTimeout, receiveTimeout, receiveTimeout);
-
-    std::vector<wchar_t> host(url.size() + 1), path(url.size() + 1), extra(url.size() + 1);
-    URL_COMPONENTS parts = {};
-    parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = host.data();
-    parts.dwHostNameLength = DWORD(host.size());
-    parts.lpszUrlPath = path.data();
-    parts.dwUrlPathLength = DWORD(path.size());
-    parts.lpszExtraInfo = extra.data();
-    parts.dwExtraInfoLength = DWORD(extra.size());
-    if (!WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts))
-        return Fail();
-    const std::wstring object = std::wstring(path.data()) + extra.data();
-    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-
-    InternetHandle connection(WinHttpConnect(session_, host.data(), parts.nPort, 0));
-    if (!connection.h)
-        return Fail();
-    // HTTP/1.0 with keep-alive, as WinHttpClient asks: the reply is framed
-    // by its announced length, which the body is checked against.
-    HINTERNET request = WinHttpOpenRequest(connection.h, verb, object.c_str(), L"HTTP/1.0", WINHTTP_NO_REFERER,
-                                           WINHTTP_DEFAULT_ACCEPT_TYPES, secure ? WINHTTP_FLAG_SECURE : 0);
+    WinHttpSession::Timeouts timeouts;
+    timeouts.connect = connectTimeout;
+    timeouts.send = receiveTimeout;
+    timeouts.receive = receiveTimeout;
+    HINTERNET request = session_->OpenRequest(verb, url, timeouts, acceptUntrustedCertificates);
     if (!request)
         return Fail();
     SetInFlight(request);
@@ -224,21 +188,10 @@ bool WinHttpDownload::Run(const wchar_t* verb, const std::wstring& url, const st
     if (aborted_)
         return false;
 
-    DWORD responseTimeout = DWORD(receiveTimeout);
-    WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
-    if (secure && acceptUntrustedCertificates) {
-        DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
-                      SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
-        WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
-    }
-    // A redirect could carry the authorization line to another host.
-    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
-    WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects));
     const std::wstring lines = headers + L"Connection: Keep-Alive\r\n";
     if (!WinHttpAddRequestHeaders(request, lines.c_str(), DWORD(-1), WINHTTP_ADDREQ_FLAG_ADD))
         return Fail();
-    if (!WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request, nullptr))
+    if (!session_->SendHead(request, url, 0) || !WinHttpReceiveResponse(request, nullptr))
         return Fail();
 
     DWORD status = 0;

@@ -9,6 +9,8 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include "http/WinHttpSession.h"
+
 // One GET at a time whose body goes piece by piece to the caller instead of
 // into memory: downloads of any size. One object per thread; its session
 // keeps connections alive from one request to the next.
@@ -22,7 +24,8 @@
 class WinHttpDownload : public std::enable_shared_from_this<WinHttpDownload>
 {
 public:
-    WinHttpDownload();
+    // Requests go out on `session` (a new one when none is given).
+    explicit WinHttpDownload(std::unique_ptr<WinHttpSession> session = nullptr);
     ~WinHttpDownload();
     WinHttpDownload(const WinHttpDownload&) = delete;
     WinHttpDownload& operator=(const WinHttpDownload&) = delete;
@@ -67,7 +70,7 @@ private:
     bool Fail();
     void SetInFlight(HINTERNET request);
 
-    HINTERNET session_ = nullptr;
+    std::unique_ptr<WinHttpSession> session_;
     std::mutex inFlightLock_;
     HINTERNET inFlight_ = nullptr;
     std::atomic<bool> aborted_{false};

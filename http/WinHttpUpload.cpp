@@ -11,19 +11,6 @@ namespace {
 // A reply to an upload is one entry; anything much larger is not one.
 constexpr uint64_t kLargestReply = 16u << 20;
 
-struct InternetHandle
-{
-    HINTERNET h = nullptr;
-    explicit InternetHandle(HINTERNET handle) : h(handle) {}
-    ~InternetHandle()
-    {
-        if (h)
-            WinHttpCloseHandle(h);
-    }
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-};
-
 struct FileHandle
 {
     HANDLE h = INVALID_HANDLE_VALUE;
@@ -66,61 +53,22 @@ std::wstring FromUtf8(const std::string& bytes)
 
 } // namespace
 
-// The request handle of one SendFile, visible to Abort while it lives.
-struct WinHttpUpload::InFlight
+WinHttpUpload::WinHttpUpload(std::unique_ptr<WinHttpSession> session)
+    : session_(session ? std::move(session) : std::make_unique<WinHttpSession>())
 {
-    InFlight(WinHttpUpload& owner, HINTERNET handle) : owner_(owner), h(handle)
-    {
-        if (!h)
-            return;
-        std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
-        if (owner_.aborted_) {
-            WinHttpCloseHandle(h);
-            h = nullptr;
-            return;
-        }
-        owner_.inFlight_ = h;
-    }
-    ~InFlight()
-    {
-        if (!h)
-            return;
-        std::lock_guard<std::mutex> guard(owner_.inFlightLock_);
-        // Abort closed it already when it is no longer the one in flight.
-        if (owner_.inFlight_ == h) {
-            owner_.inFlight_ = nullptr;
-            WinHttpCloseHandle(h);
-        }
-    }
-    InFlight(const InFlight&) = delete;
-    InFlight& operator=(const InFlight&) = delete;
-
-    WinHttpUpload& owner_;
-    HINTERNET h;
-};
-
-WinHttpUpload::WinHttpUpload() = default;
-
-WinHttpUpload::~WinHttpUpload()
-{
-    if (session_)
-        WinHttpCloseHandle(session_);
 }
+
+WinHttpUpload::~WinHttpUpload() = default;
 
 void WinHttpUpload::Abort()
 {
-    aborted_ = true;
-    std::lock_guard<std::mutex> guard(inFlightLock_);
-    if (inFlight_) {
-        WinHttpCloseHandle(inFlight_);
-        inFlight_ = nullptr;
-    }
+    abort_.Abort();
 }
 
 WinHttpUpload::Outcome WinHttpUpload::Fail(Outcome outcome)
 {
     lastError_ = GetLastError();
-    return aborted_ && outcome == Outcome::NotSent ? Outcome::Cancelled : outcome;
+    return abort_.Aborted() && outcome == Outcome::NotSent ? Outcome::Cancelled : outcome;
 }
 
 WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
@@ -130,7 +78,7 @@ WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
     responseHeaders_.clear();
     lastError_ = 0;
     bytesSent_ = 0;
-    if (aborted_)
+    if (abort_.Aborted())
         return Outcome::Cancelled;
 
     // Shared for reading only: another program may look at it, none may
@@ -148,64 +96,22 @@ WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
         return Fail(Outcome::NotSent);
     }
 
-    if (!session_) {
-        session_ = WinHttpOpen(userAgent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0);
-        if (!session_)
-            return Fail(Outcome::NotSent);
-    }
-    WinHttpSetTimeouts(session_, timeouts.resolve, timeouts.connect, timeouts.send, timeouts.receive);
-
-    wchar_t host[260] = {};
-    wchar_t urlPath[2100] = {};
-    wchar_t extra[1300] = {};
-    URL_COMPONENTS parts = {};
-    parts.dwStructSize = sizeof(parts);
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = ARRAYSIZE(host);
-    parts.lpszUrlPath = urlPath;
-    parts.dwUrlPathLength = ARRAYSIZE(urlPath);
-    parts.lpszExtraInfo = extra;
-    parts.dwExtraInfoLength = ARRAYSIZE(extra);
-    if (url.empty() || !WinHttpCrackUrl(url.c_str(), DWORD(url.size()), 0, &parts))
-        return Fail(Outcome::NotSent);
-    const std::wstring object = std::wstring(urlPath) + extra;
-    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-
-    InternetHandle connection(WinHttpConnect(session_, host, parts.nPort, 0));
-    if (!connection.h)
-        return Fail(Outcome::NotSent);
-    // HTTP/1.0 as the other requests ask, so that the reply comes framed by
-    // its length (kept alive by the caller's Connection header).
-    InFlight request(*this, WinHttpOpenRequest(connection.h, L"POST", object.c_str(), L"HTTP/1.0",
-                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                               secure ? WINHTTP_FLAG_SECURE : 0));
+    WinHttpAbort::Request request(abort_, session_->OpenRequest(L"POST", url, timeouts, acceptUntrustedCertificates));
     if (!request.h)
         return Fail(Outcome::NotSent);
-
-    DWORD responseTimeout = DWORD(timeouts.receive);
-    WinHttpSetOption(request.h, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseTimeout, sizeof(responseTimeout));
-    if (secure && acceptUntrustedCertificates) {
-        DWORD flags = SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_CN_INVALID |
-                      SECURITY_FLAG_IGNORE_CERT_DATE_INVALID;
-        WinHttpSetOption(request.h, WINHTTP_OPTION_SECURITY_FLAGS, &flags, sizeof(flags));
-    }
-    // The token rides in the header block: it must not follow a redirect.
-    DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
-    WinHttpSetOption(request.h, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof(noRedirects));
     if (!requestHeaders.empty() &&
         !WinHttpAddRequestHeaders(request.h, requestHeaders.c_str(), DWORD(-1),
                                   WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
         return Fail(Outcome::NotSent);
 
     // The total length becomes the Content-Length; the body follows in pieces.
-    if (!WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, DWORD(total), 0))
+    if (!session_->SendHead(request.h, url, DWORD(total)))
         return Fail(Outcome::NotSent);
     if (!WriteBody(request.h, file.h, total))
-        return aborted_ ? Outcome::Cancelled : Outcome::NotSent;
+        return abort_.Aborted() ? Outcome::Cancelled : Outcome::NotSent;
 
     // From here on the server may have kept the file: no second try.
-    if (!WinHttpReceiveResponse(request.h, nullptr) || aborted_)
+    if (!WinHttpReceiveResponse(request.h, nullptr) || abort_.Aborted())
         return Fail(Outcome::OutcomeUnknown);
     if (!ReadReply(request.h))
         return Fail(Outcome::OutcomeUnknown);
@@ -220,7 +126,7 @@ bool WinHttpUpload::WriteBody(HINTERNET request, HANDLE file, uint64_t total)
         return false;
     }
     while (bytesSent_ < total) {
-        if (aborted_)
+        if (abort_.Aborted())
             return false;
         const DWORD want = DWORD(std::min<uint64_t>(kPieceSize, total - bytesSent_));
         DWORD read = 0;
@@ -241,7 +147,7 @@ bool WinHttpUpload::WriteBody(HINTERNET request, HANDLE file, uint64_t total)
         if (onProgress)
             onProgress(bytesSent_, total);
     }
-    return !aborted_;
+    return !abort_.Aborted();
 }
 
 bool WinHttpUpload::ReadReply(HINTERNET request)
@@ -260,7 +166,7 @@ bool WinHttpUpload::ReadReply(HINTERNET request)
     std::string body;
     for (;;) {
         DWORD available = 0;
-        if (aborted_ || !WinHttpQueryDataAvailable(request, &available))
+        if (abort_.Aborted() || !WinHttpQueryDataAvailable(request, &available))
             return false;
         if (available == 0)
             break;

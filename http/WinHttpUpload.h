@@ -1,14 +1,15 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
 
 #include <windows.h>
 #include <winhttp.h>
 
 #include "http/WinHttpClient.h"
+#include "http/WinHttpAbort.h"
+#include "http/WinHttpSession.h"
 
 // One file POSTed as the body of one request on WinHTTP, read and written in
 // pieces so that a file of any size needs no more memory than one piece.
@@ -23,10 +24,13 @@ public:
         Cancelled,      // Abort stopped it before all of the body went out
     };
 
-    // Bytes of the file read and written at a time.
-    static constexpr DWORD kPieceSize = 64 * 1024;
+    // Bytes of the file read and written at a time: few enough calls that a
+    // file goes out about as fast as in one piece (each write costs a round
+    // through Wine's WinHTTP), little enough memory for a file of any size.
+    static constexpr DWORD kPieceSize = 1024 * 1024;
 
-    WinHttpUpload();
+    // Requests go out on `session` (a new one when none is given).
+    explicit WinHttpUpload(std::unique_ptr<WinHttpSession> session = nullptr);
     ~WinHttpUpload();
     WinHttpUpload(const WinHttpUpload&) = delete;
     WinHttpUpload& operator=(const WinHttpUpload&) = delete;
@@ -38,7 +42,6 @@ public:
     std::wstring requestHeaders;
     WinHttpClient::Timeouts timeouts;
     bool acceptUntrustedCertificates = false;
-    std::wstring userAgent = L"WinHttpClient";
     // Called after every piece with the bytes written so far and the total.
     std::function<void(uint64_t sent, uint64_t total)> onProgress;
 
@@ -50,8 +53,8 @@ public:
     // all written ends as Cancelled and the server keeps nothing of it.
     // Every later SendFile fails at once until ClearAbort.
     void Abort();
-    void ClearAbort() { aborted_ = false; }
-    bool Aborted() const { return aborted_; }
+    void ClearAbort() { abort_.Clear(); }
+    bool Aborted() const { return abort_.Aborted(); }
 
     const std::wstring& StatusCode() const { return statusCode_; }
     // The reply's body decoded from UTF-8.
@@ -62,16 +65,12 @@ public:
     uint64_t BytesSent() const { return bytesSent_; }
 
 private:
-    struct InFlight;
-
     Outcome Fail(Outcome outcome);
     bool WriteBody(HINTERNET request, HANDLE file, uint64_t total);
     bool ReadReply(HINTERNET request);
 
-    HINTERNET session_ = nullptr;
-    std::mutex inFlightLock_;
-    HINTERNET inFlight_ = nullptr;
-    std::atomic<bool> aborted_{false};
+    std::unique_ptr<WinHttpSession> session_;
+    WinHttpAbort abort_;
     std::wstring statusCode_;
     std::wstring responseText_;
     std::wstring responseHeaders_;

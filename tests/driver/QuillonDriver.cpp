@@ -26,6 +26,11 @@
 //                                                title holds TEXT
 //   quillon-driver pick SECONDS TITLE PATH       types PATH into the folder
 //                                                picker titled TITLE and takes it
+//   quillon-driver filename SECONDS TEXT         types into the file name box
+//                                                of the platform's file dialog
+//   quillon-driver drop LIST_ID PATH...          drops the files on the list's
+//                                                first selected row (or its
+//                                                first row), as the shell does
 //
 // Exit status 0 on success, 1 when the window was not found in time.
 #include <windows.h>
@@ -34,6 +39,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "base/Utf8Text.h"
 #include "tests/support/WindowDriver.h"
@@ -70,6 +76,10 @@ HWND VisibleMenu()
     }
     return nullptr;
 }
+
+// The file name box of the platform's file dialog: the combo box of the
+// dialog: an edit box (edt1) under Wine, a combo box (cmb13) on Windows.
+constexpr int kFileNameIds[] = {1152, 1148};
 
 int Usage()
 {
@@ -212,6 +222,29 @@ int wmain(int argc, wchar_t** argv)
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left < 0 ? 0 : r.left, r.top < 0 ? 0 : r.top);
         std::fflush(stdout);
         return 0;
+    }
+    if (verb == L"filename" && argc == 4) {
+        HWND dialog = nullptr;
+        int id = 0;
+        WaitUntil(
+            [&] {
+                for (int candidate : kFileNameIds)
+                    if ((dialog = WaitForDialogWithControl(candidate, 0)) != nullptr) {
+                        id = candidate;
+                        return true;
+                    }
+                return false;
+            },
+            _wtoi(argv[2]) * 1000);
+        if (!dialog)
+            return 1;
+        Print(Text(dialog));
+        return SetControlText(dialog, id, argv[3]) ? 0 : 1;
+    }
+    if (verb == L"drop" && argc >= 4) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        return list && DropFilesOnList(list, std::vector<std::wstring>(argv + 3, argv + argc)) ? 0 : 1;
     }
     return Usage();
 }

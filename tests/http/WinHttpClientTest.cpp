@@ -4,9 +4,8 @@
 #include <cstring>
 
 #include "http/WinHttpClient.h"
+#include "tests/http/TransportFixture.h"
 #include "tests/support/Json.h"
-#include "tests/support/ScriptedServer.h"
-#include "tests/support/TestEnv.h"
 
 namespace {
 
@@ -18,19 +17,9 @@ std::string Ok(const std::string& body, const std::string& contentType = "text/p
            JsonQuote(body) + "}]";
 }
 
-class Transport : public testing::Test
+class Transport : public ScriptedServerTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(server.HttpBase().empty()) << "the scripted test server is not running";
-    }
-
-    std::wstring Url(const std::string& p) const { return Widen(server.HttpBase() + p); }
-    std::wstring SecureUrl(const std::string& p) const { return Widen(server.HttpsBase() + p); }
-
-    ScriptedServer server;
-    std::string path = TestEnv::UniquePath();
     WinHttpClient client;
 };
 
@@ -393,62 +382,17 @@ TEST_F(Transport, SelfSignedCertificateIsAcceptedWhenToldTo)
     EXPECT_TRUE(requests[0].tls);
 }
 
-// The proxy fall-back with the browser's settings and the script's answer
-// given by the test; the proxy is still handed to WinHTTP. (Wine ignores a
-// proxy set on a request handle and cannot detect by DHCP, so what is
-// checked here is what the engine asks for and applies.)
+// A client on a ProxiedSession, whose settings and counters it shows.
 class ProxiedClient : public WinHttpClient
 {
 public:
-    std::wstring proxy, bypass, autoConfigUrl, scriptAnswer;
-    bool configReadable = true;
-    int reads = 0, finds = 0;
-    std::wstring askedScript, askedUrl;
-    struct Applied
-    {
-        DWORD accessType;
-        std::wstring proxy, bypass;
-    };
-    std::vector<Applied> applied;
+    ProxiedClient() : ProxiedClient(new ProxiedSession) {}
+    ProxiedSession& proxies;
 
-protected:
-    static wchar_t* GlobalCopy(const std::wstring& s)
+private:
+    explicit ProxiedClient(ProxiedSession* session)
+        : WinHttpClient(std::unique_ptr<WinHttpSession>(session)), proxies(*session)
     {
-        if (s.empty())
-            return nullptr;
-        auto* p = static_cast<wchar_t*>(GlobalAlloc(GMEM_FIXED, (s.size() + 1) * sizeof(wchar_t)));
-        std::memcpy(p, s.c_str(), (s.size() + 1) * sizeof(wchar_t));
-        return p;
-    }
-
-    bool ReadProxyConfig(WINHTTP_CURRENT_USER_IE_PROXY_CONFIG& config) override
-    {
-        ++reads;
-        if (!configReadable)
-            return false;
-        config.lpszProxy = GlobalCopy(proxy);
-        config.lpszProxyBypass = GlobalCopy(bypass);
-        config.lpszAutoConfigUrl = GlobalCopy(autoConfigUrl);
-        return true;
-    }
-
-    bool FindProxyForUrl(const wchar_t* script, WINHTTP_PROXY_INFO& info) override
-    {
-        ++finds;
-        askedScript = script;
-        askedUrl = url;
-        if (scriptAnswer.empty())
-            return false;
-        info.dwAccessType = WINHTTP_ACCESS_TYPE_NAMED_PROXY;
-        info.lpszProxy = GlobalCopy(scriptAnswer);
-        return true;
-    }
-
-    bool ApplyProxy(HINTERNET request, const WINHTTP_PROXY_INFO& info) override
-    {
-        applied.push_back({info.dwAccessType, info.lpszProxy ? info.lpszProxy : L"",
-                           info.lpszProxyBypass ? info.lpszProxyBypass : L""});
-        return WinHttpClient::ApplyProxy(request, info);
     }
 };
 
@@ -466,59 +410,59 @@ protected:
 
 TEST_F(ProxyFallback, NamedProxyIsSetForTheNextAttempt)
 {
-    proxied.proxy = L"proxy.example:8080";
-    proxied.bypass = L"<local>";
+    proxied.proxies.proxy = L"proxy.example:8080";
+    proxied.proxies.bypass = L"<local>";
     EXPECT_FALSE(proxied.Send(L"GET"));
-    EXPECT_EQ(proxied.reads, 3); // once per failed attempt
-    EXPECT_EQ(proxied.finds, 0);
-    ASSERT_EQ(proxied.applied.size(), 3u);
-    EXPECT_EQ(proxied.applied[0].accessType, DWORD(WINHTTP_ACCESS_TYPE_NAMED_PROXY));
-    EXPECT_EQ(proxied.applied[0].proxy, L"proxy.example:8080");
-    EXPECT_EQ(proxied.applied[0].bypass, L"<local>");
+    EXPECT_EQ(proxied.proxies.reads, 3); // once per failed attempt
+    EXPECT_EQ(proxied.proxies.finds, 0);
+    ASSERT_EQ(proxied.proxies.applied.size(), 3u);
+    EXPECT_EQ(proxied.proxies.applied[0].accessType, DWORD(WINHTTP_ACCESS_TYPE_NAMED_PROXY));
+    EXPECT_EQ(proxied.proxies.applied[0].proxy, L"proxy.example:8080");
+    EXPECT_EQ(proxied.proxies.applied[0].bypass, L"<local>");
     EXPECT_EQ(proxied.StatusCode(), L"");
 }
 
 TEST_F(ProxyFallback, ConfigurationScriptIsAskedAndItsAnswerApplied)
 {
-    proxied.autoConfigUrl = L"http://wpad.example/proxy.pac";
-    proxied.proxy = L"ignored.example:1"; // the script wins over a named proxy
-    proxied.scriptAnswer = L"script.example:3128";
+    proxied.proxies.autoConfigUrl = L"http://wpad.example/proxy.pac";
+    proxied.proxies.proxy = L"ignored.example:1"; // the script wins over a named proxy
+    proxied.proxies.scriptAnswer = L"script.example:3128";
     EXPECT_FALSE(proxied.Send(L"GET"));
-    EXPECT_EQ(proxied.finds, 3);
-    EXPECT_EQ(proxied.askedScript, L"http://wpad.example/proxy.pac");
-    EXPECT_EQ(proxied.askedUrl, L"http://localhost:1/nothing-listens");
-    ASSERT_EQ(proxied.applied.size(), 3u);
-    EXPECT_EQ(proxied.applied[0].proxy, L"script.example:3128");
+    EXPECT_EQ(proxied.proxies.finds, 3);
+    EXPECT_EQ(proxied.proxies.askedScript, L"http://wpad.example/proxy.pac");
+    EXPECT_EQ(proxied.proxies.askedUrl, L"http://localhost:1/nothing-listens");
+    ASSERT_EQ(proxied.proxies.applied.size(), 3u);
+    EXPECT_EQ(proxied.proxies.applied[0].proxy, L"script.example:3128");
 }
 
 TEST_F(ProxyFallback, NothingIsAppliedWithoutAnAnswerOrSettings)
 {
-    proxied.autoConfigUrl = L"http://wpad.example/proxy.pac";
+    proxied.proxies.autoConfigUrl = L"http://wpad.example/proxy.pac";
     EXPECT_FALSE(proxied.Send(L"GET"));
-    EXPECT_EQ(proxied.finds, 3);
-    EXPECT_TRUE(proxied.applied.empty());
+    EXPECT_EQ(proxied.proxies.finds, 3);
+    EXPECT_TRUE(proxied.proxies.applied.empty());
 
     ProxiedClient bare;
     bare.url = proxied.url;
     EXPECT_FALSE(bare.Send(L"GET"));
-    EXPECT_EQ(bare.reads, 3);
-    EXPECT_TRUE(bare.applied.empty());
+    EXPECT_EQ(bare.proxies.reads, 3);
+    EXPECT_TRUE(bare.proxies.applied.empty());
 
     ProxiedClient unreadable;
     unreadable.url = proxied.url;
-    unreadable.configReadable = false;
-    unreadable.proxy = L"proxy.example:8080";
+    unreadable.proxies.configReadable = false;
+    unreadable.proxies.proxy = L"proxy.example:8080";
     EXPECT_FALSE(unreadable.Send(L"GET"));
-    EXPECT_TRUE(unreadable.applied.empty());
+    EXPECT_TRUE(unreadable.proxies.applied.empty());
 }
 
 TEST_F(ProxyFallback, IsNotConsultedWhenTheRequestGoesOut)
 {
     ASSERT_TRUE(server.Script(path, Ok("direct")));
     proxied.url = Url(path);
-    proxied.proxy = L"proxy.example:8080";
+    proxied.proxies.proxy = L"proxy.example:8080";
     ASSERT_TRUE(proxied.Send(L"GET"));
-    EXPECT_EQ(proxied.reads, 0);
+    EXPECT_EQ(proxied.proxies.reads, 0);
     EXPECT_EQ(proxied.ResponseText(), L"direct");
 }
 

@@ -4,47 +4,25 @@
 #include <vector>
 
 #include "http/WinHttpUpload.h"
-#include "tests/support/ScriptedServer.h"
-#include "tests/support/TestEnv.h"
+#include "tests/http/TransportFixture.h"
 
 namespace {
 
-using TestEnv::Widen;
 using Outcome = WinHttpUpload::Outcome;
 
-// Bytes that differ from piece to piece, zero bytes included.
-std::string Pattern(size_t size)
-{
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = char((i * 131 + i / 7) & 0xFF);
-    return bytes;
-}
+using TestEnv::PatternBytes;
+using TestEnv::WriteBytes;
 
-std::wstring WriteTestFile(const std::wstring& folder, const wchar_t* name, const std::string& bytes)
-{
-    const std::wstring path = folder + L"\\" + name;
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    EXPECT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    if (!bytes.empty())
-        WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-    return path;
-}
-
-class Upload : public testing::Test
+class Upload : public ScriptedServerTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(server.HttpBase().empty()) << "the scripted test server is not running";
-        upload.url = Widen(server.HttpBase() + path);
+        ScriptedServerTest::SetUp();
+        upload.url = Url(path);
         upload.requestHeaders = L"Content-Type: image/jpeg\r\nSlug: a%20b.jpg\r\n";
     }
 
-    ScriptedServer server;
-    std::string path = TestEnv::UniquePath();
     std::wstring folder = TestEnv::ScratchFolder(TestEnv::UniquePath().substr(3));
     WinHttpUpload upload;
 };
@@ -59,8 +37,8 @@ TEST_F(Upload, FilesArriveWholeInPiecesWithTheirLengthAndHeaders)
     } cases[] = {{L"one.jpg", 1}, {L"piece.jpg", piece}, {L"more.jpg", 3 * piece + 17}, {L"empty.jpg", 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(TestEnv::Narrow(c.name));
-        const std::string bytes = Pattern(c.size);
-        const std::wstring file = WriteTestFile(folder, c.name, bytes);
+        const std::string bytes = PatternBytes(c.size);
+        const std::wstring file = WriteBytes(folder, c.name, bytes);
         ASSERT_TRUE(server.Script(path, "[{\"status\": 201, \"body\": \"<entry>\\u7d05</entry>\"}]"));
         std::vector<uint64_t> progress;
         upload.onProgress = [&](uint64_t sent, uint64_t total) {
@@ -100,7 +78,7 @@ TEST_F(Upload, AFileThatCannotBeReadSendsNothing)
 TEST_F(Upload, NoReplyAfterTheWholeBodyIsAnUnknownOutcomeSentOnce)
 {
     ASSERT_TRUE(server.Script(path, "[{\"action\": \"hang\", \"delay\": 60}, {\"status\": 201, \"body\": \"\"}]"));
-    const std::wstring file = WriteTestFile(folder, L"slow.jpg", Pattern(100000));
+    const std::wstring file = WriteBytes(folder, L"slow.jpg", PatternBytes(100000));
     upload.timeouts.receive = 500;
     EXPECT_EQ(upload.SendFile(file), Outcome::OutcomeUnknown);
     EXPECT_EQ(upload.StatusCode(), L"");
@@ -112,7 +90,7 @@ TEST_F(Upload, NoReplyAfterTheWholeBodyIsAnUnknownOutcomeSentOnce)
 TEST_F(Upload, AbortMidBodyCancelsAndKeepsLaterSendsFromGoingOut)
 {
     ASSERT_TRUE(server.Script(path, "[{\"status\": 201, \"body\": \"\"}]"));
-    const std::wstring file = WriteTestFile(folder, L"big.jpg", Pattern(20 * WinHttpUpload::kPieceSize));
+    const std::wstring file = WriteBytes(folder, L"big.jpg", PatternBytes(20 * WinHttpUpload::kPieceSize));
     upload.onProgress = [&](uint64_t sent, uint64_t) {
         if (sent >= 2 * WinHttpUpload::kPieceSize)
             upload.Abort();
@@ -129,7 +107,7 @@ TEST_F(Upload, AbortMidBodyCancelsAndKeepsLaterSendsFromGoingOut)
 
 TEST_F(Upload, NothingListeningIsNotSent)
 {
-    const std::wstring file = WriteTestFile(folder, L"x.jpg", Pattern(10));
+    const std::wstring file = WriteBytes(folder, L"x.jpg", PatternBytes(10));
     upload.url = L"http://127.0.0.1:9/nowhere";
     EXPECT_EQ(upload.SendFile(file), Outcome::NotSent);
     EXPECT_NE(upload.LastError(), 0u);

@@ -7,13 +7,7 @@
 
 namespace {
 
-std::string Pattern(size_t size, int seed)
-{
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = char((i * 29 + seed * 7 + i / 251) & 0xFF);
-    return bytes;
-}
+using TestEnv::PatternBytes;
 
 // A PNG signature and header of the given size, then filler bytes.
 std::string PngHead(uint32_t width, uint32_t height, size_t size)
@@ -22,7 +16,7 @@ std::string PngHead(uint32_t width, uint32_t height, size_t size)
     for (uint32_t v : {width, height})
         for (int shift = 24; shift >= 0; shift -= 8)
             bytes += char((v >> shift) & 0xFF);
-    return bytes + Pattern(size - bytes.size(), 3);
+    return bytes + PatternBytes(size - bytes.size(), 3);
 }
 
 class Upload : public ::testing::Test
@@ -42,32 +36,10 @@ protected:
 
     std::wstring Write(const std::wstring& name, const std::string& bytes)
     {
-        const std::wstring path = folder + L"\\" + name;
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_NE(h, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        if (!bytes.empty())
-            WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-        CloseHandle(h);
-        return path;
+        return TestEnv::WriteBytes(folder, name, bytes);
     }
-
-    Json EmptyAlbum()
-    {
-        for (const Json& album : StandIn::Account("demo")["albums"].array)
-            if (album["title"].string == "Empty album")
-                return album;
-        return Json();
-    }
-
-    std::vector<Json> Posts()
-    {
-        std::vector<Json> posts;
-        for (const Json& r : StandIn::Requests())
-            if (r["method"].string == "POST")
-                posts.push_back(r);
-        return posts;
-    }
+    static Json EmptyAlbum() { return StandIn::Album("demo", "Empty album"); }
+    static std::vector<Json> Posts() { return StandIn::RequestsWith("POST"); }
 
     // The path of the album's feed, as sent.
     std::string Feed() const { return TestEnv::Narrow(client.AlbumFeedUrl(albumId)).substr(StandIn::Base().size()); }
@@ -88,8 +60,8 @@ TEST_F(Upload, FilesArriveByteIdenticalWithTitlesAndTheAlbumAndQuotaGrow)
     } cases[] = {
         {L"\u7d05\u8449 \u5199\u771f.png", PngHead(640, 480, 150000), 640,
          "%E7%B4%85%E8%91%89%20%E5%86%99%E7%9C%9F.png"},
-        {L"IMG_0001.JPG", Pattern(300000, 1), 0, "IMG_0001.JPG"},
-        {L"clip.mp4", Pattern(70000, 2), 0, "clip.mp4"},
+        {L"IMG_0001.JPG", PatternBytes(300000, 1), 0, "IMG_0001.JPG"},
+        {L"clip.mp4", PatternBytes(70000, 2), 0, "clip.mp4"},
     };
     const int64_t quota = int64_t(StandIn::Account("demo")["quota_current"].number);
     int64_t added = 0;
@@ -116,11 +88,9 @@ TEST_F(Upload, FilesArriveByteIdenticalWithTitlesAndTheAlbumAndQuotaGrow)
         EXPECT_EQ(StandIn::HeaderValue(post, "Slug"), c.slug);
         EXPECT_EQ(StandIn::HeaderValue(post, "Content-Length"), std::to_string(c.bytes.size()));
         EXPECT_EQ(post["path"].string, Feed());
-        if (c.name != L"clip.mp4") {
-            // The original is the file itself.
-            const std::string path = TestEnv::Narrow(photo.mediaUrl).substr(StandIn::Base().size());
-            EXPECT_TRUE(LoopbackRequest(StandIn::Base(), "GET", path).body == c.bytes) << path;
-        }
+        // The original is the file itself, a video's too.
+        const std::string path = TestEnv::Narrow(photo.mediaUrl).substr(StandIn::Base().size());
+        EXPECT_TRUE(LoopbackRequest(StandIn::Base(), "GET", path).body == c.bytes) << path;
         EXPECT_EQ(int(EmptyAlbum()["numphotos"].number), n);
         EXPECT_EQ(int64_t(StandIn::Account("demo")["quota_current"].number), quota + added);
     }
@@ -142,7 +112,7 @@ TEST_F(Upload, RefusalsAreToldApartAndSomeStopTheRest)
         bool stops;
     } cases[] = {
         {"empty", "", "", UploadEnd::TypeRefused, false},
-        {"over the limit", "", Pattern(size_t(kUploadPhotoLimit) + 1, 4), UploadEnd::TooLarge, false},
+        {"over the limit", "", PatternBytes(size_t(kUploadPhotoLimit) + 1, 4), UploadEnd::TooLarge, false},
         {"quota", "\"status\": 403, \"body\": \"Quota exceeded: 10 of 10 bytes used\"", "x", UploadEnd::QuotaFull,
          true},
         {"album full", "\"status\": 403, \"body\": \"Photo limit reached: 1000 photos\"", "x", UploadEnd::AlbumFull,
@@ -171,7 +141,7 @@ TEST_F(Upload, NoReplyInTimeIsAnUnknownOutcomeAfterOnePost)
     StandIn::Fault("{\"path\": \"" + feed + "\", \"method\": \"POST\", \"action\": \"hang\", \"delay\": 10}");
     client.Transport().timeouts.receive = 1000;
     PhotoEntry photo;
-    EXPECT_EQ(client.UploadFile(albumId, Write(L"slow.jpg", Pattern(200000, 5)), photo), UploadEnd::OutcomeUnknown);
+    EXPECT_EQ(client.UploadFile(albumId, Write(L"slow.jpg", PatternBytes(200000, 5)), photo), UploadEnd::OutcomeUnknown);
     EXPECT_TRUE(client.IsLastOutcomeUnknown());
     EXPECT_EQ(Posts().size(), 1u);
 }
@@ -179,7 +149,7 @@ TEST_F(Upload, NoReplyInTimeIsAnUnknownOutcomeAfterOnePost)
 TEST_F(Upload, CancelMidFileLeavesNothingOnTheServer)
 {
     PhotoEntry photo;
-    const UploadEnd end = client.UploadFile(albumId, Write(L"big.jpg", Pattern(4u << 20, 6)), photo,
+    const UploadEnd end = client.UploadFile(albumId, Write(L"big.jpg", PatternBytes(4u << 20, 6)), photo,
                                             [&](uint64_t sent, uint64_t) {
                                                 if (sent >= 256 * 1024)
                                                     client.AbortRequests();
@@ -188,7 +158,7 @@ TEST_F(Upload, CancelMidFileLeavesNothingOnTheServer)
     client.ResumeRequests();
     EXPECT_EQ(int(EmptyAlbum()["numphotos"].number), 0);
     // The next file goes out as usual.
-    EXPECT_EQ(client.UploadFile(albumId, Write(L"small.jpg", Pattern(1000, 7)), photo), UploadEnd::Uploaded);
+    EXPECT_EQ(client.UploadFile(albumId, Write(L"small.jpg", PatternBytes(1000, 7)), photo), UploadEnd::Uploaded);
     EXPECT_EQ(int(EmptyAlbum()["numphotos"].number), 1);
 }
 

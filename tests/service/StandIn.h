@@ -86,6 +86,25 @@ inline Json Account(const std::string& name)
     return Json();
 }
 
+// The album titled `title` of the account `account` in the stand-in's state.
+inline Json Album(const std::string& account, const std::string& title)
+{
+    for (const Json& album : Account(account)["albums"].array)
+        if (album["title"].string == title)
+            return album;
+    return Json();
+}
+
+// Requests logged with this method since the last clear or reset.
+inline std::vector<Json> RequestsWith(const std::string& method)
+{
+    std::vector<Json> found;
+    for (const Json& r : Requests())
+        if (r["method"].string == method)
+            found.push_back(r);
+    return found;
+}
+
 } // namespace StandIn
 
 namespace ClientTest {

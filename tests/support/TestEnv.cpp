@@ -105,6 +105,22 @@ std::string ReadBytes(const std::wstring& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::wstring WriteBytes(const std::wstring& folder, const std::wstring& name, const std::string& bytes)
+{
+    const std::wstring path = folder + L"\\" + name;
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    return out ? path : std::wstring();
+}
+
+std::string PatternBytes(size_t size, int seed)
+{
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = char((i * 131 + seed * 101 + i / 509) & 0xFF);
+    return bytes;
+}
+
 std::wstring ScratchFolder(const std::string& name)
 {
     std::wstring base = WinePath(Var("QUILLON_BUILD_DIR")) + L"\\scratch\\" + Widen(name);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 // What the test run provides: the loopback servers' base URLs and folders.
@@ -23,6 +24,13 @@ std::string UniquePath(const std::string& suffix = "");
 
 // The whole file as bytes (empty when it cannot be read).
 std::string ReadBytes(const std::wstring& path);
+
+// Writes `bytes` as the file `name` in `folder`; its path, or empty when it
+// could not be written.
+std::wstring WriteBytes(const std::wstring& folder, const std::wstring& name, const std::string& bytes);
+// Bytes that differ from one 64 KB piece to the next and from seed to seed,
+// zero bytes included.
+std::string PatternBytes(size_t size, int seed = 0);
 
 // A fresh empty folder under the build folder's scratch area.
 std::wstring ScratchFolder(const std::string& name);

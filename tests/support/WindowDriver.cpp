@@ -1,5 +1,8 @@
 #include "tests/support/WindowDriver.h"
 
+#include <commctrl.h>
+#include <shlobj.h>
+
 #include <vector>
 
 namespace WindowDriver {
@@ -177,6 +180,70 @@ bool IsEnabled(HWND dialog, int controlId)
 {
     HWND control = GetDlgItem(dialog, controlId);
     return control && IsWindowEnabled(control);
+}
+
+// Memory in another process, freed with the object unless handed over.
+namespace {
+
+struct RemoteBlock
+{
+    HANDLE process = nullptr;
+    void* at = nullptr;
+    RemoteBlock(HANDLE p, size_t size) : process(p)
+    {
+        at = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBlock()
+    {
+        if (at)
+            VirtualFreeEx(process, at, 0, MEM_RELEASE);
+    }
+};
+
+// The HDROP lives in the list's process, as one the shell made there would:
+// a DROPFILES block and the paths after it (wide, each ended by a zero, one
+// more zero at the end).
+} // namespace
+
+bool DropFilesOnList(HWND list, const std::vector<std::wstring>& paths)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+    if (!process)
+        return false;
+    LRESULT row = SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED);
+    if (row < 0)
+        row = 0;
+    // The row's rectangle, asked for in the program's memory.
+    RemoteBlock rect(process, sizeof(RECT));
+    RECT cell = {LVIR_LABEL, 0, 0, 0};
+    SIZE_T moved = 0;
+    bool ok = rect.at && WriteProcessMemory(process, rect.at, &cell, sizeof cell, &moved) &&
+              SendMessageW(list, LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(rect.at)) &&
+              ReadProcessMemory(process, rect.at, &cell, sizeof cell, &moved);
+    HWND window = GetAncestor(list, GA_ROOT);
+    POINT at = {cell.left + 5, (cell.top + cell.bottom) / 2};
+    MapWindowPoints(list, window, &at, 1);
+
+    std::vector<BYTE> block(sizeof(DROPFILES));
+    auto* files = reinterpret_cast<DROPFILES*>(block.data());
+    files->pFiles = sizeof(DROPFILES);
+    files->pt = at;
+    files->fWide = TRUE;
+    for (const std::wstring& path : paths) {
+        const BYTE* text = reinterpret_cast<const BYTE*>(path.c_str());
+        block.insert(block.end(), text, text + (path.size() + 1) * sizeof(wchar_t));
+    }
+    block.insert(block.end(), sizeof(wchar_t), 0);
+    RemoteBlock drop(process, block.size());
+    ok = ok && drop.at && WriteProcessMemory(process, drop.at, block.data(), block.size(), &moved) &&
+         PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop.at), 0);
+    // The program frees the drop (DragFinish) once it has read it.
+    if (ok)
+        drop.at = nullptr;
+    CloseHandle(process);
+    return ok;
 }
 
 } // namespace WindowDriver

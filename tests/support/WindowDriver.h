@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Finds and drives the dialogs of another process (or this one) the way a
 // person would: by their controls, their texts and their buttons.
@@ -42,6 +43,11 @@ bool SetControlText(HWND dialog, int controlId, const std::wstring& text);
 bool Click(HWND dialog, int controlId);
 
 bool IsChecked(HWND dialog, int controlId);
+
+// Drops the files on the list view's first selected row (or its first row),
+// as the shell does: WM_DROPFILES posted to the list's top-level window
+// with an HDROP in the list's process. The process frees it (DragFinish).
+bool DropFilesOnList(HWND list, const std::vector<std::wstring>& paths);
 bool IsEnabled(HWND dialog, int controlId);
 
 } // namespace WindowDriver

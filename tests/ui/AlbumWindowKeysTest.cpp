@@ -17,6 +17,7 @@
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/AlbumDialogTest.h"
+#include "tests/ui/AlbumWindowFixture.h"
 #include "tests/ui/ListColumnsTest.h"
 #include "ui/albums/AlbumWindowKeys.h"
 #include "ui/albums/CToolDlg.h"
@@ -67,56 +68,17 @@ TEST(AlbumWindowKeys, WhatEachKeyDoesWhere)
 // ---------------------------------------------------------------------------
 namespace {
 
-class AlbumKeys : public ::testing::TestWithParam<const char*>
+class AlbumKeys : public AlbumWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        StandIn::Reset();
-        folder = TestEnv::ScratchFolder("album-keys");
-        ini = folder + L"\\quillon.ini";
-        logPath = TestEnv::Narrow(folder) + "\\quillon.log";
-        log.Open(logPath.c_str());
-        client = std::make_unique<PicasaClient>(StandIn::BaseW(), StandIn::BaseW());
-        client->SetLog(&log);
-    }
-    void TearDown() override
-    {
-        window.reset();
-        log.Close();
-    }
+    AlbumKeys() : AlbumWindowFixture("album-keys") {}
 
     HWND Open()
     {
-        EXPECT_EQ(client->Login("demo@example.com", L"demo", "QUILLON test"), 0u);
-        window = std::make_unique<CToolDlg>(*client, SettingsLocation::File(ini));
-        HWND handle = window->Create(nullptr);
-        EXPECT_NE(handle, nullptr);
-        return handle;
+        SignIn();
+        return AlbumWindowFixture::Open();
     }
     HWND List() { return window->List().Handle(); }
-    int RowOf(const std::wstring& title)
-    {
-        for (int row = 0; row < window->RowCount(); ++row)
-            if (window->List().CellText(row, 0) == title)
-                return row;
-        return -1;
-    }
-    void Select(std::initializer_list<const wchar_t*> titles)
-    {
-        for (int row = 0; row < window->RowCount(); ++row)
-            window->SelectRow(row, false);
-        for (const wchar_t* title : titles)
-            window->SelectRow(RowOf(title), true);
-    }
-    std::set<std::wstring> SelectedTitles()
-    {
-        std::set<std::wstring> titles;
-        for (int row = 0; row < window->RowCount(); ++row)
-            if (window->IsRowSelected(row))
-                titles.insert(window->List().CellText(row, 0));
-        return titles;
-    }
     int PhotosOf(const std::wstring& title)
     {
         for (const AlbumEntry& album : client->GetAlbums())
@@ -148,13 +110,6 @@ protected:
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         };
     }
-
-    ScopedLanguage language{GetParam()};
-    std::wstring folder, ini;
-    std::string logPath;
-    CLogSupport log;
-    std::unique_ptr<PicasaClient> client;
-    std::unique_ptr<CToolDlg> window;
 };
 
 } // namespace
@@ -243,7 +198,7 @@ TEST_P(AlbumKeys, EnterOrADoubleClickOnARowOpensThePhotoListOfTheSelectedAlbums)
     };
     for (const Way& way : ways) {
         SCOPED_TRACE(way.name);
-        Select({L"Family", L"Garden"});
+        SelectOnly({L"Family", L"Garden"});
         int rows = -1;
         ModalDriver driver;
         driver.Ignore(window->Handle());
@@ -343,7 +298,7 @@ TEST_P(AlbumKeys, TheContextMenusItemsRunTheirCommandsOnTheSelection)
     });
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
-        Select({L"Family"});
+        SelectOnly({L"Family"});
         // As the menu sends its choice: to the list, which runs its own and
         // hands the album commands to the window.
         ListTest::Command(List(), c.command);

@@ -9,7 +9,7 @@
 #include "tests/service/StandIn.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
-#include "base/TextFormat.h"
+#include "tests/ui/AlbumWindowFixture.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/albums/CToolDlg.h"
 
@@ -83,69 +83,18 @@ TEST(AlbumWindowText, PatternsMessagesAndScrolling)
 // ---------------------------------------------------------------------------
 namespace {
 
-class AlbumWindow : public ::testing::TestWithParam<const char*>
+class AlbumWindow : public AlbumWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        StandIn::Reset();
-        folder = TestEnv::ScratchFolder("album-window");
-        ini = folder + L"\\quillon.ini";
-        logPath = TestEnv::Narrow(folder) + "\\quillon.log";
-        log.Open(logPath.c_str());
-        client = std::make_unique<PicasaClient>(StandIn::BaseW(), StandIn::BaseW());
-        client->SetLog(&log);
-    }
-    void TearDown() override { log.Close(); }
+    AlbumWindow() : AlbumWindowFixture("album-window") {}
 
-    void SignIn() { ASSERT_EQ(client->Login("demo@example.com", L"demo", "QUILLON test"), 0u); }
-
-    HWND Open()
-    {
-        window = std::make_unique<CToolDlg>(*client, SettingsLocation::File(ini));
-        HWND handle = window->Create(nullptr);
-        EXPECT_NE(handle, nullptr);
-        return handle;
-    }
-    void Command(int id, int code = BN_CLICKED)
-    {
-        SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(id, code), LPARAM(window->Item(id)));
-    }
-    int RowOf(const std::wstring& title)
-    {
-        for (int row = 0; row < window->RowCount(); ++row)
-            if (window->List().CellText(row, 0) == title)
-                return row;
-        return -1;
-    }
-    void Select(std::initializer_list<const wchar_t*> titles)
-    {
-        for (const wchar_t* title : titles)
-            window->SelectRow(RowOf(title), true);
-    }
-    std::set<std::wstring> SelectedTitles()
-    {
-        std::set<std::wstring> titles;
-        for (int row = 0; row < window->RowCount(); ++row)
-            if (window->IsRowSelected(row))
-                titles.insert(window->List().CellText(row, 0));
-        return titles;
-    }
     std::wstring IniValue(const wchar_t* key)
     {
         wchar_t value[64] = {};
         GetPrivateProfileStringW(CToolDlg::kSection, key, L"", value, 64, ini.c_str());
         return value;
     }
-    std::string LogText() { return TestEnv::ReadBytes(TestEnv::Widen(logPath)); }
-    Json DemoAlbum(const std::string& title)
-    {
-        const Json account = StandIn::Account("demo");
-        for (const Json& album : account["albums"].array)
-            if (album["title"].string == title)
-                return album;
-        return Json();
-    }
+    static Json DemoAlbum(const std::string& title) { return StandIn::Album("demo", title); }
     std::string EditPath(const std::wstring& title)
     {
         for (const AlbumEntry& album : client->GetAlbums())
@@ -155,20 +104,6 @@ protected:
             }
         return "";
     }
-    size_t CountRequests(const std::string& method)
-    {
-        size_t n = 0;
-        for (const Json& r : StandIn::Requests())
-            n += r["method"].string == method;
-        return n;
-    }
-
-    ScopedLanguage language{GetParam()};
-    std::wstring folder, ini;
-    std::string logPath;
-    CLogSupport log;
-    std::unique_ptr<PicasaClient> client;
-    std::unique_ptr<CToolDlg> window;
 };
 
 } // namespace

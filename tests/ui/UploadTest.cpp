@@ -8,6 +8,8 @@
 #include "tests/service/StandIn.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
+#include "tests/ui/AlbumWindowFixture.h"
+#include "ui/albums/BackupRun.h"
 #include "ui/albums/CToolDlg.h"
 #include "ui/albums/UploadFileDialog.h"
 #include "ui/albums/UploadRunner.h"
@@ -24,13 +26,7 @@ using namespace DialogHarness;
 
 namespace {
 
-std::string Pattern(size_t size, int seed)
-{
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = char((i * 13 + seed * 101 + i / 509) & 0xFF);
-    return bytes;
-}
+using TestEnv::PatternBytes;
 
 // An HDROP as the shell hands one over: the point, then the paths.
 HDROP MakeDrop(POINT at, const std::vector<std::wstring>& paths)
@@ -52,41 +48,20 @@ HDROP MakeDrop(POINT at, const std::vector<std::wstring>& paths)
     return static_cast<HDROP>(memory);
 }
 
-class Upload : public ::testing::TestWithParam<const char*>
+class Upload : public AlbumWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        StandIn::Reset();
-        folder = TestEnv::ScratchFolder("upload");
-        ini = folder + L"\\quillon.ini";
-        logPath = TestEnv::Narrow(folder) + "\\quillon.log";
-        log.Open(logPath.c_str());
-        client = std::make_unique<PicasaClient>(StandIn::BaseW(), StandIn::BaseW());
-        client->SetLog(&log);
-    }
-    void TearDown() override
-    {
-        window.reset();
-        log.Close();
-    }
+    Upload() : AlbumWindowFixture("upload") {}
 
     void SignIn()
     {
-        ASSERT_EQ(client->Login("demo@example.com", L"demo", "QUILLON test"), 0u);
+        AlbumWindowFixture::SignIn();
         ASSERT_EQ(client->LoadAlbums(), 0u);
         StandIn::ClearRequests();
     }
     std::wstring Write(const std::wstring& name, const std::string& bytes)
     {
-        const std::wstring path = folder + L"\\" + name;
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        EXPECT_NE(h, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        if (!bytes.empty())
-            WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-        CloseHandle(h);
-        return path;
+        return TestEnv::WriteBytes(folder, name, bytes);
     }
     const AlbumEntry& Album(const std::wstring& title)
     {
@@ -97,40 +72,20 @@ protected:
         ADD_FAILURE() << "no album " << TestEnv::Narrow(title);
         return none;
     }
-    int Photos(const std::string& title)
-    {
-        for (const Json& album : StandIn::Account("demo")["albums"].array)
-            if (album["title"].string == title)
-                return int(album["numphotos"].number);
-        return -1;
-    }
-    size_t Posts()
-    {
-        size_t n = 0;
-        for (const Json& r : StandIn::Requests())
-            n += r["method"].string == "POST";
-        return n;
-    }
-    std::string LogText() { return TestEnv::ReadBytes(TestEnv::Widen(logPath)); }
+    static int Photos(const std::string& title) { return int(StandIn::Album("demo", title)["numphotos"].number); }
+    static size_t Posts() { return CountRequests("POST"); }
     static std::string Utf8(const std::wstring& text) { return TestEnv::Narrow(text); }
-
-    ScopedLanguage language{GetParam()};
-    std::wstring folder, ini;
-    std::string logPath;
-    CLogSupport log;
-    std::unique_ptr<PicasaClient> client;
-    std::unique_ptr<CToolDlg> window;
 };
 
 TEST_P(Upload, CheckedFilesGoRefusedOnesSendNothingAndEachIsLogged)
 {
     SignIn();
     const std::vector<std::wstring> paths = {
-        Write(L"a.jpg", Pattern(5000, 1)),
-        Write(L"\u7d05\u8449.png", Pattern(7000, 2)),
+        Write(L"a.jpg", PatternBytes(5000, 1)),
+        Write(L"\u7d05\u8449.png", PatternBytes(7000, 2)),
         Write(L"empty.gif", ""),
         Write(L"notes.txt", "text"),
-        Write(L"c.mp4", Pattern(9000, 3)),
+        Write(L"c.mp4", PatternBytes(9000, 3)),
         folder + L"\\missing.jpg",
     };
     std::vector<UploadProgress> seen;
@@ -203,12 +158,8 @@ TEST_P(Upload, StoppingBeforeTheSecondFileSendsNoMore)
 TEST_P(Upload, ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks)
 {
     SignIn();
-    window = std::make_unique<CToolDlg>(*client, SettingsLocation::File(ini));
-    ASSERT_NE(window->Create(nullptr), nullptr);
-    int row = -1;
-    for (int r = 0; r < window->RowCount(); ++r)
-        if (window->List().CellText(r, 0) == L"Garden")
-            row = r;
+    ASSERT_NE(Open(), nullptr);
+    const int row = RowOf(L"Garden");
     ASSERT_GE(row, 0);
     const int before = Photos("Garden");
     RECT cell = {};
@@ -226,7 +177,7 @@ TEST_P(Upload, ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks)
     });
     // A folder among the dropped paths is left out.
     SendMessageW(window->Handle(), WM_DROPFILES,
-                 WPARAM(MakeDrop(at, {Write(L"drop.jpg", Pattern(3000, 4)), folder})), 0);
+                 WPARAM(MakeDrop(at, {Write(L"drop.jpg", PatternBytes(3000, 4)), folder})), 0);
     EXPECT_EQ(Photos("Garden"), before + 1);
     EXPECT_EQ(Posts(), 1u);
     EXPECT_EQ(summary.substr(0, summary.find(L"\r\n")),
@@ -243,6 +194,32 @@ TEST_P(Upload, ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks)
     EXPECT_EQ(asked, language.String(IDS_UPLOAD_DROP_TARGET));
     EXPECT_EQ(Posts(), 1u);
     EXPECT_TRUE(driver.Unexpected().empty());
+}
+
+TEST_P(Upload, WhatWasUploadedComesBackByteIdenticalThroughABackup)
+{
+    SignIn();
+    const std::vector<std::pair<std::wstring, std::string>> files = {
+        {L"IMG_0100.JPG", PatternBytes(400000, 8)},
+        {L"\u7d05\u8449.png", PatternBytes(130000, 9)},
+        {L"clip.mp4", PatternBytes(2u << 20, 10)},
+    };
+    const std::wstring sent = TestEnv::ScratchFolder("upload-round-trip");
+    std::vector<std::wstring> paths;
+    for (const auto& f : files)
+        paths.push_back(TestEnv::WriteBytes(sent, f.first, f.second));
+    ASSERT_EQ(UploadIntoAlbum(*client, Album(L"Empty album"), paths, nullptr).Uploaded(), 3);
+
+    ASSERT_EQ(client->LoadAlbums(), 0u);
+    const std::wstring backup = TestEnv::ScratchFolder("upload-round-trip-backup");
+    BackupRun run(*client, backup);
+    const BackupSummary summary = run.Run({Album(L"Empty album")}, {});
+    EXPECT_EQ(summary.downloaded, 3u);
+    EXPECT_EQ(summary.failed, 0u);
+    for (const auto& f : files) {
+        SCOPED_TRACE(Utf8(f.first));
+        EXPECT_TRUE(TestEnv::ReadBytes(backup + L"\\Empty album\\" + f.first) == f.second);
+    }
 }
 
 TEST(UploadFolders, TheFolderOfAPath)

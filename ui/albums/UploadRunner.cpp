@@ -2,6 +2,7 @@
 
 #include "app/ResourceText.h"
 #include "res/resource.h"
+#include "service/FeedDocumentFactory.h"
 #include "service/PicasaClient.h"
 
 namespace {
@@ -60,6 +61,9 @@ UploadRun UploadIntoAlbum(PicasaClient& client, const AlbumEntry& album, const s
         }
         run.items.push_back(std::move(item));
     }
+    // Every reply's entry is read into a document of one class object: under
+    // Wine, making each from COM afresh costs more than the POST of a photo.
+    const FeedDocumentFactory documents;
     uint64_t before = 0;
     for (UploadItem& item : run.items) {
         if (item.check != UploadCheck::Ok)

@@ -96,7 +96,7 @@ class Links:
         the content address of a photo is its original's (s0) when the feed
         was asked for originals."""
         directory = '%s/img/%s/%s' % (self.media_base, album_id, photo['id'])
-        if size is None and self.originals and not photo.get('video'):
+        if size is None and self.originals and has_original(photo):
             size = 0
         if size is not None:
             directory += '/s%s' % size
@@ -116,6 +116,13 @@ class Links:
         return '%s/video/%s/%d/%s.%s' % (
             self.media_base, photo['id'], index,
             seg(photo['title'].rsplit('.', 1)[0]), ext)
+
+
+def has_original(photo):
+    """Photos, and uploaded videos (they have no renditions of their own),
+    are served whole at s0."""
+    video = photo.get('video')
+    return not video or not video.get('renditions')
 
 
 def _link(rel, mime, href):

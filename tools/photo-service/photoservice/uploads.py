@@ -338,13 +338,15 @@ def stored(store, photo_id):
 
 
 def original(store, segments, query):
-    """(bytes, type) of an uploaded photo's original for an image address
-    (segments after 'img') that asks for it (s0, or imgmax=d); else None."""
+    """(bytes, type) of an uploaded photo's or video's original for an image
+    address (segments after 'img') that asks for it (s0, or imgmax=d); else
+    None."""
     wants = query.get('imgmax') == 'd' or any(s == 's0' for s in segments[:-1])
     if not wants or len(segments) < 3 or not segments[1].isdigit() or len(segments[1]) > 19:
         return None
     found = stored(store, int(segments[1]))
-    if found is None or found[1] not in PHOTO_TYPES:
+    if found is None:
         return None
     with open(os.path.join(folder(store), found[0]), 'rb') as f:
         return f.read(), found[1]
+

@@ -141,11 +141,24 @@ class UploadTest(ServiceTestCase):
         self.assertEqual(entry.findtext(G + 'width'), '800')
         self.assertEqual(self.original(entry, 's0').body, data)
 
-    def test_a_video_is_stored_as_a_video(self):
-        data = b'\x00\x00\x00\x18ftypmp42' + b'v' * 5000
-        entry = self.post(data, 'video/mp4', 'clip.mp4').xml()
-        self.assertIsNotNone(entry.find(G + 'originalvideo'))
-        self.assertEqual(entry.findtext(G + 'size'), str(len(data)))
+    def test_a_video_is_stored_as_a_video_and_served_as_its_original(self):
+        for name, mime in (('clip.mp4', 'video/mp4'), ('old.mov', 'video/quicktime')):
+            with self.subTest(name):
+                data = b'\x00\x00\x00\x18ftypmp42' + os.urandom(70000)
+                entry = self.post(data, mime, name).xml()
+                self.assertIsNotNone(entry.find(G + 'originalvideo'))
+                self.assertEqual(entry.findtext(G + 'size'), str(len(data)))
+                for how in ('s0', 'imgmax=d'):
+                    got = self.original(entry, how)
+                    self.assertEqual(got.body, data)
+                    self.assertEqual(got.headers['Content-Type'], mime)
+                    self.assertEqual(int(got.headers['Content-Length']), len(data))
+                # A feed asked for originals points at it, as a backup reads it.
+                listed = self.feed(self.path + '?imgmax=d', self.token).findall(A + 'entry')
+                mine = [e for e in listed if e.findtext(G + 'id') == entry.findtext(G + 'id')][0]
+                src = mine.find(A + 'content').get('src')
+                self.assertIn('/s0/', src)
+                self.assertEqual(self.request('GET', self.path_of(src)).body, data)
 
     def test_refusals_store_nothing(self):
         other = '/data/feed/api/user/friend/albumid/%s' % self.album_id
