@@ -229,6 +229,34 @@ TEST_P(AlbumWindow, TheCalendarOpensOnTheNewestAlbumAndARefreshKeepsTheUsersMont
     EXPECT_EQ(shown.wMonth, 2);
 }
 
+// However wide the language's font makes the calendar, it shows whole
+// inside the window and covers none of the album buttons.
+TEST_P(AlbumWindow, TheCalendarShowsWholeBesideTheAlbumButtons)
+{
+    SignIn();
+    Open();
+    const auto rectOf = [&](int id) {
+        RECT r = {};
+        GetWindowRect(window->Item(id), &r);
+        MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const RECT calendar = rectOf(IDC_CALENDAR);
+    RECT needed = {};
+    MonthCal_GetMinReqRect(window->Item(IDC_CALENDAR), &needed);
+    EXPECT_GE(calendar.right - calendar.left, needed.right - needed.left);
+    RECT client = {}, inside = {};
+    GetClientRect(window->Handle(), &client);
+    IntersectRect(&inside, &calendar, &client);
+    EXPECT_TRUE(EqualRect(&inside, &calendar)) << "the calendar is cut by the window's edge";
+    for (const int id : {IDC_REFRESH, IDC_NEW_ALBUM, IDC_DELETE_ALBUMS, IDC_CHANGE_ACCESS, IDC_PHOTO_LIST, IDC_URL_LIST,
+                         IDC_UPLOAD, IDC_ALBUM_PROPERTIES, IDC_BACKUP, IDCANCEL}) {
+        const RECT button = rectOf(id);
+        RECT overlap = {};
+        EXPECT_FALSE(IntersectRect(&overlap, &calendar, &button)) << "the calendar covers button " << id;
+    }
+}
+
 TEST_P(AlbumWindow, SelectionTools)
 {
     SignIn();
