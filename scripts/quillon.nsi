@@ -33,7 +33,8 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\quillon.exe"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION RunAsTheUser
 !define MUI_FINISHPAGE_RUN_TEXT "$(RunQuillon)"
 !insertmacro MUI_PAGE_FINISH
 
@@ -56,6 +57,13 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${PRODUCT} setup"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "See LICENSE.txt"
+
+; The installer runs elevated, and a program it starts would too: with the
+; administrator's settings, and with files dropped from Explorer refused.
+; Explorer starts it as the signed-in user instead.
+Function RunAsTheUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\quillon.exe"'
+FunctionEnd
 
 Function .onInit
   SetRegView 64

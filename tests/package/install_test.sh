@@ -141,5 +141,20 @@ check "the program folder is gone after the question" test ! -e "$programs"
 for _ in $(seq 5); do driver gone 2 1 >/dev/null && break; driver click 1 1 >/dev/null; done
 check "No keeps the settings, account names and log" user_files_kept
 
+# As a user installs: Install, then Finish with "Run Quillon" ticked (as it
+# is to begin with) starts the installed program.
+LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 wine "$setup" </dev/null >/dev/null 2>&1 &
+installer=$!
+driver wait 60 1 >/dev/null
+driver click 1 1 >/dev/null
+for _ in $(seq 60); do [ -f "$programs/uninstall.exe" ] && break; sleep 1; done
+for _ in $(seq 10); do driver gone 2 1 >/dev/null && break; driver click 1 1 >/dev/null; done
+check "Finish with Run Quillon starts the installed program" \
+  bash -c "[ -n \"\$(wine '$build/tests/quillon-driver.exe' wait 60 1001 2>/dev/null)\" ]"
+driver click 1001 2 >/dev/null
+wait $installer
+wine "C:\\Program Files\\Quillon\\uninstall.exe" /S </dev/null >/dev/null 2>&1
+wait_gone "$programs"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
