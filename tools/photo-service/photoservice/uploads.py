@@ -340,12 +340,14 @@ def stored(store, photo_id):
 def original(store, segments, query):
     """(bytes, type) of an uploaded photo's or video's original for an image
     address (segments after 'img') that asks for it (s0, or imgmax=d); else
-    None."""
+    None. An uploaded photo is served whole at any size too: the stand-in
+    does not scale pictures, and a client fits what it gets into its room
+    (a video's smaller sizes stay its generated still)."""
     wants = query.get('imgmax') == 'd' or any(s == 's0' for s in segments[:-1])
-    if not wants or len(segments) < 3 or not segments[1].isdigit() or len(segments[1]) > 19:
+    if len(segments) < 3 or not segments[1].isdigit() or len(segments[1]) > 19:
         return None
     found = stored(store, int(segments[1]))
-    if found is None:
+    if found is None or not (wants or found[1].startswith('image/')):
         return None
     with open(os.path.join(folder(store), found[0]), 'rb') as f:
         return f.read(), found[1]

@@ -82,11 +82,12 @@ class UploadTest(ServiceTestCase):
         return reply
 
     def original(self, entry, how):
-        """The photo's stored bytes, by s0 or by imgmax=d."""
+        """The photo's stored bytes, by a size folder (s0, s288) or by
+        imgmax=d."""
         address = self.path_of(entry.find(A + 'content').get('src'))
-        if how == 's0':
+        if how.startswith('s'):
             folder, name = address.rsplit('/', 1)
-            address = '%s/s0/%s' % (folder, name)
+            address = '%s/%s/%s' % (folder, how, name)
         else:
             address += '?imgmax=d'
         reply = self.request('GET', address)
@@ -110,7 +111,8 @@ class UploadTest(ServiceTestCase):
                 self.assertEqual(entry.findtext(G + 'albumid'), self.album_id)
                 self.assertTrue(reply.headers['Location'].endswith(
                     '/photoid/' + entry.findtext(G + 'id')))
-                for how in ('s0', 'imgmax=d'):
+                # Whole at a preview's size too: nothing here scales.
+                for how in ('s0', 'imgmax=d', 's288'):
                     got = self.original(entry, how)
                     self.assertEqual(hashlib.sha256(got.body).hexdigest(),
                                      hashlib.sha256(data).hexdigest())
@@ -153,6 +155,11 @@ class UploadTest(ServiceTestCase):
                     self.assertEqual(got.body, data)
                     self.assertEqual(got.headers['Content-Type'], mime)
                     self.assertEqual(int(got.headers['Content-Length']), len(data))
+                # A smaller size is the video's still, not the video.
+                address = self.path_of(entry.find(A + 'content').get('src'))
+                still = self.request('GET', '%s/s288/%s' % tuple(address.rsplit('/', 1)))
+                self.assertEqual(still.status, 200)
+                self.assertTrue(still.headers['Content-Type'].startswith('image/'), still.headers['Content-Type'])
                 # A feed asked for originals points at it, as a backup reads it.
                 listed = self.feed(self.path + '?imgmax=d', self.token).findall(A + 'entry')
                 mine = [e for e in listed if e.findtext(G + 'id') == entry.findtext(G + 'id')][0]
