@@ -60,24 +60,12 @@ bool WinHttpDownload::Fail()
     return false;
 }
 
-void WinHttpDownload::SetInFlight(HINTERNET request)
-{
-    std::lock_guard<std::mutex> lock(inFlightLock_);
-    inFlight_ = request;
-}
-
 void WinHttpDownload::Abort()
 {
+    abort_.Abort();
     std::shared_ptr<Line> line;
     {
-        std::lock_guard<std::mutex> lock(inFlightLock_);
-        aborted_ = true;
-        // Closing the handle makes a call waiting on the network return; the
-        // request's owner then sees no handle to close.
-        if (inFlight_) {
-            WinHttpCloseHandle(inFlight_);
-            inFlight_ = nullptr;
-        }
+        std::lock_guard<std::mutex> lock(lineLock_);
         line = line_;
     }
     if (line) {
@@ -129,7 +117,7 @@ bool WinHttpDownload::GetOnLine(const std::wstring& url, const std::wstring& hea
         } catch (...) {
             return Run(L"GET", url, headers, onHead, &onPiece); // no thread: the wait is the caller's
         }
-        std::lock_guard<std::mutex> lock(inFlightLock_);
+        std::lock_guard<std::mutex> lock(lineLock_);
         line_ = line;
     }
     Line& line = *line_;
@@ -148,7 +136,7 @@ bool WinHttpDownload::GetOnLine(const std::wstring& url, const std::wstring& hea
     std::unique_lock<std::mutex> hold(line.lock);
     line.next = call;
     line.changed.notify_all();
-    line.changed.wait(hold, [&] { return call->done || aborted_; });
+    line.changed.wait(hold, [&] { return call->done || abort_.Aborted(); });
     if (call->done)
         return call->result;
     call->abandoned = true;
@@ -161,31 +149,18 @@ bool WinHttpDownload::Run(const wchar_t* verb, const std::wstring& url, const st
 {
     lastError_ = 0;
     received_ = 0;
-    if (aborted_ || url.empty())
+    if (abort_.Aborted() || url.empty())
         return false;
     WinHttpSession::Timeouts timeouts;
     timeouts.connect = connectTimeout;
     timeouts.send = receiveTimeout;
     timeouts.receive = receiveTimeout;
-    HINTERNET request = session_->OpenRequest(verb, url, timeouts, acceptUntrustedCertificates);
-    if (!request)
+    HINTERNET opened = session_->OpenRequest(verb, url, timeouts, acceptUntrustedCertificates);
+    if (!opened)
         return Fail();
-    SetInFlight(request);
-    // Whoever takes the handle out of inFlight_ closes it: Abort, or here.
-    struct Closer
-    {
-        WinHttpDownload& self;
-        HINTERNET h;
-        ~Closer()
-        {
-            std::lock_guard<std::mutex> lock(self.inFlightLock_);
-            if (self.inFlight_ == h) {
-                WinHttpCloseHandle(h);
-                self.inFlight_ = nullptr;
-            }
-        }
-    } closer{*this, request};
-    if (aborted_)
+    const WinHttpAbort::Request inFlight(abort_, opened);
+    const HINTERNET request = inFlight.h;
+    if (!request)
         return false;
 
     const std::wstring lines = headers + L"Connection: Keep-Alive\r\n";
@@ -209,7 +184,7 @@ bool WinHttpDownload::Run(const wchar_t* verb, const std::wstring& url, const st
         if (end != lengthText && *end == 0 && n >= 0)
             announced = n;
     }
-    if (aborted_ || !onHead(int(status), announced))
+    if (abort_.Aborted() || !onHead(int(status), announced))
         return false;
     if (!onPiece)
         return true;
@@ -224,10 +199,10 @@ bool WinHttpDownload::Run(const wchar_t* verb, const std::wstring& url, const st
         received_ += read;
         if (announced >= 0 && received_ > announced)
             return false;
-        if (aborted_ || !(*onPiece)(piece.data(), read))
+        if (abort_.Aborted() || !(*onPiece)(piece.data(), read))
             return false;
     }
-    if (aborted_)
+    if (abort_.Aborted())
         return false;
     // Wine's WinHTTP may take a connection closed early for the end.
     return announced < 0 || received_ == announced;

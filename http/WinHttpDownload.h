@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include "http/WinHttpAbort.h"
 #include "http/WinHttpSession.h"
 
 // One GET at a time whose body goes piece by piece to the caller instead of
@@ -50,8 +51,8 @@ public:
     // From any thread: the request under way is closed, a Get waiting for
     // it returns false, and every later one fails at once until ClearAbort.
     void Abort();
-    void ClearAbort() { aborted_ = false; }
-    bool Aborted() const { return aborted_; }
+    void ClearAbort() { abort_.Clear(); }
+    bool Aborted() const { return abort_.Aborted(); }
 
     // The WinHTTP error of the call that failed the last request (0 when
     // none did): 12002 time-out, 12029 cannot connect, 12030 cut off ...
@@ -68,14 +69,12 @@ private:
     bool Run(const wchar_t* verb, const std::wstring& url, const std::wstring& headers, const HeadSink& onHead,
              const PieceSink* onPiece);
     bool Fail();
-    void SetInFlight(HINTERNET request);
 
     std::unique_ptr<WinHttpSession> session_;
-    std::mutex inFlightLock_;
-    HINTERNET inFlight_ = nullptr;
-    std::atomic<bool> aborted_{false};
+    WinHttpAbort abort_;
     // Written by a request that may be left behind.
     std::atomic<DWORD> lastError_{0};
     std::atomic<int64_t> received_{0};
+    std::mutex lineLock_; // over line_, which Abort reads from any thread
     std::shared_ptr<Line> line_; // the requests' own thread, once started
 };
