@@ -229,8 +229,9 @@ TEST_P(AlbumWindow, TheCalendarOpensOnTheNewestAlbumAndARefreshKeepsTheUsersMont
     EXPECT_EQ(shown.wMonth, 2);
 }
 
-// However wide the language's font makes the calendar, it shows whole
-// inside the window and covers none of the album buttons.
+// However wide the language's font and the screen's DPI make the calendar,
+// it shows whole inside the window and covers none of the album buttons, as
+// the window opens and at its smallest.
 TEST_P(AlbumWindow, TheCalendarShowsWholeBesideTheAlbumButtons)
 {
     SignIn();
@@ -241,28 +242,26 @@ TEST_P(AlbumWindow, TheCalendarShowsWholeBesideTheAlbumButtons)
         MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     };
-    const RECT calendar = rectOf(IDC_CALENDAR);
-    RECT needed = {};
-    MonthCal_GetMinReqRect(window->Item(IDC_CALENDAR), &needed);
-    EXPECT_GE(calendar.right - calendar.left, needed.right - needed.left);
-    RECT client = {}, inside = {};
-    GetClientRect(window->Handle(), &client);
-    IntersectRect(&inside, &calendar, &client);
-    // Under Wine at 144 DPI the calendar still ends up past the window's
-    // right edge after the window is scaled (it did before the fit too): that
-    // is still to mend, so the edge is checked at 96 DPI only.
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    if (dpi == 96)
+    for (const bool smallest : {false, true}) {
+        const char* size = smallest ? "at its smallest" : "as opened";
+        if (smallest) // the minimum tracking size holds the window
+            SetWindowPos(window->Handle(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT calendar = rectOf(IDC_CALENDAR);
+        RECT needed = {};
+        MonthCal_GetMinReqRect(window->Item(IDC_CALENDAR), &needed);
+        EXPECT_GE(calendar.right - calendar.left, needed.right - needed.left) << size;
+        RECT client = {}, inside = {};
+        GetClientRect(window->Handle(), &client);
+        IntersectRect(&inside, &calendar, &client);
         EXPECT_TRUE(EqualRect(&inside, &calendar))
-            << "the calendar (" << calendar.left << "," << calendar.top << ")-(" << calendar.right << "," << calendar.bottom
-            << ") is cut by the window's edge (" << client.right << "x" << client.bottom << ")";
-    for (const int id : {IDC_REFRESH, IDC_NEW_ALBUM, IDC_DELETE_ALBUMS, IDC_CHANGE_ACCESS, IDC_PHOTO_LIST, IDC_URL_LIST,
-                         IDC_UPLOAD, IDC_ALBUM_PROPERTIES, IDC_BACKUP, IDCANCEL}) {
-        const RECT button = rectOf(id);
-        RECT overlap = {};
-        EXPECT_FALSE(IntersectRect(&overlap, &calendar, &button)) << "the calendar covers button " << id;
+            << size << ": the calendar (" << calendar.left << "," << calendar.top << ")-(" << calendar.right << ","
+            << calendar.bottom << ") is cut by the window's edge (" << client.right << "x" << client.bottom << ")";
+        for (const int id : {IDC_REFRESH, IDC_NEW_ALBUM, IDC_DELETE_ALBUMS, IDC_CHANGE_ACCESS, IDC_PHOTO_LIST,
+                             IDC_URL_LIST, IDC_UPLOAD, IDC_ALBUM_PROPERTIES, IDC_BACKUP, IDCANCEL}) {
+            const RECT button = rectOf(id);
+            RECT overlap = {};
+            EXPECT_FALSE(IntersectRect(&overlap, &calendar, &button)) << size << ": the calendar covers button " << id;
+        }
     }
 }
 

@@ -262,6 +262,11 @@ TEST(ResizeRule, ControlsFollowTheClientSizeFromTheirInitialRectangles)
     EXPECT_EQ(info.ptMinTrackSize.x, frame.right - frame.left);
     EXPECT_EQ(info.ptMinTrackSize.y, frame.bottom - frame.top);
     EXPECT_EQ(dlg.rule.MinTrackSize().cx, frame.right - frame.left);
+    // A maximum below it (a screen smaller than the layout) is raised to it.
+    EXPECT_EQ(info.ptMaxTrackSize.x, frame.right - frame.left);
+    EXPECT_EQ(info.ptMaxTrackSize.y, frame.bottom - frame.top);
+    EXPECT_EQ(info.ptMaxSize.x, frame.right - frame.left);
+    EXPECT_EQ(info.ptMaxSize.y, frame.bottom - frame.top);
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include "ui/controls/DpiMetrics.h"
 
+#include <algorithm>
+
 namespace {
 // Posted to the dialog on a DPI change, so that the rule looks at the
 // controls after the system has rescaled them.
@@ -65,7 +67,12 @@ bool CResizeRule::Init(HWND dialog, const ResizeItem* items, size_t count, bool 
     RECT frame = client;
     AdjustWindowRectForWindow(dialog, frame, DWORD(style), GetMenu(dialog) != nullptr,
                               DWORD(GetWindowLongPtrW(dialog, GWL_EXSTYLE)));
-    SetWindowPos(dialog, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+    // With a thick frame the system holds the window within its maximum
+    // tracking size, by default the screen's: a layout wider or taller than
+    // the screen (a large DPI on a small one) would be cut. The minimum is
+    // known first, and the maximum is kept at least as large (WM_GETMINMAXINFO).
+    m_minTrack = {frame.right - frame.left, frame.bottom - frame.top};
+    SetWindowPos(dialog, nullptr, 0, 0, m_minTrack.cx, m_minTrack.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 
     GetClientRect(dialog, &client);
@@ -145,6 +152,11 @@ void CResizeRule::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_minTrack.cx > 0) {
             info->ptMinTrackSize.x = m_minTrack.cx;
             info->ptMinTrackSize.y = m_minTrack.cy;
+            // Never smaller than the layout, maximized or not.
+            info->ptMaxTrackSize.x = std::max(info->ptMaxTrackSize.x, m_minTrack.cx);
+            info->ptMaxTrackSize.y = std::max(info->ptMaxTrackSize.y, m_minTrack.cy);
+            info->ptMaxSize.x = std::max(info->ptMaxSize.x, m_minTrack.cx);
+            info->ptMaxSize.y = std::max(info->ptMaxSize.y, m_minTrack.cy);
         }
         break;
     }
