@@ -315,6 +315,7 @@ int wmain(int argc, wchar_t** argv)
     // this thread, without the loader's thread and the window; and the
     // pane's drawing alone.
     WinHttpClient http;
+    http.textReplies = false; // as the loader's
     CWicDecoder decoder;
     auto direct = [&] {
         for (const std::wstring& url : urls) {

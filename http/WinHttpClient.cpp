@@ -207,7 +207,8 @@ bool WinHttpClient::Send(const wchar_t* method)
             break;
         }
         const BodyRead body = ReadBody(request.h);
-        DecodeBody();
+        if (textReplies)
+            DecodeBody();
         if (body == BodyRead::OutOfMemory) {
             failed = true;
         } else if (body == BodyRead::Broken || abort_.Aborted()) {

@@ -32,6 +32,10 @@ public:
     // Certificates are verified unless this is set; then an untrusted
     // issuer, a wrong host name and an expired certificate are accepted.
     bool acceptUntrustedCertificates = false;
+    // Replies are made text (ResponseText) too, and a GET whose HTML page
+    // was cut short is tried again. Off for pictures: their bytes alone are
+    // read, and a converted copy of them would be work for nothing.
+    bool textReplies = true;
 
     // Replaces the body with a copy of `length` bytes. A null pointer leaves
     // the old body in place and returns false.
@@ -63,7 +67,8 @@ public:
     bool Aborted() const { return abort_.Aborted(); }
 
     std::wstring StatusCode() const { return statusCode_; }
-    // The text of the last response, until the next Send.
+    // The text of the last response, until the next Send (empty when
+    // textReplies is off).
     const std::wstring& ResponseText() const { return responseText_; }
 
     const std::wstring& ResponseHeaders() const { return responseHeaders_; }

@@ -228,6 +228,21 @@ TEST_F(Transport, CutShortHtmlIsAskedForThreeTimesOnGet)
         EXPECT_EQ(r.Header("X-Token"), "one");
 }
 
+TEST_F(Transport, WithoutTextRepliesOnlyTheBytesAreReadAndNothingIsRetried)
+{
+    // Bytes that would be a cut-short page as text: a picture's reply is
+    // neither converted nor asked for again.
+    ASSERT_TRUE(server.Script(path, Ok("<html>\x01\x02", "image/png")));
+    client.url = Url(path);
+    client.textReplies = false;
+    ASSERT_TRUE(client.Send(L"GET"));
+    EXPECT_EQ(client.StatusCode(), L"200");
+    EXPECT_TRUE(client.ResponseText().empty());
+    ASSERT_EQ(client.ResponseLength(), 8u);
+    EXPECT_EQ(std::memcmp(client.ResponseBytes(), "<html>\x01\x02", 8), 0);
+    EXPECT_EQ(server.Requests(path).size(), 1u);
+}
+
 TEST_F(Transport, CutShortHtmlIsAcceptedOnPost)
 {
     ASSERT_TRUE(server.Script(path, Ok("<html><body>half", "text/html")));

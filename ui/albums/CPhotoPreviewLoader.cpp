@@ -10,6 +10,7 @@ CPhotoPreviewLoader::CPhotoPreviewLoader(PreviewSource source, HWND notify, COLO
     : m_source(std::move(source)), m_notify(notify), m_background(background)
 {
     m_http.acceptUntrustedCertificates = m_source.acceptUntrustedCertificates;
+    m_http.textReplies = false; // pictures
     // A preview nobody waits long for: a stalled server is given up sooner
     // than a feed is.
     m_http.timeouts.connect = 15000;
