@@ -24,6 +24,7 @@
 #include "ui/albums/BackupRun.h"
 #include "ui/albums/PhotoPreviewUrl.h"
 
+using BackupTest::PathOf;
 using TestEnv::Narrow;
 
 namespace {
@@ -32,12 +33,8 @@ const wchar_t* const kTripFolder = L"Trip _2009__ _best__";
 
 TEST(BackupRunRules, AlbumFoldersAreSafeAndUnique)
 {
-    std::vector<AlbumEntry> albums(4);
-    albums[0].title = L"Trip <2009>: \"best\"?";
-    albums[1].title = L"Same title";
-    albums[2].title = L"same title";
-    albums[3].title = L"";
-    albums[3].id = L"77";
+    const std::vector<AlbumEntry> albums = {
+        {.title = L"Trip <2009>: \"best\"?"}, {.title = L"Same title"}, {.title = L"same title"}, {.id = L"77"}};
     EXPECT_EQ(AlbumFolderNames(albums),
               (std::vector<std::wstring>{kTripFolder, L"Same title", L"same title (2)", L"77"}));
 }
@@ -102,21 +99,7 @@ protected:
         EXPECT_EQ(BackupTest::TemporaryFiles(tree), 0u);
     }
 
-    size_t Fetches(const char* kind, const char* method = "GET") const
-    {
-        size_t n = 0;
-        for (const Json& request : StandIn::Requests())
-            if (request["kind"].string == kind && request["method"].string == method)
-                ++n;
-        return n;
-    }
-
-    // The path of a media address on the stand-in.
-    static std::string PathOf(const std::wstring& url)
-    {
-        const std::string text = Narrow(url);
-        return text.substr(text.find('/', text.find("://") + 3));
-    }
+    static size_t Fetches(const char* kind) { return StandIn::RequestsOfKind(kind, "GET").size(); }
 
     std::wstring TripFile(const std::wstring& name) const { return std::wstring(kTripFolder) + L"\\" + name; }
 
@@ -152,13 +135,9 @@ TEST_F(BackupRunTest, AlbumsAreBackedUpWholeUnderSafeNames)
             EXPECT_EQ(tree.at(TripFile(names[i])), trip[i].size);
         else
             EXPECT_GT(tree.at(TripFile(names[i])), 0);
-        FILETIME expected{}, written{};
+        FILETIME expected{}, created{}, written{};
         ASSERT_TRUE(UtcTextToFileTime(trip[i].timestamp, expected));
-        HANDLE file = CreateFileW((folder + L"\\" + TripFile(names[i])).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        GetFileTime(file, nullptr, nullptr, &written);
-        CloseHandle(file);
+        ASSERT_TRUE(BackupTest::FileTimes(folder + L"\\" + TripFile(names[i]), created, written));
         EXPECT_EQ(CompareFileTime(&written, &expected), 0);
     }
     EXPECT_EQ(tree.count(L"Same title\\album.csv"), 1u);
