@@ -79,20 +79,6 @@ protected:
         return AlbumWindowFixture::Open();
     }
     HWND List() { return window->List().Handle(); }
-    int PhotosOf(const std::wstring& title)
-    {
-        for (const AlbumEntry& album : client->GetAlbums())
-            if (album.title == title)
-                return album.numPhotos;
-        return -1;
-    }
-    size_t AlbumListRequests()
-    {
-        size_t n = 0;
-        for (const Json& r : StandIn::Requests())
-            n += r["kind"].string == "user_feed";
-        return n;
-    }
     // A key pressed on a control of the window, as a real one arrives: posted,
     // then through the dialog's message loop.
     void Key(HWND control, WPARAM key)
@@ -217,7 +203,7 @@ TEST_P(AlbumKeys, F5RefreshesWhereverTheFocusIs)
         SCOPED_TRACE(control);
         StandIn::ClearRequests();
         Key(window->Item(control), VK_F5);
-        EXPECT_EQ(AlbumListRequests(), 1u);
+        EXPECT_EQ(StandIn::RequestsOfKind("user_feed").size(), 1u);
         EXPECT_EQ(window->Result(), -1);
     }
 }
