@@ -66,6 +66,14 @@ int DefaultButton(HWND dialog)
     return 0;
 }
 
+// The control of this id (a number's text) in the dialog that has it, once
+// one does (5 s at the most).
+HWND ControlOf(const wchar_t* id)
+{
+    HWND dialog = WindowDriver::WaitForDialogWithControl(_wtoi(id), 5000);
+    return dialog ? GetDlgItem(dialog, _wtoi(id)) : nullptr;
+}
+
 // The shown popup menu (window class "#32768"), if any.
 HWND VisibleMenu()
 {
@@ -116,16 +124,14 @@ int wmain(int argc, wchar_t** argv)
         return Click(dialog, _wtoi(argv[3])) ? 0 : 1;
     }
     if (verb == L"select" && argc == 4) {
-        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
-        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        HWND list = ControlOf(argv[2]);
         if (!list)
             return 1;
         const LRESULT index = SendMessageW(list, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(argv[3]));
         return index != CB_ERR && SendMessageW(list, CB_SETCURSEL, WPARAM(index), 0) != CB_ERR ? 0 : 1;
     }
     if (verb == L"scroll" && argc == 4) {
-        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
-        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        HWND list = ControlOf(argv[2]);
         if (!list)
             return 1;
         // Further than any list is wide: the list stops at its end.
@@ -133,8 +139,7 @@ int wmain(int argc, wchar_t** argv)
         return SendMessageW(list, LVM_SCROLL, WPARAM(by), 0) ? 0 : 1;
     }
     if (verb == L"down" && argc == 4) {
-        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
-        HWND list = dialog ? GetDlgItem(dialog, _wtoi(argv[2])) : nullptr;
+        HWND list = ControlOf(argv[2]);
         if (!list)
             return 1;
         for (int i = 0; i < _wtoi(argv[3]); ++i) {

@@ -105,6 +105,17 @@ inline std::vector<Json> RequestsWith(const std::string& method)
     return found;
 }
 
+// Requests logged of this kind ("user_feed", "image", ...), and with this
+// method unless it is empty, since the last clear or reset.
+inline std::vector<Json> RequestsOfKind(const std::string& kind, const std::string& method = "")
+{
+    std::vector<Json> found;
+    for (const Json& r : Requests())
+        if (r["kind"].string == kind && (method.empty() || r["method"].string == method))
+            found.push_back(r);
+    return found;
+}
+
 } // namespace StandIn
 
 namespace ClientTest {

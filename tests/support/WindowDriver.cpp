@@ -13,10 +13,11 @@ bool IsDialog(HWND window)
 {
     wchar_t cls[32] = {};
     GetClassNameW(window, cls, 32);
-    return lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(window);
+    return lstrcmpW(cls, L"#32770") == 0;
 }
 
-std::vector<HWND> TopLevelDialogs(DWORD pid)
+// The visible top-level windows of process `pid` (0 = any).
+std::vector<HWND> TopLevelWindows(DWORD pid)
 {
     struct Search
     {
@@ -28,7 +29,7 @@ std::vector<HWND> TopLevelDialogs(DWORD pid)
             auto* s = reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             GetWindowThreadProcessId(window, &owner);
-            if ((s->pid == 0 || owner == s->pid) && IsDialog(window))
+            if ((s->pid == 0 || owner == s->pid) && IsWindowVisible(window))
                 s->found.push_back(window);
             return TRUE;
         },
@@ -41,9 +42,9 @@ HWND WaitFor(int timeoutMs, DWORD pid, Match match)
 {
     const DWORD start = GetTickCount();
     for (;;) {
-        for (HWND dialog : TopLevelDialogs(pid))
-            if (match(dialog))
-                return dialog;
+        for (HWND window : TopLevelWindows(pid))
+            if (match(window))
+                return window;
         if (int(GetTickCount() - start) >= timeoutMs)
             return nullptr;
         Sleep(50);
@@ -54,39 +55,12 @@ HWND WaitFor(int timeoutMs, DWORD pid, Match match)
 
 HWND WaitForDialogWithControl(int controlId, int timeoutMs, DWORD pid)
 {
-    return WaitFor(timeoutMs, pid, [&](HWND dialog) { return GetDlgItem(dialog, controlId) != nullptr; });
+    return WaitFor(timeoutMs, pid, [&](HWND window) { return IsDialog(window) && GetDlgItem(window, controlId); });
 }
 
 HWND WaitForWindowTitled(const std::wstring& part, int timeoutMs, DWORD pid)
 {
-    struct Search
-    {
-        const std::wstring& part;
-        DWORD pid;
-        HWND found = nullptr;
-    };
-    HWND found = nullptr;
-    WaitUntil(
-        [&] {
-            Search search{part, pid};
-            EnumWindows(
-                [](HWND window, LPARAM param) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(param);
-                    DWORD owner = 0;
-                    GetWindowThreadProcessId(window, &owner);
-                    if ((s->pid == 0 || owner == s->pid) && IsWindowVisible(window) &&
-                        Text(window).find(s->part) != std::wstring::npos) {
-                        s->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            found = search.found;
-            return found != nullptr;
-        },
-        timeoutMs);
-    return found;
+    return WaitFor(timeoutMs, pid, [&](HWND window) { return Text(window).find(part) != std::wstring::npos; });
 }
 
 bool PickFolder(HWND picker, const std::wstring& path, int timeoutMs)
@@ -118,7 +92,7 @@ bool PickFolder(HWND picker, const std::wstring& path, int timeoutMs)
 
 HWND WaitForMessageBox(int timeoutMs, DWORD pid)
 {
-    return WaitFor(timeoutMs, pid, [](HWND dialog) { return GetDlgItem(dialog, 0xFFFF) != nullptr; });
+    return WaitFor(timeoutMs, pid, [](HWND window) { return IsDialog(window) && GetDlgItem(window, 0xFFFF); });
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)

@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/SettingsPath.h"
 #include "base/CLogSupport.h"
@@ -22,12 +24,13 @@
 class AlbumWindowFixture : public ::testing::TestWithParam<const char*>
 {
 protected:
-    // `scratch`: the name of the test's folder under the scratch area.
-    explicit AlbumWindowFixture(const char* scratch) : scratch_(scratch) {}
+    // `scratch`: the name of the test's folder under the scratch area;
+    // `data`: the stand-in's fixture the test starts from.
+    explicit AlbumWindowFixture(const char* scratch, const char* data = "demo") : scratch_(scratch), data_(data) {}
 
     void SetUp() override
     {
-        StandIn::Reset();
+        StandIn::Control("POST", "reset", std::string("{\"fixture\": \"") + data_ + "\"}");
         folder = TestEnv::ScratchFolder(scratch_);
         ini = folder + L"\\quillon.ini";
         logPath = TestEnv::Narrow(folder) + "\\quillon.log";
@@ -60,11 +63,24 @@ protected:
                 return row;
         return -1;
     }
+    // The number of photos of the album of this title, as the client has it.
+    int PhotosOf(const std::wstring& title)
+    {
+        for (const AlbumEntry& album : client->GetAlbums())
+            if (album.title == title)
+                return album.numPhotos;
+        return -1;
+    }
     // Adds the rows of these titles to the selection.
     void Select(std::initializer_list<const wchar_t*> titles)
     {
         for (const wchar_t* title : titles)
             window->SelectRow(RowOf(title), true);
+    }
+    void SelectAll()
+    {
+        for (int row = 0; row < window->RowCount(); ++row)
+            window->SelectRow(row, true);
     }
     // Selects the rows of these titles and no others.
     void SelectOnly(std::initializer_list<const wchar_t*> titles)
@@ -81,6 +97,24 @@ protected:
                 titles.insert(window->List().CellText(row, 0));
         return titles;
     }
+    // Takes each step with the one message box it brings up answered OK;
+    // gives "caption|text" of each box. No other window may open.
+    std::vector<std::wstring> AnsweredBoxes(std::initializer_list<std::function<void()>> steps)
+    {
+        DialogHarness::ModalDriver driver;
+        driver.Ignore(window->Handle());
+        std::vector<std::wstring> seen;
+        for (const auto& step : steps) {
+            driver.Then([&seen](HWND box) {
+                seen.push_back(DialogHarness::WindowText(box) + L"|" + DialogHarness::MessageBoxText(box));
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            });
+            step();
+        }
+        DialogHarness::PumpMessages(window->Handle());
+        EXPECT_TRUE(driver.Unexpected().empty());
+        return seen;
+    }
     std::string LogText() { return TestEnv::ReadBytes(TestEnv::Widen(logPath)); }
     static size_t CountRequests(const std::string& method) { return StandIn::RequestsWith(method).size(); }
 
@@ -93,4 +127,5 @@ protected:
 
 private:
     const char* scratch_;
+    const char* data_;
 };

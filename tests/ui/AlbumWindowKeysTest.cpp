@@ -79,20 +79,6 @@ protected:
         return AlbumWindowFixture::Open();
     }
     HWND List() { return window->List().Handle(); }
-    int PhotosOf(const std::wstring& title)
-    {
-        for (const AlbumEntry& album : client->GetAlbums())
-            if (album.title == title)
-                return album.numPhotos;
-        return -1;
-    }
-    size_t AlbumListRequests()
-    {
-        size_t n = 0;
-        for (const Json& r : StandIn::Requests())
-            n += r["kind"].string == "user_feed";
-        return n;
-    }
     // A key pressed on a control of the window, as a real one arrives: posted,
     // then through the dialog's message loop.
     void Key(HWND control, WPARAM key)
@@ -101,14 +87,20 @@ protected:
         PostMessageW(control, WM_KEYDOWN, key, 0);
         PumpMessages(window->Handle());
     }
-    // A driver step for the photo list: its row count, then closed. (The
-    // progress window of a slow load takes no step.)
-    static ModalDriver::Step PhotoListStep(int& rows)
+    // A driver step: looks at the dialog, then cancels it.
+    static ModalDriver::Step LookThenCancel(std::function<void(HWND)> look)
     {
-        return [&rows](HWND dialog) {
-            rows = int(SendDlgItemMessageW(dialog, IDC_PHOTOS, LVM_GETITEMCOUNT, 0, 0));
+        return [look](HWND dialog) {
+            look(dialog);
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         };
+    }
+    // A step for the photo list: its row count. (The progress window of a
+    // slow load takes no step.)
+    static ModalDriver::Step PhotoListStep(int& rows)
+    {
+        return LookThenCancel(
+            [&rows](HWND dialog) { rows = int(SendDlgItemMessageW(dialog, IDC_PHOTOS, LVM_GETITEMCOUNT, 0, 0)); });
     }
 };
 
@@ -217,7 +209,7 @@ TEST_P(AlbumKeys, F5RefreshesWhereverTheFocusIs)
         SCOPED_TRACE(control);
         StandIn::ClearRequests();
         Key(window->Item(control), VK_F5);
-        EXPECT_EQ(AlbumListRequests(), 1u);
+        EXPECT_EQ(StandIn::RequestsOfKind("user_feed").size(), 1u);
         EXPECT_EQ(window->Result(), -1);
     }
 }
@@ -283,19 +275,10 @@ TEST_P(AlbumKeys, TheContextMenusItemsRunTheirCommandsOnTheSelection)
         {ID_LIST_SELECT_ALL, [&] { EXPECT_EQ(int(SelectedTitles().size()), window->RowCount()); }},
     };
     driver.Then(PhotoListStep(photoRows));
-    driver.Then([&](HWND dialog) {
-        urls = WindowText(GetDlgItem(dialog, IDC_URL_TEXT));
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    });
-    driver.Then([&](HWND dialog) {
-        accessShown = GetDlgItem(dialog, IDC_ACCEPT_ACCESS) != nullptr;
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    });
+    driver.Then(LookThenCancel([&](HWND dialog) { urls = WindowText(GetDlgItem(dialog, IDC_URL_TEXT)); }));
+    driver.Then(LookThenCancel([&](HWND dialog) { accessShown = GetDlgItem(dialog, IDC_ACCEPT_ACCESS) != nullptr; }));
     driver.Then(AlbumDialogTest::Answer(boxes, IDNO));
-    driver.Then([&](HWND dialog) {
-        editTitle = WindowText(GetDlgItem(dialog, IDC_NEW_ALBUM_TITLE));
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    });
+    driver.Then(LookThenCancel([&](HWND dialog) { editTitle = WindowText(GetDlgItem(dialog, IDC_NEW_ALBUM_TITLE)); }));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
         SelectOnly({L"Family"});

@@ -510,11 +510,7 @@ TEST_P(AlbumWindow, UploadWithoutAnAlbumDumpAboutAndKeys)
     });
     SendMessageW(window->List().Handle(), WM_KEYDOWN, VK_DELETE, 0);
     PumpMessages(window->Handle());
-    int64_t familyPhotos = -1;
-    for (const AlbumEntry& album : client->GetAlbums())
-        if (album.title == L"Family")
-            familyPhotos = album.numPhotos;
-    EXPECT_EQ(asked, DeleteQuestion(1, familyPhotos));
+    EXPECT_EQ(asked, DeleteQuestion(1, PhotosOf(L"Family")));
     EXPECT_NE(asked.find(FormatText(language.String(IDS_COUNT_ALBUM), {int64_t(1)})), std::wstring::npos);
     EXPECT_EQ(CountRequests("DELETE"), 0u);
 }
@@ -523,22 +519,14 @@ TEST_P(AlbumWindow, PropertiesNeedOneAlbum)
 {
     SignIn();
     Open();
-    ModalDriver driver;
-    driver.Ignore(window->Handle());
-    std::vector<std::wstring> seen;
-    const auto note = [&](HWND box) {
-        seen.push_back(WindowText(box) + L"|" + MessageBoxText(box));
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    const auto twoSelected = [&] {
+        Select({L"Garden", L"Family"});
+        Command(IDC_ALBUM_PROPERTIES);
     };
-    driver.Then(note);
-    Command(IDC_ALBUM_PROPERTIES);
-    Select({L"Garden", L"Family"});
-    driver.Then(note);
-    Command(IDC_ALBUM_PROPERTIES);
+    const std::vector<std::wstring> seen = AnsweredBoxes({[&] { Command(IDC_ALBUM_PROPERTIES); }, twoSelected});
     const std::wstring caption = language.String(IDS_CAPTION_NO_SELECTION);
     EXPECT_EQ(seen, (std::vector<std::wstring>{caption + L"|" + language.String(IDS_NO_SELECTION_PROPERTIES),
                                                caption + L"|" + language.String(IDS_PROPERTIES_ONE_ALBUM)}));
-    EXPECT_TRUE(driver.Unexpected().empty());
 }
 
 TEST_P(AlbumWindow, PublicOnlyOffersNoProperties)

@@ -5,23 +5,17 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <thread>
 #include <utility>
 
 #include "app/CIniFile.h"
-#include "base/CLogSupport.h"
 #include "base/TextFormat.h"
 #include "res/resource.h"
-#include "service/PicasaClient.h"
-#include "tests/service/StandIn.h"
-#include "tests/support/DialogHarness.h"
-#include "tests/support/TestEnv.h"
-#include "tests/ui/BackupFolderTree.h"
 #include "tests/support/WindowDriver.h"
+#include "tests/ui/AlbumWindowFixture.h"
+#include "tests/ui/BackupFolderTree.h"
 #include "ui/albums/BackupCommand.h"
 #include "ui/albums/BackupFile.h"
-#include "ui/albums/CToolDlg.h"
 
 using namespace DialogHarness;
 using TestEnv::Narrow;
@@ -82,39 +76,26 @@ TEST(BackupTexts, MegabytesProgressAndSummary)
     }
 }
 
-class BackupCommand : public ::testing::TestWithParam<const char*>
+class BackupCommand : public AlbumWindowFixture
 {
 protected:
+    BackupCommand() : AlbumWindowFixture("backup-command", "backup") {}
     void SetUp() override
     {
-        StandIn::Control("POST", "reset", "{\"fixture\": \"backup\"}");
-        log.Open(logPath.c_str());
-        client.SetLog(&log);
+        AlbumWindowFixture::SetUp();
+        target = folder + L"\\target";
     }
     void TearDown() override
     {
-        window.reset();
-        client.SetLog(nullptr);
-        log.Close();
+        AlbumWindowFixture::TearDown();
         StandIn::Reset();
     }
 
-    void Open()
-    {
-        window = std::make_unique<CToolDlg>(client, SettingsLocation::File(ini));
-        ASSERT_NE(window->Create(nullptr), nullptr);
-    }
-    void Command(HWND to, int id) { SendMessageW(to, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-    void SelectAll()
-    {
-        for (int row = 0; row < window->RowCount(); ++row)
-            window->SelectRow(row, true);
-    }
     std::vector<AlbumEntry> SelectedAlbumEntries()
     {
         std::vector<AlbumEntry> albums;
         for (size_t index : window->SelectedAlbums())
-            albums.push_back(client.GetAlbums()[index]);
+            albums.push_back(client->GetAlbums()[index]);
         return albums;
     }
     size_t FilesUnder(const std::wstring& path, bool* temporary) const
@@ -124,43 +105,25 @@ protected:
         return tree.size();
     }
 
-    ScopedLanguage language{GetParam()};
-    std::wstring folder = TestEnv::ScratchFolder("backup-command");
-    std::wstring target = folder + L"\\target";
-    std::wstring ini = folder + L"\\quillon.ini";
-    std::string logPath = Narrow(folder) + "\\quillon.log";
-    CLogSupport log;
-    PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
-    std::unique_ptr<CToolDlg> window;
+    std::wstring target;
 };
 
 TEST_P(BackupCommand, WithoutASelectionItSaysSoFromTheButtonAndTheMenu)
 {
-    ASSERT_EQ(client.Login("backup", "backup", "t"), 0u);
+    ASSERT_EQ(client->Login("backup", "backup", "t"), 0u);
     Open();
-    ModalDriver driver;
-    driver.Ignore(window->Handle());
-    std::vector<std::wstring> seen;
-    const auto note = [&](HWND box) {
-        seen.push_back(WindowText(box) + L"|" + MessageBoxText(box));
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    };
-    driver.Then(note);
-    Command(window->Handle(), IDC_BACKUP);
-    driver.Then(note);
     // The list's context menu sends its command through the list.
-    Command(window->List().Handle(), IDC_BACKUP);
-    PumpMessages(window->Handle());
+    const auto fromTheMenu = [&] { SendMessageW(window->List().Handle(), WM_COMMAND, IDC_BACKUP, 0); };
+    const std::vector<std::wstring> seen = AnsweredBoxes({[&] { Command(IDC_BACKUP); }, fromTheMenu});
     const std::wstring expected =
         language.String(IDS_CAPTION_NO_SELECTION) + L"|" + language.String(IDS_NO_SELECTION_BACKUP);
     EXPECT_EQ(seen, (std::vector<std::wstring>{expected, expected}));
-    EXPECT_TRUE(driver.Unexpected().empty());
     EXPECT_TRUE(IsWindowEnabled(window->Item(IDC_BACKUP)));
 }
 
 TEST_P(BackupCommand, APublicOnlyBackupEndsWithItsSummary)
 {
-    ASSERT_EQ(client.OpenPublicSession("backup", ""), 0u);
+    ASSERT_EQ(client->OpenPublicSession("backup", ""), 0u);
     Open();
     EXPECT_TRUE(IsWindowEnabled(window->Item(IDC_BACKUP))) << "public albums need no sign-in";
     SelectAll();
@@ -173,7 +136,7 @@ TEST_P(BackupCommand, APublicOnlyBackupEndsWithItsSummary)
         summaryText = WindowText(box) + L"|" + MessageBoxText(box);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
-    const BackupSummary summary = RunBackupInto(window->Handle(), client, SelectedAlbumEntries(), target);
+    const BackupSummary summary = RunBackupInto(window->Handle(), *client, SelectedAlbumEntries(), target);
     EXPECT_EQ(summary.downloaded, 11u);
     EXPECT_EQ(summaryText, language.String(IDS_CAPTION_BACKUP) + L"|" + BackupSummaryText(summary));
     bool temporary = false;
@@ -185,7 +148,7 @@ TEST_P(BackupCommand, APublicOnlyBackupEndsWithItsSummary)
 
 TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunGetsTheRest)
 {
-    ASSERT_EQ(client.Login("backup", "backup", "t"), 0u);
+    ASSERT_EQ(client->Login("backup", "backup", "t"), 0u);
     Open();
     SelectAll();
     ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
@@ -200,12 +163,7 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     driver.Then([&](HWND progress) {
         progressCaption = WindowText(progress);
         // Once the original that never comes is asked for.
-        EXPECT_TRUE(WindowDriver::WaitUntil([] {
-            for (const Json& request : StandIn::Requests())
-                if (request["kind"].string == "image")
-                    return true;
-            return false;
-        }));
+        EXPECT_TRUE(WindowDriver::WaitUntil([] { return !StandIn::RequestsOfKind("image").empty(); }));
         PostMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
     std::wstring summaryText;
@@ -213,7 +171,7 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
         summaryText = MessageBoxText(box);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
-    const BackupSummary cancelled = RunBackupInto(window->Handle(), client, SelectedAlbumEntries(), target);
+    const BackupSummary cancelled = RunBackupInto(window->Handle(), *client, SelectedAlbumEntries(), target);
     StandIn::Control("POST", "settings", "{\"latency_ms\": 0}");
     StandIn::Control("POST", "clear-faults");
     EXPECT_EQ(progressCaption, language.String(IDS_PROGRESS_BACKUP));
@@ -227,7 +185,7 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     FilesUnder(target, &temporary);
     EXPECT_FALSE(temporary);
 
-    const BackupSummary rest = RunBackupInto(window->Handle(), client, SelectedAlbumEntries(), target, nullptr, true);
+    const BackupSummary rest = RunBackupInto(window->Handle(), *client, SelectedAlbumEntries(), target, nullptr, true);
     EXPECT_FALSE(rest.cancelled);
     EXPECT_EQ(rest.downloaded + rest.alreadyThere, 14u);
     EXPECT_EQ(rest.alreadyThere, cancelled.downloaded);
@@ -237,7 +195,7 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
 
 TEST_P(BackupCommand, ThePickerOffersTheLastFolderAndTheChosenOneIsKept)
 {
-    ASSERT_EQ(client.OpenPublicSession("backup", ""), 0u);
+    ASSERT_EQ(client->OpenPublicSession("backup", ""), 0u);
     Open();
     SelectAll();
     const std::wstring last = folder + L"\\last", other = folder + L"\\other";
@@ -257,7 +215,7 @@ TEST_P(BackupCommand, ThePickerOffersTheLastFolderAndTheChosenOneIsKept)
             HWND box = WaitForMessageBox(120000, GetCurrentProcessId());
             summary = box && Click(box, IDOK);
         });
-        RunBackupCommand(window->Handle(), client, window->SelectedAlbums(), SettingsLocation::File(ini));
+        RunBackupCommand(window->Handle(), *client, window->SelectedAlbums(), SettingsLocation::File(ini));
         user.join();
         EXPECT_TRUE(picked);
         EXPECT_TRUE(summary);

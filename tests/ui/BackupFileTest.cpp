@@ -12,35 +12,29 @@
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/TextCases.h"
 #include "tests/ui/BackupFolderTree.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/BackupIndex.h"
 #include "ui/albums/BackupNames.h"
 #include "ui/albums/PhotoPreviewUrl.h"
 
+using BackupTest::PathOf;
 using TestEnv::Narrow;
+using TextCases::ExpectEach;
 
 namespace {
 
 TEST(BackupPaths, LongPathsAndTemporaryNames)
 {
-    const struct {
-        const wchar_t* path;
-        const wchar_t* longPath;
-    } cases[] = {
+    ExpectEach(LongPath, {
         {L"C:\\Backup\\a.jpg", L"\\\\?\\C:\\Backup\\a.jpg"},
         {L"\\\\server\\share\\a.jpg", L"\\\\?\\UNC\\server\\share\\a.jpg"},
         {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(LongPath(c.path), c.longPath) << Narrow(c.path);
+    });
     // What a picker may give, made whole before it goes into the long form.
-    const struct {
-        const wchar_t* path;
-        const wchar_t* full;
-    } chosen[] = {{L"C:\\Backup\\.", L"C:\\Backup"}, {L"C:\\Backup\\a\\..\\b", L"C:\\Backup\\b"}, {L"C:\\Backup", L"C:\\Backup"}};
-    for (const auto& c : chosen)
-        EXPECT_EQ(FullPath(c.path), c.full) << Narrow(c.path);
+    ExpectEach(FullPath,
+               {{L"C:\\Backup\\.", L"C:\\Backup"}, {L"C:\\Backup\\a\\..\\b", L"C:\\Backup\\b"}, {L"C:\\Backup", L"C:\\Backup"}});
     EXPECT_EQ(TemporaryName(L"a.jpg"), L"a.jpg.quillon-part");
     EXPECT_FALSE(HasExtension(TemporaryName(L"a"))) << "no saved file ends as a temporary one does";
 }
@@ -106,13 +100,6 @@ protected:
         return names;
     }
 
-    // The path of a photo's original on the stand-in.
-    static std::string PathOf(const std::wstring& url)
-    {
-        const std::string text = Narrow(url);
-        return text.substr(text.find('/', text.find("://") + 3));
-    }
-
     PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
     std::vector<PhotoEntry> photos, videos;
     WinHttpDownload http;
@@ -135,12 +122,8 @@ TEST_F(BackupFile, AnOriginalIsSavedWholeAndDated)
         const std::string bytes = TestEnv::ReadBytes(folder + L"\\" + name);
         EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
 
-        HANDLE file = CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
         FILETIME created{}, written{};
-        EXPECT_TRUE(GetFileTime(file, &created, nullptr, &written));
-        CloseHandle(file);
+        ASSERT_TRUE(BackupTest::FileTimes(folder + L"\\" + name, created, written));
         EXPECT_EQ(CompareFileTime(&written, &job.time), 0);
         EXPECT_EQ(CompareFileTime(&created, &job.time), 0);
     }

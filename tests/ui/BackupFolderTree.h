@@ -1,11 +1,13 @@
 #pragma once
-// What a backup left in a folder, as the backup tests look at it.
+// What a backup left in a folder, as the backup tests look at it, and where
+// its files come from.
 #include <windows.h>
 
 #include <cstdint>
 #include <map>
 #include <string>
 
+#include "tests/support/TestEnv.h"
 #include "ui/albums/BackupFile.h"
 
 namespace BackupTest {
@@ -40,6 +42,24 @@ inline size_t TemporaryFiles(const std::map<std::wstring, int64_t>& tree)
     for (const auto& entry : tree)
         n += entry.first.find(TemporaryName(L"")) != std::wstring::npos;
     return n;
+}
+
+// The creation and last-write times of a file; false when it cannot be read.
+inline bool FileTimes(const std::wstring& path, FILETIME& created, FILETIME& written)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool read = GetFileTime(file, &created, nullptr, &written);
+    CloseHandle(file);
+    return read;
+}
+
+// The path of a media address on the stand-in.
+inline std::string PathOf(const std::wstring& url)
+{
+    const std::string text = TestEnv::Narrow(url);
+    return text.substr(text.find('/', text.find("://") + 3));
 }
 
 } // namespace BackupTest

@@ -5,43 +5,32 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "tests/support/TestEnv.h"
+#include "tests/support/TextCases.h"
 #include "ui/albums/BackupIndex.h"
 #include "ui/albums/BackupNames.h"
 
+using namespace TextCases;
 using TestEnv::Narrow;
 
 namespace {
 
 TEST(BackupNames, TitlesBecomeSafeFileNames)
 {
-    const struct {
-        const wchar_t* title;
-        const wchar_t* name;
-    } cases[] = {
-        {L"IMG_0001.JPG", L"IMG_0001.JPG"},
-        {L"a<b>c:d\"e/f\\g|h?i*j.jpg", L"a_b_c_d_e_f_g_h_i_j.jpg"},
-        {L"tab\there\x01.png", L"tab_here_.png"},
-        {L"桜の木.jpg", L"桜の木.jpg"},
-        {L"ends with dots...", L"ends with dots"},
-        {L"ends with blanks . . ", L"ends with blanks"},
+    const auto name = [](const std::wstring& title) { return SafeFileName(title, L"photo"); };
+    ExpectEach(name, {
+        {L"IMG_0001.JPG", L"IMG_0001.JPG"}, {L"a<b>c:d\"e/f\\g|h?i*j.jpg", L"a_b_c_d_e_f_g_h_i_j.jpg"},
+        {L"tab\there\x01.png", L"tab_here_.png"}, {L"桜の木.jpg", L"桜の木.jpg"},
+        {L"ends with dots...", L"ends with dots"}, {L"ends with blanks . . ", L"ends with blanks"},
         {L"  leading", L"leading"},
-        {L"CON", L"CON_"},
-        {L"con.jpg", L"con_.jpg"},
-        {L"Nul.tar.gz", L"Nul_.tar.gz"},
-        {L"COM1.mp4", L"COM1_.mp4"},
-        {L"lpt9", L"lpt9_"},
-        {L"COM0.jpg", L"COM0.jpg"},
-        {L"LPT10.jpg", L"LPT10.jpg"},
-        {L"CONSOLE.jpg", L"CONSOLE.jpg"},
-        {L"AUX .jpg", L"AUX_ .jpg"},
-        {L"AUXILIARY.jpg", L"AUXILIARY.jpg"},
-        {L"", L"photo"},
-        {L"...", L"photo"},
-        {L"???", L"___"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SafeFileName(c.title, L"photo"), c.name) << Narrow(c.title);
+        // Device names, with or without an extension; near misses stay.
+        {L"CON", L"CON_"}, {L"con.jpg", L"con_.jpg"}, {L"Nul.tar.gz", L"Nul_.tar.gz"}, {L"COM1.mp4", L"COM1_.mp4"},
+        {L"lpt9", L"lpt9_"}, {L"COM0.jpg", L"COM0.jpg"}, {L"LPT10.jpg", L"LPT10.jpg"},
+        {L"CONSOLE.jpg", L"CONSOLE.jpg"}, {L"AUX .jpg", L"AUX_ .jpg"}, {L"AUXILIARY.jpg", L"AUXILIARY.jpg"},
+        {L"", L"photo"}, {L"...", L"photo"}, {L"???", L"___"},
+    });
 }
 
 TEST(BackupNames, LongTitlesAreShortenedBeforeTheirExtension)
@@ -78,17 +67,12 @@ TEST(BackupNames, LongTitlesAreShortenedBeforeTheirExtension)
 
 TEST(BackupNames, ExtensionsFromContentTypes)
 {
-    const struct {
-        const wchar_t* type;
-        const wchar_t* extension;
-    } cases[] = {
+    ExpectEach(ExtensionForType, {
         {L"image/jpeg", L".jpg"},      {L"IMAGE/JPEG; charset=x", L".jpg"}, {L"image/png", L".png"},
         {L"image/gif", L".gif"},       {L"video/mpeg4", L".mp4"},           {L"video/mp4", L".mp4"},
         {L"video/quicktime", L".mov"}, {L"application/x-shockwave-flash", L".flv"},
         {L"text/html", L""},           {L"", L""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ExtensionForType(c.type), c.extension) << Narrow(c.type);
+    });
 
     const struct {
         const wchar_t* name;
@@ -121,21 +105,11 @@ TEST(BackupNames, ClashesAreNumberedInFeedOrder)
 
 TEST(BackupIndex, CsvFieldsAreQuotedWhereNeeded)
 {
-    const struct {
-        const wchar_t* text;
-        const wchar_t* field;
-    } cases[] = {
-        {L"plain", L"plain"},
-        {L"", L""},
-        {L"a,b", L"\"a,b\""},
-        {L"say \"hi\"", L"\"say \"\"hi\"\"\""},
-        {L"two\r\nlines", L"\"two\r\nlines\""},
-        {L"line\nfeed", L"\"line\nfeed\""},
-        {L" padded ", L"\" padded \""},
+    ExpectEach(CsvField, {
+        {L"plain", L"plain"}, {L"", L""}, {L"a,b", L"\"a,b\""}, {L"say \"hi\"", L"\"say \"\"hi\"\"\""},
+        {L"two\r\nlines", L"\"two\r\nlines\""}, {L"line\nfeed", L"\"line\nfeed\""}, {L" padded ", L"\" padded \""},
         {L"日本語", L"日本語"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(CsvField(c.text), c.field) << Narrow(c.text);
+    });
     EXPECT_EQ(CsvLine({L"a", L"b,c", L""}), L"a,\"b,c\",\r\n");
     EXPECT_EQ(CsvFileBytes(L"桜,a\r\n"), std::string("\xEF\xBB\xBF\xE6\xA1\x9C,a\r\n"));
     EXPECT_EQ(CsvFileBytes(L""), std::string("\xEF\xBB\xBF"));
@@ -143,54 +117,31 @@ TEST(BackupIndex, CsvFieldsAreQuotedWhereNeeded)
 
 TEST(BackupIndex, TimesInIso8601Utc)
 {
-    const struct {
-        const wchar_t* utc;
-        const wchar_t* iso;
-    } cases[] = {
-        {L"2009/04/05 10:11:12", L"2009-04-05T10:11:12Z"},
-        {L"1969/12/31 23:59:59", L"1969-12-31T23:59:59Z"},
-        {L"2009/13/05 10:11:12", L""},
-        {L"2009-04-05 10:11:12", L""},
-        {L"2009/04/05", L""},
-        {L"---", L""},
+    const std::initializer_list<TextCase> times = {
+        {L"2009/04/05 10:11:12", L"2009-04-05T10:11:12Z"}, {L"1969/12/31 23:59:59", L"1969-12-31T23:59:59Z"},
+        {L"2009/13/05 10:11:12", L""}, {L"2009-04-05 10:11:12", L""}, {L"2009/04/05", L""}, {L"---", L""},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(UtcTextToIso(c.utc), c.iso) << Narrow(c.utc);
+    ExpectEach(UtcTextToIso, times);
+    for (const TextCase& c : times) {
         FILETIME time{};
-        EXPECT_EQ(UtcTextToFileTime(c.utc, time), *c.iso != 0) << Narrow(c.utc);
+        EXPECT_EQ(UtcTextToFileTime(c.in, time), *c.out != 0) << Narrow(c.in);
     }
     FILETIME time{};
     ASSERT_TRUE(UtcTextToFileTime(L"1970/01/02 00:00:00", time));
     const ULONGLONG ticks = (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime;
     EXPECT_EQ(ticks, 116444736000000000ULL + 86400ULL * 10000000ULL);
 
-    const struct {
-        const wchar_t* millis;
-        const wchar_t* iso;
-    } albumDates[] = {
-        {L"1238925072000", L"2009-04-05T09:51:12Z"},
-        {L"0", L"1970-01-01T00:00:00Z"},
-        {L"-86400000", L"1969-12-31T00:00:00Z"},
-        {L"", L""},
-        {L"12a", L""},
-        {L"-", L""},
-    };
-    for (const auto& c : albumDates)
-        EXPECT_EQ(MillisToIso(c.millis), c.iso) << Narrow(c.millis);
+    ExpectEach(MillisToIso, {
+        {L"1238925072000", L"2009-04-05T09:51:12Z"}, {L"0", L"1970-01-01T00:00:00Z"},
+        {L"-86400000", L"1969-12-31T00:00:00Z"}, {L"", L""}, {L"12a", L""}, {L"-", L""},
+    });
 }
 
 TEST(BackupIndex, IndexAndAlbumLines)
 {
-    PhotoEntry photo;
-    photo.id = L"5001";
-    photo.title = L"a,b.jpg";
-    photo.summary = L"caption \"quoted\"";
-    photo.timestamp = L"2009/04/05 10:11:12";
-    photo.width = 1600;
-    photo.height = 1200;
-    photo.size = 123456;
-    photo.alternateLink = L"http://h/demo/album/photo/5001";
-    photo.mediaUrl = L"http://m/img/1/5001/s0/a.jpg";
+    const PhotoEntry photo{.title = L"a,b.jpg", .id = L"5001", .width = 1600, .height = 1200, .size = 123456,
+                           .summary = L"caption \"quoted\"", .alternateLink = L"http://h/demo/album/photo/5001",
+                           .mediaUrl = L"http://m/img/1/5001/s0/a.jpg", .timestamp = L"2009/04/05 10:11:12"};
     const std::wstring text = IndexCsvText({{L"a,b.jpg", &photo}});
     EXPECT_EQ(text,
               L"file name,photo id,title,caption,time taken,width,height,size,page address,media address\r\n"
@@ -198,24 +149,16 @@ TEST(BackupIndex, IndexAndAlbumLines)
               L"http://h/demo/album/photo/5001,http://m/img/1/5001/s0/a.jpg\r\n");
     EXPECT_EQ(IndexCsvText({}).find(L"\r\n") + 2, IndexCsvText({}).size()) << "a heading line alone";
 
-    AlbumEntry album;
-    album.title = L"桜 2009";
-    album.summary = L"Spring,\nin Kyoto";
-    album.location = L"Kyoto";
-    album.access = L"public";
-    album.timestamp = L"1238925072000";
-    album.id = L"42";
+    const AlbumEntry album{.title = L"桜 2009", .id = L"42", .access = L"public", .summary = L"Spring,\nin Kyoto",
+                           .location = L"Kyoto", .timestamp = L"1238925072000"};
     EXPECT_EQ(AlbumCsvText(album, 60), L"title,summary,place,access,date,album id,number of entries\r\n"
                                        L"桜 2009,\"Spring,\nin Kyoto\",Kyoto,public,2009-04-05T09:51:12Z,42,60\r\n");
 }
 
 TEST(BackupIndex, WhichFilesAreFetched)
 {
-    PhotoEntry photo, unknown, video;
-    photo.size = 5000;
-    video.size = 9000000;
-    video.uploadedVideoType = L"MP4";
-    video.mediaType = L"video/mpeg4";
+    const PhotoEntry photo{.size = 5000}, unknown,
+        video{.size = 9000000, .mediaType = L"video/mpeg4", .uploadedVideoType = L"MP4"};
     // A video's size is its upload's, not its rendition's.
     const std::pair<const PhotoEntry*, int64_t> lengths[] = {{&photo, 5000}, {&unknown, -1}, {&video, -1}};
     for (const auto& [entry, expected] : lengths)
@@ -251,11 +194,8 @@ TEST(BackupIndex, AnIndexIsReadBackAsItWasWritten)
     EXPECT_EQ(CsvRows(L"a,b\nc"), (std::vector<std::vector<std::wstring>>{{L"a", L"b"}, {L"c"}})) << "LF alone, no end";
     EXPECT_TRUE(CsvRows(L"").empty());
 
-    PhotoEntry photo, clip;
-    photo.size = 5000;
-    photo.mediaUrl = L"http://m/s0/a.jpg";
-    clip.size = 9000000;
-    clip.mediaUrl = L"http://m/video/1/clip.mp4";
+    const PhotoEntry photo{.size = 5000, .mediaUrl = L"http://m/s0/a.jpg"},
+        clip{.size = 9000000, .mediaUrl = L"http://m/video/1/clip.mp4"};
     const std::string bytes =
         CsvFileBytes(IndexCsvText({{L"a, \u685c.jpg", &photo, 5000}, {L"clip.mp4", &clip, 123}, {L"gone.mp4", &clip}}));
     const std::map<std::wstring, RecordedFile> files = RecordedFiles(bytes);

@@ -24,6 +24,7 @@
 #include "ui/albums/BackupRun.h"
 #include "ui/albums/PhotoPreviewUrl.h"
 
+using BackupTest::PathOf;
 using TestEnv::Narrow;
 
 namespace {
@@ -32,12 +33,8 @@ const wchar_t* const kTripFolder = L"Trip _2009__ _best__";
 
 TEST(BackupRunRules, AlbumFoldersAreSafeAndUnique)
 {
-    std::vector<AlbumEntry> albums(4);
-    albums[0].title = L"Trip <2009>: \"best\"?";
-    albums[1].title = L"Same title";
-    albums[2].title = L"same title";
-    albums[3].title = L"";
-    albums[3].id = L"77";
+    const std::vector<AlbumEntry> albums = {
+        {.title = L"Trip <2009>: \"best\"?"}, {.title = L"Same title"}, {.title = L"same title"}, {.id = L"77"}};
     EXPECT_EQ(AlbumFolderNames(albums),
               (std::vector<std::wstring>{kTripFolder, L"Same title", L"same title (2)", L"77"}));
 }
@@ -102,21 +99,7 @@ protected:
         EXPECT_EQ(BackupTest::TemporaryFiles(tree), 0u);
     }
 
-    size_t Fetches(const char* kind, const char* method = "GET") const
-    {
-        size_t n = 0;
-        for (const Json& request : StandIn::Requests())
-            if (request["kind"].string == kind && request["method"].string == method)
-                ++n;
-        return n;
-    }
-
-    // The path of a media address on the stand-in.
-    static std::string PathOf(const std::wstring& url)
-    {
-        const std::string text = Narrow(url);
-        return text.substr(text.find('/', text.find("://") + 3));
-    }
+    static size_t Fetches(const char* kind) { return StandIn::RequestsOfKind(kind, "GET").size(); }
 
     std::wstring TripFile(const std::wstring& name) const { return std::wstring(kTripFolder) + L"\\" + name; }
 
@@ -152,18 +135,13 @@ TEST_F(BackupRunTest, AlbumsAreBackedUpWholeUnderSafeNames)
             EXPECT_EQ(tree.at(TripFile(names[i])), trip[i].size);
         else
             EXPECT_GT(tree.at(TripFile(names[i])), 0);
-        FILETIME expected{}, written{};
+        FILETIME expected{}, created{}, written{};
         ASSERT_TRUE(UtcTextToFileTime(trip[i].timestamp, expected));
-        HANDLE file = CreateFileW((folder + L"\\" + TripFile(names[i])).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        GetFileTime(file, nullptr, nullptr, &written);
-        CloseHandle(file);
+        ASSERT_TRUE(BackupTest::FileTimes(folder + L"\\" + TripFile(names[i]), created, written));
         EXPECT_EQ(CompareFileTime(&written, &expected), 0);
     }
-    EXPECT_EQ(tree.count(L"Same title\\album.csv"), 1u);
-    EXPECT_EQ(tree.count(L"Same title (2)\\album.csv"), 1u);
-    EXPECT_EQ(tree.count(L"Same title (2)\\SECOND_0003.JPG"), 1u);
+    for (const wchar_t* name : {L"Same title\\album.csv", L"Same title (2)\\album.csv", L"Same title (2)\\SECOND_0003.JPG"})
+        EXPECT_EQ(tree.count(name), 1u) << Narrow(name);
 
     const std::string index = TestEnv::ReadBytes(folder + L"\\" + TripFile(L"index.csv"));
     EXPECT_EQ(index.substr(0, 3), "\xEF\xBB\xBF");
@@ -284,9 +262,8 @@ TEST_F(BackupRunTest, FailedFilesAndAlbumsAreReportedAndTheRestGoesOn)
     std::string reasons;
     for (const std::wstring& reason : summary.reasons)
         reasons += Narrow(reason) + "\n";
-    EXPECT_NE(reasons.find("IMG_0001.JPG: cut short"), std::string::npos) << reasons;
-    EXPECT_NE(reasons.find("CON_.jpg: HTTP 503"), std::string::npos) << reasons;
-    EXPECT_NE(reasons.find("Same title: HTTP 500"), std::string::npos) << reasons;
+    for (const char* reason : {"IMG_0001.JPG: cut short", "CON_.jpg: HTTP 503", "Same title: HTTP 500"})
+        EXPECT_NE(reasons.find(reason), std::string::npos) << reasons;
     size_t failedLines = 0;
     for (const std::string& line : ClientTest::LogLines(TestEnv::Widen(logPath)))
         failedLines += line.find("IMG_0001.JPG") != std::string::npos || line.find("CON_.jpg") != std::string::npos;

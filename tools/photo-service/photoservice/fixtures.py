@@ -66,6 +66,13 @@ class Builder:
         self.albums.append(album)
         return album
 
+    def albums_with_photos(self, account, rows):
+        """One album with comments allowed, then its photos, for each row of
+        (title, name, access, published, photos, first taken, stem)."""
+        for title, name, access, published, count, first_taken, stem in rows:
+            album = self.album(account, title, name, access, True, published)
+            self.photos_for(album, count, ms(first_taken), stem=stem)
+
     def photos_for(self, album, count, first_taken, step_ms=97000,
                    stem='IMG_', tags=(), videos=(), first_number=1):
         """count photos taken from first_taken on; positions listed in
@@ -286,15 +293,14 @@ def photolist():
     (35 s) and a QuickTime clip of 320x240 (12 s)."""
     b = Builder(20120324)
     lists = b.account('lists', 'lists@example.com', 'lists', 'Photo Lists')
-    three = b.album(lists, 'Three photos', 'ThreePhotos', 'public', True,
-                    '2012-03-01 10:00:00')
-    b.photos_for(three, 3, ms('2012-02-28 09:00'), stem='THREE_')
-    two = b.album(lists, 'Two photos', 'TwoPhotos', 'protected', True,
-                  '2012-03-02 10:00:00')
-    b.photos_for(two, 2, ms('2012-02-29 09:00'), stem='TWO_')
-    media = b.album(lists, 'Media', 'Media', 'public', True,
-                    '2012-03-03 10:00:00')
-    b.photos_for(media, 4, ms('2012-03-01 09:00'), stem='MEDIA_')
+    b.albums_with_photos(lists, [
+        ('Three photos', 'ThreePhotos', 'public', '2012-03-01 10:00:00', 3,
+         '2012-02-28 09:00', 'THREE_'),
+        ('Two photos', 'TwoPhotos', 'protected', '2012-03-02 10:00:00', 2,
+         '2012-02-29 09:00', 'TWO_'),
+        ('Media', 'Media', 'public', '2012-03-03 10:00:00', 4,
+         '2012-03-01 09:00', 'MEDIA_'),
+    ])
     clips = [
         ('MPEG4.MP4', {'width': 640, 'height': 480, 'type': 'MP4', 'duration': 5,
                        'fps': 30.0,
@@ -333,12 +339,12 @@ def backup():
                  videos=(len(BACKUP_TITLES) - 1,))
     for photo, title in zip(b.photos, BACKUP_TITLES):
         photo['title'] = title
-    first = b.album(owner, 'Same title', 'SameTitle1', 'public', True,
-                    '2009-06-01 10:00:00')
-    b.photos_for(first, 2, ms('2009-06-01 01:00'), stem='FIRST_')
-    second = b.album(owner, 'Same title', 'SameTitle2', 'private', True,
-                     '2009-07-01 10:00:00')
-    b.photos_for(second, 3, ms('2009-07-01 01:00'), stem='SECOND_')
+    b.albums_with_photos(owner, [
+        ('Same title', 'SameTitle1', 'public', '2009-06-01 10:00:00', 2,
+         '2009-06-01 01:00', 'FIRST_'),
+        ('Same title', 'SameTitle2', 'private', '2009-07-01 10:00:00', 3,
+         '2009-07-01 01:00', 'SECOND_'),
+    ])
     for photo in b.photos:
         if not photo['video']:
             photo['size'] = b.rng.randint(20000, 200000)

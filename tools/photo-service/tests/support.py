@@ -138,3 +138,7 @@ class ServiceTestCase(unittest.TestCase):
     @staticmethod
     def path_of(url):
         return '/' + url.split('/', 3)[3]
+
+    def photos_path(self, album):
+        """The path of an album entry's photo feed."""
+        return self.path_of(self.link(album, 'http://schemas.google.com/g/2005#feed'))

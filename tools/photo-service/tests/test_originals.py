@@ -26,10 +26,8 @@ class OriginalsTest(ServiceTestCase):
         self.reset()
         self.token = self.login('demo', 'demo')
         albums = self.feed('/data/feed/api/user/demo', self.token)
-        self.album = self.path_of(self.link(self.album_by_title(albums, '桜 2009'),
-                                            'http://schemas.google.com/g/2005#feed'))
-        self.videos = self.path_of(self.link(self.album_by_title(albums, 'Videos'),
-                                             'http://schemas.google.com/g/2005#feed'))
+        self.album = self.photos_path(self.album_by_title(albums, '桜 2009'))
+        self.videos = self.photos_path(self.album_by_title(albums, 'Videos'))
 
     def entries(self, path, query='?imgmax=d'):
         return self.feed(path + query, self.token).findall(A + 'entry')
@@ -157,8 +155,7 @@ class BackupFixtureTest(ServiceTestCase):
         albums = self.feed('/data/feed/api/user/backup', token).findall(A + 'entry')
         self.assertEqual([a.findtext(A + 'title') for a in albums].count('Same title'), 2)
         trip = [a for a in albums if a.findtext(A + 'title') == 'Trip <2009>: "best"?'][0]
-        root = self.feed(self.path_of(self.link(
-            trip, 'http://schemas.google.com/g/2005#feed')) + '?imgmax=d', token)
+        root = self.feed(self.photos_path(trip) + '?imgmax=d', token)
         entries = root.findall(A + 'entry')
         self.assertEqual([e.findtext(A + 'title') for e in entries][:3],
                          ['桜の花.jpg', 'a<b>:c"d?.jpg', 'IMG_0001.JPG'])
@@ -166,5 +163,5 @@ class BackupFixtureTest(ServiceTestCase):
         for entry in entries[:-1]:
             size = int(entry.findtext(G + 'size'))
             self.assertTrue(20000 <= size <= 200000)
-            url = [c.get('url') for c in entry.find(M + 'group').findall(M + 'content')][0]
+            url = OriginalsTest.image_url(entry)
             self.assertEqual(len(self.request('GET', self.path_of(url)).body), size)
