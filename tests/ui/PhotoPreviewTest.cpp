@@ -318,6 +318,55 @@ TEST_P(PhotoPreview, PaneShowsTheSelectedPhotoFittedAndCentred)
     EXPECT_GT(listRect.right - listRect.left, paneRect.right - paneRect.left);
 }
 
+TEST_P(PhotoPreview, SteppingRowByRowFetchesTheNextRowsAheadAndAJumpOneRow)
+{
+    const int ahead = CPhotoInfoDlg::kStepAhead;
+    const auto run = [&](const std::vector<int>& choices, const std::vector<int>& wanted) {
+        StandIn::ClearRequests();
+        OpenList open(albums, client, Settings());
+        const int rows = ListTest::Rows(open.list);
+        ASSERT_GE(rows, ahead + 4);
+        for (int choice : choices) {
+            open.Select(choice < 0 ? rows + choice : choice);
+            ASSERT_TRUE(open.WaitSettled());
+        }
+        // The rows whose pictures were asked for; once the last of those
+        // wanted came, nothing else was waiting to go.
+        const auto fetched = [&] {
+            std::vector<int> found;
+            const std::vector<Json> requests = ImageRequests();
+            for (int row = 0; row < rows; ++row)
+                for (const Json& request : requests)
+                    if (request["path"].string.find("/" + Narrow(open.dialog.RowPhoto(row)->id) + "/") !=
+                        std::string::npos) {
+                        found.push_back(row);
+                        break;
+                    }
+            return found;
+        };
+        std::vector<int> expected;
+        for (int row : wanted)
+            expected.push_back(row < 0 ? rows + row : row);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_TRUE(WaitFor(open.window, [&] { return fetched().size() >= expected.size(); }));
+        EXPECT_EQ(fetched(), expected);
+        // The steps after a step show at once, from memory.
+        if (choices.back() == 1) {
+            open.Select(2);
+            EXPECT_EQ(open.Preview().GetState(), CPhotoPreview::State::Shown);
+        }
+    };
+    // A first choice is a jump: its row and one ahead; a step down then
+    // fetches the next rows ahead.
+    std::vector<int> stepped;
+    for (int row = 0; row <= 1 + ahead; ++row)
+        stepped.push_back(row);
+    run({0}, {0, 1});
+    run({0, 1}, stepped);
+    // A jump up from the last row: one row ahead, upwards.
+    run({-1, -4}, {-1, -4, -5});
+}
+
 TEST_P(PhotoPreview, FastRunOfArrowKeysEndsWithTheLastRowsPicture)
 {
     // Slow replies, so that later keys come while earlier pictures are on

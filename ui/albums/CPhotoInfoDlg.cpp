@@ -217,15 +217,24 @@ void CPhotoInfoDlg::UpdatePreview()
     int row = int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED | LVNI_SELECTED));
     if (row < 0)
         row = int(SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
-    // The next photo in the direction the selection moved, fetched ahead
-    // (the same as before for a row heard of twice).
-    const int next = row < 0                  ? -1
-                     : row == m_lastPreviewRow ? m_nextPreviewRow
-                     : row < m_lastPreviewRow  ? row - 1
-                                               : row + 1;
-    m_lastPreviewRow = row;
-    m_nextPreviewRow = next;
-    m_preview->Show(RowPhoto(row), next >= 0 && next < m_list.RowCount() ? RowPhoto(next) : nullptr);
+    // The photos in the direction the selection moved are fetched ahead: a
+    // few while it steps a row at a time (an arrow key, held down or not),
+    // so that each comes while the list repaints for the one before; one
+    // after a jump. A row heard of twice keeps what it had.
+    if (row != m_lastPreviewRow) {
+        const int step = row - m_lastPreviewRow;
+        m_previewDirection = step < 0 && row >= 0 ? -1 : 1;
+        m_previewAhead = m_lastPreviewRow >= 0 && (step == 1 || step == -1) ? kStepAhead : 1;
+        m_lastPreviewRow = row;
+    }
+    std::vector<const PhotoEntry*> ahead;
+    for (int i = 1; row >= 0 && i <= m_previewAhead; ++i) {
+        const int later = row + i * m_previewDirection;
+        if (later < 0 || later >= m_list.RowCount())
+            break;
+        ahead.push_back(RowPhoto(later));
+    }
+    m_preview->Show(RowPhoto(row), ahead);
 }
 
 bool CPhotoInfoDlg::OnCommand(int id, int code, HWND)

@@ -24,6 +24,8 @@ public:
     static constexpr wchar_t kPreviewKey[] = L"SHOW_PREVIEW";
     // Posted to itself once a run of selection changes is over.
     static constexpr UINT kSelectionMessage = WM_APP + 32;
+    // Pictures fetched ahead while the selection steps a row at a time.
+    static constexpr int kStepAhead = 3;
     // Posted to itself on a change of DPI, to be seen after the resize rule
     // has taken the rescaled layout.
     static constexpr UINT kDpiSettledMessage = WM_APP + 33;
@@ -72,5 +74,7 @@ private:
     std::unique_ptr<CPhotoPreview> m_preview;
     bool m_selectionPosted = false;
     int m_lastPreviewRow = -1;
-    int m_nextPreviewRow = -1;
+    // Rows fetched ahead: how many, and which way (1: down, -1: up).
+    int m_previewAhead = 1;
+    int m_previewDirection = 1;
 };

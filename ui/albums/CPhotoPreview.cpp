@@ -18,13 +18,13 @@ void CPhotoPreview::Attach(HWND notify, HWND pane)
     m_pane = pane;
 }
 
-void CPhotoPreview::Show(const PhotoEntry* photo, const PhotoEntry* next)
+void CPhotoPreview::Show(const PhotoEntry* photo, const std::vector<const PhotoEntry*>& ahead)
 {
     // A selection heard of twice (at once, and after a run of changes).
-    if (photo && photo == m_photo && next == m_next && (m_state == State::Shown || m_state == State::Loading))
+    if (photo && photo == m_photo && ahead == m_ahead && (m_state == State::Shown || m_state == State::Loading))
         return;
     m_photo = photo;
-    m_next = next;
+    m_ahead = ahead;
     Refresh();
 }
 
@@ -130,15 +130,18 @@ void CPhotoPreview::Refresh()
         Invalidate();
         return;
     }
-    CPhotoPreviewLoader::Job next = m_next ? JobFor(*m_next) : CPhotoPreviewLoader::Job();
-    if (!next.Empty() && m_cache.Find(CacheKey(next)))
-        next = CPhotoPreviewLoader::Job();
+    std::vector<CPhotoPreviewLoader::Job> ahead;
+    for (const PhotoEntry* later : m_ahead) {
+        CPhotoPreviewLoader::Job next = later ? JobFor(*later) : CPhotoPreviewLoader::Job();
+        if (!next.Empty() && !m_cache.Find(CacheKey(next)))
+            ahead.push_back(std::move(next));
+    }
     m_wanted = job.url;
     m_box = job.box;
     m_image = m_cache.Find(CacheKey(job));
-    if (!m_image || !next.Empty()) {
+    if (!m_image || !ahead.empty()) {
         EnsureLoader();
-        m_loader->Request(m_image ? CPhotoPreviewLoader::Job() : job, next);
+        m_loader->Request(m_image ? CPhotoPreviewLoader::Job() : job, ahead);
     }
     if (m_image) {
         StopHolding();

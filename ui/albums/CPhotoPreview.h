@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "service/PhotoEntry.h"
 #include "ui/albums/CPhotoPreviewCache.h"
@@ -34,10 +35,11 @@ public:
     // OnReady; pane is the control the picture is drawn into.
     void Attach(HWND notify, HWND pane);
 
-    // The photo to show (null: none), and the one likely shown next (its
-    // picture is fetched ahead when nothing else is). Both stay the caller's.
-    // The photo shown or coming already is not asked for again.
-    void Show(const PhotoEntry* photo, const PhotoEntry* next = nullptr);
+    // The photo to show (null: none), and those likely shown next, the
+    // nearest first (their pictures are fetched ahead when nothing else is).
+    // All stay the caller's. The photo shown or coming already is not asked
+    // for again.
+    void Show(const PhotoEntry* photo, const std::vector<const PhotoEntry*>& ahead = {});
     // A hidden pane asks for nothing (and starts no loader); shown again, it
     // readies the loader and asks for the photo.
     void SetVisible(bool visible);
@@ -94,7 +96,7 @@ private:
     HWND m_pane = nullptr;
     bool m_visible = true;
     const PhotoEntry* m_photo = nullptr;
-    const PhotoEntry* m_next = nullptr;
+    std::vector<const PhotoEntry*> m_ahead;
     std::wstring m_wanted;
     SIZE m_box = {0, 0};
     std::wstring m_note;

@@ -1,5 +1,6 @@
 #include "ui/albums/CPhotoPreviewLoader.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/ComApartment.h"
@@ -30,26 +31,24 @@ CPhotoPreviewLoader::~CPhotoPreviewLoader()
         m_thread.join();
 }
 
-void CPhotoPreviewLoader::Request(const Job& job, const Job& next)
+void CPhotoPreviewLoader::Request(const Job& job, const std::vector<Job>& ahead)
 {
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_next = next == job || IsDone(next) ? Job() : next;
         // Under way, or done and announced but not taken yet: it comes.
-        if (job.Empty() || job == m_busy || IsDone(job)) {
-            m_pending = Job(); // nothing new, or back to the one already coming
-            if (m_next == m_busy)
-                m_next = Job();
-        } else {
-            m_pending = job;
-            if (!m_busy.Empty() && !(m_busy == m_next))
-                m_http.Abort();
-        }
-        if (m_pending.Empty() && m_next.Empty())
+        const bool coming = job.Empty() || job == m_busy || IsDone(job);
+        m_pending = coming ? Job() : job; // nothing new, or back to the one already coming
+        m_ahead.clear();
+        for (const Job& later : ahead)
+            if (!later.Empty() && !(later == job) && !(later == m_busy) && !IsDone(later))
+                m_ahead.push_back(later);
+        if (!coming && !m_busy.Empty() && !IsWanted(m_busy))
+            m_http.Abort();
+        if (m_pending.Empty() && m_ahead.empty())
             return;
         if (!StartThread()) {
             m_pending = Job();
-            m_next = Job();
+            m_ahead.clear();
             return;
         }
     }
@@ -82,6 +81,11 @@ bool CPhotoPreviewLoader::IsDone(const Job& job) const
     return false;
 }
 
+bool CPhotoPreviewLoader::IsWanted(const Job& job) const
+{
+    return job == m_pending || std::find(m_ahead.begin(), m_ahead.end(), job) != m_ahead.end();
+}
+
 bool CPhotoPreviewLoader::TakeResult(Result& result)
 {
     std::lock_guard<std::mutex> lock(m_lock);
@@ -106,14 +110,18 @@ void CPhotoPreviewLoader::Run()
         Job job;
         {
             std::unique_lock<std::mutex> lock(m_lock);
-            m_wake.wait(lock, [this] { return m_stop || !m_pending.Empty() || !m_next.Empty(); });
+            m_wake.wait(lock, [this] { return m_stop || !m_pending.Empty() || !m_ahead.empty(); });
             if (m_stop)
                 return;
-            // The selected photo first; the next one only when nothing else
-            // is asked for.
-            Job& take = m_pending.Empty() ? m_next : m_pending;
-            job = std::move(take);
-            take = Job();
+            // The selected photo first; the next ones only when nothing else
+            // is asked for, the nearest first.
+            if (!m_pending.Empty()) {
+                job = std::move(m_pending);
+                m_pending = Job();
+            } else {
+                job = std::move(m_ahead.front());
+                m_ahead.erase(m_ahead.begin());
+            }
             m_busy = job;
             // An abort meant for the one before must not stop this one.
             m_http.ClearAbort();

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "http/WinHttpClient.h"
 #include "ui/controls/CDibImage.h"
@@ -26,7 +27,7 @@ struct PreviewSource
 // Fetches and decodes preview pictures on a thread of its own, one at a time,
 // with a connection of its own. Only the newest request counts: a newer one
 // stops the fetch under way and replaces one still waiting. With nothing
-// else to do it fetches the picture likely wanted next (the next row's). A
+// else to do it fetches the pictures likely wanted next (the next rows'). A
 // finished picture is announced to the window with kReadyMessage; the window
 // then takes it, and shows it only if it is still the one it waits for.
 class CPhotoPreviewLoader
@@ -64,9 +65,10 @@ public:
     // picture asked for does not wait for them. False when no thread starts.
     bool Start();
     // `job` (none: nothing new), then, when the thread has nothing else to
-    // do, `next`. Never waits for the network.
-    void Request(const Job& job, const Job& next);
-    void Request(const Job& job) { Request(job, Job()); }
+    // do, the jobs of `ahead` in turn (they replace those asked for before).
+    // Never waits for the network.
+    void Request(const Job& job, const std::vector<Job>& ahead);
+    void Request(const Job& job) { Request(job, {}); }
     // The oldest picture announced and not taken yet.
     bool TakeResult(Result& result);
     // Requests sent so far.
@@ -78,6 +80,8 @@ private:
     bool StartThread();
     // A picture made and not taken yet (under the lock).
     bool IsDone(const Job& job) const;
+    // Wanted now or ahead (under the lock).
+    bool IsWanted(const Job& job) const;
     Result Load(const Job& job, CWicDecoder& decoder);
 
     const PreviewSource m_source;
@@ -89,7 +93,7 @@ private:
     std::condition_variable m_wake;
     Job m_pending; // the newest request not started yet
     Job m_busy;    // the one under way
-    Job m_next;    // fetched when nothing else is asked for
+    std::vector<Job> m_ahead; // fetched in turn when nothing else is asked for
     std::deque<std::unique_ptr<Result>> m_done;
     uint64_t m_fetches = 0;
     bool m_stop = false;
