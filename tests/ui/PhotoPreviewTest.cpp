@@ -320,51 +320,45 @@ TEST_P(PhotoPreview, PaneShowsTheSelectedPhotoFittedAndCentred)
 
 TEST_P(PhotoPreview, SteppingRowByRowFetchesTheNextRowsAheadAndAJumpOneRow)
 {
-    const int ahead = CPhotoInfoDlg::kStepAhead;
-    const auto run = [&](const std::vector<int>& choices, const std::vector<int>& wanted) {
+    static_assert(CPhotoInfoDlg::kStepAhead == 3, "the table's rows");
+    // Rows chosen in turn, then the rows whose pictures were asked for (from
+    // the end when negative): a first choice or a jump fetches one row ahead
+    // in its direction, a step down three.
+    const struct { std::vector<int> choices, fetched; } cases[] = {
+        {{0}, {0, 1}}, {{0, 1}, {0, 1, 2, 3, 4}}, {{-1, -4}, {-5, -4, -1}}};
+    for (const auto& c : cases) {
         StandIn::ClearRequests();
         OpenList open(albums, client, Settings());
         const int rows = ListTest::Rows(open.list);
-        ASSERT_GE(rows, ahead + 4);
-        for (int choice : choices) {
-            open.Select(choice < 0 ? rows + choice : choice);
+        ASSERT_GE(rows, 7);
+        const auto row = [&](int at) { return at < 0 ? rows + at : at; };
+        for (int choice : c.choices) {
+            open.Select(row(choice));
             ASSERT_TRUE(open.WaitSettled());
         }
-        // The rows whose pictures were asked for; once the last of those
-        // wanted came, nothing else was waiting to go.
         const auto fetched = [&] {
             std::vector<int> found;
             const std::vector<Json> requests = ImageRequests();
-            for (int row = 0; row < rows; ++row)
-                for (const Json& request : requests)
-                    if (request["path"].string.find("/" + Narrow(open.dialog.RowPhoto(row)->id) + "/") !=
-                        std::string::npos) {
-                        found.push_back(row);
-                        break;
-                    }
+            for (int r = 0; r < rows; ++r)
+                if (std::any_of(requests.begin(), requests.end(), [&](const Json& request) {
+                        return request["path"].string.find("/" + Narrow(open.dialog.RowPhoto(r)->id) + "/") !=
+                               std::string::npos;
+                    }))
+                    found.push_back(r);
             return found;
         };
+        // Once the last of them came, nothing else was waiting to go.
         std::vector<int> expected;
-        for (int row : wanted)
-            expected.push_back(row < 0 ? rows + row : row);
-        std::sort(expected.begin(), expected.end());
+        for (int at : c.fetched)
+            expected.push_back(row(at));
         EXPECT_TRUE(WaitFor(open.window, [&] { return fetched().size() >= expected.size(); }));
         EXPECT_EQ(fetched(), expected);
-        // The steps after a step show at once, from memory.
-        if (choices.back() == 1) {
-            open.Select(2);
-            EXPECT_EQ(open.Preview().GetState(), CPhotoPreview::State::Shown);
+        // Each of them shows at once when chosen, from memory.
+        for (int at : expected) {
+            open.Select(at);
+            EXPECT_EQ(open.Preview().GetState(), CPhotoPreview::State::Shown) << at;
         }
-    };
-    // A first choice is a jump: its row and one ahead; a step down then
-    // fetches the next rows ahead.
-    std::vector<int> stepped;
-    for (int row = 0; row <= 1 + ahead; ++row)
-        stepped.push_back(row);
-    run({0}, {0, 1});
-    run({0, 1}, stepped);
-    // A jump up from the last row: one row ahead, upwards.
-    run({-1, -4}, {-1, -4, -5});
+    }
 }
 
 TEST_P(PhotoPreview, FastRunOfArrowKeysEndsWithTheLastRowsPicture)
