@@ -11,6 +11,7 @@
 
 #include "app/CAppModule.h"
 #include "app/SettingsPath.h"
+#include "service/PicasaClient.h"
 #include "ui/controls/CommonControls.h"
 
 namespace bench {
@@ -42,6 +43,16 @@ inline bool ReadyWindows(const char* program, const wchar_t* iniName, SettingsLo
     DeleteFileW(ini.c_str());
     settings = SettingsLocation::File(ini);
     return true;
+}
+
+// `client` signed in to its server and its albums loaded; false, with a line
+// on stderr, when either fails.
+inline bool SignInAndLoadAlbums(const char* program, PicasaClient& client, const char* account, const wchar_t* password)
+{
+    if (client.Login(account, password, "bench") == ERROR_SUCCESS && client.LoadAlbums() == ERROR_SUCCESS)
+        return true;
+    std::fprintf(stderr, "%s: sign-in to %ls as %s failed\n", program, client.GetPhotoServer().c_str(), account);
+    return false;
 }
 
 // Dispatches what is queued, through the dialog manager of `dialog` if any.

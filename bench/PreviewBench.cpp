@@ -132,10 +132,8 @@ int wmain(int argc, wchar_t** argv)
         return 1;
 
     PicasaClient client(server, server);
-    if (client.Login("large@example.com", L"large", "bench") != ERROR_SUCCESS || client.LoadAlbums() != ERROR_SUCCESS) {
-        std::fprintf(stderr, "PreviewBench: sign-in to %ls failed\n", server.c_str());
+    if (!bench::SignInAndLoadAlbums("PreviewBench", client, "large@example.com", L"large"))
         return 1;
-    }
     size_t big = client.GetAlbums().size();
     for (size_t i = 0; i < client.GetAlbums().size(); ++i)
         if (client.GetAlbums()[i].title == L"Album 0001")

@@ -142,10 +142,8 @@ int wmain(int argc, wchar_t** argv)
         return 1;
 
     PicasaClient client(server, server);
-    if (client.Login("demo@example.com", L"demo", "bench") != ERROR_SUCCESS || client.LoadAlbums() != ERROR_SUCCESS) {
-        std::fprintf(stderr, "UploadBench: sign-in to %ls failed\n", server.c_str());
+    if (!bench::SignInAndLoadAlbums("UploadBench", client, "demo@example.com", L"demo"))
         return 1;
-    }
     if (memory)
         return Memory(client, settings);
 
