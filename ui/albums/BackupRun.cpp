@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "base/ScopedHandles.h"
 #include "http/WinHttpDownload.h"
 #include "service/PhotoLoadProgress.h"
 #include "service/PicasaClient.h"
@@ -58,14 +59,16 @@ DWORD WriteWholeFile(const std::wstring& path, const std::string& bytes)
     const size_t slash = path.rfind(L'\\');
     const std::wstring temporary =
         LongPath(path.substr(0, slash + 1) + TemporaryName(path.substr(slash + 1)));
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return GetLastError();
-    DWORD written = 0;
     DWORD error = 0;
-    if (!WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) || written != bytes.size())
-        error = GetLastError() ? GetLastError() : DWORD(ERROR_WRITE_FAULT);
-    CloseHandle(file);
+    {
+        const UniqueHandle file(
+            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE)
+            return GetLastError();
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) || written != bytes.size())
+            error = GetLastError() ? GetLastError() : DWORD(ERROR_WRITE_FAULT);
+    } // closed before the move
     if (!error && !MoveFileExW(temporary.c_str(), LongPath(path).c_str(), MOVEFILE_REPLACE_EXISTING))
         error = GetLastError();
     if (error)
@@ -77,19 +80,18 @@ DWORD WriteWholeFile(const std::wstring& path, const std::string& bytes)
 std::string ReadSmallFile(const std::wstring& path)
 {
     std::string bytes;
-    HANDLE file = CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
+    const UniqueHandle file(
+        CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size{};
     // An index of 200,000 entries stays well under this.
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 256 * 1024 * 1024) {
+    if (file.get() != INVALID_HANDLE_VALUE && GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
+        size.QuadPart < 256 * 1024 * 1024) {
         bytes.resize(size_t(size.QuadPart));
         DWORD read = 0;
-        if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr))
+        if (!ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr))
             read = 0;
         bytes.resize(read);
     }
-    CloseHandle(file);
     return bytes;
 }
 
