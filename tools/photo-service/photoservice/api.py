@@ -381,11 +381,11 @@ class PhotoApi:
         if len(rest) >= 3 and rest[1].isdigit() and len(rest[1]) <= 19:
             photo = self.store.photo_by_id(int(rest[1]))
         if photo and not photo.get('video') and media.is_original(rest):
-            body = media.original(photo['id'], photo['size'], photo['width'],
-                                  photo['height'])
+            body, mime = media.original(photo['id'], photo['size'], photo['width'],
+                                        photo['height'], feeds.picture_type(photo))
         else:
-            body = media.image_for_path(rest, photo)
-        return Response(200, body, 'image/png',
+            body, mime = media.image_for_path(rest, photo), 'image/png'
+        return Response(200, body, mime,
                         [('Cache-Control', 'public, max-age=86400')])
 
     def video(self, rest):

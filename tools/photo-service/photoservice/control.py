@@ -86,6 +86,13 @@ class Control:
             raise ValueError('the settings must be a JSON object')
         return dict(self.app.change_settings(payload), ok=True)
 
+    def photo(self, query, payload):
+        if not isinstance(payload, dict) or 'id' not in payload:
+            raise ValueError('the photo must be a JSON object with its id')
+        fields = {k: v for k, v in payload.items() if k != 'id'}
+        changed = self.app.store.set_photo_fields(int(payload['id']), fields)
+        return {'ok': True, 'title': changed['title']}
+
     ROUTES = {
         ('POST', 'reset'): reset,
         ('GET', 'requests'): requests,
@@ -98,4 +105,5 @@ class Control:
         ('GET', 'info'): info,
         ('GET', 'settings'): settings,
         ('POST', 'settings'): change_settings,
+        ('POST', 'photo'): photo,
     }

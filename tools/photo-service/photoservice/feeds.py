@@ -100,7 +100,9 @@ class Links:
             size = 0
         if size is not None:
             directory += '/s%s' % size
-        return '%s/%s' % (directory, seg(photo['title'].rsplit('.', 1)[0] + '.jpg'))
+        stem = photo['title'].rsplit('.', 1)[0]
+        ext = PICTURE_EXTENSIONS.get(picture_type(photo), '.jpg')
+        return '%s/%s' % (directory, seg(stem + ext))
 
     def album_cover(self, album, size=None):
         directory = '%s/img/%s/cover' % (self.base, album['id'])
@@ -116,6 +118,24 @@ class Links:
         return '%s/video/%s/%d/%s.%s' % (
             self.media_base, photo['id'], index,
             seg(photo['title'].rsplit('.', 1)[0]), ext)
+
+
+PICTURE_TYPES = {'jpg': 'image/jpeg', 'jpeg': 'image/jpeg', 'png': 'image/png',
+                 'gif': 'image/gif', 'bmp': 'image/bmp'}
+PICTURE_EXTENSIONS = {'image/jpeg': '.jpg', 'image/png': '.png',
+                      'image/gif': '.gif', 'image/bmp': '.bmp'}
+
+
+def picture_type(photo):
+    """The type of a photo's picture as the service describes it: the type
+    it was stored with, else the one its title names (JPEG without one); a
+    video's still is a JPEG."""
+    if photo.get('video'):
+        return 'image/jpeg'
+    if photo.get('mime'):
+        return photo['mime']
+    stem, dot, ext = photo['title'].rpartition('.')
+    return PICTURE_TYPES.get(ext.lower(), 'image/jpeg') if dot else 'image/jpeg'
 
 
 def has_original(photo):
@@ -335,9 +355,9 @@ def _photo_fields(photo, album, with_views=False):
 def _media_group(links, account, album, photo):
     out = ['<media:group>']
     w, h = photo['width'], photo['height']
-    out.append("<media:content url=%s height=%s width=%s type='image/jpeg' "
+    out.append("<media:content url=%s height=%s width=%s type=%s "
                "medium='image'/>" % (attr(links.image(album['id'], photo)),
-                                     attr(h), attr(w)))
+                                     attr(h), attr(w), attr(picture_type(photo))))
     video = photo.get('video')
     for index, (mime, rw, rh) in enumerate(video['renditions'] if video else ()):
         out.append("<media:content url=%s height=%s width=%s type=%s "
@@ -368,7 +388,8 @@ def photo_entry(links, account, album, photo):
         _category('photo'),
         "<title type='text'>%s</title>" % esc(photo['title']),
         "<summary type='text'>%s</summary>" % esc(photo['summary']),
-        "<content type='image/jpeg' src=%s/>" % attr(links.image(album['id'], photo)),
+        "<content type=%s src=%s/>" % (attr(picture_type(photo)),
+                                       attr(links.image(album['id'], photo))),
         _link(GD + '#feed', 'application/atom+xml', links.photo_feed(album, photo)),
         _link('alternate', 'text/html', links.photo_page(album, photo)),
         _link('self', 'application/atom+xml', links.photo_entry(album, photo)),

@@ -111,6 +111,7 @@ class Builder:
                 'star_count': rng.choice((0, 0, 1, 2, 3)),
                 'tags': ','.join(rng.sample(list(tags), min(len(tags), rng.randint(0, 3)))),
                 'video': video,
+                'mime': None,           # by the title
             })
             taken += step_ms + rng.randint(0, step_ms)
 
@@ -180,6 +181,9 @@ def _demo_builder():
     garden = A(demo, 'Garden', 'Garden', 'private', False,
                '2009-06-14 19:47:05', '2009-06-14', '', '')
     b.photos_for(garden, 15, ms('2009-06-14 09:00'), tags=('garden',))
+    # Not every camera writes JPEG: a PNG and a GIF among them.
+    b.photos[-13]['title'] = 'IMG_0003.PNG'
+    b.photos[-11]['title'] = 'IMG_0005.GIF'
     videos = A(demo, 'Videos', 'Videos', 'public', True,
                '2009-07-04 11:11:11', '2009-07-04', 'Yokohama', 'Clips', 5)
     b.photos_for(videos, 8, ms('2009-07-04 02:00'), stem='IMG_',
@@ -320,9 +324,11 @@ def photolist():
 
 
 # Photo titles of the backup fixture's first album, in feed order; the
-# last entry is a video.
+# last entry is a video. 'no extension' is stored as a PNG and 'dots... ' as
+# a GIF (BACKUP_TYPES).
 BACKUP_TITLES = ['桜の花.jpg', 'a<b>:c"d?.jpg', 'IMG_0001.JPG', 'IMG_0001.JPG',
                  'CON.jpg', 'no extension', 'dots... ', 'img_0001.jpg', 'clip']
+BACKUP_TYPES = {'no extension': 'image/png', 'dots... ': 'image/gif'}
 
 
 def backup():
@@ -339,6 +345,7 @@ def backup():
                  videos=(len(BACKUP_TITLES) - 1,))
     for photo, title in zip(b.photos, BACKUP_TITLES):
         photo['title'] = title
+        photo['mime'] = BACKUP_TYPES.get(title)
     b.albums_with_photos(owner, [
         ('Same title', 'SameTitle1', 'public', '2009-06-01 10:00:00', 2,
          '2009-06-01 01:00', 'FIRST_'),

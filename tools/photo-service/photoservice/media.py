@@ -38,6 +38,99 @@ def png(width, height, seed):
             _chunk(b'IDAT', zlib.compress(b''.join(rows), 6)) + _chunk(b'IEND', b''))
 
 
+def _colours(seed):
+    return (seed * 67) % 200 + 40, (seed * 151) % 200 + 40, (seed * 211) % 200 + 40
+
+
+def _row_colour(seed, y, height):
+    r0, g0, b0 = _colours(seed)
+    f = y / max(height - 1, 1)
+    return (int(r0 + (255 - r0) * f), int(g0 * (1 - f / 2)),
+            int(b0 + (255 - b0) * (1 - f)))
+
+
+def _is_edge(x, y, width, height):
+    return x in (0, width - 1) or y in (0, height - 1)
+
+
+def gif(width, height, seed, comment=b''):
+    """The same picture as png() as a GIF: 255 shades down the rows and the
+    darker frame, LZW-coded with literal codes alone (a clear code every
+    254 of them keeps the codes 9 bits wide). `comment` goes into a comment
+    extension, which pads an original to its size."""
+    width, height = max(1, width), max(1, height)
+    r0, g0, b0 = _colours(seed)
+    palette = [(r0 // 3, g0 // 3, b0 // 3)]
+    palette += [_row_colour(seed, round(i * (height - 1) / 254), height)
+                for i in range(255)]
+    pixels = []
+    for y in range(height):
+        shade = 1 + round(y * 254 / max(height - 1, 1))
+        pixels += [0 if _is_edge(x, y, width, height) else shade
+                   for x in range(width)]
+    codes = []
+    for i, p in enumerate(pixels):
+        if i % 254 == 0:
+            codes.append(256)
+        codes.append(p)
+    codes.append(257)
+    data, acc, bits = bytearray(), 0, 0
+    for code in codes:
+        acc |= code << bits
+        bits += 9
+        while bits >= 8:
+            data.append(acc & 0xff)
+            acc >>= 8
+            bits -= 8
+    if bits:
+        data.append(acc & 0xff)
+
+    def blocks(payload):
+        out = bytearray()
+        for i in range(0, len(payload), 255):
+            chunk = payload[i:i + 255]
+            out += bytes((len(chunk),)) + chunk
+        return bytes(out + b'\x00')
+
+    head = (b'GIF89a' + struct.pack('<HHBBB', width, height, 0xf7, 0, 0) +
+            b''.join(bytes(c) for c in palette))
+    extension = b'\x21\xfe' + blocks(comment) if comment else b''
+    image = (b'\x2c' + struct.pack('<HHHHB', 0, 0, width, height, 0) +
+             b'\x08' + blocks(bytes(data)))
+    return head + extension + image + b'\x3b'
+
+
+def bmp(width, height, seed, padding=0):
+    """The same picture as a 24-bit BMP, `padding` zero bytes after the
+    pixels (counted in the file's size)."""
+    width, height = max(1, width), max(1, height)
+    r0, g0, b0 = _colours(seed)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(height - 1, -1, -1):      # bottom-up
+        r, g, b = _row_colour(seed, y, height)
+        row = bytearray()
+        for x in range(width):
+            row += bytes((b0 // 3, g0 // 3, r0 // 3) if _is_edge(x, y, width, height)
+                         else (b, g, r))
+        rows.append(bytes(row) + b'\x00' * (stride - width * 3))
+    pixels = b''.join(rows)
+    size = 54 + len(pixels) + padding
+    return (b'BM' + struct.pack('<IHHI', size, 0, 0, 54) +
+            struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels),
+                        2835, 2835, 0, 0) + pixels + b'\x00' * padding)
+
+
+def picture(mime, width, height, seed):
+    """(bytes, type) of the generated picture in the photo's own type where
+    the stand-in can write it (PNG, GIF, BMP), else a PNG."""
+    if mime == 'image/gif':
+        return gif(width, height, seed), mime
+    if mime == 'image/bmp':
+        return bmp(width, height, seed), mime
+    return png(width, height, seed), 'image/png'
+
+
 def is_original(segments):
     """Whether an image address (segments after 'img') asks for the
     original: an s0 size folder."""
@@ -50,13 +143,54 @@ _CHUNK_OVERHEAD = 12
 
 
 @functools.lru_cache(maxsize=16)
-def original(photo_id, size, width, height):
-    """The original of a photo: the full-size picture padded with an
-    ancillary chunk before IEND to exactly `size` bytes, the same bytes
+def original(photo_id, size, width, height, mime='image/png'):
+    """(bytes, type) of the original of a photo: the full-size picture
+    padded to exactly `size` bytes (a PNG by an ancillary chunk before IEND,
+    a GIF by a comment, a BMP by bytes after its pixels), the same bytes
     every time. A size too small for any padding gives the bare picture."""
     seed = photo_id % 9973
     scale = FULL_SIDE / max(width, height, 1)
-    picture = png(max(1, round(width * scale)), max(1, round(height * scale)), seed)
+    w, h = max(1, round(width * scale)), max(1, round(height * scale))
+    if mime == 'image/gif':
+        # Uncoded pixels take room: a smaller picture where the size is small.
+        # (A comment takes 5 bytes at the least.)
+        while max(w, h) > 1 and (len(gif(w, h, seed)) > size or 0 < size - len(gif(w, h, seed)) < 5):
+            w, h = max(1, w // 2), max(1, h // 2)
+        bare = gif(w, h, seed)
+        return _padded_gif(bare, gif(w, h, seed, b'.'), size, w, h, seed), mime
+    if mime == 'image/bmp':
+        while len(bmp(w, h, seed)) > size and max(w, h) > 1:
+            w, h = max(1, w // 2), max(1, h // 2)
+        bare = bmp(w, h, seed)
+        return bmp(w, h, seed, max(size - len(bare), 0)), mime
+    return _padded_png(photo_id, size, w, h, seed), 'image/png'
+
+
+def _padded_gif(bare, one, size, w, h, seed):
+    """A GIF of exactly `size` bytes where it can be: a comment of n bytes
+    takes n + ceil(n / 255) + 3 bytes, which misses every 256th length; that
+    one gets an empty second comment (3 bytes) after a shorter first."""
+    room = size - len(bare)
+
+    def comment_for(total):
+        start = max(1, total - 3 - total // 255 - 2)
+        for n in range(start, max(start, total) + 1):
+            if n + -(-n // 255) + 3 == total:
+                return n
+        return None
+
+    n = comment_for(room)
+    if n is not None:
+        return gif(w, h, seed, b'.' * n)
+    n = comment_for(room - 3)
+    if n is None:
+        return bare
+    picture = gif(w, h, seed, b'.' * n)
+    return picture[:-1] + b'\x21\xfe\x00' + picture[-1:]
+
+
+def _padded_png(photo_id, size, w, h, seed):
+    picture = png(w, h, seed)
     room = size - len(picture) - _CHUNK_OVERHEAD
     if room < 0:
         picture = png(1, 1, seed)

@@ -318,7 +318,8 @@ def store_photo(store, album, title, summary, width, height, size, mime,
                'width': width, 'height': height, 'size': size, 'timestamp': now,
                'published': now, 'updated': now, 'view_count': 0,
                'comment_count': 0, 'star_count': 0, 'tags': '',
-               'video': json.dumps(info) if info else None}
+               'video': json.dumps(info) if info else None,
+               'mime': None if video else mime}
         db.execute('INSERT INTO photos (%s) VALUES (%s)' % (
             ', '.join(PHOTO_COLUMNS), ', '.join('?' * len(PHOTO_COLUMNS))),
             tuple(row[c] for c in PHOTO_COLUMNS))
