@@ -17,7 +17,8 @@ struct PhotoEntry
     std::wstring summary;
     std::wstring alternateLink;
     std::wstring mediaUrl; // full-size image, or the largest video rendition
-    std::wstring contentUrl; // the still picture (a video's too), as the feed gives it
+    std::wstring contentUrl; // the still picture (a video's too), as the feed gives it; "" when none
+    std::wstring contentType; // its type ("image/png" ...)
     std::wstring mediaType;
     int32_t mediaWidth = 0;
     int32_t mediaHeight = 0;

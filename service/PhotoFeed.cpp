@@ -5,6 +5,7 @@
 #include "service/FeedTime.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -38,28 +39,76 @@ void ReadOriginalVideo(IXMLDOMNode* video, PhotoEntry& entry)
     }
 }
 
+// A picture's address and type as the feed gives it.
+struct Picture
+{
+    std::wstring url;
+    std::wstring type;
+};
+
+// How much a picture type is preferred where an entry offers several: JPEG
+// first, then PNG, GIF, BMP, any other image; -1 for what is no image.
+int PictureRank(const std::wstring& type)
+{
+    static const wchar_t* const preferred[] = {L"image/jpeg", L"image/png", L"image/gif", L"image/bmp"};
+    const std::wstring base = type.substr(0, type.find(L';'));
+    for (int i = 0; i < int(std::size(preferred)); ++i)
+        if (_wcsicmp(base.c_str(), preferred[i]) == 0)
+            return i;
+    return _wcsnicmp(base.c_str(), L"image/", 6) == 0 ? int(std::size(preferred)) : -1;
+}
+
+// The entry's content picture: the best ranked `content` element of an
+// image type that has an address.
+Picture ContentPicture(const FeedNodes& children)
+{
+    Picture best;
+    int bestRank = -1;
+    children.ForEachNamed({L"content"}, [&](size_t, IXMLDOMNode* content) {
+        Picture candidate;
+        for (const FeedAttribute& a : FeedNodes::Attributes(content)) {
+            if (a.name == L"src")
+                candidate.url = a.text;
+            else if (a.name == L"type")
+                candidate.type = a.text;
+        }
+        const int rank = PictureRank(candidate.type);
+        if (rank >= 0 && !candidate.url.empty() && (bestRank < 0 || rank < bestRank)) {
+            best = std::move(candidate);
+            bestRank = rank;
+        }
+        return bestRank != 0;
+    });
+    return best;
+}
+
 // A video's renditions: the one with the largest side wins, the earlier one
-// on a tie; one whose medium is not exactly "video" never does.
-void ReadRenditions(const FeedNodes& group, PhotoEntry& entry)
+// on a tie; one whose medium is not exactly "video" never does. The first
+// content of medium "image" is the group's picture.
+void ReadRenditions(const FeedNodes& group, PhotoEntry& entry, Picture& groupPicture)
 {
     group.ForEachNamed({L"media:content"}, [&](size_t, IXMLDOMNode* content) {
         std::wstring url = entry.mediaUrl;
         std::wstring type = entry.mediaType;
         std::wstring medium;
+        Picture own; // the address and type this content names itself
         int32_t width = entry.mediaWidth;
         int32_t height = entry.mediaHeight;
         for (const FeedAttribute& a : FeedNodes::Attributes(content)) {
             if (a.name == L"url")
-                url = a.text;
+                url = own.url = a.text;
             else if (a.name == L"width")
                 width = FeedInt32(a.text);
             else if (a.name == L"height")
                 height = FeedInt32(a.text);
             else if (a.name == L"type")
-                type = a.text;
+                type = own.type = a.text;
             else if (a.name == L"medium")
                 medium = a.text;
         }
+        if (medium == L"image" && groupPicture.url.empty() && !own.url.empty() &&
+            (own.type.empty() || PictureRank(own.type) >= 0))
+            groupPicture = std::move(own);
         if (medium == L"video" && std::max(width, height) > std::max(entry.mediaWidth, entry.mediaHeight)) {
             entry.mediaType = type;
             entry.mediaWidth = width;
@@ -70,13 +119,13 @@ void ReadRenditions(const FeedNodes& group, PhotoEntry& entry)
     });
 }
 
-void ReadMedia(const FeedNodes& children, PhotoEntry& entry)
+void ReadMedia(const FeedNodes& children, PhotoEntry& entry, Picture& groupPicture)
 {
     children.ForEachNamed({L"gphoto:originalvideo", L"media:group"}, [&](size_t which, IXMLDOMNode* node) {
         if (which == 0)
             ReadOriginalVideo(node, entry);
         else
-            ReadRenditions(children.ChildrenOf(node), entry);
+            ReadRenditions(children.ChildrenOf(node), entry, groupPicture);
         return true;
     });
 }
@@ -101,11 +150,18 @@ size_t ReadPhotoEntries(const FeedDocument& page, std::set<std::wstring>& listed
         entry.size = FeedInt32(ChildText(children, L"gphoto:size"));
         entry.timestamp = MillisToUtcText(ChildText(children, L"gphoto:timestamp"));
         children.LinkHref(L"link", L"rel", L"alternate", L"href", entry.alternateLink);
-        std::wstring content;
-        children.LinkHref(L"content", L"type", L"image/jpeg", L"src", content);
-        entry.mediaUrl = FullSizeUrl(content);
-        entry.contentUrl = content;
-        ReadMedia(children, entry);
+        // The picture of any image type, the media group's where the entry
+        // has no content picture; a video's still is the group's picture.
+        Picture content = ContentPicture(children);
+        entry.mediaUrl = FullSizeUrl(content.url);
+        Picture group;
+        ReadMedia(children, entry, group);
+        const bool fromGroup = !group.url.empty() && (content.url.empty() || IsVideo(entry));
+        if (fromGroup && content.url.empty() && entry.mediaType.empty())
+            entry.mediaUrl = FullSizeUrl(group.url);
+        const Picture& picture = fromGroup ? group : content;
+        entry.contentUrl = picture.url;
+        entry.contentType = picture.type.empty() && !picture.url.empty() ? L"image/jpeg" : picture.type;
         photos.push_back(std::move(entry));
     });
     return onPage;
@@ -133,6 +189,11 @@ void ReadPhotoDetails(const FeedDocument& details, PhotoEntry& entry)
     details.DocumentAttribute(L"gphoto:starred", L"total", starred);
     entry.starredTotal = FeedInt32(starred);
     entry.timestamp = MillisToUtcText(DocumentText(details, L"gphoto:timestamp"));
+}
+
+bool IsVideo(const PhotoEntry& photo)
+{
+    return !photo.mediaType.empty() || !photo.uploadedVideoType.empty();
 }
 
 std::wstring FullSizeUrl(const std::wstring& contentUrl)

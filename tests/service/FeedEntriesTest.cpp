@@ -246,9 +246,55 @@ TEST(PhotoFeedText, EveryFieldOfAPhotoAndTimesBefore1970)
     const PhotoEntry& old = photos[1];
     EXPECT_EQ(old.sequence, 2);
     EXPECT_EQ(old.timestamp, L"1969/12/31 00:00:00"); // toward zero: the millisecond is dropped
-    EXPECT_EQ(old.contentUrl, L"") << "only a JPEG content is the picture";
-    EXPECT_EQ(old.mediaUrl, L"");
     EXPECT_EQ(old.width, 0);
+}
+
+// Which picture an entry names, whatever its type: one row per shape of
+// entry the service sent.
+TEST(PhotoFeedText, ThePictureOfAnyImageType)
+{
+    const wchar_t* group = L"<media:group><media:content url='http://x/g/p.gif' type='image/gif' medium='image'/>"
+                           L"<media:thumbnail url='http://x/g/s72/p.gif'/></media:group>";
+    const struct
+    {
+        const char* name;
+        std::wstring entry;
+        std::wstring content, type, media;
+    } cases[] = {
+        {"a JPEG", L"<content type='image/jpeg' src='http://x/i/1/a.jpg'/>", L"http://x/i/1/a.jpg", L"image/jpeg",
+         L"http://x/i/1/s0/a.jpg"},
+        {"a PNG", L"<content type='image/png' src='http://x/i/1/a.png'/>", L"http://x/i/1/a.png", L"image/png",
+         L"http://x/i/1/s0/a.png"},
+        {"a GIF", L"<content src='http://x/i/1/a.gif' type='image/gif'/>", L"http://x/i/1/a.gif", L"image/gif",
+         L"http://x/i/1/s0/a.gif"},
+        {"a BMP", L"<content type='image/bmp' src='http://x/i/1/a.bmp'/>", L"http://x/i/1/a.bmp", L"image/bmp",
+         L"http://x/i/1/s0/a.bmp"},
+        {"another image type", L"<content type='image/x-icon' src='http://x/i/1/a.ico'/>", L"http://x/i/1/a.ico",
+         L"image/x-icon", L"http://x/i/1/s0/a.ico"},
+        {"JPEG first of several", L"<content type='image/png' src='http://x/p.png'/><content type='text/html' "
+         L"src='http://x/page'/><content type='image/jpeg' src='http://x/j.jpg'/>", L"http://x/j.jpg", L"image/jpeg",
+         L"http://x/s0/j.jpg"},
+        {"PNG before GIF", L"<content type='image/gif' src='http://x/g.gif'/><content type='image/png' "
+         L"src='http://x/p.png'/>", L"http://x/p.png", L"image/png", L"http://x/s0/p.png"},
+        {"a type with a parameter", L"<content type='IMAGE/PNG; q=1' src='http://x/i/p.png'/>", L"http://x/i/p.png",
+         L"IMAGE/PNG; q=1", L"http://x/i/s0/p.png"},
+        {"no content: the group's picture", group, L"http://x/g/p.gif", L"image/gif", L"http://x/g/s0/p.gif"},
+        {"the content before the group's picture", L"<content type='image/png' src='http://x/i/c.png'/>" +
+         std::wstring(group), L"http://x/i/c.png", L"image/png", L"http://x/i/s0/c.png"},
+        {"no image at all", L"<content type='text/html' src='http://x/page'/><content type='image/png'/>", L"", L"",
+         L""},
+        {"a video's still is the group's picture", L"<content type='image/jpeg' src='http://x/i/v.jpg'/>"
+         L"<media:group><media:content url='http://x/i/still.jpg' type='image/jpeg' medium='image'/>"
+         L"<media:content url='http://x/v/1.mp4' width='640' height='480' type='video/mp4' medium='video'/>"
+         L"</media:group>", L"http://x/i/still.jpg", L"image/jpeg", L"http://x/v/1.mp4"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<PhotoEntry> photos = Photos(L"<entry><gphoto:id>1</gphoto:id>" + c.entry + L"</entry>");
+        ASSERT_EQ(photos.size(), 1u) << c.name;
+        EXPECT_EQ(photos[0].contentUrl, c.content) << c.name;
+        EXPECT_EQ(photos[0].contentType, c.type) << c.name;
+        EXPECT_EQ(photos[0].mediaUrl, c.media) << c.name;
+    }
 }
 
 TEST(PhotoFeedText, VideoRenditionsTakeTheFirstLargestAndIgnoreCapitalVideo)
@@ -278,7 +324,7 @@ TEST(PhotoFeedText, VideoRenditionsTakeTheFirstLargestAndIgnoreCapitalVideo)
     EXPECT_EQ(clip.mediaType, L"video/b");
     EXPECT_EQ(clip.mediaWidth, 480);
     EXPECT_EQ(clip.mediaHeight, 360);
-    EXPECT_EQ(clip.contentUrl, L"http://x/img/9/1/clip.jpg");
+    EXPECT_EQ(clip.contentUrl, L"http://x/v/img"); // a video's still: the group's picture
     EXPECT_EQ(clip.uploadedVideoType, L"MOV");
     EXPECT_EQ(clip.uploadedVideoWidth, 1920);
     EXPECT_EQ(clip.uploadedVideoHeight, 1080);

@@ -121,13 +121,15 @@ TEST(NewAlbumChecks, AlbumTimeIsFourInTheAfternoonOfTheDayAndNeverBefore1970)
 TEST(PhotoListRows, MediaDescriptions)
 {
     auto clip = [](const wchar_t* type, int width, int height, int seconds) {
-        return PhotoEntry{.mediaType = type, .mediaWidth = width, .mediaHeight = height, .uploadedVideoDuration = seconds};
+        return PhotoEntry{.mediaUrl = L"http://h/v.mp4", .mediaType = type, .mediaWidth = width, .mediaHeight = height,
+                          .uploadedVideoDuration = seconds};
     };
     const struct {
         PhotoEntry photo;
         std::wstring expected;
     } cases[] = {
-        {PhotoEntry{}, L"Photo"},
+        {PhotoEntry{.mediaUrl = L"http://h/s0/a.png"}, L"Photo"},
+        {PhotoEntry{}, L""}, // no address in the feed
         {clip(L"video/mpeg4", 640, 480, 5), L"Video ( 640x 480, 5[Sec] ,MPEG4)"},
         {clip(L"application/x-shockwave-flash", 1280, 720, 35), L"Video (1280x 720, 35[Sec] ,FLV)"},
         {clip(L"video/quicktime", 320, 240, 12), L"Video ( 320x 240, 12[Sec])"},
@@ -153,7 +155,7 @@ TEST(PhotoListRows, CellsOfARow)
     const PhotoEntry photo{.sequence = 3, .title = L"IMG_0003.JPG", .id = L"5500000000000000001", .width = 4000,
                            .height = 3000, .size = 2345678, .viewCount = -1, .commentCount = 4, .starredTotal = 2,
                            .summary = L"At the sea", .alternateLink = L"http://example.com/page",
-                           .timestamp = L"2012/03/24 07:00:00"};
+                           .mediaUrl = L"http://example.com/s0/IMG_0003.JPG", .timestamp = L"2012/03/24 07:00:00"};
     EXPECT_EQ(PhotoRowCells(album, 2, photo, false, L"P", L"V"),
               (std::vector<std::wstring>{L"Trip", L"00002 - 0003", L"IMG_0003.JPG", L"-1", L"4", L"2",
                                          L"2012/03/24 07:00:00", L"4000", L"3000", L"2345678", L"At the sea",

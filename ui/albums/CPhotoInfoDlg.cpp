@@ -62,7 +62,7 @@ bool CPhotoInfoDlg::OnInitDialog()
 
     m_preview = std::make_unique<CPhotoPreview>(
         m_previewSource, CPhotoPreview::Texts{ResourceString(IDS_PREVIEW_LOADING), ResourceString(IDS_PREVIEW_FAILED),
-                                              ResourceString(IDS_PREVIEW_VIDEO)});
+                                              ResourceString(IDS_PREVIEW_VIDEO), ResourceString(IDS_PREVIEW_NO_ADDRESS)});
     m_preview->Attach(Handle(), Item(IDC_PREVIEW));
     ShowPreview(ini.ReadInt(kSection, kPreviewKey, 1) == 1);
     InvalidateRect(list, nullptr, TRUE);

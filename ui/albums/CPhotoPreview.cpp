@@ -202,7 +202,7 @@ std::wstring CPhotoPreview::Text() const
     case State::Loading:
         return m_standIn ? m_note : m_texts.loading;
     case State::Failed:
-        return m_texts.failed;
+        return m_photo && m_photo->contentUrl.empty() ? m_texts.noAddress : m_texts.failed;
     case State::Shown:
         return m_note;
     case State::Empty:

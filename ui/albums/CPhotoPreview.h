@@ -22,6 +22,7 @@ public:
         std::wstring loading;
         std::wstring failed;
         std::wstring videoFormat; // %d: the video's length in seconds
+        std::wstring noAddress;   // the feed gives the photo no picture
     };
 
     enum class State { Empty, Loading, Shown, Failed };

@@ -44,6 +44,9 @@ std::wstring CountText(int32_t value, bool quickMode)
 
 std::wstring MediaDescription(const PhotoEntry& photo, const std::wstring& stillText, const std::wstring& videoText)
 {
+    // An entry the feed gives no address for has nothing to show or open.
+    if (photo.mediaUrl.empty())
+        return L"";
     if (photo.mediaType.empty())
         return stillText;
     wchar_t size[96] = L"";

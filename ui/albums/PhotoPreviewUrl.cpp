@@ -58,8 +58,3 @@ std::wstring PreviewRequestHeaders(const std::wstring& url, const std::wstring& 
         return L"";
     return L"Authorization: GoogleLogin auth=" + token + L"\r\n";
 }
-
-bool IsVideo(const PhotoEntry& photo)
-{
-    return !photo.mediaType.empty() || !photo.uploadedVideoType.empty();
-}

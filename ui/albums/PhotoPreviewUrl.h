@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "service/PhotoEntry.h"
+#include "service/PhotoFeed.h"
 
 // Which picture the photo list's preview asks for, and with which header.
 
@@ -23,6 +23,3 @@ std::wstring PreviewImageUrl(const std::wstring& contentUrl, int side);
 // when the address is on the photo server's scheme, host and port, else none,
 // so that the token never reaches another server.
 std::wstring PreviewRequestHeaders(const std::wstring& url, const std::wstring& photoServer, const std::wstring& token);
-
-// True for a video: its picture is a still, shown with a note.
-bool IsVideo(const PhotoEntry& photo);
