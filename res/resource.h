@@ -233,6 +233,7 @@
 #define IDS_PREVIEW_LOADING 5932
 #define IDS_PREVIEW_FAILED 5933       // the picture could not be fetched or read
 #define IDS_PREVIEW_VIDEO 5934        // %d: the video's length in seconds
+#define IDS_PREVIEW_NO_ADDRESS 5935   // the feed gives the photo no picture address
 
 // ---------------------------------------------------------------------------
 // Server dialog (from the sign-in window) and the texts of failed connections
@@ -342,6 +343,21 @@
 #define IDS_CAPTION_BACKUP 6138
 #define IDS_BACKUP_PICK_TITLE 6139        // the folder picker's title
 #define IDS_BYTES_FORMAT 6140             // %s: megabytes with one decimal
+#define IDS_BACKUP_FINISHED 6160          // the summary's first line, by how the run ended
+#define IDS_BACKUP_CANCELLED_HEADING 6161
+// Why a file or an album was not saved
+#define IDS_BACKUP_FAIL_NO_ADDRESS 6162
+#define IDS_BACKUP_FAIL_STATUS 6163       // %d: the HTTP status
+#define IDS_BACKUP_FAIL_CUT_SHORT 6164    // %s bytes received, %s bytes expected
+#define IDS_BACKUP_FAIL_TOO_LONG 6165     // %s: the bytes expected
+#define IDS_BACKUP_FAIL_TIMED_OUT 6166
+#define IDS_BACKUP_FAIL_CONNECTION 6167   // %s: the system's reason
+#define IDS_BACKUP_FAIL_DISK 6168         // %s: the system's reason
+#define IDS_BACKUP_FAIL_IN_THE_WAY 6169
+#define IDS_BACKUP_FAIL_FEED 6170         // %s: the HTTP status, or the reason
+#define IDS_BACKUP_FAIL_FOLDER_TAKEN 6171 // %s: the folder
+#define IDS_LOG_BACKUP_ALBUM 6172         // %s album, %d downloaded, %d already there, %d failed
+#define IDS_LOG_BACKUP_FAILED 6173        // %s what was not saved, %s why
 
 // ---------------------------------------------------------------------------
 // Keys, copies and help of the lists and windows

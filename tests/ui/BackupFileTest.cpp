@@ -11,6 +11,7 @@
 #include "http/WinHttpDownload.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TextCases.h"
 #include "tests/ui/BackupFolderTree.h"
@@ -226,3 +227,41 @@ TEST_F(BackupFile, LongPathsWork)
 }
 
 } // namespace
+
+// A reply that runs past the length it may have is cut off there, whether
+// it announces its length or not: nothing of it reaches the folder.
+TEST(BackupFileLimits, AReplyLongerThanItMayBeStopsThere)
+{
+    ScriptedServer server;
+    const int64_t body = 4 << 20;
+    ASSERT_TRUE(server.Script("/announced", R"([{"status": 200, "body_repeat": ["x", 4194304]}])"));
+    ASSERT_TRUE(server.Script("/endless", R"([{"status": 200, "action": "chunked", "chunk": 8192,
+                                              "body_repeat": ["x", 4194304]}])"));
+    const struct
+    {
+        const char* what;
+        const char* path;
+        int64_t expected, most;
+    } cases[] = {
+        {"longer than the feed says, announced", "/announced", 100000, kMostBackupFileBytes},
+        {"longer than the feed says, without a length", "/endless", 100000, kMostBackupFileBytes},
+        {"no length anywhere: the ceiling", "/endless", -1, 100000},
+    };
+    const std::wstring folder = TestEnv::ScratchFolder("backup-limits");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BackupFileJob job;
+        job.url = TestEnv::Widen(server.HttpBase() + c.path);
+        job.folder = folder;
+        job.fileName = L"a.jpg";
+        job.expectedLength = c.expected;
+        job.mostLength = c.most;
+        WinHttpDownload http;
+        const std::atomic<bool> stop{false};
+        const BackupFileResult result = DownloadToFile(http, job, stop, {});
+        EXPECT_EQ(result.outcome, BackupFileOutcome::Failed);
+        EXPECT_TRUE(result.tooLong);
+        EXPECT_LT(result.received, body / 2) << "read on past the limit";
+        EXPECT_TRUE(BackupTest::FolderTree(folder).empty());
+    }
+}

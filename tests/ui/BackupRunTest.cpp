@@ -16,11 +16,13 @@
 #include "base/ComApartment.h"
 #include "service/PicasaClient.h"
 #include "tests/service/StandIn.h"
+#include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/BackupFolderTree.h"
 #include "tests/support/WindowDriver.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/BackupIndex.h"
+#include "ui/albums/BackupNames.h"
 #include "ui/albums/BackupRun.h"
 #include "ui/albums/PhotoPreviewUrl.h"
 
@@ -31,12 +33,100 @@ namespace {
 
 const wchar_t* const kTripFolder = L"Trip _2009__ _best__";
 
-TEST(BackupRunRules, AlbumFoldersAreSafeAndUnique)
+// An album's folder is the same whatever the list's order and whichever
+// albums are backed up: only the account's order decides a clash.
+TEST(BackupRunRules, AlbumFoldersDependOnTheAccountAlone)
 {
-    const std::vector<AlbumEntry> albums = {
-        {.title = L"Trip <2009>: \"best\"?"}, {.title = L"Same title"}, {.title = L"same title"}, {.id = L"77"}};
-    EXPECT_EQ(AlbumFolderNames(albums),
-              (std::vector<std::wstring>{kTripFolder, L"Same title", L"same title (2)", L"77"}));
+    const AlbumEntry trip{.title = L"Trip <2009>: \"best\"?", .id = L"1"}, first{.title = L"Same title", .id = L"2"},
+        second{.title = L"same TITLE", .id = L"3"}, untitled{.id = L"77"};
+    const std::vector<AlbumEntry> account = {trip, first, second, untitled};
+    using Names = std::vector<std::wstring>;
+    const struct
+    {
+        const char* what;
+        std::vector<AlbumEntry> albums, account;
+        Names expected;
+    } cases[] = {
+        {"all, in the account's order", account, account, Names{kTripFolder, L"Same title", L"same TITLE (3)", L"77"}},
+        {"sorted otherwise", {second, untitled, first}, account, Names{L"same TITLE (3)", L"77", L"Same title"}},
+        {"the second alone", {second}, account, Names{L"same TITLE (3)"}},
+        {"the first alone", {first}, account, Names{L"Same title"}},
+        {"no account list: the run's own", {second, first}, {}, Names{L"same TITLE", L"Same title (2)"}},
+        {"an album the account list lacks", {AlbumEntry{.title = L"Same title", .id = L"9"}}, account,
+         Names{L"Same title (9)"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AlbumFolderNames(c.albums, c.account.empty() ? c.albums : c.account), c.expected) << c.what;
+    EXPECT_EQ(AlbumFolderOfItsOwn(std::wstring(100, L'a'), first), std::wstring(96, L'a') + L" (2)");
+}
+
+// A saved file's name: its type's extension where the title has none, and
+// never the name of the backup's own files.
+TEST(BackupRunRules, FileNamesTakeTheirTypesExtension)
+{
+    const auto photo = [](const wchar_t* title, const wchar_t* type) {
+        return PhotoEntry{.title = title, .contentType = type};
+    };
+    PhotoEntry clip = photo(L"clip", L"image/jpeg");
+    clip.mediaType = L"video/mp4";
+    PhotoEntry uploaded = photo(L"movie", L"image/jpeg");
+    uploaded.uploadedVideoType = L"MOV";
+    PhotoEntry uploadedMime = photo(L"film", L"image/jpeg");
+    uploadedMime.uploadedVideoType = L"video/quicktime";
+    const std::vector<PhotoEntry> photos = {
+        photo(L"noext", L"image/png"), photo(L"anim", L"image/gif"), photo(L"scan", L"image/bmp"),
+        photo(L"shot", L"image/jpeg"), photo(L"odd", L"image/x-unknown"), photo(L"named.jpg", L"image/png"),
+        photo(L"index.csv", L"image/png"), photo(L"ALBUM.CSV", L"image/png"), photo(L"index", L"image/png"),
+        clip, uploaded, uploadedMime};
+    EXPECT_EQ(EntryFileNames(photos),
+              (std::vector<std::wstring>{L"noext.png", L"anim.gif", L"scan.bmp", L"shot.jpg", L"odd", L"named.jpg",
+                                         L"index (2).csv", L"ALBUM (2).CSV", L"index.png", L"clip.mp4", L"movie.mov",
+                                         L"film.mov"}));
+    // A folder ends in a separator only at a drive's root.
+    EXPECT_EQ(JoinPath(L"E:\\", L"Album"), L"E:\\Album");
+    EXPECT_EQ(JoinPath(L"E:\\Backup", L"Album"), L"E:\\Backup\\Album");
+    EXPECT_EQ(LongPath(JoinPath(FullPath(L"E:\\"), L"Album")), L"\\\\?\\E:\\Album");
+}
+
+// Every failure says why in words, never as a bare number.
+TEST(BackupRunRules, FailuresSayWhy)
+{
+    const DialogHarness::ScopedLanguage language("en");
+    const auto result = [](int status, DWORD error, int64_t received, int64_t expected) {
+        BackupFileResult r;
+        r.status = status;
+        r.error = error;
+        r.received = received;
+        r.expected = expected;
+        return r;
+    };
+    BackupFileResult tooLong = result(200, 0, 5000, 4000);
+    tooLong.tooLong = true;
+    BackupFileResult inTheWay = result(0, 0, 0, -1);
+    inTheWay.nameInTheWay = true;
+    BackupFileResult disk = result(200, ERROR_DISK_FULL, 10, 100);
+    disk.outcome = BackupFileOutcome::DiskFailed;
+    const struct
+    {
+        BackupFileResult result;
+        std::vector<std::wstring> parts; // what the text must hold
+    } cases[] = {
+        {result(404, 0, 0, -1), {L"HTTP 404"}},
+        {result(200, 0, 1234, 5678), {L"cut short", L"1234", L"5678"}},
+        {result(200, ERROR_WINHTTP_CONNECTION_ERROR, 1234, 5678), {L"cut short", L"1234", L"5678"}},
+        {result(0, ERROR_WINHTTP_TIMEOUT, 0, -1), {L"did not answer in time"}},
+        {result(0, ERROR_WINHTTP_CANNOT_CONNECT, 0, -1), {L"connection failed", L"12029"}},
+        {result(0, 0, 0, -1), {L"connection failed"}},
+        {tooLong, {L"longer than the feed says", L"4000"}},
+        {inTheWay, {L"folder of the same name"}},
+        {disk, {L"could not be written", L"112"}},
+    };
+    for (const auto& c : cases) {
+        const std::wstring text = BackupFailureText(c.result);
+        for (const std::wstring& part : c.parts)
+            EXPECT_NE(text.find(part), std::wstring::npos) << Narrow(text);
+        EXPECT_EQ(text.find(L"error 0"), std::wstring::npos) << Narrow(text);
+    }
 }
 
 class BackupRunTest : public ::testing::Test
@@ -105,6 +195,8 @@ protected:
 
     std::wstring folder = TestEnv::ScratchFolder("backup-run");
     std::string logPath = Narrow(folder) + ".log";
+    // The reasons and the log lines in words.
+    const DialogHarness::ScopedLanguage language{"en"};
     CLogSupport log;
     PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
     std::vector<AlbumEntry> albums;
@@ -127,7 +219,7 @@ TEST_F(BackupRunTest, AlbumsAreBackedUpWholeUnderSafeNames)
     EXPECT_EQ(tree.size(), 14u + 3 * 2) << "every entry, and two index files per album";
     const std::wstring video = IsVideo(trip[8]) && trip[8].mediaType == L"video/mpeg4" ? L"clip.mp4" : L"clip.flv";
     const std::wstring names[] = {L"\u685c\u306e\u82b1.jpg", L"a_b__c_d_.jpg", L"IMG_0001.JPG", L"IMG_0001 (2).JPG",
-                                  L"CON_.jpg", L"no extension.jpg", L"dots.jpg", L"img_0001 (3).jpg", video};
+                                  L"CON_.jpg", L"no extension.png", L"dots.gif", L"img_0001 (3).jpg", video};
     for (size_t i = 0; i < trip.size(); ++i) {
         SCOPED_TRACE(Narrow(names[i]));
         ASSERT_TRUE(tree.count(TripFile(names[i])));
@@ -140,8 +232,13 @@ TEST_F(BackupRunTest, AlbumsAreBackedUpWholeUnderSafeNames)
         ASSERT_TRUE(BackupTest::FileTimes(folder + L"\\" + TripFile(names[i]), created, written));
         EXPECT_EQ(CompareFileTime(&written, &expected), 0);
     }
-    for (const wchar_t* name : {L"Same title\\album.csv", L"Same title (2)\\album.csv", L"Same title (2)\\SECOND_0003.JPG"})
+    const std::wstring second = L"Same title (" + albums[2].id + L")";
+    for (const std::wstring& name : {std::wstring(L"Same title\\album.csv"), second + L"\\album.csv",
+                                     second + L"\\SECOND_0003.JPG"})
         EXPECT_EQ(tree.count(name), 1u) << Narrow(name);
+    // A picture comes in its own type, whole.
+    EXPECT_EQ(TestEnv::ReadBytes(folder + L"\\" + TripFile(L"no extension.png")).substr(0, 4), "\x89PNG");
+    EXPECT_EQ(TestEnv::ReadBytes(folder + L"\\" + TripFile(L"dots.gif")).substr(0, 6), "GIF89a");
 
     const std::string index = TestEnv::ReadBytes(folder + L"\\" + TripFile(L"index.csv"));
     EXPECT_EQ(index.substr(0, 3), "\xEF\xBB\xBF");
@@ -175,7 +272,7 @@ TEST_F(BackupRunTest, ASecondRunFetchesOnlyWhatIsMissing)
 
     // One file gone, a photo and the video cut short by hand: those three only.
     ASSERT_TRUE(DeleteFileW((folder + L"\\" + TripFile(L"CON_.jpg")).c_str()));
-    for (const std::wstring& name : {std::wstring(L"dots.jpg"), video}) {
+    for (const std::wstring& name : {std::wstring(L"dots.gif"), video}) {
         HANDLE file = CreateFileW((folder + L"\\" + TripFile(name)).c_str(), GENERIC_WRITE, 0, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -189,7 +286,7 @@ TEST_F(BackupRunTest, ASecondRunFetchesOnlyWhatIsMissing)
     EXPECT_EQ(again.alreadyThere, 11u);
     EXPECT_EQ(Fetches("image"), 2u);
     EXPECT_EQ(Fetches("video"), 1u);
-    EXPECT_EQ(Tree().at(TripFile(L"dots.jpg")), trip[6].size);
+    EXPECT_EQ(Tree().at(TripFile(L"dots.gif")), trip[6].size);
     EXPECT_EQ(Tree().at(TripFile(video)), videoLength);
 }
 
@@ -257,12 +354,13 @@ TEST_F(BackupRunTest, FailedFilesAndAlbumsAreReportedAndTheRestGoesOn)
     ExpectNoTemporaryFile(tree);
     EXPECT_FALSE(tree.count(TripFile(L"IMG_0001.JPG"))) << "cut short: nothing under its name";
     EXPECT_FALSE(tree.count(TripFile(L"CON_.jpg")));
-    EXPECT_TRUE(tree.count(L"Same title (2)\\index.csv")) << "the album after the failed one";
+    EXPECT_TRUE(tree.count(L"Same title (" + albums[2].id + L")\\index.csv")) << "the album after the failed one";
     EXPECT_FALSE(tree.count(L"Same title\\index.csv"));
     std::string reasons;
     for (const std::wstring& reason : summary.reasons)
         reasons += Narrow(reason) + "\n";
-    for (const char* reason : {"IMG_0001.JPG: cut short", "CON_.jpg: HTTP 503", "Same title: HTTP 500"})
+    for (const char* reason : {"IMG_0001.JPG: cut short", "CON_.jpg: the server answered HTTP 503", "Same title: ",
+                               "(HTTP 500)"})
         EXPECT_NE(reasons.find(reason), std::string::npos) << reasons;
     size_t failedLines = 0;
     for (const std::string& line : ClientTest::LogLines(TestEnv::Widen(logPath)))
@@ -274,6 +372,54 @@ TEST_F(BackupRunTest, FailedFilesAndAlbumsAreReportedAndTheRestGoesOn)
     const BackupSummary rest = Run();
     EXPECT_EQ(rest.downloaded, 2u + 2u);
     EXPECT_EQ(rest.failed, 0u);
+}
+
+// What stands in the folder before a photo gets its name: the backup's own
+// files, another album's folder, a folder in a file's place.
+TEST_F(BackupRunTest, NamesAlreadyTakenAreNeverWrittenOver)
+{
+    StandIn::Control("POST", "photo", R"({"id": )" + Narrow(trip[0].id) + R"(, "title": "index.csv"})");
+    const std::wstring tripFolder = folder + L"\\" + kTripFolder;
+    const std::wstring other = folder + L"\\Same title";
+    ASSERT_TRUE(CreateDirectoryW(tripFolder.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((tripFolder + L"\\CON_.jpg").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr));
+    const std::string othersCsv = "title,summary,place,access,date,album id,number of entries\r\n"
+                                  "Same title,,,public,2001-01-01T00:00:00Z,999,1\r\n";
+    TestEnv::WriteBytes(other, L"album.csv", othersCsv);
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const BackupSummary summary = Run();
+        EXPECT_EQ(summary.downloaded + summary.alreadyThere, 13u);
+        EXPECT_EQ(summary.alreadyThere, round == 0 ? 0u : 13u);
+        EXPECT_EQ(summary.failed, 1u);
+        EXPECT_EQ(summary.diskError, 0u) << "a folder in a file's place stops that file alone";
+        ASSERT_EQ(summary.reasons.size(), 1u);
+        EXPECT_NE(summary.reasons[0].find(L"CON_.jpg: a folder of the same name"), std::wstring::npos)
+            << Narrow(summary.reasons[0]);
+        const std::map<std::wstring, int64_t> tree = Tree();
+        EXPECT_EQ(tree.at(TripFile(L"index (2).csv")), trip[0].size) << "the photo beside the index";
+        EXPECT_EQ(TestEnv::ReadBytes(tripFolder + L"\\index.csv").substr(0, 12), "\xEF\xBB\xBF" "file name");
+        EXPECT_EQ(TestEnv::ReadBytes(other + L"\\album.csv"), othersCsv) << "another album's folder";
+        EXPECT_EQ(tree.count(L"Same title\\index.csv"), 0u);
+        for (size_t a = 1; a < 3; ++a)
+            EXPECT_EQ(tree.count(L"Same title (" + albums[a].id + L")\\album.csv"), 1u);
+    }
+}
+
+// An entry the feed gives no address for fails in words, without a request.
+TEST_F(BackupRunTest, AnEntryWithoutAnAddressFailsInWords)
+{
+    StandIn::Fault(R"({"path": "/data/feed/api/user/backup/albumid/)" + Narrow(albums[1].id) +
+                   R"(", "status": 200, "content_type": "application/atom+xml", "body": "<feed xmlns='http://www.w3.org/2005/Atom' xmlns:gphoto='http://schemas.google.com/photos/2007'><entry><title>lost.png</title><gphoto:id>1</gphoto:id><content type='image/png'/></entry></feed>"})");
+    const BackupSummary summary = Run();
+    EXPECT_EQ(summary.failed, 1u);
+    EXPECT_EQ(summary.downloaded, 9u + 3u);
+    ASSERT_EQ(summary.reasons.size(), 1u);
+    EXPECT_NE(summary.reasons[0].find(L"Same title\\lost.png: the service gives no address"), std::wstring::npos)
+        << Narrow(summary.reasons[0]);
+    EXPECT_EQ(Fetches("image") + Fetches("video"), 9u + 3u);
 }
 
 TEST_F(BackupRunTest, CancelLeavesOnlyCompleteFiles)

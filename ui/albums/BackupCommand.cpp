@@ -6,6 +6,7 @@
 #include "app/CIniFile.h"
 #include "app/ResourceText.h"
 #include "base/ComRef.h"
+#include "base/SystemMessage.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/BackupFile.h"
@@ -26,30 +27,15 @@ std::wstring BackupProgressText(const BackupStatus& status)
                            status.current});
 }
 
-namespace {
-
-std::wstring SystemMessage(DWORD error)
-{
-    wchar_t* text = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = text ? text : L"";
-    if (text)
-        LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-        message.pop_back();
-    return message + L" (" + std::to_wstring(error) + L")";
-}
-
-} // namespace
 
 std::wstring BackupSummaryText(const BackupSummary& summary)
 {
     std::wstring text;
     if (summary.diskError)
-        text = ResourceFormat(IDS_BACKUP_DISK_FAILED_FORMAT, {summary.diskPath, SystemMessage(summary.diskError)}) +
-               L"\n\n";
-    text += ResourceFormat(IDS_BACKUP_SUMMARY_FORMAT, {int64_t(summary.downloaded), int64_t(summary.alreadyThere),
+        text = ResourceFormat(IDS_BACKUP_DISK_FAILED_FORMAT, {summary.diskPath, SystemMessage(summary.diskError)});
+    else
+        text = ResourceString(summary.cancelled ? IDS_BACKUP_CANCELLED_HEADING : IDS_BACKUP_FINISHED);
+    text += L"\n\n" + ResourceFormat(IDS_BACKUP_SUMMARY_FORMAT, {int64_t(summary.downloaded), int64_t(summary.alreadyThere),
                                                        int64_t(summary.failed)});
     if (summary.albumsFailed)
         text += L"\n" + ResourceFormat(IDS_BACKUP_ALBUMS_FAILED_FORMAT, {int64_t(summary.albumsFailed)});
@@ -105,11 +91,12 @@ bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& cho
 }
 
 BackupSummary RunBackupInto(HWND owner, PicasaClient& client, const std::vector<AlbumEntry>& albums,
-                            const std::wstring& folder, RunningWork* running, bool quiet)
+                            const std::wstring& folder, RunningWork* running, bool quiet, const bool* closing)
 {
     BackupSummary summary;
     {
         BackupRun run(client, folder);
+        run.SetAccountAlbums(client.GetAlbums());
         BackgroundWork work(
             [&](BackgroundWork& self) {
                 BackupRun::Events events;
@@ -124,18 +111,19 @@ BackupSummary RunBackupInto(HWND owner, PicasaClient& client, const std::vector<
                 run.Abort();
                 client.AbortRequests();
             });
-        if (!CProgressDlg::Run(owner, work, ResourceString(IDS_PROGRESS_BACKUP), running))
-            summary.cancelled = true;
+        // The run says whether it was cut off: a Cancel that came as it
+        // completed leaves a complete backup.
+        CProgressDlg::Run(owner, work, ResourceString(IDS_PROGRESS_BACKUP), running);
     }
     client.ResumeRequests();
-    if (!quiet)
+    if (!quiet && !(closing && *closing))
         MessageBoxW(owner, BackupSummaryText(summary).c_str(), ResourceString(IDS_CAPTION_BACKUP).c_str(),
                     BackupSummaryIcon(summary) | MB_OK);
     return summary;
 }
 
 void RunBackupCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected,
-                      const SettingsLocation& settings, RunningWork* running)
+                      const SettingsLocation& settings, RunningWork* running, const bool* closing)
 {
     if (selected.empty())
         return;
@@ -149,5 +137,5 @@ void RunBackupCommand(HWND owner, PicasaClient& client, const std::vector<size_t
     for (size_t index : selected)
         if (index < client.GetAlbums().size())
             albums.push_back(client.GetAlbums()[index]);
-    RunBackupInto(owner, client, albums, folder, running);
+    RunBackupInto(owner, client, albums, folder, running, false, closing);
 }

@@ -15,18 +15,22 @@ struct RunningWork;
 // no-selection checks. selected: indices into client.GetAlbums() of the
 // selected rows, in display order. Asks for the folder (the last one
 // offered first, and remembered), backs the albums up with a progress
-// window and Cancel, and ends with a summary box.
+// window and Cancel, and ends with a summary box, unless `closing` says
+// that the window was closed meanwhile.
 void RunBackupCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected,
-                      const SettingsLocation& settings = {}, RunningWork* running = nullptr);
+                      const SettingsLocation& settings = {}, RunningWork* running = nullptr,
+                      const bool* closing = nullptr);
 
 // The platform's folder picker over owner, starting in `initial` when it
 // exists. False when the user cancelled it.
 bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& chosen);
 
 // The backup into a chosen folder with its progress window; the summary
-// box follows unless `quiet`. The summary.
+// box follows unless `quiet`, or `closing` is set once the run is over. The
+// album folders are named over the client's whole album list. The summary.
 BackupSummary RunBackupInto(HWND owner, PicasaClient& client, const std::vector<AlbumEntry>& albums,
-                            const std::wstring& folder, RunningWork* running = nullptr, bool quiet = false);
+                            const std::wstring& folder, RunningWork* running = nullptr, bool quiet = false,
+                            const bool* closing = nullptr);
 
 // The progress window's line for a status.
 std::wstring BackupProgressText(const BackupStatus& status);

@@ -2,6 +2,8 @@
 
 #include "http/WinHttpDownload.h"
 
+#include <algorithm>
+
 std::wstring LongPath(const std::wstring& path)
 {
     if (path.compare(0, 4, L"\\\\?\\") == 0)
@@ -86,8 +88,16 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
         return result;
     }
 
+    // A folder of the file's name stops this file alone, before any request.
+    const DWORD existing = GetFileAttributesW(final.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY)) {
+        result.nameInTheWay = true;
+        return result;
+    }
+
     FileHandle file;
     DWORD fileError = 0;
+    int64_t written = 0;
     const bool complete = http.Get(
         job.url, job.headers,
         [&](int status, int64_t announced) {
@@ -96,6 +106,10 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
                 return false;
             if (result.expected < 0)
                 result.expected = announced;
+            else if (announced > result.expected) {
+                result.tooLong = true;
+                return false;
+            }
             // Created only once the server answers: a failed request leaves
             // nothing to clean up.
             file.h = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -107,8 +121,17 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
             return !stop;
         },
         [&](const uint8_t* bytes, size_t length) {
-            DWORD written = 0;
-            if (!WriteFile(file.h, bytes, DWORD(length), &written, nullptr) || written != length) {
+            // A reply that runs past what it may be is cut off there, not
+            // written on to the disk's end.
+            const int64_t most = result.expected >= 0 ? result.expected : job.mostLength;
+            if (written + int64_t(length) > most) {
+                result.tooLong = true;
+                result.expected = most;
+                return false;
+            }
+            written += int64_t(length);
+            DWORD done = 0;
+            if (!WriteFile(file.h, bytes, DWORD(length), &done, nullptr) || done != length) {
                 fileError = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
                 return false;
             }
@@ -116,10 +139,10 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
                 onBytes(int64_t(length));
             return !stop;
         });
-    result.received = http.Received();
+    result.received = std::max(http.Received(), written);
 
     const bool opened = file.h != INVALID_HANDLE_VALUE;
-    bool saved = complete && opened && fileError == 0 && !stop &&
+    bool saved = complete && opened && fileError == 0 && !stop && !result.tooLong &&
                  (result.expected < 0 || result.received == result.expected);
     if (saved && job.hasTime && !SetFileTime(file.h, &job.time, nullptr, &job.time))
         fileError = GetLastError();
@@ -136,6 +159,8 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
     if (fileError != 0) {
         result.error = fileError;
         result.outcome = IsDiskError(fileError) ? BackupFileOutcome::DiskFailed : BackupFileOutcome::Failed;
+    } else if (result.tooLong) {
+        result.outcome = BackupFileOutcome::Failed;
     } else if (stop || http.Aborted()) {
         result.outcome = BackupFileOutcome::Stopped;
     } else {

@@ -23,6 +23,10 @@ std::wstring TemporaryName(const std::wstring& fileName);
 // The length of the file at `path`, or -1 when there is none.
 int64_t ExistingFileLength(const std::wstring& path);
 
+// The most a file whose length neither the feed nor the reply gives may
+// take (a video: the service took none over 1 GB).
+inline constexpr int64_t kMostBackupFileBytes = int64_t(2) << 30;
+
 struct BackupFileJob
 {
     std::wstring url;
@@ -30,6 +34,7 @@ struct BackupFileJob
     std::wstring folder;        // the album's folder, made already
     std::wstring fileName;
     int64_t expectedLength = -1; // -1: the reply's announced length decides
+    int64_t mostLength = kMostBackupFileBytes; // where neither gives a length
     bool hasTime = false;
     FILETIME time{};             // the created and modified times of the file
 };
@@ -47,12 +52,15 @@ struct BackupFileResult
     int status = 0;           // the HTTP status, 0 when none came
     DWORD error = 0;          // the WinHTTP or file error
     int64_t received = 0;     // bytes of the body received
-    int64_t expected = -1;    // the length the file had to have
+    int64_t expected = -1;    // the length the file had to have (with tooLong: at most)
+    bool tooLong = false;     // more came than expected (or than the ceiling): stopped there
+    bool nameInTheWay = false; // a folder holds the file's name
 };
 
 // Fetches job.url into job.folder\job.fileName. `stop` is read between
 // pieces, and an Abort of `http` stops it too; `onBytes` hears of every
-// piece written. Whatever the outcome but Saved, neither the temporary
+// piece written. A reply longer than the expected length (or, where none is
+// known, than job.mostLength) is stopped as soon as it passes it. Whatever the outcome but Saved, neither the temporary
 // file nor a new final file is left behind (an older final file stays as
 // it was).
 BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job, const std::atomic<bool>& stop,

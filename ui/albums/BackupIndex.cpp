@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "ui/albums/PhotoPreviewUrl.h"
+#include "service/PhotoFeed.h"
 
 std::wstring CsvField(const std::wstring& text)
 {
@@ -90,16 +90,28 @@ std::vector<std::vector<std::wstring>> CsvRows(const std::wstring& text)
     return rows;
 }
 
+std::wstring CsvFileText(const std::string& bytes)
+{
+    const size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, int(bytes.size() - skip), nullptr, 0);
+    if (n <= 0)
+        return L"";
+    std::wstring text(size_t(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, int(bytes.size() - skip), text.data(), n);
+    return text;
+}
+
+std::wstring RecordedAlbumId(const std::string& albumCsvBytes)
+{
+    const std::vector<std::vector<std::wstring>> rows = CsvRows(CsvFileText(albumCsvBytes));
+    // Columns as AlbumCsvText writes them: 5 album id.
+    return rows.size() >= 2 && rows[1].size() >= 6 ? rows[1][5] : std::wstring();
+}
+
 std::map<std::wstring, RecordedFile> RecordedFiles(const std::string& indexBytes)
 {
     std::map<std::wstring, RecordedFile> files;
-    const size_t skip = indexBytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    const int n = MultiByteToWideChar(CP_UTF8, 0, indexBytes.data() + skip, int(indexBytes.size() - skip), nullptr, 0);
-    if (n <= 0)
-        return files;
-    std::wstring text(size_t(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, indexBytes.data() + skip, int(indexBytes.size() - skip), text.data(), n);
-    const std::vector<std::vector<std::wstring>> rows = CsvRows(text);
+    const std::vector<std::vector<std::wstring>> rows = CsvRows(CsvFileText(indexBytes));
     // Columns as IndexCsvText writes them: 0 file name, 7 size, 9 media address.
     for (size_t r = 1; r < rows.size(); ++r) {
         const std::vector<std::wstring>& row = rows[r];

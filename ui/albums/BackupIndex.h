@@ -20,6 +20,8 @@ std::wstring CsvLine(const std::vector<std::wstring>& fields);
 // A CSV file's bytes: UTF-8 after a byte-order mark, so that spreadsheet
 // programs read it as UTF-8.
 std::string CsvFileBytes(const std::wstring& text);
+// The text of such bytes (the mark optional).
+std::wstring CsvFileText(const std::string& bytes);
 // The lines of CSV text, each as its fields: what CsvLine wrote, read back.
 std::vector<std::vector<std::wstring>> CsvRows(const std::wstring& text);
 
@@ -44,6 +46,13 @@ struct BackupIndexRow
 std::wstring IndexCsvText(const std::vector<BackupIndexRow>& rows);
 // album.csv: a heading line and the album's line.
 std::wstring AlbumCsvText(const AlbumEntry& album, size_t entries);
+// The album id an album.csv names ("" when it names none).
+std::wstring RecordedAlbumId(const std::string& albumCsvBytes);
+
+// The names of a backup's own files in an album's folder, taken before any
+// photo's.
+inline constexpr const wchar_t* kIndexCsvName = L"index.csv";
+inline constexpr const wchar_t* kAlbumCsvName = L"album.csv";
 
 // The length a saved file must have: the photo's size where the feed gives
 // one; -1 for a video (its size is the uploaded file's, not the

@@ -118,12 +118,35 @@ std::wstring ExtensionForType(const std::wstring& contentType)
     return L"";
 }
 
-std::vector<std::wstring> UniqueNames(const std::vector<std::wstring>& wanted)
+std::wstring NameKey(const std::wstring& name)
+{
+    return Upper(name);
+}
+
+std::wstring NameWithSuffix(const std::wstring& name, const std::wstring& suffix)
+{
+    std::wstring stem = Cut(name, kMostBackupNameLength > suffix.size() ? kMostBackupNameLength - suffix.size() : 0);
+    TrimEnd(stem);
+    return stem + suffix;
+}
+
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name)
+{
+    if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/')
+        return folder + name;
+    return folder + L"\\" + name;
+}
+
+std::vector<std::wstring> UniqueNames(const std::vector<std::wstring>& wanted, const std::vector<std::wstring>& reserved)
 {
     std::set<std::wstring> taken;
     for (const std::wstring& name : wanted)
         taken.insert(Upper(name));
     std::set<std::wstring> given;
+    for (const std::wstring& name : reserved) {
+        taken.insert(Upper(name));
+        given.insert(Upper(name));
+    }
     std::vector<std::wstring> names;
     names.reserve(wanted.size());
     for (const std::wstring& name : wanted) {

@@ -29,5 +29,18 @@ bool HasExtension(const std::wstring& name);
 
 // One name per wanted name, in order: the first of each spelling (compared
 // without case, as Windows does) keeps it, later ones get " (2)", " (3)" ...
-// before their extension, skipping names already taken.
-std::vector<std::wstring> UniqueNames(const std::vector<std::wstring>& wanted);
+// before their extension, skipping names already taken. A `reserved` name
+// (the folder's own files) is taken before any wanted one.
+std::vector<std::wstring> UniqueNames(const std::vector<std::wstring>& wanted,
+                                      const std::vector<std::wstring>& reserved = {});
+
+// The same name as Windows compares names: upper case.
+std::wstring NameKey(const std::wstring& name);
+
+// `name` with `suffix` after it, the name cut (and its trailing dots and
+// blanks dropped) so that the whole stays within kMostBackupNameLength.
+std::wstring NameWithSuffix(const std::wstring& name, const std::wstring& suffix);
+
+// `folder` and `name` joined by one separator: none is added after a
+// folder that ends in one already (a drive's root, "E:\").
+std::wstring JoinPath(const std::wstring& folder, const std::wstring& name);

@@ -1,27 +1,65 @@
 #include "ui/albums/BackupRun.h"
 
 #include <algorithm>
+#include <cwctype>
+#include <set>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 
+#include "app/ResourceText.h"
 #include "base/ScopedHandles.h"
+#include "base/SystemMessage.h"
 #include "http/WinHttpDownload.h"
 #include "service/PhotoLoadProgress.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/BackupFile.h"
 #include "ui/albums/BackupIndex.h"
 #include "ui/albums/BackupNames.h"
+#include "res/resource.h"
+#include "service/PhotoFeed.h"
 #include "ui/albums/PhotoPreviewUrl.h"
 
-std::vector<std::wstring> AlbumFolderNames(const std::vector<AlbumEntry>& albums)
+namespace {
+
+std::wstring AlbumFolderName(const AlbumEntry& album)
 {
-    std::vector<std::wstring> wanted;
-    wanted.reserve(albums.size());
-    for (const AlbumEntry& album : albums)
-        wanted.push_back(SafeFileName(album.title, album.id.empty() ? L"album" : album.id));
-    return UniqueNames(wanted);
+    return SafeFileName(album.title, album.id.empty() ? L"album" : album.id);
+}
+
+} // namespace
+
+std::wstring AlbumFolderOfItsOwn(const std::wstring& folderName, const AlbumEntry& album)
+{
+    return NameWithSuffix(folderName, L" (" + (album.id.empty() ? std::wstring(L"album") : album.id) + L")");
+}
+
+std::vector<std::wstring> AlbumFolderNames(const std::vector<AlbumEntry>& albums,
+                                           const std::vector<AlbumEntry>& account)
+{
+    // Every album known, the account's first and in its order; per name,
+    // how many albums hold it and which of them comes first.
+    std::vector<const AlbumEntry*> known;
+    std::set<std::wstring> ids;
+    for (const std::vector<AlbumEntry>* list : {&account, &albums})
+        for (const AlbumEntry& album : *list)
+            if (album.id.empty() || ids.insert(album.id).second)
+                known.push_back(&album);
+    std::map<std::wstring, std::pair<size_t, const AlbumEntry*>> holders;
+    for (const AlbumEntry* album : known) {
+        auto& holder = holders.emplace(NameKey(AlbumFolderName(*album)), std::make_pair(size_t(0), album)).first->second;
+        ++holder.first;
+    }
+    std::vector<std::wstring> names;
+    names.reserve(albums.size());
+    for (const AlbumEntry& album : albums) {
+        const std::wstring name = AlbumFolderName(album);
+        const auto& [count, first] = holders[NameKey(name)];
+        const bool keeps = count <= 1 || first == &album || (!album.id.empty() && first->id == album.id);
+        names.push_back(keeps ? name : AlbumFolderOfItsOwn(name, album));
+    }
+    return names;
 }
 
 namespace {
@@ -38,7 +76,29 @@ private:
     const std::function<bool()>& cancelled_;
 };
 
-// The name each entry is saved under, in feed order.
+// The extension of what a backup saves of an entry: a video's rendition,
+// an uploaded video's own type, or the picture's.
+std::wstring EntryExtension(const PhotoEntry& photo)
+{
+    if (!photo.mediaType.empty())
+        return ExtensionForType(photo.mediaType);
+    if (IsVideo(photo)) {
+        const std::wstring& type = photo.uploadedVideoType;
+        if (type.find(L'/') != std::wstring::npos)
+            return ExtensionForType(type);
+        // The service names an uploaded video's kind by its extension: "MOV".
+        if (type.empty() || type.size() > 5 || !std::all_of(type.begin(), type.end(), iswalnum))
+            return L"";
+        std::wstring extension = L"." + type;
+        for (wchar_t& c : extension)
+            c = wchar_t(towlower(c));
+        return extension;
+    }
+    return ExtensionForType(photo.contentType);
+}
+
+} // namespace
+
 std::vector<std::wstring> EntryFileNames(const std::vector<PhotoEntry>& photos)
 {
     std::vector<std::wstring> wanted;
@@ -46,11 +106,14 @@ std::vector<std::wstring> EntryFileNames(const std::vector<PhotoEntry>& photos)
     for (const PhotoEntry& photo : photos) {
         std::wstring name = SafeFileName(photo.title, photo.id.empty() ? L"photo" : photo.id);
         if (!HasExtension(name))
-            name += ExtensionForType(IsVideo(photo) && !photo.mediaType.empty() ? photo.mediaType : L"image/jpeg");
+            name += EntryExtension(photo);
         wanted.push_back(name);
     }
-    return UniqueNames(wanted);
+    // A photo never takes the name of the backup's own files.
+    return UniqueNames(wanted, {kIndexCsvName, kAlbumCsvName});
 }
+
+namespace {
 
 // Writes a small file whole under a temporary name, then moves it into
 // place; the error, 0 on success.
@@ -95,15 +158,6 @@ std::string ReadSmallFile(const std::wstring& path)
     return bytes;
 }
 
-std::wstring FailureText(const BackupFileResult& result)
-{
-    if (result.status != 0 && result.status != 200)
-        return L"HTTP " + std::to_wstring(result.status);
-    if (result.status == 200 && result.expected >= 0 && result.received != result.expected)
-        return L"cut short (" + std::to_wstring(result.received) + L" of " + std::to_wstring(result.expected) +
-               L" bytes)";
-    return L"error " + std::to_wstring(result.error);
-}
 
 // What the download threads of one album share.
 struct AlbumWork
@@ -123,6 +177,30 @@ struct AlbumWork
 };
 
 } // namespace
+
+std::wstring BackupFailureText(const BackupFileResult& result)
+{
+    if (result.nameInTheWay)
+        return ResourceString(IDS_BACKUP_FAIL_IN_THE_WAY);
+    if (result.status != 0 && result.status != 200)
+        return ResourceFormat(IDS_BACKUP_FAIL_STATUS, {int64_t(result.status)});
+    if (result.tooLong)
+        return ResourceFormat(IDS_BACKUP_FAIL_TOO_LONG,
+                              {std::to_wstring(result.expected)});
+    if (result.outcome == BackupFileOutcome::DiskFailed ||
+        (result.error != 0 && (result.error < 12000 || result.error >= 12200)))
+        return ResourceFormat(IDS_BACKUP_FAIL_DISK, {SystemMessage(result.error)});
+    if (result.error == ERROR_WINHTTP_TIMEOUT)
+        return ResourceString(IDS_BACKUP_FAIL_TIMED_OUT);
+    if (result.status == 200 && result.expected >= 0 && result.received != result.expected)
+        return ResourceFormat(IDS_BACKUP_FAIL_CUT_SHORT,
+                              {std::to_wstring(result.received), std::to_wstring(result.expected)});
+    if (result.error != 0)
+        return ResourceFormat(IDS_BACKUP_FAIL_CONNECTION, {SystemMessage(result.error)});
+    if (result.status == 200)
+        return ResourceFormat(IDS_BACKUP_FAIL_CUT_SHORT, {std::to_wstring(result.received), L"?"});
+    return ResourceFormat(IDS_BACKUP_FAIL_CONNECTION, {SystemMessage(ERROR_WINHTTP_CONNECTION_ERROR)});
+}
 
 BackupRun::Connection::Connection(BackupRun& run, WinHttpDownload& http) : run_(run), http_(http)
 {
@@ -161,7 +239,10 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         if (summary.reasons.size() < kBackupReasons)
             summary.reasons.push_back(reason);
     };
-    const std::vector<std::wstring> folders = AlbumFolderNames(albums);
+    const std::vector<std::wstring> folders = AlbumFolderNames(albums, account_.empty() ? albums : account_);
+    auto logFailure = [&](const std::wstring& what, const std::wstring& why) {
+        client_.WriteLog(ResourceFormat(IDS_LOG_BACKUP_FAILED, {what, why}));
+    };
     const std::wstring token = client_.GetAuthToken();
     const std::wstring photoServer = client_.GetPhotoServer();
     const size_t connections = size_t(std::max(client_.ParallelRequests(), 1));
@@ -190,16 +271,35 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
             summary.cancelled = true;
             break;
         }
-        if (result != ERROR_SUCCESS) {
+        auto albumFailed = [&](const std::wstring& why) {
             ++summary.albumsFailed;
-            addReason(album.title + L": HTTP " + client_.GetLastStatus());
-            client_.WriteLog(L"\u30d0\u30c3\u30af\u30a2\u30c3\u30d7 \uff1a " + album.title + // バックアップ ：
-                             L" \uff1a \u5199\u771f\u30ea\u30b9\u30c8\u306e\u53d6\u5f97\u306b\u5931\u6557 HTTP " + // 写真リストの取得に失敗
-                             client_.GetLastStatus());
+            addReason(album.title + L": " + why);
+            logFailure(album.title, why);
+        };
+        if (result != ERROR_SUCCESS) {
+            const std::wstring status = client_.GetLastStatus();
+            albumFailed(ResourceFormat(IDS_BACKUP_FAIL_FEED, {status.empty() || status == L"0"
+                                                                  ? SystemMessage(ERROR_WINHTTP_CONNECTION_ERROR)
+                                                                  : L"HTTP " + status}));
             continue;
         }
 
-        const std::wstring albumFolder = folder_ + L"\\" + folders[a];
+        // A folder that holds another album's backup is never written into.
+        std::wstring folderName = folders[a];
+        std::wstring albumFolder = JoinPath(folder_, folderName);
+        const auto heldByAnother = [&] {
+            const std::wstring id = RecordedAlbumId(ReadSmallFile(JoinPath(albumFolder, kAlbumCsvName)));
+            return !id.empty() && id != album.id;
+        };
+        if (heldByAnother()) {
+            folderName = AlbumFolderOfItsOwn(folderName, album);
+            const std::wstring taken = albumFolder;
+            albumFolder = JoinPath(folder_, folderName);
+            if (heldByAnother()) {
+                albumFailed(ResourceFormat(IDS_BACKUP_FAIL_FOLDER_TAKEN, {taken}));
+                continue;
+            }
+        }
         if (!CreateDirectoryW(LongPath(albumFolder).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
             summary.diskError = GetLastError();
             summary.diskPath = albumFolder;
@@ -208,7 +308,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
 
         const std::vector<std::wstring> names = EntryFileNames(*photos);
         const std::map<std::wstring, RecordedFile> recorded =
-            RecordedFiles(ReadSmallFile(albumFolder + L"\\index.csv"));
+            RecordedFiles(ReadSmallFile(JoinPath(albumFolder, kIndexCsvName)));
         // Per entry: the length of its file in the folder once the album is
         // done (-1 when none), for the new index.
         std::vector<int64_t> lengths(photos->size(), -1);
@@ -216,6 +316,13 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         uint64_t kept = 0;
         for (size_t i = 0; i < photos->size(); ++i) {
             const PhotoEntry& photo = (*photos)[i];
+            if (photo.mediaUrl.empty()) {
+                // Nothing to ask for: a failure of this file, said in words.
+                ++work.failed;
+                work.failures.push_back(folderName + L"\\" + names[i] + L": " +
+                                        ResourceString(IDS_BACKUP_FAIL_NO_ADDRESS));
+                continue;
+            }
             BackupFileJob job;
             job.url = photo.mediaUrl;
             job.headers = PreviewRequestHeaders(photo.mediaUrl, photoServer, token);
@@ -223,7 +330,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
             job.fileName = names[i];
             job.expectedLength = ExpectedLength(photo);
             job.hasTime = UtcTextToFileTime(photo.timestamp, job.time);
-            const int64_t existing = ExistingFileLength(albumFolder + L"\\" + names[i]);
+            const int64_t existing = ExistingFileLength(JoinPath(albumFolder, names[i]));
             const auto record = recorded.find(names[i]);
             const int64_t recordedLength =
                 record != recorded.end() && record->second.mediaUrl == photo.mediaUrl ? record->second.size : -1;
@@ -237,7 +344,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         }
         work.savedLength.assign(work.jobs.size(), -1);
         status.files = photos->size();
-        status.filesDone = kept;
+        status.filesDone = kept + work.failed;
         work.status = status;
         if (events.progress)
             events.progress(work.status);
@@ -283,12 +390,12 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
                 case BackupFileOutcome::Failed:
                     ++work.failed;
                     ++work.status.filesDone;
-                    work.failures.push_back(folders[a] + L"\\" + job.fileName + L": " + FailureText(result));
+                    work.failures.push_back(folderName + L"\\" + job.fileName + L": " + BackupFailureText(result));
                     break;
                 case BackupFileOutcome::DiskFailed:
                     if (!work.diskError) {
                         work.diskError = result.error;
-                        work.diskPath = job.folder + L"\\" + job.fileName;
+                        work.diskPath = JoinPath(job.folder, job.fileName);
                     }
                     work.halt = true;
                     break;
@@ -318,8 +425,8 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         summary.failed += work.failed;
         for (const std::wstring& failure : work.failures) {
             addReason(failure);
-            client_.WriteLog(L"\u30d0\u30c3\u30af\u30a2\u30c3\u30d7 \uff1a " + failure + // バックアップ ：
-                             L" \uff1a \u5931\u6557");                                       // ： 失敗
+            const size_t colon = failure.find(L": ");
+            logFailure(failure.substr(0, colon), colon == std::wstring::npos ? L"" : failure.substr(colon + 2));
         }
         if (work.diskError) {
             summary.diskError = work.diskError;
@@ -335,20 +442,17 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         for (size_t i = 0; i < photos->size(); ++i)
             rows.push_back({names[i], &(*photos)[i], lengths[i]});
         for (const auto& [name, text] :
-             {std::pair<const wchar_t*, std::wstring>{L"index.csv", IndexCsvText(rows)},
-              std::pair<const wchar_t*, std::wstring>{L"album.csv", AlbumCsvText(album, photos->size())}}) {
-            const std::wstring path = albumFolder + L"\\" + name;
+             {std::pair<const wchar_t*, std::wstring>{kIndexCsvName, IndexCsvText(rows)},
+              std::pair<const wchar_t*, std::wstring>{kAlbumCsvName, AlbumCsvText(album, photos->size())}}) {
+            const std::wstring path = JoinPath(albumFolder, name);
             if (const DWORD error = WriteWholeFile(path, CsvFileBytes(text))) {
                 summary.diskError = error;
                 summary.diskPath = path;
                 break;
             }
         }
-        wchar_t counts[160];
-        // " ： 取得 n、既存 n、失敗 n"
-        swprintf(counts, 160, L" \uff1a \u53d6\u5f97 %llu\u3001\u65e2\u5b58 %llu\u3001\u5931\u6557 %llu", (unsigned long long)work.downloaded,
-                 (unsigned long long)kept, (unsigned long long)work.failed);
-        client_.WriteLog(L"\u30d0\u30c3\u30af\u30a2\u30c3\u30d7 \uff1a " + album.title + counts); // バックアップ ：
+        client_.WriteLog(ResourceFormat(IDS_LOG_BACKUP_ALBUM, {album.title, int64_t(work.downloaded), int64_t(kept),
+                                                                 int64_t(work.failed)}));
         if (cancelled()) {
             summary.cancelled = true;
             break;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "service/AlbumEntry.h"
+#include "service/PhotoEntry.h"
 
 class PicasaClient;
 class WinHttpDownload;
@@ -59,6 +60,10 @@ public:
 
     BackupRun(PicasaClient& client, std::wstring folder);
 
+    // The account's whole album list, in feed order, over which the album
+    // folders are named (without it: the albums of the run).
+    void SetAccountAlbums(std::vector<AlbumEntry> account) { account_ = std::move(account); }
+
     // Backs the albums up; the client is used from this thread alone while
     // it runs. Log lines go to the client's log: one per album, one per
     // failed file.
@@ -90,12 +95,28 @@ private:
 
     PicasaClient& client_;
     std::wstring folder_;
+    std::vector<AlbumEntry> account_;
     uint64_t feedRequests_ = 0;
     std::mutex connectionsLock_;
     std::vector<WinHttpDownload*> connections_;
     std::atomic<bool> aborted_{false};
 };
 
-// The folder names of the albums, in their order: safe titles, numbered on
-// a clash.
-std::vector<std::wstring> AlbumFolderNames(const std::vector<AlbumEntry>& albums);
+// The folder name of each album, in their order, whatever their order or
+// which albums of the account are backed up: the safe title; where the
+// account holds several albums of that name, the first of them in `account`
+// (the account's albums in feed order) keeps it and every other one gets
+// its album id after it, "Family (5301)".
+std::vector<std::wstring> AlbumFolderNames(const std::vector<AlbumEntry>& albums,
+                                           const std::vector<AlbumEntry>& account);
+// The folder name of an album whose folder holds another album's backup.
+std::wstring AlbumFolderOfItsOwn(const std::wstring& folderName, const AlbumEntry& album);
+
+// The file name each entry is saved under, in feed order: the safe title,
+// with the extension of its type where it has none, unique in the folder and
+// never one of the backup's own files.
+std::vector<std::wstring> EntryFileNames(const std::vector<PhotoEntry>& photos);
+
+struct BackupFileResult;
+// Why a file was not saved, in the user's language.
+std::wstring BackupFailureText(const BackupFileResult& result);

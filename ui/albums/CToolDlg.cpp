@@ -300,7 +300,7 @@ bool CToolDlg::RunCommand(int id, int code)
         return code == BN_CLICKED;
     case IDC_BACKUP:
         if (code == BN_CLICKED && CheckSelection(IDS_NO_SELECTION_BACKUP))
-            RunBackupCommand(Handle(), m_client, SelectedAlbums(), m_settings, &m_running);
+            RunBackupCommand(Handle(), m_client, SelectedAlbums(), m_settings, &m_running, &m_closeAfterWork);
         return code == BN_CLICKED;
     case ID_APP_ABOUT:
         if (code == BN_CLICKED)
