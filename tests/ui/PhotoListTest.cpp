@@ -141,7 +141,7 @@ TEST_P(PhotoList, FirstOpeningSortsByAlbumTitleAndNumbersAlbumsInListOrderThenPh
     EXPECT_EQ(byNumber.columns[0], (std::vector<std::wstring>{L"Two photos", L"Two photos", L"Three photos",
                                                                L"Three photos", L"Three photos"}));
     EXPECT_EQ(byNumber.columns[2], (std::vector<std::wstring>{L"TWO_0001.JPG", L"TWO_0002.JPG", L"THREE_0001.JPG",
-                                                               L"THREE_0002.JPG", L"THREE_0003.JPG"}));
+                                                               L"THREE_0002.PNG", L"THREE_0003.GIF"}));
 }
 
 TEST_P(PhotoList, MediaColumnDescribesStillsAndVideosAndLinksToTheFiles)

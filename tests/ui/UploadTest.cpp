@@ -202,19 +202,21 @@ TEST_P(Upload, WhatWasUploadedComesBackByteIdenticalThroughABackup)
     const std::vector<std::pair<std::wstring, std::string>> files = {
         {L"IMG_0100.JPG", PatternBytes(400000, 8)},
         {L"\u7d05\u8449.png", PatternBytes(130000, 9)},
+        {L"anim.gif", PatternBytes(70000, 11)},
+        {L"scan.bmp", PatternBytes(90000, 12)},
         {L"clip.mp4", PatternBytes(2u << 20, 10)},
     };
     const std::wstring sent = TestEnv::ScratchFolder("upload-round-trip");
     std::vector<std::wstring> paths;
     for (const auto& f : files)
         paths.push_back(TestEnv::WriteBytes(sent, f.first, f.second));
-    ASSERT_EQ(UploadIntoAlbum(*client, Album(L"Empty album"), paths, nullptr).Uploaded(), 3);
+    ASSERT_EQ(UploadIntoAlbum(*client, Album(L"Empty album"), paths, nullptr).Uploaded(), 5);
 
     ASSERT_EQ(client->LoadAlbums(), 0u);
     const std::wstring backup = TestEnv::ScratchFolder("upload-round-trip-backup");
     BackupRun run(*client, backup);
     const BackupSummary summary = run.Run({Album(L"Empty album")}, {});
-    EXPECT_EQ(summary.downloaded, 3u);
+    EXPECT_EQ(summary.downloaded, 5u);
     EXPECT_EQ(summary.failed, 0u);
     for (const auto& f : files) {
         SCOPED_TRACE(Utf8(f.first));

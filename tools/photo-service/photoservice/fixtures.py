@@ -291,7 +291,8 @@ def large(albums=1000, photos=10000, big_album=1000, many_albums=2500,
 
 def photolist():
     """Small albums for the photo list: the account lists@example.com
-    (password 'lists') with 'Three photos' (public, 3 stills), 'Two photos'
+    (password 'lists') with 'Three photos' (public, 3 stills: a JPEG, a PNG
+    and a GIF), 'Two photos'
     (protected, 2 stills) and 'Media' (public): a still, then videos whose
     chosen rendition is an MPEG4 of 640x480 (5 s), a Flash video of 1280x720
     (35 s) and a QuickTime clip of 320x240 (12 s)."""
@@ -316,6 +317,9 @@ def photolist():
                        'duration': 12, 'fps': 15.0,
                        'renditions': [['video/quicktime', 320, 240]]}),
     ]
+    # The three photos are a JPEG, a PNG and a GIF.
+    b.photos[1]['title'] = 'THREE_0002.PNG'
+    b.photos[2]['title'] = 'THREE_0003.GIF'
     for photo, (title, video) in zip(b.photos[-3:], clips):
         photo['title'] = title
         photo['width'], photo['height'] = video['width'], video['height']

@@ -43,6 +43,28 @@ class PhotoListFixtureTest(ServiceTestCase):
             self.assertEqual((largest.get('type'), int(largest.get('width')),
                               int(largest.get('height'))), (mime, width, height))
 
+    def test_each_photo_is_described_by_its_own_type(self):
+        for entry in self.photos(self.albums()['Three photos']):
+            title = entry.findtext(A + 'title')
+            mime = {'JPG': 'image/jpeg', 'PNG': 'image/png', 'GIF': 'image/gif'}[title[-3:]]
+            content = entry.find(A + 'content')
+            self.assertEqual(content.get('type'), mime, title)
+            self.assertTrue(content.get('src').lower().endswith(title[-4:].lower()), title)
+            group = entry.find(M + 'group')
+            image = [c for c in group.findall(M + 'content') if c.get('medium') == 'image']
+            self.assertEqual([c.get('type') for c in image], [mime], title)
+            sides = [max(int(t.get('width')), int(t.get('height')))
+                     for t in group.findall(M + 'thumbnail')]
+            self.assertEqual(sides, [72, 144, 288], title)
+            # The original in its own type where the stand-in writes it.
+            folder, _, name = ('/' + content.get('src').split('/', 3)[3]).rpartition('/')
+            original = self.request('GET', folder + '/s0/' + name)
+            self.assertEqual(original.status, 200)
+            if mime == 'image/gif':
+                self.assertEqual(original.headers['Content-Type'], 'image/gif')
+                self.assertEqual(original.body[:6], b'GIF89a')
+            self.assertEqual(len(original.body), int(entry.findtext(G + 'size')), title)
+
     def test_demo_account_is_not_there(self):
         reply = self.request('GET', '/data/feed/api/user/' + quote('demo@example.com'))
         self.assertEqual(reply.status, 404)
