@@ -191,6 +191,32 @@ TEST_P(BackupCommand, CancelInTheProgressWindowKeepsOnlyWholeFilesAndTheNextRunG
     EXPECT_TRUE(driver.Unexpected().empty());
 }
 
+// The album window closed during a backup: the backup stops and no
+// summary box holds the closing up.
+TEST_P(BackupCommand, ClosingTheWindowDuringABackupShowsNoSummary)
+{
+    ASSERT_EQ(client->Login("backup", "backup", "t"), 0u);
+    Open();
+    SelectAll();
+    ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+    StandIn::Control("POST", "settings", "{\"latency_ms\": 400}");
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    driver.DriveProgressWindows(true);
+    bool closing = false;
+    driver.Then([&](HWND progress) {
+        // What the window's Close does while work runs.
+        closing = true;
+        PostMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    const BackupSummary summary =
+        RunBackupInto(window->Handle(), *client, SelectedAlbumEntries(), target, nullptr, false, &closing);
+    StandIn::Control("POST", "settings", "{\"latency_ms\": 0}");
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_TRUE(closing);
+    EXPECT_TRUE(driver.Unexpected().empty()) << "a box came up while the window closed";
+}
+
 TEST_P(BackupCommand, ThePickerOffersTheLastFolderAndTheChosenOneIsKept)
 {
     ASSERT_EQ(client->OpenPublicSession("backup", ""), 0u);
