@@ -324,6 +324,9 @@ class Store:
         allowed = {'title', 'summary', 'location', 'access', 'commenting',
                    'timestamp'}
         assert set(changes) <= allowed, changes
+        if 'timestamp' in changes:
+            # The feeds give an album's date as its published time too.
+            changes = dict(changes, published=changes['timestamp'])
         sets = ', '.join('%s = ?' % c for c in changes)
         with self.transaction() as db:
             db.execute('UPDATE albums SET %s%sversion = version + 1, updated = ? '

@@ -146,6 +146,7 @@ class AlbumChangesTest(ServiceTestCase):
         self.assertEqual(entry.findtext(A + 'summary'), 'a < b')
         self.assertEqual(entry.findtext(G + 'location'), 'R&D')
         self.assertEqual(entry.findtext(G + 'timestamp'), '1332572400000')
+        self.assertEqual(entry.findtext(A + 'published'), '2012-03-24T07:00:00.000Z', 'in step with the date')
         self.assertEqual(entry.findtext(G + 'access'), 'private')
         # the same etag again is an old version now
         reply = self.request('PATCH', path, body.encode('utf-8'), headers, self.token)
