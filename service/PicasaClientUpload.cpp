@@ -1,6 +1,8 @@
 #include "service/PicasaClient.h"
 #include "service/PhotoFeed.h"
 
+#include "base/SystemMessage.h"
+
 #include "http/UrlText.h"
 #include "service/FeedDocument.h"
 
@@ -38,11 +40,11 @@ UploadEnd PicasaClient::UploadFile(const std::wstring& albumId, const std::wstri
     case WinHttpUpload::Outcome::Cancelled:
         return UploadEnd::Cancelled;
     case WinHttpUpload::Outcome::NotSent:
-        lastErrorBody_ = L"error " + std::to_wstring(upload_.LastError());
+        lastErrorBody_ = SystemMessage(upload_.LastError());
         return UploadEnd::NotSent;
     case WinHttpUpload::Outcome::OutcomeUnknown:
         lastOutcomeUnknown_ = true;
-        lastErrorBody_ = L"error " + std::to_wstring(upload_.LastError());
+        lastErrorBody_ = SystemMessage(upload_.LastError());
         return UploadEnd::OutcomeUnknown;
     case WinHttpUpload::Outcome::Replied:
         break;
