@@ -229,7 +229,11 @@ TEST_P(PhotoLoad, ClosingTheWindowDuringALoadStopsTheLoadBeforeSigningOut)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true, 300));
     const HWND albums = window->Handle();
-    driver->Then([albums](HWND) { PostMessageW(albums, WM_CLOSE, 0, 0); });
+    size_t askedBeforeTheClose = 0;
+    driver->Then([&](HWND) {
+        askedBeforeTheClose = Requests("album_feed").size();
+        PostMessageW(albums, WM_CLOSE, 0, 0);
+    });
     PhotoListCommand();
 
     EXPECT_FALSE(IsWindow(albums)) << "closed once the load had ended";
@@ -237,7 +241,9 @@ TEST_P(PhotoLoad, ClosingTheWindowDuringALoadStopsTheLoadBeforeSigningOut)
     EXPECT_EQ(driver->PendingSteps(), 0u) << "the progress window came";
     EXPECT_TRUE(driver->Unexpected().empty()) << "no photo list after the close";
     const std::vector<Json> feeds = Requests("album_feed");
-    EXPECT_LT(feeds.size(), 3u) << "the albums after the close were not asked for";
+    // At most the one under way when the close came, however slow the
+    // machine: the albums after it are not asked for.
+    EXPECT_LE(feeds.size(), askedBeforeTheClose + 1);
     for (const Json& request : StandIn::Requests())
         EXPECT_FALSE(request["headers"]["Authorization"].string.empty()) << request["path"].string;
 }
