@@ -166,12 +166,14 @@ public:
     uint64_t RequestCount() const { return requestStats_.count; }
     uint64_t XmlLoadCount() const { return xmlLoadStats_.count; }
 
-    // The body of an album creation for these values (UTF-16, before UTF-8).
+    // The body of an album creation for these values (UTF-16, before UTF-8);
+    // texts escaped, and characters XML cannot hold left out (the service
+    // refuses the whole entry for one of them).
     static std::wstring AlbumEntryXml(const std::wstring& title, const std::wstring& summary,
                                       const std::wstring& location, const std::wstring& access,
                                       int64_t timeSeconds);
-    // The body of an album update: only the changed fields, texts escaped
-    // (UTF-16, before UTF-8).
+    // The body of an album update: only the changed fields, texts as in
+    // AlbumEntryXml (UTF-16, before UTF-8).
     static std::wstring AlbumChangesXml(const AlbumChanges& changes);
     // The version to send in If-Match: the entry's etag as the feed gave
     // it, else the version at the end of its edit link

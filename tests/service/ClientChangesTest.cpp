@@ -136,6 +136,27 @@ TEST_F(Changes, TitlesWithAmpersandAndLessThanSurviveTheRoundTrip)
     EXPECT_EQ(Album(L"Tom & Jerry <live>").access, L"protected");
 }
 
+// A vertical tab (a pasted line break) made the service refuse the whole
+// entry as malformed XML; tab, CR and LF are text like any other.
+TEST_F(Changes, ACharacterXmlCannotHoldIsLeftOutOfACreationAndAChange)
+{
+    ASSERT_EQ(client.CreateAlbum(L"Line\vbreak", L"one\ttwo\r\nthree\f", L"Ky\x01oto", L"public", 0), 0u);
+    const std::string posted = OnlyRequest()["body"].string;
+    EXPECT_NE(posted.find("<summary type='text'>one\ttwo\r\nthree</summary>"), std::string::npos) << posted;
+    const Json created = AlbumState("Linebreak");
+    EXPECT_EQ(created["summary"].string, "one\ttwo\nthree");
+    EXPECT_EQ(created["location"].string, "Kyoto");
+
+    StandIn::ClearRequests();
+    AlbumChanges changes;
+    changes.title = L"Garden\v2009";
+    changes.summary = L"roses\x1B and \xD83D"; // and half of a surrogate pair
+    ASSERT_EQ(client.UpdateAlbum(Album(L"Garden").editLink, L"", changes), 0u) << client.GetLastErrorBody();
+    EXPECT_EQ(OnlyRequest()["body"].string.find('\v'), std::string::npos);
+    const Json changed = AlbumState("Garden2009");
+    EXPECT_EQ(changed["summary"].string, "roses and ");
+}
+
 TEST_F(Changes, CreateAlbumFailureKeepsTheReply)
 {
     PicasaClient anonymous(StandIn::BaseW(), StandIn::BaseW());
