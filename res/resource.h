@@ -285,9 +285,11 @@
 #define IDS_NO_SELECTION_PROPERTIES 5320
 #define IDS_PROPERTIES_ONE_ALBUM 5321
 #define IDS_EDIT_ALBUM_CONFLICT 5322  // %s: the title
+#define IDS_EDIT_ALBUM_GONE 5323      // %s: the title; the album was deleted elsewhere
 #define IDS_LOG_ALBUM_EDITED 5520     // %s: the title, %s: the fields changed
 #define IDS_LOG_EDIT_FAILED 5521      // %s: the title
 #define IDS_LOG_EDIT_CONFLICT 5522    // %s: the title
+#define IDS_LOG_EDIT_GONE 5523        // %s: the title
 #define IDS_FIELD_TITLE 5530          // names of the fields in the log line
 #define IDS_FIELD_SUMMARY 5531
 #define IDS_FIELD_LOCATION 5532

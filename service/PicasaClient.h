@@ -136,7 +136,8 @@ public:
     DWORD DeleteAlbum(const std::wstring& editLink) override;
     // One partial update of the changed fields, sent only if the album is
     // still at `version` (If-Match); 1306 (ERROR_REVISION_MISMATCH) when the
-    // service says it was changed since ("412"), 29 on any other failure,
+    // service says it was changed since ("412"), 1168 (ERROR_NOT_FOUND)
+    // when it says the album is not there ("404"), 29 on any other failure,
     // and 0 without a request when nothing is changed. Same server rule as
     // PatchAlbum.
     DWORD UpdateAlbum(const std::wstring& editLink, const std::wstring& version, const AlbumChanges& changes);

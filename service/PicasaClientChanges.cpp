@@ -178,7 +178,9 @@ DWORD PicasaClient::UpdateAlbum(const std::wstring& editLink, const std::wstring
     if (lastStatus_ == L"200")
         return ERROR_SUCCESS;
     lastErrorBody_ = transport_.ResponseText();
-    return lastStatus_ == L"412" ? ERROR_REVISION_MISMATCH : ERROR_WRITE_FAULT;
+    if (lastStatus_ == L"412")
+        return ERROR_REVISION_MISMATCH;
+    return lastStatus_ == L"404" ? ERROR_NOT_FOUND : ERROR_WRITE_FAULT;
 }
 
 DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)
