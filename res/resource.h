@@ -328,6 +328,9 @@
 #define IDS_UPLOAD_FILTER_VIDEOS 6125
 #define IDS_UPLOAD_FILTER_ALL 6126
 #define IDS_UPLOAD_DIALOG_TITLE 6127
+#define IDS_UPLOAD_FOLDER 6128          // the reason for a dropped folder
+#define IDS_UPLOAD_ONLY_FOLDERS 6129    // nothing but folders dropped
+#define IDS_UPLOAD_MORE_LINES 6180      // %d: the files not listed in the summary
 
 // ---------------------------------------------------------------------------
 // Backup of the selected albums into a folder
