@@ -140,21 +140,12 @@ TEST_F(Changes, TitlesWithAmpersandAndLessThanSurviveTheRoundTrip)
 // entry as malformed XML; tab, CR and LF are text like any other.
 TEST_F(Changes, ACharacterXmlCannotHoldIsLeftOutOfACreationAndAChange)
 {
-    ASSERT_EQ(client.CreateAlbum(L"Line\vbreak", L"one\ttwo\r\nthree\f", L"Ky\x01oto", L"public", 0), 0u);
-    const std::string posted = OnlyRequest()["body"].string;
-    EXPECT_NE(posted.find("<summary type='text'>one\ttwo\r\nthree</summary>"), std::string::npos) << posted;
-    const Json created = AlbumState("Linebreak");
-    EXPECT_EQ(created["summary"].string, "one\ttwo\nthree");
-    EXPECT_EQ(created["location"].string, "Kyoto");
-
-    StandIn::ClearRequests();
+    ASSERT_EQ(client.CreateAlbum(L"Line\vbreak", L"\ta\r\nb\x01\xFFFF\xD83D\xDE00\xDE00", L"", L"public", 0), 0u);
+    EXPECT_EQ(AlbumState("Linebreak")["summary"].string, "\ta\nb\xF0\x9F\x98\x80"); // CR LF read as LF
     AlbumChanges changes;
-    changes.title = L"Garden\v2009";
-    changes.summary = L"roses\x1B and \xD83D"; // and half of a surrogate pair
+    changes.location = L"Ky\x1Boto\xD83D";
     ASSERT_EQ(client.UpdateAlbum(Album(L"Garden").editLink, L"", changes), 0u) << client.GetLastErrorBody();
-    EXPECT_EQ(OnlyRequest()["body"].string.find('\v'), std::string::npos);
-    const Json changed = AlbumState("Garden2009");
-    EXPECT_EQ(changed["summary"].string, "roses and ");
+    EXPECT_EQ(AlbumState("Garden")["location"].string, "Kyoto");
 }
 
 TEST_F(Changes, CreateAlbumFailureKeepsTheReply)
