@@ -235,7 +235,7 @@ TEST_P(UploadFaults, AThousandFilesNotUploadedMakeASummaryThatFitsTheScreen)
     SelectOnly({L"Garden"});
     std::vector<std::wstring> paths;
     for (int i = 1; i <= 1000; ++i)
-        paths.push_back(Write(L"note" + std::to_wstring(i) + L".txt", "not a photo"));
+        paths.push_back(folder + L"\\note" + std::to_wstring(i) + L".txt"); // refused by its type
     ModalDriver driver;
     driver.Ignore(window->Handle());
     driver.Then([](HWND dialog) {
