@@ -7,6 +7,19 @@
 // changes.
 std::wstring EscapeMarkup(std::wstring_view text, bool quotes);
 
+// The text without the characters an XML document cannot hold, not even as
+// a character reference: the control characters other than tab, CR and LF
+// (a vertical tab is how some word processors paste a line break), U+FFFE,
+// U+FFFF, and a surrogate without its other half. Everything else stays.
+std::wstring WithoutNonXmlCharacters(std::wstring_view text);
+
+// Element content for an XML document the program sends: the characters XML
+// cannot hold left out, then & < > as entities.
+inline std::wstring XmlElementText(std::wstring_view text)
+{
+    return EscapeMarkup(WithoutNonXmlCharacters(text), false);
+}
+
 // For HTML element content and double-quoted attribute values. Album titles
 // come from the service, often from other people's albums, so they must never
 // become live markup where the clipboard is pasted.

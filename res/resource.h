@@ -286,9 +286,11 @@
 #define IDS_NO_SELECTION_PROPERTIES 5320
 #define IDS_PROPERTIES_ONE_ALBUM 5321
 #define IDS_EDIT_ALBUM_CONFLICT 5322  // %s: the title
+#define IDS_EDIT_ALBUM_GONE 5323      // %s: the title; the album was deleted elsewhere
 #define IDS_LOG_ALBUM_EDITED 5520     // %s: the title, %s: the fields changed
 #define IDS_LOG_EDIT_FAILED 5521      // %s: the title
 #define IDS_LOG_EDIT_CONFLICT 5522    // %s: the title
+#define IDS_LOG_EDIT_GONE 5523        // %s: the title
 #define IDS_FIELD_TITLE 5530          // names of the fields in the log line
 #define IDS_FIELD_SUMMARY 5531
 #define IDS_FIELD_LOCATION 5532
@@ -327,6 +329,9 @@
 #define IDS_UPLOAD_FILTER_VIDEOS 6125
 #define IDS_UPLOAD_FILTER_ALL 6126
 #define IDS_UPLOAD_DIALOG_TITLE 6127
+#define IDS_UPLOAD_FOLDER 6128          // the reason for a dropped folder
+#define IDS_UPLOAD_ONLY_FOLDERS 6129    // nothing but folders dropped
+#define IDS_UPLOAD_MORE_LINES 6180      // %d: the files not listed in the summary
 
 // ---------------------------------------------------------------------------
 // Backup of the selected albums into a folder

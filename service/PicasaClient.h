@@ -136,7 +136,8 @@ public:
     DWORD DeleteAlbum(const std::wstring& editLink) override;
     // One partial update of the changed fields, sent only if the album is
     // still at `version` (If-Match); 1306 (ERROR_REVISION_MISMATCH) when the
-    // service says it was changed since ("412"), 29 on any other failure,
+    // service says it was changed since ("412"), 1168 (ERROR_NOT_FOUND)
+    // when it says the album is not there ("404"), 29 on any other failure,
     // and 0 without a request when nothing is changed. Same server rule as
     // PatchAlbum.
     DWORD UpdateAlbum(const std::wstring& editLink, const std::wstring& version, const AlbumChanges& changes);
@@ -166,12 +167,14 @@ public:
     uint64_t RequestCount() const { return requestStats_.count; }
     uint64_t XmlLoadCount() const { return xmlLoadStats_.count; }
 
-    // The body of an album creation for these values (UTF-16, before UTF-8).
+    // The body of an album creation for these values (UTF-16, before UTF-8);
+    // texts escaped, and characters XML cannot hold left out (the service
+    // refuses the whole entry for one of them).
     static std::wstring AlbumEntryXml(const std::wstring& title, const std::wstring& summary,
                                       const std::wstring& location, const std::wstring& access,
                                       int64_t timeSeconds);
-    // The body of an album update: only the changed fields, texts escaped
-    // (UTF-16, before UTF-8).
+    // The body of an album update: only the changed fields, texts as in
+    // AlbumEntryXml (UTF-16, before UTF-8).
     static std::wstring AlbumChangesXml(const AlbumChanges& changes);
     // The version to send in If-Match: the entry's etag as the feed gave
     // it, else the version at the end of its edit link

@@ -32,9 +32,9 @@ std::wstring PicasaClient::AlbumEntryXml(const std::wstring& title, const std::w
     return std::wstring(L"<entry xmlns='") + kAtomNs + L"'\n" +
            L"\txmlns:media='" + kMediaNs + L"'\n" +
            L"\txmlns:gphoto='" + gphoto + L"'>\n" +
-           L"  <title type='text'>" + EscapeMarkup(title, false) + L"</title>\n" +
-           L"  <summary type='text'>" + EscapeMarkup(summary, false) + L"</summary>\n" +
-           L"  <gphoto:location>" + EscapeMarkup(location, false) + L"</gphoto:location>\n" +
+           L"  <title type='text'>" + XmlElementText(title) + L"</title>\n" +
+           L"  <summary type='text'>" + XmlElementText(summary) + L"</summary>\n" +
+           L"  <gphoto:location>" + XmlElementText(location) + L"</gphoto:location>\n" +
            L"  <gphoto:access>" + access + L"</gphoto:access>\n" +
            L"  <gphoto:timestamp>" + std::to_wstring(static_cast<long long>(timeSeconds * 1000)) +
            L"</gphoto:timestamp>\n" +
@@ -124,13 +124,13 @@ std::wstring PicasaClient::AlbumChangesXml(const AlbumChanges& changes)
     std::wstring body = std::wstring(L"<entry xmlns='") + kAtomNs + L"'\n" + L"    xmlns:gphoto='" + kGphotoNs +
                         L"'>\n";
     if (changes.title)
-        body += L"  <title type='text'>" + EscapeMarkup(*changes.title, false) + L"</title>\n";
+        body += L"  <title type='text'>" + XmlElementText(*changes.title) + L"</title>\n";
     if (changes.summary)
-        body += L"  <summary type='text'>" + EscapeMarkup(*changes.summary, false) + L"</summary>\n";
+        body += L"  <summary type='text'>" + XmlElementText(*changes.summary) + L"</summary>\n";
     if (changes.location)
-        body += L"  <gphoto:location>" + EscapeMarkup(*changes.location, false) + L"</gphoto:location>\n";
+        body += L"  <gphoto:location>" + XmlElementText(*changes.location) + L"</gphoto:location>\n";
     if (changes.access)
-        body += L"  <gphoto:access>" + EscapeMarkup(*changes.access, false) + L"</gphoto:access>\n";
+        body += L"  <gphoto:access>" + XmlElementText(*changes.access) + L"</gphoto:access>\n";
     if (changes.commentingEnabled)
         body += std::wstring(L"  <gphoto:commentingEnabled>") + (*changes.commentingEnabled ? L"true" : L"false") +
                 L"</gphoto:commentingEnabled>\n";
@@ -178,7 +178,9 @@ DWORD PicasaClient::UpdateAlbum(const std::wstring& editLink, const std::wstring
     if (lastStatus_ == L"200")
         return ERROR_SUCCESS;
     lastErrorBody_ = transport_.ResponseText();
-    return lastStatus_ == L"412" ? ERROR_REVISION_MISMATCH : ERROR_WRITE_FAULT;
+    if (lastStatus_ == L"412")
+        return ERROR_REVISION_MISMATCH;
+    return lastStatus_ == L"404" ? ERROR_NOT_FOUND : ERROR_WRITE_FAULT;
 }
 
 DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)

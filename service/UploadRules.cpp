@@ -69,6 +69,12 @@ UploadCheck CheckUpload(const std::wstring& fileName, bool readable, uint64_t si
 
 UploadCheck CheckUploadFile(const std::wstring& path, uint64_t* size)
 {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        if (size)
+            *size = 0;
+        return UploadCheck::Folder;
+    }
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     LARGE_INTEGER length = {};
     const bool readable = file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &length);

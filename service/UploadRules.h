@@ -14,8 +14,9 @@ enum class UploadCheck
     Ok,
     UnknownType, // an extension the service takes no media for
     Empty,
-    Unreadable, // missing, a folder, or not opened for reading
+    Unreadable, // missing, or not opened for reading
     TooLarge,   // over kUploadPhotoLimit or kUploadVideoLimit
+    Folder,     // a folder, such as one dropped among the files
 };
 
 // The media type for a file name's extension (any case): "image/jpeg",
@@ -26,7 +27,8 @@ bool IsVideoType(const std::wstring& contentType);
 // The check of a file of `size` bytes named `fileName` that could
 // (`readable`) or could not be opened.
 UploadCheck CheckUpload(const std::wstring& fileName, bool readable, uint64_t size);
-// The same for a file on disk: opens it for reading and takes its size.
+// The same for a file on disk: opens it for reading and takes its size. A
+// folder is never a file to send, whatever its name.
 UploadCheck CheckUploadFile(const std::wstring& path, uint64_t* size = nullptr);
 
 // The file name part of a path (after the last \ or /).

@@ -136,6 +136,18 @@ TEST_F(Changes, TitlesWithAmpersandAndLessThanSurviveTheRoundTrip)
     EXPECT_EQ(Album(L"Tom & Jerry <live>").access, L"protected");
 }
 
+// A vertical tab (a pasted line break) made the service refuse the whole
+// entry as malformed XML; tab, CR and LF are text like any other.
+TEST_F(Changes, ACharacterXmlCannotHoldIsLeftOutOfACreationAndAChange)
+{
+    ASSERT_EQ(client.CreateAlbum(L"Line\vbreak", L"\ta\r\nb\x01\xFFFF\xD83D\xDE00\xDE00", L"", L"public", 0), 0u);
+    EXPECT_EQ(AlbumState("Linebreak")["summary"].string, "\ta\nb\xF0\x9F\x98\x80"); // CR LF read as LF
+    AlbumChanges changes;
+    changes.location = L"Ky\x1Boto\xD83D";
+    ASSERT_EQ(client.UpdateAlbum(Album(L"Garden").editLink, L"", changes), 0u) << client.GetLastErrorBody();
+    EXPECT_EQ(AlbumState("Garden")["location"].string, "Kyoto");
+}
+
 TEST_F(Changes, CreateAlbumFailureKeepsTheReply)
 {
     PicasaClient anonymous(StandIn::BaseW(), StandIn::BaseW());

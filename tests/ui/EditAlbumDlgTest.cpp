@@ -140,7 +140,7 @@ protected:
             driver.Then(std::move(step));
         CEditAlbumDlg dialog(client, Album(title), Settings(), [this] {
             ++refreshes;
-            client.LoadAlbums();
+            return client.LoadAlbums() == ERROR_SUCCESS;
         });
         const INT_PTR result = dialog.DoModal(nullptr);
         EXPECT_TRUE(driver.Unexpected().empty());
@@ -392,3 +392,50 @@ TEST_P(EditAlbumDialog, CancelEscapeAndCloseBoxSaveThePlacementAndSendNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, EditAlbumDialog, ::testing::Values("en", "ja"));
+
+namespace {
+class EditAlbumFaults : public EditAlbumDialog // in English only
+{
+};
+} // namespace
+
+// An album deleted meanwhile: every OK answered "HTTP 404" and it stayed.
+TEST_P(EditAlbumFaults, AnAlbumDeletedElsewhereIsReportedGoneAndTheDialogCloses)
+{
+    ASSERT_EQ(client.DeleteAlbum(Album(L"Garden").editLink), 0u); // the client's list still has it
+    bool open = true;
+    Run(L"Garden", {[&](HWND dialog) {
+                        SetDlgItemTextW(dialog, IDC_NEW_ALBUM_TITLE, L"Renamed");
+                        Press(dialog, IDOK);
+                        open = IsWindowVisible(dialog) != FALSE;
+                        Cancel(dialog);
+                    },
+                    Answer(seen)});
+    EXPECT_FALSE(open);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, L"The album \"Garden\" is no longer on the service: it was deleted elsewhere, so your "
+                            L"changes could not be saved.\n\nThe list has been loaded again without it.");
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(client.GetAlbums().size(), 11u);
+}
+
+// Cancel in "Saving the album" did nothing: the change was saved all the same.
+TEST_P(EditAlbumFaults, SavingOffersNoCancel)
+{
+    StandIn::Control("POST", "settings", "{\"latency_ms\": 1200}");
+    ModalDriver driver;
+    driver.DriveProgressWindows(true);
+    driver.Then([](HWND dialog) {
+        SetDlgItemTextW(dialog, IDC_NEW_ALBUM_TITLE, L"Saved");
+        Press(dialog, IDOK);
+    });
+    driver.Then([](HWND progress) {
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(progress, IDCANCEL)));
+        SendMessageW(progress, WM_COMMAND, IDCANCEL, 0); // Escape
+        EXPECT_EQ(WindowText(GetDlgItem(progress, IDC_LOAD_TEXT)), L"") << "nothing says it is stopping";
+    });
+    EXPECT_EQ(CEditAlbumDlg(client, Album(L"Garden"), Settings()).DoModal(nullptr), 1);
+    EXPECT_EQ(driver.PendingSteps(), 0u) << "the save showed its progress";
+}
+
+INSTANTIATE_TEST_SUITE_P(English, EditAlbumFaults, ::testing::Values("en"));

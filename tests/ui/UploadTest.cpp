@@ -175,14 +175,15 @@ TEST_P(Upload, ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks)
         summary = MessageBoxText(box);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
-    // A folder among the dropped paths is left out.
+    // A folder among the dropped paths is not sent: it counts as refused.
     SendMessageW(window->Handle(), WM_DROPFILES,
                  WPARAM(MakeDrop(at, {Write(L"drop.jpg", PatternBytes(3000, 4)), folder})), 0);
     EXPECT_EQ(Photos("Garden"), before + 1);
     EXPECT_EQ(Posts(), 1u);
     EXPECT_EQ(summary.substr(0, summary.find(L"\r\n")),
               FormatText(language.String(IDS_UPLOAD_SUMMARY),
-                         {std::wstring(L"Garden"), int64_t(1), int64_t(0), int64_t(0)}));
+                         {std::wstring(L"Garden"), int64_t(1), int64_t(1), int64_t(0)}));
+    EXPECT_NE(summary.find(L": " + language.String(IDS_UPLOAD_FOLDER)), std::wstring::npos);
 
     // Off the rows with no album selected: the window says where to drop.
     std::wstring asked;
@@ -224,6 +225,48 @@ TEST_P(Upload, WhatWasUploadedComesBackByteIdenticalThroughABackup)
     }
 }
 
+class UploadFaults : public Upload // in English only
+{
+};
+
+// 1,000 files not uploaded made a summary box 13,000 px tall, OK off the screen.
+TEST_P(UploadFaults, AThousandFilesNotUploadedMakeASummaryThatFitsTheScreen)
+{
+    SignIn();
+    ASSERT_NE(Open(), nullptr);
+    SelectOnly({L"Garden"});
+    std::vector<std::wstring> paths;
+    for (int i = 1; i <= 1000; ++i)
+        paths.push_back(folder + L"\\note" + std::to_wstring(i) + L".txt"); // refused by its type
+    ModalDriver driver;
+    driver.Ignore(window->Handle());
+    driver.Then([](HWND dialog) {
+        RECT box = {}, screen = {};
+        GetWindowRect(dialog, &box);
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+        EXPECT_TRUE(box.top >= screen.top && box.bottom <= screen.bottom) << box.bottom - box.top << " px tall";
+        EXPECT_NE(MessageBoxText(dialog).find(L"\r\nnote10.txt: not a type of photo or video the service takes\r\n"
+                                              L"and 990 more (see the log)"),
+                  std::wstring::npos);
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(window->Handle(), WM_DROPFILES, WPARAM(MakeDrop({2, 2}, paths)), 0);
+    EXPECT_EQ(driver.PendingSteps(), 0u);
+}
+
+// A dropped folder was ignored without a word (one among files: in
+// ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks).
+TEST_P(UploadFaults, FoldersAloneAreNotUploadedAndSaySo)
+{
+    SignIn();
+    ASSERT_NE(Open(), nullptr);
+    SelectOnly({L"Garden"});
+    const HDROP drop = MakeDrop({2, 2}, {folder});
+    EXPECT_EQ(AnsweredBoxes({[&] { SendMessageW(window->Handle(), WM_DROPFILES, WPARAM(drop), 0); }}),
+              std::vector<std::wstring>{L"Upload|Folders are not uploaded. Open the folder and drop the photos and "
+                                        L"videos themselves, or choose them with Upload."});
+}
+
 TEST(UploadFolders, TheFolderOfAPath)
 {
     EXPECT_EQ(UploadFolderOf(L"C:\\a\\b.jpg"), L"C:\\a");
@@ -234,3 +277,4 @@ TEST(UploadFolders, TheFolderOfAPath)
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, Upload, ::testing::Values("en", "ja"));
+INSTANTIATE_TEST_SUITE_P(English, UploadFaults, ::testing::Values("en"));

@@ -35,7 +35,7 @@ const ResizeItem kResizeItems[] = {
 } // namespace
 
 CEditAlbumDlg::CEditAlbumDlg(PicasaClient& client, AlbumEntry album, SettingsLocation settings,
-                             std::function<void()> refresh)
+                             std::function<bool()> refresh)
     : CDialogBase(IDD_EDIT_ALBUM), m_client(client), m_album(std::move(album)), m_before(AlbumEditFieldsOf(m_album)),
       m_settings(std::move(settings)), m_refresh(std::move(refresh))
 {
@@ -118,12 +118,13 @@ void CEditAlbumDlg::Send()
         return;
     }
 
-    // Off the window's thread; a change is never cut short.
+    // Off the window's thread; a change is never cut short, so its
+    // progress offers no Cancel.
     DWORD result = ERROR_CANCELLED;
     BackgroundWork work([&](BackgroundWork&) {
         result = m_client.UpdateAlbum(m_album.editLink, PicasaClient::AlbumVersion(m_album), changes);
     });
-    CProgressDlg::Run(Handle(), work, ResourceString(IDS_PROGRESS_SAVE));
+    CProgressDlg::Run(Handle(), work, ResourceString(IDS_PROGRESS_SAVE), nullptr, CProgressDlg::Cancel::NotOffered);
 
     if (result == ERROR_SUCCESS) {
         std::wstring names;
@@ -138,6 +139,14 @@ void CEditAlbumDlg::Send()
         MessageBoxW(Handle(), FormatText(ResourceString(IDS_EDIT_ALBUM_CONFLICT), {m_album.title}).c_str(),
                     ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONWARNING);
         TakeCurrentAlbum();
+        return;
+    }
+    if (result == ERROR_NOT_FOUND && AlbumGone()) {
+        // Deleted elsewhere: no OK can save it, and the list has let it go.
+        m_client.WriteLog(FormatText(ResourceString(IDS_LOG_EDIT_GONE), {m_album.title}));
+        MessageBoxW(Handle(), FormatText(ResourceString(IDS_EDIT_ALBUM_GONE), {m_album.title}).c_str(),
+                    ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONWARNING);
+        Close(IDCANCEL);
         return;
     }
     ReportFailure();
@@ -186,6 +195,17 @@ void CEditAlbumDlg::TakeCurrentAlbum()
                 SetCheck(IDC_EDIT_ALBUM_COMMENTING, m_before.commenting);
             return;
         }
+}
+
+bool CEditAlbumDlg::AlbumGone()
+{
+    // A list that could not be loaded tells nothing either way.
+    if (!m_refresh || !m_refresh())
+        return false;
+    for (const AlbumEntry& album : m_client.GetAlbums())
+        if (album.id == m_album.id)
+            return false;
+    return true;
 }
 
 void CEditAlbumDlg::Close(INT_PTR result)

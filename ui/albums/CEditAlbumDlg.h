@@ -15,15 +15,17 @@ class PicasaClient;
 // commenting, filled with the album's values. OK sends the changed fields
 // in one update and ends with 1; with nothing changed it sends nothing and
 // ends with 2, as Cancel does. When the album was changed elsewhere, the
-// owner's list is refreshed (through `refresh`) and the dialog stays open
-// with the user's entries. Its placement lives in section EditAlbumDlg.
+// owner's list is refreshed (through `refresh`, true when the list was
+// loaded) and the dialog stays open with the user's entries; when it was
+// deleted elsewhere, the list is refreshed and the dialog says so and ends
+// with 2. Its placement lives in section EditAlbumDlg.
 class CEditAlbumDlg : public CDialogBase, public CDialogPositionRestore
 {
 public:
     static constexpr wchar_t kSection[] = L"EditAlbumDlg";
 
     CEditAlbumDlg(PicasaClient& client, AlbumEntry album, SettingsLocation settings = {},
-                  std::function<void()> refresh = {});
+                  std::function<bool()> refresh = {});
 
     // The album as the dialog last had it from the feed.
     const AlbumEntry& Album() const { return m_album; }
@@ -41,12 +43,14 @@ private:
     // The album again from the refreshed list, by its id; the fields the
     // user left alone take its current values.
     void TakeCurrentAlbum();
+    // After a "not found": whether the refreshed list no longer has the album.
+    bool AlbumGone();
     void Close(INT_PTR result);
 
     PicasaClient& m_client;
     AlbumEntry m_album;
     AlbumEditFields m_before;
     SettingsLocation m_settings;
-    std::function<void()> m_refresh;
+    std::function<bool()> m_refresh;
     CResizeRule m_resize;
 };

@@ -119,11 +119,11 @@ void CNewAlbumDlg::CreateAlbum()
     const LRESULT selected = SendItem(IDC_ACCESS_LIST, CB_GETCURSEL);
     const std::wstring access = AccessWireName(selected < 0 ? kAccessLevelCount : unsigned(selected));
 
-    // Off the window's thread; a change is never cut short, so the reply
-    // is waited for even after Cancel.
+    // Off the window's thread; a change is never cut short, so its
+    // progress offers no Cancel.
     DWORD result = ERROR_CANCELLED;
     BackgroundWork work([&](BackgroundWork&) { result = m_client.CreateAlbum(title, summary, location, access, time); });
-    CProgressDlg::Run(Handle(), work, ResourceString(IDS_PROGRESS_CREATE));
+    CProgressDlg::Run(Handle(), work, ResourceString(IDS_PROGRESS_CREATE), nullptr, CProgressDlg::Cancel::NotOffered);
 
     if (result != ERROR_SUCCESS && m_client.IsLastOutcomeUnknown()) {
         // The album may well be there: a second Create would make another.

@@ -174,8 +174,9 @@ void CToolDlg::EditAlbum()
     }
     CEditAlbumDlg dialog(m_client, m_client.GetAlbums()[selected[0]], m_settings, [this] {
         SetBusy(true);
-        Refresh(true);
+        const bool loaded = Refresh(true) == ERROR_SUCCESS;
         SetBusy(false);
+        return loaded;
     });
     if (dialog.DoModal(GetActiveWindow()) != 1)
         return;

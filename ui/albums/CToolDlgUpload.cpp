@@ -29,10 +29,16 @@ void CToolDlg::UploadDropped(HDROP drop)
 {
     POINT at = {};
     DragQueryPoint(drop, &at); // in this window's client area
-    const std::vector<std::wstring> files = DroppedFiles(drop);
+    const std::vector<std::wstring> files = DroppedPaths(drop);
     DragFinish(drop);
     if (m_client.GetAuthToken().empty() || m_running.work || files.empty())
         return;
+    // Folders among files are named in the summary; folders alone would
+    // make a summary of nothing but refusals.
+    if (OnlyFolders(files)) {
+        Ask(IDS_UPLOAD_ONLY_FOLDERS, IDS_CAPTION_UPLOAD, MB_ICONINFORMATION | MB_OK);
+        return;
+    }
     int albumIndex = -1;
     POINT inList = at;
     MapWindowPoints(Handle(), m_list.Handle(), &inList, 1);

@@ -83,18 +83,27 @@ bool ChooseUploadFiles(HWND owner, const SettingsLocation& settings, std::vector
     return !paths.empty();
 }
 
-std::vector<std::wstring> DroppedFiles(HDROP drop)
+std::vector<std::wstring> DroppedPaths(HDROP drop)
 {
-    std::vector<std::wstring> files;
+    std::vector<std::wstring> paths;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         const UINT length = DragQueryFileW(drop, i, nullptr, 0);
         std::wstring path(size_t(length) + 1, L'\0');
         DragQueryFileW(drop, i, path.data(), length + 1);
         path.resize(length);
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            files.push_back(path);
+        if (!path.empty())
+            paths.push_back(path);
     }
-    return files;
+    return paths;
+}
+
+bool OnlyFolders(const std::vector<std::wstring>& paths)
+{
+    for (const std::wstring& path : paths) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+    }
+    return !paths.empty();
 }

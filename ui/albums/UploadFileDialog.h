@@ -18,5 +18,8 @@ constexpr const wchar_t* kUploadFolderKey = L"LAST_FOLDER";
 // The folder part of a path (before the last \ or /); empty without one.
 std::wstring UploadFolderOf(const std::wstring& path);
 
-// The files among dropped paths: folders are left out.
-std::vector<std::wstring> DroppedFiles(HDROP drop);
+// The dropped paths, folders among them: the upload names each folder as
+// not uploaded, rather than leave it out without a word.
+std::vector<std::wstring> DroppedPaths(HDROP drop);
+// Whether there are paths and every one is a folder.
+bool OnlyFolders(const std::vector<std::wstring>& paths);

@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "service/FeedDocumentFactory.h"
 #include "service/PicasaClient.h"
+#include "ui/albums/AlbumWindowText.h"
 
 namespace {
 
@@ -112,6 +113,8 @@ std::wstring UploadReason(const UploadItem& item)
                               {int64_t((IsVideoType(UploadContentType(item.name)) ? kUploadVideoLimit
                                                                                      : kUploadPhotoLimit) >>
                                        20)});
+    case UploadCheck::Folder:
+        return ResourceString(IDS_UPLOAD_FOLDER);
     case UploadCheck::Ok:
         break;
     }
@@ -153,9 +156,23 @@ std::wstring UploadSummaryText(const UploadRun& run, const std::wstring& albumTi
 {
     std::wstring text = ResourceFormat(IDS_UPLOAD_SUMMARY, {albumTitle, int64_t(run.Uploaded()),
                                                             int64_t(run.Refused()), int64_t(run.Failed())});
-    for (const UploadItem& item : run.items)
-        if (!(item.check == UploadCheck::Ok && item.end == UploadEnd::Uploaded))
-            text += L"\r\n" + ResourceFormat(IDS_UPLOAD_ITEM_LINE, {item.name, UploadReason(item)});
+    // The box grows with its lines: past a screenful its OK button is out
+    // of reach. The log has every file.
+    int64_t notListed = 0;
+    size_t listed = 0;
+    for (const UploadItem& item : run.items) {
+        if (item.check == UploadCheck::Ok && item.end == UploadEnd::Uploaded)
+            continue;
+        if (listed == kUploadSummaryLines) {
+            ++notListed;
+            continue;
+        }
+        ++listed;
+        const std::wstring name = ClipForMessage(item.name, kUploadSummaryNameChars);
+        text += L"\r\n" + ResourceFormat(IDS_UPLOAD_ITEM_LINE, {name, UploadReason(item)});
+    }
+    if (notListed > 0)
+        text += L"\r\n" + ResourceFormat(IDS_UPLOAD_MORE_LINES, {notListed});
     return text;
 }
 

@@ -56,7 +56,11 @@ UploadRun UploadIntoAlbum(PicasaClient& client, const AlbumEntry& album, const s
 std::wstring UploadReason(const UploadItem& item);
 // The log line of one file.
 std::wstring UploadLogLine(const UploadItem& item, const std::wstring& albumTitle);
-// The summary box's text: counts, then one line per file not uploaded.
+// The summary box's text: counts, then one line per file not uploaded, up
+// to kUploadSummaryLines of them (names cut at kUploadSummaryNameChars),
+// then how many more the log names.
+constexpr size_t kUploadSummaryLines = 10;
+constexpr size_t kUploadSummaryNameChars = 80;
 std::wstring UploadSummaryText(const UploadRun& run, const std::wstring& albumTitle);
 // The progress window's line.
 std::wstring UploadProgressText(const UploadProgress& progress);

@@ -64,7 +64,8 @@ private:
 
 } // namespace
 
-bool CProgressDlg::Run(HWND owner, BackgroundWork& work, const std::wstring& caption, RunningWork* running)
+bool CProgressDlg::Run(HWND owner, BackgroundWork& work, const std::wstring& caption, RunningWork* running,
+                       Cancel cancel)
 {
     if (!work.Start()) {
         work.RunHere();
@@ -74,15 +75,15 @@ bool CProgressDlg::Run(HWND owner, BackgroundWork& work, const std::wstring& cap
     // The owner's commands would use the client that the work holds.
     ScopedDisabledWindow busy(owner);
     if (!work.WaitForFinish(kShowAfterMs)) {
-        CProgressDlg dialog(work, owner, caption);
+        CProgressDlg dialog(work, owner, caption, cancel);
         if (dialog.DoModal(owner) == -1)
             work.WaitForFinish(INFINITE); // no template: wait without a window
     }
     return !work.Cancelled();
 }
 
-CProgressDlg::CProgressDlg(BackgroundWork& work, HWND owner, std::wstring caption)
-    : CDialogBase(IDD_PROGRESS), m_work(work), m_owner(owner), m_caption(std::move(caption))
+CProgressDlg::CProgressDlg(BackgroundWork& work, HWND owner, std::wstring caption, Cancel cancel)
+    : CDialogBase(IDD_PROGRESS), m_work(work), m_owner(owner), m_caption(std::move(caption)), m_cancel(cancel)
 {
 }
 
@@ -91,6 +92,13 @@ bool CProgressDlg::OnInitDialog()
     SetIcons(IDI_APP);
     if (!m_caption.empty())
         SetWindowTextW(Handle(), m_caption.c_str());
+    if (m_cancel == Cancel::NotOffered) {
+        // Neither the button nor the close box: Escape is ignored too.
+        EnableItem(IDCANCEL, false);
+        ShowWindow(Item(IDCANCEL), SW_HIDE);
+        if (HMENU menu = GetSystemMenu(Handle(), FALSE))
+            EnableMenuItem(menu, SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+    }
     CenterWindowInWorkArea(Handle(), m_owner);
     m_work.NotifyWindow(Handle());
     ShowProgress();
@@ -104,7 +112,7 @@ bool CProgressDlg::OnCommand(int id, int, HWND)
 {
     if (id == IDCANCEL) {
         // The window stays until the work under way has come back.
-        if (!m_work.Cancelled()) {
+        if (m_cancel == Cancel::Offered && !m_work.Cancelled()) {
             m_work.Cancel();
             EnableItem(IDCANCEL, false);
             SetItemText(IDC_LOAD_TEXT, ResourceString(IDS_LOAD_CANCELLING));

@@ -24,15 +24,25 @@ public:
     // Work shorter than this shows no window.
     static constexpr DWORD kShowAfterMs = 500;
 
+    // Whether the window offers Cancel. Work that cannot be cut once it has
+    // begun (a change sent to the service) offers none, so that no one is
+    // told it stopped when it went on to the end.
+    enum class Cancel
+    {
+        Offered,
+        NotOffered,
+    };
+
     // Runs the work off the window's thread (on it, as a plain wait, when no
     // thread can be had), showing this window over `owner` once the work has
     // taken kShowAfterMs; `owner` takes no input meanwhile, and its messages
     // are dispatched. caption: the window's title (empty: the template's).
     // `running`, when given, names the work while it runs. False when the
     // user cancelled.
-    static bool Run(HWND owner, BackgroundWork& work, const std::wstring& caption, RunningWork* running = nullptr);
+    static bool Run(HWND owner, BackgroundWork& work, const std::wstring& caption, RunningWork* running = nullptr,
+                    Cancel cancel = Cancel::Offered);
 
-    CProgressDlg(BackgroundWork& work, HWND owner, std::wstring caption);
+    CProgressDlg(BackgroundWork& work, HWND owner, std::wstring caption, Cancel cancel = Cancel::Offered);
 
 protected:
     bool OnInitDialog() override;
@@ -47,4 +57,5 @@ private:
     BackgroundWork& m_work;
     HWND m_owner;
     std::wstring m_caption;
+    Cancel m_cancel;
 };
