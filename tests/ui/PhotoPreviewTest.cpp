@@ -347,11 +347,11 @@ TEST_P(PhotoPreview, SteppingRowByRowFetchesTheNextRowsAheadAndAJumpOneRow)
                     found.push_back(r);
             return found;
         };
-        // Once the last of them came, nothing else was waiting to go.
+        // Once the last of them is kept, nothing else was waiting to go.
         std::vector<int> expected;
         for (int at : c.fetched)
             expected.push_back(row(at));
-        EXPECT_TRUE(WaitFor(open.window, [&] { return fetched().size() >= expected.size(); }));
+        EXPECT_TRUE(WaitFor(open.window, [&] { return open.Preview().Cache().Size() >= expected.size(); }));
         EXPECT_EQ(fetched(), expected);
         // Each of them shows at once when chosen, from memory.
         for (int at : expected) {
