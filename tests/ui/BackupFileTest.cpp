@@ -217,12 +217,15 @@ TEST_F(BackupFile, LongPathsWork)
     job.folder = deep;
     EXPECT_EQ(Download(job).outcome, BackupFileOutcome::Saved);
     EXPECT_EQ(ExistingFileLength(deep + L"\\" + job.fileName), int64_t(photos[0].size));
-    // Taken away here: the scratch folder's own clean-up knows no long paths.
-    EXPECT_TRUE(DeleteFileW(LongPath(deep + L"\\" + job.fileName).c_str()));
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(RemoveDirectoryW(LongPath(deep).c_str()));
-        deep.erase(deep.rfind(L'\\'));
-    }
+    // The scratch folder's clean-up takes them away, and a file under a
+    // device's name (as a broken name rule would leave) that only the long
+    // form reaches: no later test finds them.
+    const HANDLE device =
+        CreateFileW(LongPath(folder + L"\\CON.jpg").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    CloseHandle(device);
+    TestEnv::ScratchFolder("backup-file");
+    EXPECT_TRUE(Files().empty());
 }
 
 } // namespace
