@@ -161,6 +161,8 @@ TEST_F(BackupFile, AFailureLeavesNothingBehind)
     const PhotoEntry& photo = photos[0];
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        // A fault the case before left unused would take this case's request.
+        StandIn::Control("POST", "clear-faults");
         StandIn::Fault(R"({"path": ")" + PathOf(photo.mediaUrl) + R"(", "match": "exact", )" + c.fault + "}");
         const BackupFileResult result = Download(JobFor(photo, L"a.png"));
         EXPECT_EQ(result.outcome, BackupFileOutcome::Failed);
@@ -168,11 +170,12 @@ TEST_F(BackupFile, AFailureLeavesNothingBehind)
         EXPECT_TRUE(Files().empty());
     }
     // A cut-short download over an older file leaves the older file as it was.
+    StandIn::Control("POST", "clear-faults");
     ASSERT_EQ(Download(JobFor(photos[1], L"a.png")).outcome, BackupFileOutcome::Saved);
     const std::string before = TestEnv::ReadBytes(folder + L"\\a.png");
     StandIn::Fault(R"({"path": ")" + PathOf(photo.mediaUrl) + R"(", "match": "exact", "action": "cut_body"})");
     EXPECT_EQ(Download(JobFor(photo, L"a.png")).outcome, BackupFileOutcome::Failed);
-    EXPECT_EQ(TestEnv::ReadBytes(folder + L"\\a.png"), before);
+    EXPECT_TRUE(TestEnv::ReadBytes(folder + L"\\a.png") == before);
     EXPECT_EQ(Files(), std::vector<std::wstring>{L"a.png"});
 }
 
