@@ -193,6 +193,34 @@ TEST_F(BackupRunTest, ASecondRunFetchesOnlyWhatIsMissing)
     EXPECT_EQ(Tree().at(TripFile(video)), videoLength);
 }
 
+// Never a partial file under its final name: while a new copy comes and
+// after it is cut short, the name holds the older file as it was. Guards
+// DownloadToFile writing into TemporaryName(...) and moving that over the
+// final name only once the body is whole (ui/albums/BackupFile.cpp).
+TEST_F(BackupRunTest, AFileComingOrCutShortNeverShowsPartlyUnderItsName)
+{
+    ASSERT_EQ(Run().downloaded, 14u);
+    // An older copy of another length, so that the next run fetches it again.
+    const std::string older = TestEnv::PatternBytes(100);
+    const std::wstring path = TestEnv::WriteBytes(folder + L"\\" + kTripFolder, L"dots.jpg", older);
+    ASSERT_FALSE(path.empty());
+    StandIn::Fault(R"({"path": ")" + PathOf(trip[6].mediaUrl) + R"(", "match": "exact", "action": "cut_body"})");
+    // Its bytes are the only ones the run receives: the name looked at after each piece written.
+    std::vector<int64_t> seen;
+    const BackupSummary summary = Run([&](const BackupStatus& status) {
+        if (status.bytes > 0)
+            seen.push_back(ExistingFileLength(path));
+        return false;
+    });
+    EXPECT_EQ(summary.downloaded, 0u);
+    EXPECT_EQ(summary.failed, 1u);
+    ASSERT_FALSE(seen.empty()) << "no piece of the body was written";
+    for (int64_t length : seen)
+        EXPECT_EQ(length, int64_t(older.size()));
+    EXPECT_TRUE(TestEnv::ReadBytes(path) == older);
+    ExpectNoTemporaryFile(Tree());
+}
+
 TEST_F(BackupRunTest, AbortCutsOffStalledDownloadsAtOnce)
 {
     // One original gets no reply, another stalls in the middle of its body;
