@@ -2,7 +2,7 @@
 // Tables of texts and what a rule makes of each.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cwchar>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -29,13 +29,11 @@ inline void ExpectEach(const std::function<std::wstring(const std::wstring&)>& r
 // message, whatever its language.
 inline std::vector<long long> NumbersIn(const std::wstring& text)
 {
+    const auto digit = [&](size_t at) { return text[at] >= L'0' && text[at] <= L'9'; };
     std::vector<long long> numbers;
-    for (size_t at = text.find_first_of(L"0123456789"); at != std::wstring::npos;
-         at = text.find_first_of(L"0123456789", at)) {
-        const size_t end = std::min(text.find_first_not_of(L"0123456789", at), text.size());
-        numbers.push_back(std::stoll(text.substr(at, end - at)));
-        at = end;
-    }
+    for (size_t at = 0; at < text.size(); ++at)
+        if (digit(at) && (at == 0 || !digit(at - 1)))
+            numbers.push_back(wcstoll(text.c_str() + at, nullptr, 10));
     return numbers;
 }
 

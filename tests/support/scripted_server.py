@@ -148,9 +148,7 @@ class Handler(BaseHTTPRequestHandler):
             "conn": self.conn_id,
             "tls": isinstance(self.connection, ssl.SSLSocket),
             "version": self.request_version,
-            # Set once the server is done with it: answered, or a hang or
-            # stall let go.
-            "ended": False,
+            "ended": False,  # the server is done with it (a hang or stall let go)
         }
         with STATE.lock:
             STATE.requests.setdefault(path, []).append(record)
