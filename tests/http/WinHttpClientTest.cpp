@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 
 #include "http/WinHttpClient.h"
@@ -301,16 +300,16 @@ TEST_F(Transport, ConnectionResetInTheMiddleOfTheBodyIsAFailure)
 
 TEST_F(Transport, ServerThatNeverAnswersTimesOutWithEmptyStatus)
 {
-    // The server would hang longer than the default receive time-out (30 s):
-    // only the 400 ms asked for ends the tries (a GET is tried three times)
-    // well within the bound, however busy the machine.
-    ASSERT_TRUE(server.Script(path, "[{\"action\": \"hang\", \"delay\": 60}]"));
+    // The server keeps silent for 10 s, then closes: only the 400 ms asked
+    // for (not the default 30 s) ends each of the tries (a GET is tried
+    // three times) as a time-out while it is silent.
+    ASSERT_TRUE(server.Script(path, "[{\"action\": \"hang\", \"delay\": 10}]"));
     client.url = Url(path);
     client.timeouts.receive = 400;
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(client.Send(L"GET"));
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_LT(seconds, 20.0) << "the receive time-out asked for was not used";
+    // A time-out, as Windows (12002) or Wine (10060, the socket's) reports it.
+    EXPECT_TRUE(client.LastError() == ERROR_WINHTTP_TIMEOUT || client.LastError() == 10060)
+        << client.LastError() << ": the receive time-out asked for was not used";
     EXPECT_EQ(client.StatusCode(), L"");
     EXPECT_EQ(client.ResponseText(), L"");
     EXPECT_GE(server.Requests(path).size(), 1u);

@@ -51,6 +51,16 @@ inline std::vector<Json> Requests()
     return log["requests"].array;
 }
 
+// Requests logged on paths that start with `path` and not answered yet: a
+// reply the stand-in still holds back (a slow link, a hang) has no status.
+inline size_t Unanswered(const std::string& path)
+{
+    size_t n = 0;
+    for (const Json& request : Requests())
+        n += request["path"].string.rfind(path, 0) == 0 && request["status"].kind == Json::Kind::Null;
+    return n;
+}
+
 // Header lines of one logged request, in the order they were sent.
 inline std::vector<std::pair<std::string, std::string>> HeaderList(const Json& request)
 {

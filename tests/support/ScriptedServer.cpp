@@ -79,6 +79,7 @@ std::vector<RecordedRequest> ScriptedServer::Requests(const std::string& path)
         rec.conn = r["conn"].Int();
         rec.tls = r["tls"].boolean;
         rec.version = r["version"].string;
+        rec.ended = r["ended"].boolean;
         out.push_back(std::move(rec));
     }
     return out;

@@ -13,6 +13,7 @@ struct RecordedRequest
     long long conn = 0;
     bool tls = false;
     std::string version;  // of the request line: "HTTP/1.0" or "HTTP/1.1"
+    bool ended = false;   // the server is done with it (a hang or stall let go)
 
     // Value of the first header of that name (any case), or "" when absent.
     std::string Header(const std::string& name) const;

@@ -76,9 +76,13 @@ std::string UniquePath(const std::string& suffix)
     return "/t/" + name + suffix;
 }
 
-// Deletes everything inside a folder, subfolders included.
-static void EmptyFolder(const std::wstring& folder)
+// Deletes everything inside a folder, subfolders included, through the long
+// form of its paths: a path longer than MAX_PATH and a name such as
+// "CON.jpg", which the plain form takes for a device, go too.
+static void EmptyFolder(std::wstring folder)
 {
+    if (folder.compare(0, 4, L"\\\\?\\") != 0)
+        folder = L"\\\\?\\" + folder;
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE)

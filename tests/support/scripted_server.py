@@ -24,6 +24,7 @@ Control requests (not recorded):
       "other" is a second plain listener on 127.0.0.1 (another port, so
       another origin) that answers from the same scripts.
   GET  /__control/requests?path=P   -> {"requests": [...]}
+      each with "ended": whether the server is done with it yet.
   POST /__control/forget   {"path": P}
 A request for a path without a script gets 404.
 """
@@ -147,6 +148,7 @@ class Handler(BaseHTTPRequestHandler):
             "conn": self.conn_id,
             "tls": isinstance(self.connection, ssl.SSLSocket),
             "version": self.request_version,
+            "ended": False,  # the server is done with it (a hang or stall let go)
         }
         with STATE.lock:
             STATE.requests.setdefault(path, []).append(record)
@@ -154,6 +156,12 @@ class Handler(BaseHTTPRequestHandler):
             reply = None
             if script:
                 reply = script[0] if len(script) == 1 else script.pop(0)
+        try:
+            self._reply(reply)
+        finally:
+            record["ended"] = True
+
+    def _reply(self, reply):
         if reply is None:
             data = b"no script for this path"
             self.send_response(404)

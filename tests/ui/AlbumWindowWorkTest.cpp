@@ -14,8 +14,8 @@
 #include <string>
 #include <thread>
 
-#include "base/TextFormat.h"
 #include "res/resource.h"
+#include "tests/support/TextCases.h"
 #include "tests/support/WindowDriver.h"
 #include "tests/ui/AlbumDialogTest.h"
 #include "ui/albums/CToolDlg.h"
@@ -28,7 +28,6 @@ namespace {
 struct Watch
 {
     std::atomic<bool> answered{false};
-    std::atomic<DWORD> answerMs{0};
     std::atomic<bool> progressed{false};
     std::wstring caption, text;
     bool ownerEnabled = true;
@@ -66,8 +65,10 @@ protected:
 
     // The step for the progress window: from another thread (as the system
     // asks a window whether it hangs) the album window is sent a message;
-    // once `ready` holds, the progress is read and Cancel pressed. Later
-    // progress windows (the refresh after an action) run undriven.
+    // once `ready` holds, the progress is read and Cancel pressed: a request
+    // count that shows Cancel came before the work was done shows that the
+    // window answered while it ran. Later progress windows (the refresh
+    // after an action) run undriven.
     ModalDriver::Step WatchAndCancel(Watch& watch, std::function<bool(const std::wstring& text)> ready)
     {
         return [this, &watch, ready](HWND dialog) {
@@ -77,9 +78,7 @@ protected:
             const HWND owner = window->Handle();
             helper = std::thread([&watch, ready, dialog, owner] {
                 DWORD_PTR length = 0;
-                const DWORD start = GetTickCount();
                 watch.answered = SendMessageTimeoutW(owner, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &length) != 0;
-                watch.answerMs = GetTickCount() - start;
                 watch.progressed = WindowDriver::WaitUntil(
                     [&] { return ready(WindowDriver::ControlText(dialog, IDC_LOAD_TEXT)); }, 20000);
                 watch.text = WindowDriver::ControlText(dialog, IDC_LOAD_TEXT);
@@ -112,10 +111,8 @@ TEST_P(AlbumWindowWork, ADeleteOfTwoHundredAlbumsCanBeWatchedAndStopped)
     driver->Then(Answer(boxes, IDYES));
     driver->Then(WatchAndCancel(watch, [this](const std::wstring& text) {
         // Three albums done: "3 of 200 albums" or later.
-        for (int64_t done = 3; done < 200; ++done)
-            if (text == FormatText(language.String(IDS_PROGRESS_ALBUMS_FORMAT), {done, int64_t(200)}))
-                return true;
-        return false;
+        const std::vector<long long> numbers = TextCases::NumbersIn(text);
+        return numbers.size() == 2 && numbers[0] >= 3 && numbers[0] < 200 && numbers[1] == 200;
     }));
     Command(IDC_DELETE_ALBUMS);
     if (helper.joinable())
@@ -127,7 +124,6 @@ TEST_P(AlbumWindowWork, ADeleteOfTwoHundredAlbumsCanBeWatchedAndStopped)
     EXPECT_FALSE(watch.ownerEnabled) << "the album window takes no commands meanwhile";
     EXPECT_EQ(watch.caption, language.String(IDS_PROGRESS_DELETE));
     EXPECT_TRUE(watch.answered) << "the album window answers while the albums go";
-    EXPECT_LT(watch.answerMs.load(), 500u);
     ASSERT_TRUE(watch.progressed) << TestEnv::Narrow(watch.text);
 
     // Stopped after the request in flight: every delete sent was done.
@@ -171,7 +167,6 @@ TEST_P(AlbumWindowWork, ASlowRefreshCanBeWatchedAndStoppedAndTheNextOneWorks)
     EXPECT_TRUE(driver->Unexpected().empty()) << "a stopped refresh is no failure to report";
     EXPECT_EQ(watch.caption, language.String(IDS_PROGRESS_REFRESH));
     EXPECT_TRUE(watch.answered);
-    EXPECT_LT(watch.answerMs.load(), 500u);
     EXPECT_TRUE(watch.progressed) << TestEnv::Narrow(watch.text);
     EXPECT_LT(Requests("user_feed").size(), 10u) << "no page asked for after Cancel";
     EXPECT_TRUE(window->LastRefreshFailed());

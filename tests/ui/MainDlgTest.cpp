@@ -310,7 +310,7 @@ TEST_P(LoginDialog, ASlowSignInCanBeWatchedAndCancelled)
     HWND signIn = nullptr;
     bool signedInAfterCancel = true;
     std::wstring caption;
-    std::atomic<bool> answered{false};
+    std::atomic<bool> answered{false}, beforeTheReply{false};
     std::thread helper;
     driver.Then([&](HWND window) {
         signIn = window;
@@ -324,7 +324,8 @@ TEST_P(LoginDialog, ASlowSignInCanBeWatchedAndCancelled)
         caption = WindowText(progress);
         helper = std::thread([&, progress] {
             DWORD_PTR length = 0;
-            answered = SendMessageTimeoutW(signIn, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 500, &length) != 0;
+            answered = SendMessageTimeoutW(signIn, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &length) != 0;
+            beforeTheReply = StandIn::Unanswered("/accounts/ClientLogin") == 1;
             PostMessageW(progress, WM_COMMAND, IDCANCEL, 0);
         });
     });
@@ -333,7 +334,7 @@ TEST_P(LoginDialog, ASlowSignInCanBeWatchedAndCancelled)
         helper.join();
     StandIn::Reset();
     EXPECT_EQ(caption, language.String(IDS_PROGRESS_SIGN_IN));
-    EXPECT_TRUE(answered) << "the sign-in window answers while the server is slow";
+    EXPECT_TRUE(answered && beforeTheReply) << "the sign-in window answers while the server is slow";
     EXPECT_FALSE(signedInAfterCancel);
     EXPECT_FALSE(client->IsSignedIn());
     EXPECT_TRUE(driver.Unexpected().empty()) << "no failure box after Cancel";

@@ -267,6 +267,29 @@ TEST_P(UploadFaults, FoldersAloneAreNotUploadedAndSaySo)
                                         L"videos themselves, or choose them with Upload."});
 }
 
+// A safety check needs no second language.
+class UploadSafety : public Upload
+{
+};
+
+// A lost answer (the whole file went out, no reply came in time): the
+// service may have kept the file, so it is not sent again. Guards the end of
+// WinHttpUpload::SendFile once the body is out ("no second try") and the one
+// client.UploadFile per file in UploadIntoAlbum.
+TEST_P(UploadSafety, AFileWhoseAnswerIsLostIsSentOnce)
+{
+    SignIn();
+    const std::string feed = TestEnv::Narrow(client->AlbumFeedUrl(Album(L"Empty album").id)).substr(StandIn::Base().size());
+    // Once: a second try would be answered.
+    StandIn::Fault("{\"path\": \"" + feed + "\", \"method\": \"POST\", \"action\": \"hang\", \"delay\": 10}");
+    client->Transport().timeouts.receive = 1000;
+    const UploadRun run = UploadIntoAlbum(*client, Album(L"Empty album"), {Write(L"lost.jpg", PatternBytes(5000, 1))}, nullptr);
+    ASSERT_EQ(run.items.size(), 1u);
+    EXPECT_EQ(run.items[0].end, UploadEnd::OutcomeUnknown);
+    EXPECT_EQ(Posts(), 1u);
+    EXPECT_EQ(Photos("Empty album"), 0);
+}
+
 TEST(UploadFolders, TheFolderOfAPath)
 {
     EXPECT_EQ(UploadFolderOf(L"C:\\a\\b.jpg"), L"C:\\a");
@@ -278,3 +301,4 @@ TEST(UploadFolders, TheFolderOfAPath)
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, Upload, ::testing::Values("en", "ja"));
 INSTANTIATE_TEST_SUITE_P(English, UploadFaults, ::testing::Values("en"));
+INSTANTIATE_TEST_SUITE_P(English, UploadSafety, ::testing::Values("en"));

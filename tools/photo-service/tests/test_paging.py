@@ -148,7 +148,6 @@ class LatencyTest(ServiceTestCase):
         return reply, time.monotonic() - started
 
     def test_every_reply_but_the_control_endpoints_waits(self):
-        # Long enough that a busy machine's own delays stay well under it.
         self.control('POST', 'settings', {'latency_ms': 1000})
         for method, path in (('GET', '/data/feed/api/user/demo'),
                              ('GET', '/data/feed/api/user/nobody'),
@@ -156,36 +155,40 @@ class LatencyTest(ServiceTestCase):
             with self.subTest(path=path):
                 reply, elapsed = self.timed(method, path, b'' if method == 'POST' else None)
                 self.assertGreaterEqual(elapsed, 0.99)
-                self.assertLess(elapsed, 5)
-        _, elapsed = self.timed('GET', '/__control/counters')
-        self.assertLess(elapsed, 0.9)
         self.control('POST', 'fault', {'path': '/data/feed/api/user/demo',
                                        'status': 503})
         reply, elapsed = self.timed('GET', '/data/feed/api/user/demo')
         self.assertEqual(reply.status, 503)
         self.assertGreaterEqual(elapsed, 0.99, 'a fault waits too')
-        self.control('POST', 'settings', {'latency_ms': 0})
-        _, elapsed = self.timed('GET', '/data/feed/api/user/demo')
-        self.assertLess(elapsed, 0.9)
+
+    def waiting_requests(self, count):
+        """The log once `count` requests are in it (the control endpoint
+        answers while their replies wait)."""
+        deadline = time.monotonic() + 30
+        logged = []
+        while len(logged) < count and time.monotonic() < deadline:
+            logged = self.control('GET', 'requests?since=0')['requests']
+        return logged
 
     def test_requests_on_several_connections_wait_side_by_side(self):
-        self.control('POST', 'settings', {'latency_ms': 1000})
+        # One after another, the first would be answered before the second
+        # was read.
+        self.control('POST', 'settings', {'latency_ms': 3000})
+        self.control('POST', 'clear-requests')
         statuses = []
 
         def one():
             statuses.append(self.request('GET', '/data/feed/api/user/demo').status)
 
-        started = time.monotonic()
         threads = [threading.Thread(target=one) for _ in range(6)]
         for t in threads:
             t.start()
+        logged = self.waiting_requests(6)
         for t in threads:
-            t.join(10)
-        elapsed = time.monotonic() - started
+            t.join(30)
         self.assertEqual(statuses, [200] * 6)
-        self.assertGreaterEqual(elapsed, 0.99)
-        # One after another they would take six.
-        self.assertLess(elapsed, 2.5, 'six at once take about one latency')
+        self.assertEqual(len(logged), 6)
+        self.assertEqual([r for r in logged if 'status' in r], [], 'all six wait at once')
 
     def test_a_request_is_logged_when_it_arrives(self):
         self.control('POST', 'settings', {'latency_ms': 3000})
@@ -193,12 +196,14 @@ class LatencyTest(ServiceTestCase):
         t = threading.Thread(target=self.request, args=('GET', '/data/feed/api/user/demo'))
         t.start()
         # Read the log as soon as the request is in it, while its reply waits.
-        deadline = time.monotonic() + 30
-        waiting = []
-        while not waiting and time.monotonic() < deadline:
-            waiting = self.control('GET', 'requests?since=0')['requests']
+        waiting = self.waiting_requests(1)
+        # Without the latency the next reply comes while the first still waits.
+        self.control('POST', 'settings', {'latency_ms': 0})
+        self.assertEqual(self.request('GET', '/data/feed/api/user/demo').status, 200)
+        both = self.control('GET', 'requests?since=0')['requests']
         t.join(30)
         self.assertEqual([r['path'] for r in waiting], ['/data/feed/api/user/demo'])
         self.assertNotIn('status', waiting[0], 'not answered yet')
+        self.assertEqual([r.get('status') for r in both], [None, 200])
         done = self.control('GET', 'requests?since=0')['requests']
         self.assertEqual(done[0]['status'], 200)

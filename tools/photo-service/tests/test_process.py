@@ -138,9 +138,8 @@ class ServeProcessTest(unittest.TestCase):
         self.assertEqual(fresh.stop()[0], 0)
 
     def test_large_fixture(self):
-        started = time.monotonic()
+        # How long its start takes is for scripts/bench, which starts it too.
         p = self.start('--fixture', 'large')
-        self.assertLess(time.monotonic() - started, 20)
         status, body = p.request('GET', '/__control/state')
         state = json.loads(body)
         large = [a for a in state['accounts'] if a['email'] == 'large@example.com'][0]
