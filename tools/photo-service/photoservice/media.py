@@ -38,6 +38,52 @@ def png(width, height, seed):
             _chunk(b'IDAT', zlib.compress(b''.join(rows), 6)) + _chunk(b'IEND', b''))
 
 
+# Pictures that declare a size they barely hold: a decoder that believes
+# the header needs width x height pixels of memory for a few bytes.
+DECLARED_FORMATS = ('jpeg', 'png')
+
+
+def _jpeg_segment(marker, data):
+    return b'\xff' + bytes((marker,)) + struct.pack('>H', len(data) + 2) + data
+
+
+@functools.lru_cache(maxsize=8)
+def declared_jpeg(width, height):
+    """A grey baseline JPEG of width x height whose scan holds a few blocks
+    of flat grey and then ends: a decoder that goes on fills the rest."""
+    quant = _jpeg_segment(0xDB, b'\x00' + b'\x01' * 64)
+    frame = _jpeg_segment(0xC0, struct.pack('>BHHB', 8, height, width, 1) + b'\x01\x11\x00')
+    # One code each: '0' for a DC difference of 0, '0' for the end of block.
+    one_code = b'\x01' + b'\x00' * 15 + b'\x00'
+    tables = _jpeg_segment(0xC4, b'\x00' + one_code + b'\x10' + one_code)
+    scan = _jpeg_segment(0xDA, b'\x01\x01\x00\x00\x3f\x00')
+    return b'\xff\xd8' + quant + frame + tables + scan + b'\x00' * 32 + b'\xff\xd9'
+
+
+@functools.lru_cache(maxsize=8)
+def declared_png(width, height):
+    """A black-and-white PNG of width x height, every row there: tiny
+    compressed, width x height pixels once decoded."""
+    row = b'\x00' * (1 + (width + 7) // 8)
+    packer = zlib.compressobj(9)
+    parts, left = [], height
+    while left > 0:
+        rows = min(left, 1024)
+        parts.append(packer.compress(row * rows))
+        left -= rows
+    parts.append(packer.flush())
+    header = struct.pack('>IIBBBBB', width, height, 1, 0, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + _chunk(b'IHDR', header) +
+            _chunk(b'IDAT', b''.join(parts)) + _chunk(b'IEND', b''))
+
+
+def declared_picture(kind, width, height):
+    """(bytes, content type) of a declared_jpeg or declared_png."""
+    if kind == 'jpeg':
+        return declared_jpeg(width, height), 'image/jpeg'
+    return declared_png(width, height), 'image/png'
+
+
 def is_original(segments):
     """Whether an image address (segments after 'img') asks for the
     original: an s0 size folder."""
