@@ -58,10 +58,10 @@ public:
     // without one or did not fail.
     DWORD LastError() const { return lastError_; }
 
-    // From any thread: the request under way is stopped (its handle is
-    // closed, so that a call waiting on the network returns as soon as the
-    // platform lets it), it is not tried again, and every later Send fails
-    // at once until ClearAbort.
+    // From any thread: the request under way stops at its next step (a
+    // wait on the network ends at the time-out at the latest; no handle is
+    // closed under the sending thread), it is not tried again, and every
+    // later Send fails at once until ClearAbort.
     void Abort();
     void ClearAbort() { abort_.Clear(); }
     bool Aborted() const { return abort_.Aborted(); }
@@ -84,7 +84,7 @@ private:
     // Keeps GetLastError of the call that just failed; false.
     bool Fail();
     void ReadHeaders(HINTERNET request);
-    BodyRead ReadBody(HINTERNET request);
+    BodyRead ReadBody(const WinHttpAbort::Request& request);
     // Room for `needed` bytes in the body buffer, the bytes read so far kept.
     bool MakeRoom(uint64_t needed);
     void DecodeBody();

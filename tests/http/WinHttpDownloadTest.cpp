@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "http/WinHttpDownload.h"
+#include "http/WinHttpHandle.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/WindowDriver.h"
@@ -73,6 +74,61 @@ TEST(Download, AbortCutsOffAStalledServerAtOnce)
         EXPECT_EQ(body, "next");
         EXPECT_EQ(afterReturn, 0) << "a sink ran for a Get that had returned";
     }
+}
+
+// An abort from elsewhere while the download is between two reads: its
+// request stays its own until it has seen the stop. (Closing it there let
+// the next read reach whatever request got the same handle value meanwhile:
+// here another request's reply, read away from under it.)
+TEST(Download, AnAbortNeverLetsTheDownloadReadAnotherRequestsReply)
+{
+    ScriptedServer server;
+    ASSERT_FALSE(server.HttpBase().empty()) << "the scripted test server is not running";
+    const std::string path = TestEnv::UniquePath();
+    ASSERT_TRUE(server.Script(path, R"([{"status": 200, "body_repeat": ["0123456789", 100000]}])"));
+    ASSERT_TRUE(server.Script(path + "_other", R"([{"status": 200, "body": "the other request's reply"}])"));
+
+    // The other request's session and connection are there first, so that
+    // the abort is followed by the opening of a request handle alone.
+    const std::wstring base = Widen(server.HttpBase());
+    URL_COMPONENTS parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.dwHostNameLength = DWORD(-1);
+    ASSERT_TRUE(WinHttpCrackUrl(base.c_str(), 0, 0, &parts));
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    const UniqueWinHttpHandle session(WinHttpOpen(L"test", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                                                  WINHTTP_NO_PROXY_BYPASS, 0));
+    const UniqueWinHttpHandle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+    ASSERT_TRUE(connection);
+
+    WinHttpDownload http; // its requests go out on this thread
+    UniqueWinHttpHandle other;
+    int pieces = 0, piecesAfterAbort = 0;
+    const bool result = http.Get(
+        base + Widen(path), L"", [](int status, int64_t) { return status == 200; },
+        [&](const uint8_t*, size_t) {
+            piecesAfterAbort += http.Aborted() ? 1 : 0;
+            if (++pieces == 1) {
+                std::thread([&] { http.Abort(); }).join();
+                other.reset(WinHttpOpenRequest(connection.get(), L"GET", Widen(path + "_other").c_str(), nullptr,
+                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
+                if (!other ||
+                    !WinHttpSendRequest(other.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0,
+                                        0) ||
+                    !WinHttpReceiveResponse(other.get(), nullptr))
+                    other.reset();
+            }
+            return true;
+        });
+    EXPECT_FALSE(result);
+    EXPECT_EQ(piecesAfterAbort, 0);
+    ASSERT_TRUE(other) << "the other request went out";
+    std::string body;
+    char buffer[4096];
+    DWORD read = 0;
+    while (WinHttpReadData(other.get(), buffer, sizeof(buffer), &read) && read > 0)
+        body.append(buffer, read);
+    EXPECT_EQ(body, "the other request's reply");
 }
 
 } // namespace
