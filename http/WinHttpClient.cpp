@@ -207,6 +207,15 @@ bool WinHttpClient::Send(const wchar_t* method)
             break;
         }
         const BodyRead body = ReadBody(request);
+        if (body == BodyRead::TooLong) {
+            // Nothing of it is kept, and neither is the room it took.
+            responseBytes_.reset();
+            responseLength_ = responseCapacity_ = 0;
+            statusCode_.clear();
+            lastError_ = ERROR_FILE_TOO_LARGE;
+            failed = true;
+            break;
+        }
         if (textReplies)
             DecodeBody();
         if (body == BodyRead::OutOfMemory) {
@@ -259,6 +268,9 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(const WinHttpAbort::Request& cal
         responseBytes_[0] = 0;
     uint64_t announced = 0;
     const bool lengthKnown = AnnouncedLength(request, announced);
+    // Refused before a byte of it is read.
+    if (lengthKnown && announced > largestReply)
+        return BodyRead::TooLong;
     uint64_t room = kFirstBodyCapacity;
     if (lengthKnown && announced < kLargestRoomAtOnce)
         room = std::max(room, announced + 1);
@@ -272,6 +284,10 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(const WinHttpAbort::Request& cal
             return BodyRead::Broken;
         if (available == 0)
             break;
+        // A reply without a length, or longer than its length said, is
+        // read no further than the ceiling.
+        if (uint64_t(responseLength_) + available > largestReply)
+            return BodyRead::TooLong;
         // Read straight into the buffer, grown first so that the chunk and
         // the zero byte that always follows the data fit.
         if (!MakeRoom(uint64_t(responseLength_) + available + 1))

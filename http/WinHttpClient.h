@@ -36,6 +36,10 @@ public:
     // was cut short is tried again. Off for pictures: their bytes alone are
     // read, and a converted copy of them would be work for nothing.
     bool textReplies = true;
+    // The longest reply body taken: a longer one fails Send (LastError
+    // ERROR_FILE_TOO_LARGE), one that announces a longer length before its
+    // body is read, and the room grown for it is given back.
+    uint32_t largestReply = UINT32_MAX;
 
     // Replaces the body with a copy of `length` bytes. A null pointer leaves
     // the old body in place and returns false.
@@ -79,7 +83,7 @@ public:
     uint32_t ResponseLength() const { return responseLength_; }
 
 private:
-    enum class BodyRead { Complete, Broken, OutOfMemory };
+    enum class BodyRead { Complete, Broken, OutOfMemory, TooLong };
 
     // Keeps GetLastError of the call that just failed; false.
     bool Fail();
