@@ -92,6 +92,27 @@ protected:
     }
 };
 
+// A few bytes that declare 30000 x 30000 pixels took gigabytes when they
+// were decoded whole. The imaging component here cannot decode either
+// format scaled down, so both are refused; the process never comes near
+// the memory they declare.
+TEST_F(PreviewLoader, APictureThatDeclaresAHugeSizeIsRefusedBeforeItTakesItsMemory)
+{
+    CPhotoPreviewLoader loader({StandIn::BaseW(), L"", false}, nullptr, RGB(240, 240, 240));
+    for (const char* format : {"jpeg", "png"}) {
+        SCOPED_TRACE(format);
+        const std::string path = PicturePath(std::string("huge.") + format);
+        StandIn::Fault("{\"path\": \"" + path + "\", \"count\": -1, \"status\": 200, \"picture\": "
+                       "{\"format\": \"" + format + "\", \"width\": 30000, \"height\": 30000}}");
+        const CPhotoPreviewLoader::Result result = Load(loader, JobFor(path));
+        EXPECT_EQ(result.error, DWORD(ERROR_FILE_TOO_LARGE));
+        EXPECT_FALSE(result.image);
+        EXPECT_EQ(Logged(path)["status"].Int(), 200) << "the picture was fetched";
+    }
+    ExpectAPlainPicture(loader);
+    EXPECT_LT(Memory().PeakWorkingSetSize, SIZE_T(512) << 20) << "30000 x 30000 pixels are 2.5 GB and more";
+}
+
 // A reply without a length that does not end is read up to the loader's
 // ceiling and no further, and the room it took is given back; one that
 // announces more than the ceiling is refused before its body is read.

@@ -199,6 +199,7 @@ CPhotoPreviewLoader::Result CPhotoPreviewLoader::Load(Shared& shared, const Job&
         result.error = ERROR_FILE_NOT_FOUND;
         return result;
     }
-    result.error = decoder.Decode(http.ResponseBytes(), http.ResponseLength(), shared.background, result.image, job.box);
+    result.error =
+        decoder.Decode(http.ResponseBytes(), http.ResponseLength(), shared.background, result.image, job.box);
     return result;
 }
