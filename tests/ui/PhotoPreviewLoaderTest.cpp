@@ -1,13 +1,13 @@
-// The preview's loader against pictures and servers that would take all the
+// The preview's loader against the stand-in's faults that would take all the
 // memory or all the time there is: a picture that declares 30000 x 30000
-// pixels, a reply that does not end or announces a gigabyte, and a picture
-// that stalls while the photo list closes. Each through the real loader and
-// the stand-in's faults.
+// pixels, a reply without end, one announcing a gigabyte, and a picture that
+// stalls while the photo list closes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <psapi.h>
 
+#include <memory>
 #include <string>
 
 #include "tests/service/StandIn.h"
@@ -16,14 +16,9 @@
 
 namespace {
 
-using TestEnv::Narrow;
-
-constexpr SIZE kBox = {300, 300};
-
 PROCESS_MEMORY_COUNTERS Memory()
 {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
+    PROCESS_MEMORY_COUNTERS counters = {sizeof(counters)};
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
     return counters;
 }
@@ -31,135 +26,94 @@ PROCESS_MEMORY_COUNTERS Memory()
 class PreviewLoader : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_FALSE(StandIn::Base().empty()) << "the stand-in is not running";
-        StandIn::Control("POST", "clear-faults");
-        StandIn::ClearRequests();
-    }
+    void SetUp() override { StandIn::Control("POST", "clear-faults"); }
     void TearDown() override { StandIn::Control("POST", "clear-faults"); }
 
-    // A picture's address on the stand-in that no other test asks for.
-    static std::string PicturePath(const std::string& name)
+    // A picture's address that no other test asks for, with `fault` armed on it.
+    static std::string Picture(const std::string& name, const std::string& fault = "")
     {
-        return "/img" + TestEnv::UniquePath("/s288/" + name);
+        const std::string path = "/img" + TestEnv::UniquePath("/s288/" + name);
+        if (!fault.empty())
+            StandIn::Fault("{\"path\": \"" + path + "\", " + fault + "}");
+        return path;
     }
 
-    static CPhotoPreviewLoader::Job JobFor(const std::string& path)
+    CPhotoPreviewLoader::Result Load(const std::string& path)
     {
-        return {StandIn::BaseW() + TestEnv::Widen(path), kBox};
-    }
-
-    // The result of `job`, fetched and decoded by `loader`.
-    static CPhotoPreviewLoader::Result Load(CPhotoPreviewLoader& loader, const CPhotoPreviewLoader::Job& job)
-    {
+        const CPhotoPreviewLoader::Job job = {StandIn::BaseW() + TestEnv::Widen(path), {300, 300}};
+        loader->Request(job);
         CPhotoPreviewLoader::Result result;
-        loader.Request(job);
-        bool taken = false;
-        EXPECT_TRUE(WindowDriver::WaitUntil([&] { return (taken = loader.TakeResult(result)); }, 60000));
-        EXPECT_TRUE(taken && result.job == job);
+        EXPECT_TRUE(WindowDriver::WaitUntil([&] { return loader->TakeResult(result); }, 60000)) << path;
+        EXPECT_TRUE(result.job == job);
         return result;
     }
 
-    // The stand-in's log entry of the request for `path` (null when none).
-    static Json Logged(const std::string& path)
+    // The stand-in's log entry of the request for `path`; `field` of it.
+    static Json Logged(const std::string& path, const std::string& field)
     {
         for (const Json& r : StandIn::Requests())
             if (r["path"].string == path)
-                return r;
+                return r[field];
         return Json();
     }
 
-    // Bytes the stand-in sent for `path`'s endless reply, once it ended.
-    static long long SentFor(const std::string& path)
+    // Bytes the stand-in sent for an endless reply, once it has ended.
+    static long long Sent(const std::string& path)
     {
-        long long sent = -1;
-        EXPECT_TRUE(WindowDriver::WaitUntil([&] {
-            const Json& n = Logged(path)["sent"];
-            sent = n.kind == Json::Kind::Number ? n.Int() : -1;
-            return sent >= 0;
-        }, 60000)) << path;
-        return sent;
+        EXPECT_TRUE(WindowDriver::WaitUntil([&] { return Logged(path, "sent").kind == Json::Kind::Number; }));
+        return Logged(path, "sent").Int();
     }
 
-    // A plain picture comes after the fault: the loader goes on.
-    static void ExpectAPlainPicture(CPhotoPreviewLoader& loader)
-    {
-        const CPhotoPreviewLoader::Result plain = Load(loader, JobFor(PicturePath("plain.jpg")));
-        EXPECT_EQ(plain.error, DWORD(ERROR_SUCCESS));
-        ASSERT_TRUE(plain.image);
-        EXPECT_LE(plain.image->Width(), kBox.cx);
-    }
+    std::unique_ptr<CPhotoPreviewLoader> loader =
+        std::make_unique<CPhotoPreviewLoader>(PreviewSource{StandIn::BaseW(), L"", false}, nullptr, RGB(9, 9, 9));
 };
 
-// A few bytes that declare 30000 x 30000 pixels took gigabytes when they
-// were decoded whole. The imaging component here cannot decode either
-// format scaled down, so both are refused; the process never comes near
-// the memory they declare.
+// A few bytes that declare 30000 x 30000 pixels took gigabytes decoded
+// whole. The imaging component here decodes neither format scaled down, so
+// both are refused, and the next picture shows.
 TEST_F(PreviewLoader, APictureThatDeclaresAHugeSizeIsRefusedBeforeItTakesItsMemory)
 {
-    CPhotoPreviewLoader loader({StandIn::BaseW(), L"", false}, nullptr, RGB(240, 240, 240));
-    for (const char* format : {"jpeg", "png"}) {
-        SCOPED_TRACE(format);
-        const std::string path = PicturePath(std::string("huge.") + format);
-        StandIn::Fault("{\"path\": \"" + path + "\", \"count\": -1, \"status\": 200, \"picture\": "
-                       "{\"format\": \"" + format + "\", \"width\": 30000, \"height\": 30000}}");
-        const CPhotoPreviewLoader::Result result = Load(loader, JobFor(path));
-        EXPECT_EQ(result.error, DWORD(ERROR_FILE_TOO_LARGE));
+    for (const std::string format : {"jpeg", "png"}) {
+        const CPhotoPreviewLoader::Result result =
+            Load(Picture("huge." + format, "\"status\": 200, \"picture\": {\"format\": \"" + format +
+                                               "\", \"width\": 30000, \"height\": 30000}"));
+        EXPECT_EQ(result.error, DWORD(ERROR_FILE_TOO_LARGE)) << format;
         EXPECT_FALSE(result.image);
-        EXPECT_EQ(Logged(path)["status"].Int(), 200) << "the picture was fetched";
     }
-    ExpectAPlainPicture(loader);
-    EXPECT_LT(Memory().PeakWorkingSetSize, SIZE_T(512) << 20) << "30000 x 30000 pixels are 2.5 GB and more";
+    EXPECT_TRUE(Load(Picture("plain.jpg")).image);
+    EXPECT_LT(Memory().PeakWorkingSetSize, SIZE_T(512) << 20) << "30000 x 30000 pixels are 900 MB and more";
 }
 
-// A reply without a length that does not end is read up to the loader's
-// ceiling and no further, and the room it took is given back; one that
-// announces more than the ceiling is refused before its body is read.
+// A reply without end is read up to the ceiling and no further, and its
+// room is given back; one announcing more is refused before its body.
 TEST_F(PreviewLoader, AReplyWithoutEndOrAnnouncingTooMuchStopsAtTheCeilingAndGivesItsRoomBack)
 {
-    CPhotoPreviewLoader loader({StandIn::BaseW(), L"", false}, nullptr, RGB(240, 240, 240));
-    ExpectAPlainPicture(loader); // the connection and the imaging component are there
+    EXPECT_TRUE(Load(Picture("plain.jpg")).image); // the connection and the imaging component are there
     const SIZE_T before = Memory().PagefileUsage;
-
-    // The stand-in stops at 256 MB; without a ceiling the loader would take
-    // all of it as one picture.
-    const std::string endless = PicturePath("endless.jpg");
-    StandIn::Fault("{\"path\": \"" + endless + "\", \"action\": \"endless\", \"content_type\": \"image/jpeg\", "
-                   "\"limit\": 268435456}");
-    const CPhotoPreviewLoader::Result cut = Load(loader, JobFor(endless));
-    EXPECT_NE(cut.error, DWORD(ERROR_SUCCESS));
-    EXPECT_FALSE(cut.image);
+    // The stand-in stops at 256 MB: without a ceiling the loader takes it all.
+    const std::string endless = Picture("endless.jpg", R"("action": "endless", "limit": 268435456)");
+    EXPECT_NE(Load(endless).error, DWORD(ERROR_SUCCESS));
     const long long ceiling = CPhotoPreviewLoader::kLargestReply;
-    EXPECT_GE(SentFor(endless), ceiling) << "read up to the ceiling";
-    EXPECT_LT(SentFor(endless), 2 * ceiling) << "and not on to the end";
-    EXPECT_LT(Memory().PagefileUsage, before + (16u << 20)) << "the room of the cut reply was kept";
+    EXPECT_GE(Sent(endless), ceiling);
+    EXPECT_LT(Sent(endless), 2 * ceiling) << "read on past the ceiling";
+    EXPECT_LT(Memory().PagefileUsage, before + (16u << 20)) << "the cut reply's room was kept";
 
-    const std::string announced = PicturePath("announced.jpg");
-    StandIn::Fault("{\"path\": \"" + announced + "\", \"action\": \"endless\", \"content_type\": \"image/jpeg\", "
-                   "\"length\": 1073741824, \"limit\": 268435456}");
-    const CPhotoPreviewLoader::Result refused = Load(loader, JobFor(announced));
-    EXPECT_EQ(refused.error, DWORD(ERROR_FILE_TOO_LARGE));
-    EXPECT_LT(SentFor(announced), ceiling) << "the body was read although its length was refused";
-
-    ExpectAPlainPicture(loader);
-    EXPECT_LT(Memory().PeakWorkingSetSize, SIZE_T(512) << 20);
+    const std::string announced =
+        Picture("announced.jpg", R"("action": "endless", "length": 1073741824, "limit": 268435456)");
+    EXPECT_EQ(Load(announced).error, DWORD(ERROR_FILE_TOO_LARGE));
+    EXPECT_LT(Sent(announced), ceiling) << "a body read although its length was refused";
+    EXPECT_TRUE(Load(Picture("plain.jpg")).image);
 }
 
-// The photo list closes while its picture stalls at the server: the loader
-// lets the fetch go instead of waiting for the server (or its time-out).
+// Closing the photo list while its picture stalls: the loader lets the fetch
+// go instead of waiting for the server or the time-out.
 TEST_F(PreviewLoader, ClosingWhileAPictureStallsDoesNotWaitForTheServer)
 {
-    const std::string stalled = PicturePath("stalled.jpg");
-    StandIn::Fault("{\"path\": \"" + stalled + "\", \"action\": \"hang\", \"delay\": 5}");
-    {
-        CPhotoPreviewLoader loader({StandIn::BaseW(), L"", false}, nullptr, RGB(240, 240, 240));
-        loader.Request(JobFor(stalled));
-        ASSERT_TRUE(WindowDriver::WaitUntil([&] { return Logged(stalled).kind == Json::Kind::Object; }));
-    } // closed here
-    EXPECT_EQ(Logged(stalled)["status"].kind, Json::Kind::Null) << "the loader waited until the server let go";
-    // What is left behind ends by itself and announces nothing.
-    EXPECT_TRUE(WindowDriver::WaitUntil([&] { return Logged(stalled)["status"].string == "hang"; }));
+    const std::string stalled = Picture("stalled.jpg", R"("action": "hang", "delay": 5)");
+    loader->Request({StandIn::BaseW() + TestEnv::Widen(stalled), {300, 300}});
+    ASSERT_TRUE(WindowDriver::WaitUntil([&] { return Logged(stalled, "path").kind == Json::Kind::String; }));
+    loader.reset();
+    EXPECT_EQ(Logged(stalled, "status").kind, Json::Kind::Null) << "closing waited until the server let go";
 }
 
 } // namespace

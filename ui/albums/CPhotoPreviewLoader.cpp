@@ -199,6 +199,14 @@ CPhotoPreviewLoader::Result CPhotoPreviewLoader::Load(Shared& shared, const Job&
         result.error = ERROR_FILE_NOT_FOUND;
         return result;
     }
+    {
+        // Left behind by the window: nobody will see the picture.
+        std::lock_guard<std::mutex> lock(shared.lock);
+        if (shared.stop) {
+            result.error = ERROR_CANCELLED;
+            return result;
+        }
+    }
     result.error =
         decoder.Decode(http.ResponseBytes(), http.ResponseLength(), shared.background, result.image, job.box);
     return result;
