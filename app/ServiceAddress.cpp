@@ -102,6 +102,11 @@ Parts Split(const std::wstring& address)
             return parts;
         }
     }
+    // Well formed, but the platform's URL reader under Wine and with it the
+    // same-origin checks take "[" for the host: refused here rather than
+    // sent to a host that cannot be reached.
+    if (parts.host.front() == L'[')
+        parts.problem = AddressProblem::Ipv6;
     return parts;
 }
 

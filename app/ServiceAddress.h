@@ -10,6 +10,7 @@ enum class AddressProblem
     Host,   // no host, or a character no host name has
     Port,   // not a number from 1 to 65535
     Extra,  // a path, query or user name after the host
+    Ipv6,   // a literal IPv6 address ([::1]): the transport cannot reach one
 };
 
 // A trailing "/" and blanks around the text are allowed, as the settings

@@ -2,36 +2,23 @@
 
 void WinHttpAbort::Abort()
 {
+    // Counted before the flag goes up: a request that sees the flag also
+    // sees itself stopped.
+    ++aborts_;
     aborted_ = true;
-    std::lock_guard<std::mutex> guard(lock_);
-    if (inFlight_) {
-        WinHttpCloseHandle(inFlight_);
-        inFlight_ = nullptr;
-    }
 }
 
-WinHttpAbort::Request::Request(WinHttpAbort& owner, HINTERNET handle) : h(handle), owner_(owner)
+WinHttpAbort::Request::Request(WinHttpAbort& owner, HINTERNET handle)
+    : h(handle), owned_(handle), owner_(owner), aborts_(owner.aborts_)
 {
-    if (!h)
-        return;
-    std::lock_guard<std::mutex> guard(owner_.lock_);
-    // Aborted before it could be seen: it never goes out.
-    if (owner_.aborted_) {
-        WinHttpCloseHandle(h);
+    // Aborted before it could go out: it never does.
+    if (h && owner_.aborted_) {
+        owned_.reset();
         h = nullptr;
-        return;
     }
-    owner_.inFlight_ = h;
 }
 
-WinHttpAbort::Request::~Request()
+bool WinHttpAbort::Request::Stopped() const
 {
-    if (!h)
-        return;
-    std::lock_guard<std::mutex> guard(owner_.lock_);
-    // Abort closed it already when it is no longer the one in flight.
-    if (owner_.inFlight_ == h) {
-        owner_.inFlight_ = nullptr;
-        WinHttpCloseHandle(h);
-    }
+    return owner_.aborts_ != aborts_ || owner_.aborted_;
 }

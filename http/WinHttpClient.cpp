@@ -175,7 +175,7 @@ bool WinHttpClient::Send(const wchar_t* method)
     bool complete = false;
     bool failed = false;
     bool sent = false;
-    for (int attempt = 0; attempt < 3 && !complete && !failed && !abort_.Aborted(); ++attempt) {
+    for (int attempt = 0; attempt < 3 && !complete && !failed && !request.Stopped(); ++attempt) {
         // A change goes out once at most: after a slow or lost reply nobody
         // knows whether the server acted on it, and sending it again could
         // make a second album or fail a delete that worked.
@@ -190,7 +190,7 @@ bool WinHttpClient::Send(const wchar_t* method)
             DWORD written = 0;
             WinHttpWriteData(request.h, requestBody_.get(), DWORD(requestLength_), &written);
         }
-        if (!WinHttpReceiveResponse(request.h, nullptr) || abort_.Aborted()) {
+        if (!WinHttpReceiveResponse(request.h, nullptr) || request.Stopped()) {
             lastError_ = GetLastError();
             continue;
         }
@@ -206,12 +206,21 @@ bool WinHttpClient::Send(const wchar_t* method)
             failed = true;
             break;
         }
-        const BodyRead body = ReadBody(request.h);
+        const BodyRead body = ReadBody(request);
+        if (body == BodyRead::TooLong) {
+            // Nothing of it is kept, and neither is the room it took.
+            responseBytes_.reset();
+            responseLength_ = responseCapacity_ = 0;
+            statusCode_.clear();
+            lastError_ = ERROR_FILE_TOO_LARGE;
+            failed = true;
+            break;
+        }
         if (textReplies)
             DecodeBody();
         if (body == BodyRead::OutOfMemory) {
             failed = true;
-        } else if (body == BodyRead::Broken || abort_.Aborted()) {
+        } else if (body == BodyRead::Broken || request.Stopped()) {
             // The reply ended before its framing said it was complete: a
             // failure, not a "200" with half a feed. The request handle is
             // spent.
@@ -248,8 +257,9 @@ void WinHttpClient::ReadHeaders(HINTERNET request)
         statusCode_ = text;
 }
 
-WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
+WinHttpClient::BodyRead WinHttpClient::ReadBody(const WinHttpAbort::Request& call)
 {
+    const HINTERNET request = call.h;
     // The buffer of the last reply is used again when it is large enough,
     // and a body whose length is announced gets its room at once: growing
     // through copies, or a new block per reply, costs more than the reading.
@@ -258,6 +268,9 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
         responseBytes_[0] = 0;
     uint64_t announced = 0;
     const bool lengthKnown = AnnouncedLength(request, announced);
+    // Refused before a byte of it is read.
+    if (lengthKnown && announced > largestReply)
+        return BodyRead::TooLong;
     uint64_t room = kFirstBodyCapacity;
     if (lengthKnown && announced < kLargestRoomAtOnce)
         room = std::max(room, announced + 1);
@@ -267,10 +280,14 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(HINTERNET request)
 
     for (;;) {
         DWORD available = 0;
-        if (abort_.Aborted() || !WinHttpQueryDataAvailable(request, &available))
+        if (call.Stopped() || !WinHttpQueryDataAvailable(request, &available))
             return BodyRead::Broken;
         if (available == 0)
             break;
+        // A reply without a length, or longer than its length said, is
+        // read no further than the ceiling.
+        if (uint64_t(responseLength_) + available > largestReply)
+            return BodyRead::TooLong;
         // Read straight into the buffer, grown first so that the chunk and
         // the zero byte that always follows the data fit.
         if (!MakeRoom(uint64_t(responseLength_) + available + 1))

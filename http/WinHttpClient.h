@@ -36,6 +36,10 @@ public:
     // was cut short is tried again. Off for pictures: their bytes alone are
     // read, and a converted copy of them would be work for nothing.
     bool textReplies = true;
+    // The longest reply body taken: a longer one fails Send (LastError
+    // ERROR_FILE_TOO_LARGE), one that announces a longer length before its
+    // body is read, and the room grown for it is given back.
+    uint32_t largestReply = UINT32_MAX;
 
     // Replaces the body with a copy of `length` bytes. A null pointer leaves
     // the old body in place and returns false.
@@ -58,10 +62,10 @@ public:
     // without one or did not fail.
     DWORD LastError() const { return lastError_; }
 
-    // From any thread: the request under way is stopped (its handle is
-    // closed, so that a call waiting on the network returns as soon as the
-    // platform lets it), it is not tried again, and every later Send fails
-    // at once until ClearAbort.
+    // From any thread: the request under way stops at its next step (a
+    // wait on the network ends at the time-out at the latest; no handle is
+    // closed under the sending thread), it is not tried again, and every
+    // later Send fails at once until ClearAbort.
     void Abort();
     void ClearAbort() { abort_.Clear(); }
     bool Aborted() const { return abort_.Aborted(); }
@@ -79,12 +83,12 @@ public:
     uint32_t ResponseLength() const { return responseLength_; }
 
 private:
-    enum class BodyRead { Complete, Broken, OutOfMemory };
+    enum class BodyRead { Complete, Broken, OutOfMemory, TooLong };
 
     // Keeps GetLastError of the call that just failed; false.
     bool Fail();
     void ReadHeaders(HINTERNET request);
-    BodyRead ReadBody(HINTERNET request);
+    BodyRead ReadBody(const WinHttpAbort::Request& request);
     // Room for `needed` bytes in the body buffer, the bytes read so far kept.
     bool MakeRoom(uint64_t needed);
     void DecodeBody();

@@ -184,7 +184,7 @@ bool WinHttpDownload::Run(const wchar_t* verb, const std::wstring& url, const st
         if (end != lengthText && *end == 0 && n >= 0)
             announced = n;
     }
-    if (abort_.Aborted() || !onHead(int(status), announced))
+    if (inFlight.Stopped() || !onHead(int(status), announced))
         return false;
     if (!onPiece)
         return true;
@@ -199,10 +199,10 @@ bool WinHttpDownload::Run(const wchar_t* verb, const std::wstring& url, const st
         received_ += read;
         if (announced >= 0 && received_ > announced)
             return false;
-        if (abort_.Aborted() || !(*onPiece)(piece.data(), read))
+        if (inFlight.Stopped() || !(*onPiece)(piece.data(), read))
             return false;
     }
-    if (abort_.Aborted())
+    if (inFlight.Stopped())
         return false;
     // Wine's WinHTTP may take a connection closed early for the end.
     return announced < 0 || received_ == announced;

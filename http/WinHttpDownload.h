@@ -18,10 +18,10 @@
 //
 // An object owned by a shared_ptr makes its requests on a thread of its
 // own, and Get returns as soon as Abort is called, even while that thread
-// still waits on a server that stalls (Windows ends such a wait when the
-// request is closed, Wine only at the receive time-out); the request left
-// behind ends by itself and calls no sink again. Otherwise the requests go
-// out on the caller's thread.
+// still waits on a server that stalls (until the server lets go or the
+// receive time-out ends it); the request left behind ends by itself, on that
+// thread, and calls no sink again. Otherwise the requests go out on the
+// caller's thread.
 class WinHttpDownload : public std::enable_shared_from_this<WinHttpDownload>
 {
 public:
@@ -48,8 +48,10 @@ public:
     // announced or an Abort. The body of any status is handed on; the head
     // sink sees the status first.
     bool Get(const std::wstring& url, const std::wstring& headers, const HeadSink& onHead, const PieceSink& onPiece);
-    // From any thread: the request under way is closed, a Get waiting for
-    // it returns false, and every later one fails at once until ClearAbort.
+    // From any thread: the request under way stops at its next step (its
+    // handle stays its own thread's), a Get waiting for it on the object's
+    // thread returns false at once, and every later one fails at once until
+    // ClearAbort.
     void Abort();
     void ClearAbort() { abort_.Clear(); }
     bool Aborted() const { return abort_.Aborted(); }

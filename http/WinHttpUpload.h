@@ -49,9 +49,10 @@ public:
     // size while it is read fails as NotSent with its error in LastError.
     Outcome SendFile(const std::wstring& path);
 
-    // From any thread: the request under way is closed; a body not yet
-    // all written ends as Cancelled and the server keeps nothing of it.
-    // Every later SendFile fails at once until ClearAbort.
+    // From any thread: the request under way stops before its next piece
+    // (or at the end of a wait on the network); a body not yet all written
+    // ends as Cancelled, its request closed short, and the server keeps
+    // nothing of it. Every later SendFile fails at once until ClearAbort.
     void Abort();
     void ClearAbort() { abort_.Clear(); }
     bool Aborted() const { return abort_.Aborted(); }

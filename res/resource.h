@@ -254,6 +254,7 @@
 #define IDS_ADDRESS_HOST 6003
 #define IDS_ADDRESS_PORT 6004
 #define IDS_ADDRESS_EXTRA 6005
+#define IDS_ADDRESS_IPV6 6006
 // Texts of the service client (app/ServiceTextTable.cpp); %s and %u as noted
 // in service/ServiceTexts.h.
 #define IDS_SERVICE_NEXT_LINK_ELSEWHERE 6010

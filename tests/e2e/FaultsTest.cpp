@@ -321,9 +321,9 @@ TEST_F(Faults, ATitleOfAHundredThousandCharactersIsSelectedByPattern)
     Report("a title of 100,000 characters", "selected by pattern, no crash");
 }
 
-// A photo server that never answers: Cancel in the progress window closes
-// the request, tries nothing again and asks for no further album. (Wine ends
-// a synchronous wait only at the 30-second receive time-out; Windows at once.)
+// A photo server that never answers: Cancel in the progress window stops
+// the request, tries nothing again and asks for no further album. (The
+// request's wait ends at the 30-second receive time-out.)
 TEST_F(Faults, CancelAgainstAPhotoServerThatNeverAnswersTriesNothingAgain)
 {
     demoAlbums = StandInAlbumCount();

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "http/WinHttpDownload.h"
+#include "http/WinHttpHandle.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/WindowDriver.h"
@@ -73,6 +74,37 @@ TEST(Download, AbortCutsOffAStalledServerAtOnce)
         EXPECT_EQ(body, "next");
         EXPECT_EQ(afterReturn, 0) << "a sink ran for a Get that had returned";
     }
+}
+
+// An abort while the download is between two reads, and a request opened
+// right after it: closing the download's handle there gave the new request
+// its handle value, and the download's next read took that request's reply.
+TEST(Download, AnAbortNeverLetsTheDownloadReadAnotherRequestsReply)
+{
+    ScriptedServer server;
+    const std::string path = TestEnv::UniquePath();
+    ASSERT_TRUE(server.Script(path, R"([{"status": 200, "body_repeat": ["0123456789", 100000]}])"));
+    ASSERT_TRUE(server.Script(path + "_other", R"([{"status": 200, "body": "the other reply"}])"));
+    const std::wstring base = Widen(server.HttpBase());
+    const UniqueWinHttpHandle session(WinHttpOpen(L"test", 0, nullptr, nullptr, 0));
+    const UniqueWinHttpHandle connection(
+        WinHttpConnect(session.get(), L"localhost", INTERNET_PORT(std::stoi(base.substr(base.rfind(L':') + 1))), 0));
+    WinHttpDownload http; // on this thread
+    UniqueWinHttpHandle other;
+    EXPECT_FALSE(http.Get(base + Widen(path), L"", [](int, int64_t) { return true; }, [&](const uint8_t*, size_t) {
+        if (!other) {
+            std::thread([&] { http.Abort(); }).join();
+            other.reset(WinHttpOpenRequest(connection.get(), L"GET", Widen(path + "_other").c_str(), nullptr,
+                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
+            EXPECT_TRUE(WinHttpSendRequest(other.get(), nullptr, 0, nullptr, 0, 0, 0) &&
+                        WinHttpReceiveResponse(other.get(), nullptr));
+        }
+        return true;
+    }));
+    char body[64] = {};
+    DWORD read = 0;
+    EXPECT_TRUE(WinHttpReadData(other.get(), body, sizeof(body) - 1, &read));
+    EXPECT_STREQ(body, "the other reply");
 }
 
 } // namespace

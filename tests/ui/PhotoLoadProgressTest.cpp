@@ -261,10 +261,10 @@ TEST_P(PhotoLoad, CancelInQuickModeAsksForNoFurtherAlbum)
     EXPECT_LT(Requests("album_feed").size(), 3u);
 }
 
-// A server that never answers. Cancel closes the request in flight and it
-// is not tried again, nor is any album after it asked for. (Windows ends a
-// synchronous wait when its handle is closed; Wine ends it only at the
-// receive time-out.)
+// A server that never answers. Cancel stops the request in flight and it
+// is not tried again, nor is any album after it asked for. (The request's
+// wait ends at the receive time-out, so the bound here is one time-out,
+// where before it was three tries of every album that was left.)
 TEST_P(PhotoLoad, CancelAgainstAServerThatNeverAnswersIsNotTriedAgain)
 {
     ASSERT_NO_FATAL_FAILURE(Open(true, 0));

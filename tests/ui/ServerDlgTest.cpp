@@ -60,6 +60,7 @@ TEST_P(ServerDialog, EachAddressIsCheckedAsItIsTypedAndOkWaitsForTwoGoodOnes)
         {L"http://", IDS_ADDRESS_HOST},
         {L"http://localhost:99999", IDS_ADDRESS_PORT},
         {L"http://localhost/feeds", IDS_ADDRESS_EXTRA},
+        {L"http://[::1]:8080", IDS_ADDRESS_IPV6},
         {L"https://photos.example:8443/", 0},
     };
     for (int edit : {IDC_ACCOUNT_SERVER, IDC_PHOTO_SERVER}) {

@@ -1,6 +1,7 @@
 // Pictures made by the platform's own encoders, in each format the preview
 // reads, decoded into 32-bit DIBs: their colours, transparency laid over
-// the background, scaling into a box, and bytes that are no picture.
+// the background, scaling into a box, and bytes that are no picture; and
+// the size a picture's header declares.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 
 #include "base/ComRef.h"
 #include "ui/controls/CWicDecoder.h"
+#include "ui/controls/PictureHeader.h"
 
 namespace {
 
@@ -166,6 +168,59 @@ TEST(WicDecoder, BytesThatAreNoPictureAreRefusedWithoutAnImage)
         auto image = std::make_unique<CDibImage>();
         EXPECT_EQ(decoder.Decode(c.bytes, c.length, kBackground, image), DWORD(ERROR_INVALID_DATA)) << c.length;
         EXPECT_FALSE(image) << "no picture left from before";
+    }
+}
+
+std::vector<uint8_t> Bytes(const std::vector<uint8_t>& values, size_t repeat = 1)
+{
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < repeat; ++i)
+        bytes.insert(bytes.end(), values.begin(), values.end());
+    return bytes;
+}
+
+std::vector<uint8_t> operator+(std::vector<uint8_t> a, const std::vector<uint8_t>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// What a decoder that holds the whole file would need, read from the header
+// before any decoder is made, wherever the format puts it.
+TEST(WicDecoder, TheHeaderSaysHowMuchADecoderWouldHold)
+{
+    const auto png = Bytes({0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'});
+    const auto gif = Bytes({'G', 'I', 'F', '8', '9', 'a', 0x30, 0x75, 0x30, 0x75, 0, 0, 0});
+    // A frame of 4000 x 4000 (descriptor, code size, one sub-block of data).
+    const auto gifFrame = Bytes({0x2C, 0, 0, 0, 0, 0xA0, 0x0F, 0xA0, 0x0F, 0, 2, 2, 0x4C, 0x01, 0});
+    // 64 KB of metadata, fill bytes, then a progressive 20000 x 30000 frame in three components.
+    const auto jpeg = Bytes({0xFF, 0xD8, 0xFF, 0xE1, 0xFF, 0xFF}) + Bytes({0}, 0xFFFD) +
+                      Bytes({0xFF, 0xFF, 0xFF, 0xC2, 0, 17, 8, 0x75, 0x30, 0x4E, 0x20, 3, 1, 0x22, 0, 2, 0x11, 1, 3});
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        uint32_t width, height;
+        uint64_t decodedBytes; // 0: not read
+    } cases[] = {
+        {"PNG, 16-bit RGBA", png + Bytes({0, 0, 0x75, 0x30, 0, 0, 0x75, 0x30, 16, 6}), 30000, 30000, 7200000000},
+        {"PNG cut before its depth", png + Bytes({0, 0, 0x75, 0x30, 0, 0, 0x75}), 0, 0, 0},
+        {"JPEG frame after metadata", jpeg, 20000, 30000, 1800000000},
+        {"JPEG whose height comes later", Bytes({0xFF, 0xD8, 0xFF, 0xC0, 0, 11, 8, 0, 0, 0x75, 0x30, 1, 1, 0x11, 0}),
+         0, 0, 0},
+        {"GIF of a hundred frames", gif + Bytes({0x21, 0xF9, 4, 0, 0, 0, 0, 0}) + Bytes(gifFrame, 100), 30000, 30000,
+         1600000000},
+        {"BMP, top-down 32-bit",
+         Bytes({'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 0x30, 0x75, 0, 0, 0xD0, 0x8A, 0xFF, 0xFF,
+                1, 0, 32, 0}),
+         30000, 30000, 3600000000},
+        {"HTML", Bytes({'<', 'h', 't', 'm', 'l', '>'}, 8), 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        PictureHeader header;
+        EXPECT_EQ(ReadPictureHeader(c.bytes.data(), c.bytes.size(), header), c.decodedBytes != 0) << c.what;
+        EXPECT_EQ(header.width, c.width) << c.what;
+        EXPECT_EQ(header.height, c.height) << c.what;
+        EXPECT_EQ(header.decodedBytes, c.decodedBytes) << c.what;
     }
 }
 

@@ -1,63 +1,117 @@
 #include "ui/albums/CPhotoPreviewLoader.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <utility>
 
 #include "base/ComApartment.h"
+#include "http/WinHttpClient.h"
 #include "ui/albums/PhotoPreviewUrl.h"
 #include "ui/controls/CWicDecoder.h"
 
-CPhotoPreviewLoader::CPhotoPreviewLoader(PreviewSource source, HWND notify, COLORREF background)
-    : m_source(std::move(source)), m_notify(notify), m_background(background)
+struct CPhotoPreviewLoader::Shared
 {
-    m_http.acceptUntrustedCertificates = m_source.acceptUntrustedCertificates;
-    m_http.textReplies = false; // pictures
+    Shared(PreviewSource source, HWND notify, COLORREF background)
+        : source(std::move(source)), notify(notify), background(background)
+    {
+    }
+
+    // A picture made and not taken yet (under the lock).
+    bool IsDone(const Job& job) const
+    {
+        for (const auto& done : this->done)
+            if (done->job == job && done->image)
+                return true;
+        return false;
+    }
+
+    // Wanted now or ahead (under the lock).
+    bool IsWanted(const Job& job) const
+    {
+        return job == pending || std::find(ahead.begin(), ahead.end(), job) != ahead.end();
+    }
+
+    const PreviewSource source;
+    const HWND notify;
+    const COLORREF background;
+    WinHttpClient http; // the thread's; Abort comes from the window's thread
+
+    mutable std::mutex lock;
+    std::condition_variable wake;
+    Job pending; // the newest request not started yet
+    Job busy;    // the one under way
+    std::vector<Job> ahead; // fetched in turn when nothing else is asked for
+    std::deque<std::unique_ptr<Result>> done;
+    uint64_t fetches = 0;
+    bool stop = false;
+};
+
+CPhotoPreviewLoader::CPhotoPreviewLoader(PreviewSource source, HWND notify, COLORREF background)
+    : m_shared(std::make_shared<Shared>(std::move(source), notify, background))
+{
+    WinHttpClient& http = m_shared->http;
+    http.acceptUntrustedCertificates = m_shared->source.acceptUntrustedCertificates;
+    http.textReplies = false; // pictures
+    http.largestReply = kLargestReply;
     // A preview nobody waits long for: a stalled server is given up sooner
     // than a feed is.
-    m_http.timeouts.connect = 15000;
-    m_http.timeouts.receive = 15000;
+    http.timeouts.connect = 15000;
+    http.timeouts.receive = 15000;
 }
 
 CPhotoPreviewLoader::~CPhotoPreviewLoader()
 {
+    bool busy = false;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_stop = true;
-        if (!m_busy.Empty())
-            m_http.Abort();
+        std::lock_guard<std::mutex> lock(m_shared->lock);
+        m_shared->stop = true;
+        busy = !m_shared->busy.Empty();
+        if (busy)
+            m_shared->http.Abort();
+        m_shared->done.clear(); // nobody takes them now
     }
-    m_wake.notify_all();
-    if (m_thread.joinable())
+    m_shared->wake.notify_all();
+    if (!m_thread.joinable())
+        return;
+    // An idle thread ends as soon as it wakes; one under way may wait on a
+    // server until its time-out, or decode a large picture, and is not
+    // waited for: the window it worked for closes now.
+    if (busy)
+        m_thread.detach();
+    else
         m_thread.join();
 }
 
 void CPhotoPreviewLoader::Request(const Job& job, const std::vector<Job>& ahead)
 {
+    Shared& shared = *m_shared;
     {
-        std::lock_guard<std::mutex> lock(m_lock);
+        std::lock_guard<std::mutex> lock(shared.lock);
         // Under way, or done and announced but not taken yet: it comes.
-        const bool coming = job.Empty() || job == m_busy || IsDone(job);
-        m_pending = coming ? Job() : job; // nothing new, or back to the one already coming
-        m_ahead.clear();
+        const bool coming = job.Empty() || job == shared.busy || shared.IsDone(job);
+        shared.pending = coming ? Job() : job; // nothing new, or back to the one already coming
+        shared.ahead.clear();
         for (const Job& later : ahead)
-            if (!later.Empty() && !(later == job) && !(later == m_busy) && !IsDone(later))
-                m_ahead.push_back(later);
-        if (!coming && !m_busy.Empty() && !IsWanted(m_busy))
-            m_http.Abort();
-        if (m_pending.Empty() && m_ahead.empty())
+            if (!later.Empty() && !(later == job) && !(later == shared.busy) && !shared.IsDone(later))
+                shared.ahead.push_back(later);
+        if (!coming && !shared.busy.Empty() && !shared.IsWanted(shared.busy))
+            shared.http.Abort();
+        if (shared.pending.Empty() && shared.ahead.empty())
             return;
         if (!StartThread()) {
-            m_pending = Job();
-            m_ahead.clear();
+            shared.pending = Job();
+            shared.ahead.clear();
             return;
         }
     }
-    m_wake.notify_all();
+    shared.wake.notify_all();
 }
 
 bool CPhotoPreviewLoader::Start()
 {
-    std::lock_guard<std::mutex> lock(m_lock);
+    std::lock_guard<std::mutex> lock(m_shared->lock);
     return StartThread();
 }
 
@@ -66,95 +120,94 @@ bool CPhotoPreviewLoader::StartThread()
     if (m_thread.joinable())
         return true;
     try {
-        m_thread = std::thread([this] { Run(); });
+        m_thread = std::thread(Run, m_shared);
     } catch (...) {
         return false;
     }
     return true;
 }
 
-bool CPhotoPreviewLoader::IsDone(const Job& job) const
-{
-    for (const auto& done : m_done)
-        if (done->job == job && done->image)
-            return true;
-    return false;
-}
-
-bool CPhotoPreviewLoader::IsWanted(const Job& job) const
-{
-    return job == m_pending || std::find(m_ahead.begin(), m_ahead.end(), job) != m_ahead.end();
-}
-
 bool CPhotoPreviewLoader::TakeResult(Result& result)
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    if (m_done.empty())
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    if (m_shared->done.empty())
         return false;
-    result = std::move(*m_done.front());
-    m_done.pop_front();
+    result = std::move(*m_shared->done.front());
+    m_shared->done.pop_front();
     return true;
 }
 
 uint64_t CPhotoPreviewLoader::Fetches() const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return m_fetches;
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    return m_shared->fetches;
 }
 
-void CPhotoPreviewLoader::Run()
+void CPhotoPreviewLoader::Run(std::shared_ptr<Shared> owned)
 {
+    Shared& shared = *owned;
     ComApartment com; // the imaging component is a COM object
     CWicDecoder decoder; // made once, in this thread's apartment
     for (;;) {
         Job job;
         {
-            std::unique_lock<std::mutex> lock(m_lock);
-            m_wake.wait(lock, [this] { return m_stop || !m_pending.Empty() || !m_ahead.empty(); });
-            if (m_stop)
+            std::unique_lock<std::mutex> lock(shared.lock);
+            shared.wake.wait(lock, [&] { return shared.stop || !shared.pending.Empty() || !shared.ahead.empty(); });
+            if (shared.stop)
                 return;
             // The selected photo first; the next ones only when nothing else
             // is asked for, the nearest first.
-            if (!m_pending.Empty()) {
-                job = std::move(m_pending);
-                m_pending = Job();
+            if (!shared.pending.Empty()) {
+                job = std::move(shared.pending);
+                shared.pending = Job();
             } else {
-                job = std::move(m_ahead.front());
-                m_ahead.erase(m_ahead.begin());
+                job = std::move(shared.ahead.front());
+                shared.ahead.erase(shared.ahead.begin());
             }
-            m_busy = job;
+            shared.busy = job;
             // An abort meant for the one before must not stop this one.
-            m_http.ClearAbort();
-            ++m_fetches;
+            shared.http.ClearAbort();
+            ++shared.fetches;
         }
-        auto result = std::make_unique<Result>(Load(job, decoder));
-        std::lock_guard<std::mutex> lock(m_lock);
-        m_busy = Job();
-        if (m_stop)
+        auto result = std::make_unique<Result>(Load(shared, job, decoder));
+        std::lock_guard<std::mutex> lock(shared.lock);
+        shared.busy = Job();
+        if (shared.stop)
             return;
         // Kept even when a newer one was asked for meanwhile: the window
         // shows only the picture it waits for, and keeps the others.
-        m_done.push_back(std::move(result));
-        PostMessageW(m_notify, kReadyMessage, 0, 0);
+        shared.done.push_back(std::move(result));
+        PostMessageW(shared.notify, kReadyMessage, 0, 0);
     }
 }
 
-CPhotoPreviewLoader::Result CPhotoPreviewLoader::Load(const Job& job, CWicDecoder& decoder)
+CPhotoPreviewLoader::Result CPhotoPreviewLoader::Load(Shared& shared, const Job& job, CWicDecoder& decoder)
 {
+    WinHttpClient& http = shared.http;
     const std::wstring& url = job.url;
     Result result;
     result.job = job;
-    m_http.url = url;
+    http.url = url;
     // One connection for picture after picture, as the feeds keep theirs.
-    m_http.requestHeaders = PreviewRequestHeaders(url, m_source.photoServer, m_source.token) + L"Connection: Keep-Alive\r\n";
-    if (!m_http.Send(L"GET")) {
-        result.error = ERROR_READ_FAULT;
+    http.requestHeaders = PreviewRequestHeaders(url, shared.source.photoServer, shared.source.token) +
+                          L"Connection: Keep-Alive\r\n";
+    if (!http.Send(L"GET")) {
+        result.error = http.LastError() == ERROR_FILE_TOO_LARGE ? ERROR_FILE_TOO_LARGE : ERROR_READ_FAULT;
         return result;
     }
-    if (m_http.StatusCode() != L"200") {
+    if (http.StatusCode() != L"200") {
         result.error = ERROR_FILE_NOT_FOUND;
         return result;
     }
-    result.error = decoder.Decode(m_http.ResponseBytes(), m_http.ResponseLength(), m_background, result.image, job.box);
+    {
+        // Left behind by the window: nobody will see the picture.
+        std::lock_guard<std::mutex> lock(shared.lock);
+        if (shared.stop) {
+            result.error = ERROR_CANCELLED;
+            return result;
+        }
+    }
+    result.error =
+        decoder.Decode(http.ResponseBytes(), http.ResponseLength(), shared.background, result.image, job.box);
     return result;
 }

@@ -1,16 +1,12 @@
 #pragma once
 #include <windows.h>
 
-#include <condition_variable>
-#include <deque>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "http/WinHttpClient.h"
 #include "ui/controls/CDibImage.h"
 
 class CWicDecoder;
@@ -34,6 +30,10 @@ class CPhotoPreviewLoader
 {
 public:
     static constexpr UINT kReadyMessage = WM_APP + 31;
+    // The longest reply taken for a picture: previews are small pictures, so
+    // a reply without end, or one announcing more, is refused and costs no
+    // more memory than this.
+    static constexpr uint32_t kLargestReply = 32u << 20;
 
     // A picture's address and the box it is made to fit.
     struct Job
@@ -56,7 +56,9 @@ public:
 
     // The thread starts with Start or the first request.
     CPhotoPreviewLoader(PreviewSource source, HWND notify, COLORREF background);
-    // Stops the fetch under way and waits for the thread.
+    // Returns at once: the fetch under way is stopped, and a thread still
+    // waiting on a server or decoding a picture is left to end by itself;
+    // it announces nothing more.
     ~CPhotoPreviewLoader();
     CPhotoPreviewLoader(const CPhotoPreviewLoader&) = delete;
     CPhotoPreviewLoader& operator=(const CPhotoPreviewLoader&) = delete;
@@ -75,27 +77,15 @@ public:
     uint64_t Fetches() const;
 
 private:
-    void Run();
+    // What the thread works on; it holds it for as long as it runs, so that
+    // a thread left behind by the destructor still has it.
+    struct Shared;
+
+    static void Run(std::shared_ptr<Shared> shared);
+    static Result Load(Shared& shared, const Job& job, CWicDecoder& decoder);
     // Under the lock.
     bool StartThread();
-    // A picture made and not taken yet (under the lock).
-    bool IsDone(const Job& job) const;
-    // Wanted now or ahead (under the lock).
-    bool IsWanted(const Job& job) const;
-    Result Load(const Job& job, CWicDecoder& decoder);
 
-    const PreviewSource m_source;
-    const HWND m_notify;
-    const COLORREF m_background;
-    WinHttpClient m_http; // the thread's; Abort comes from the window's thread
-
-    mutable std::mutex m_lock;
-    std::condition_variable m_wake;
-    Job m_pending; // the newest request not started yet
-    Job m_busy;    // the one under way
-    std::vector<Job> m_ahead; // fetched in turn when nothing else is asked for
-    std::deque<std::unique_ptr<Result>> m_done;
-    uint64_t m_fetches = 0;
-    bool m_stop = false;
+    std::shared_ptr<Shared> m_shared;
     std::thread m_thread;
 };

@@ -93,8 +93,9 @@ private:
 
     // Runs long work off the window's thread, with the progress window when
     // it takes a while; the window takes no other command meanwhile. With
-    // cutShort, Cancel closes the requests under way; otherwise the work
-    // stops where it next asks. False when the user cancelled.
+    // cutShort, Cancel stops the requests under way at their next step (a
+    // stalled one at its time-out); otherwise the work stops where it next
+    // asks. False when the user cancelled.
     bool RunLong(const std::wstring& caption, BackgroundWork::Work work, bool cutShort);
     // An album action on copies of the selected albums, in display order,
     // with n of N albums shown as it goes; a failure is reported here.

@@ -24,6 +24,8 @@ UINT AddressProblemMessageId(AddressProblem problem)
         return IDS_ADDRESS_PORT;
     case AddressProblem::Extra:
         return IDS_ADDRESS_EXTRA;
+    case AddressProblem::Ipv6:
+        return IDS_ADDRESS_IPV6;
     }
     return 0;
 }

@@ -4,14 +4,19 @@ import http
 import itertools
 import threading
 
-from . import pages
+from . import media, pages
 
-ACTIONS = ('respond', 'reset', 'truncate_html', 'html_error', 'hang', 'cut_body')
+ACTIONS = ('respond', 'reset', 'truncate_html', 'html_error', 'hang', 'cut_body',
+           'endless')
 MATCHES = ('prefix', 'exact')
 DEFAULT_HANG = 60.0
+# endless: past the 4 GiB a 32-bit length holds, so that a client without
+# a ceiling of its own is seen to go on.
+DEFAULT_ENDLESS_LIMIT = 5 << 30
 _FIELDS = {'path', 'match', 'method', 'count', 'status', 'body', 'body_b64',
            'content_type', 'charset', 'delay', 'action', 'partial', 'short',
-           'headers', 'skip', 'numbered', 'keep', 'hold'}
+           'headers', 'skip', 'numbered', 'keep', 'hold', 'picture', 'length',
+           'limit'}
 
 
 class Fault:
@@ -41,7 +46,7 @@ class Fault:
         if self.skip < 0:
             raise ValueError('skip must be 0 or more')
         default_status = {'respond': 500, 'truncate_html': 200,
-                          'html_error': 500}.get(self.action)
+                          'html_error': 500, 'endless': 200}.get(self.action)
         self.status = int(options.get('status', default_status or 500))
         if not 100 <= self.status <= 999:
             raise ValueError('status out of range')
@@ -73,6 +78,25 @@ class Fault:
         self.hold = float(options.get('hold', 0))
         if self.hold < 0:
             raise ValueError('hold must be 0 or more')
+        # respond: a picture declaring a size it barely holds as the body,
+        # {"format": "jpeg" or "png", "width": W, "height": H}.
+        self.picture = options.get('picture')
+        if self.picture is not None:
+            if (not isinstance(self.picture, dict) or
+                    self.picture.get('format') not in media.DECLARED_FORMATS or
+                    not all(isinstance(self.picture.get(k), int) and 1 <= self.picture[k] <= 65535
+                            for k in ('width', 'height'))):
+                raise ValueError('picture must be {"format": "jpeg" or "png", '
+                                 '"width": 1-65535, "height": 1-65535}')
+        # endless: the Content-Length announced (none when absent), and the
+        # bytes sent at most before the connection is closed.
+        length = options.get('length')
+        self.length = int(length) if length is not None else None
+        if self.length is not None and self.length < 0:
+            raise ValueError('length must be 0 or more')
+        self.limit = int(options.get('limit', DEFAULT_ENDLESS_LIMIT))
+        if self.limit < 0:
+            raise ValueError('limit must be 0 or more')
         self.id = next(self._ids)
         self.hits = 0
 
@@ -114,7 +138,12 @@ class Fault:
             text = text.replace('{hit}', str(self.hits)).replace('{next}', str(self.hits + 1))
         if self.content_type is not None:
             kind = self.content_type or None
-        if self.body_b64 is not None:
+        if self.picture is not None:
+            body, picture_kind = media.declared_picture(
+                self.picture['format'], self.picture['width'], self.picture['height'])
+            if self.content_type is None:
+                kind = picture_kind
+        elif self.body_b64 is not None:
             body = base64.b64decode(self.body_b64)
         else:
             body = (text or '').encode(self.charset or 'utf-8', errors='replace')

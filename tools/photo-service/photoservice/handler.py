@@ -227,6 +227,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if fault.action == 'cut_body':
             self._cut_body(fault, entry)
             return
+        if fault.action == 'endless':
+            self._endless(fault, entry)
+            return
         if fault.action == 'reset':
             log.answered(entry, 'reset')
             partial = fault.partial_bytes()
@@ -267,6 +270,34 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if fault.hold:
             self.app.stopping.wait(fault.hold)
         self.close_connection = True
+
+    def _endless(self, fault, entry):
+        """A body that does not end: zero bytes until the client hangs up
+        (or `limit` bytes went out), without a Content-Length unless the
+        fault announces one. The log entry gets 'sent', the bytes that went
+        out, once the connection is done."""
+        self.app.reqlog.answered(entry, 'endless')
+        self.send_response(fault.status)
+        for name, value in fault.headers.items():
+            self.send_header(name, value)
+        self.send_header('Content-Type', fault.content_type or 'application/octet-stream')
+        if fault.length is not None:
+            self.send_header('Content-Length', str(fault.length))
+        self.send_header('Connection', 'close')
+        self.end_headers()
+        self.close_connection = True
+        piece = bytes(256 * 1024)
+        sent = 0
+        try:
+            while sent < fault.limit and not self.app.stopping.is_set():
+                n = min(len(piece), fault.limit - sent)
+                self.wfile.write(piece[:n])
+                sent += n
+            self.wfile.flush()
+        except OSError:
+            pass                            # the client hung up
+        finally:
+            self.app.reqlog.note(entry, 'sent', sent)
 
     def _cut(self):
         """Closes the connection with a reset instead of an orderly close."""

@@ -131,6 +131,58 @@ def picture(mime, width, height, seed):
     return png(width, height, seed), 'image/png'
 
 
+# Pictures that declare a size they barely hold: a decoder that believes
+# the header needs width x height pixels of memory for a few bytes.
+DECLARED_FORMATS = ('jpeg', 'png')
+
+
+def _jpeg_segment(marker, data):
+    return b'\xff' + bytes((marker,)) + struct.pack('>H', len(data) + 2) + data
+
+
+@functools.lru_cache(maxsize=8)
+def declared_jpeg(width, height):
+    """A grey baseline JPEG of width x height whose scan holds a few blocks
+    of flat grey and then ends: a decoder that goes on fills the rest."""
+    quant = _jpeg_segment(0xDB, b'\x00' + b'\x01' * 64)
+    frame = _jpeg_segment(0xC0, struct.pack('>BHHB', 8, height, width, 1) + b'\x01\x11\x00')
+    # One code each: '0' for a DC difference of 0, '0' for the end of block.
+    one_code = b'\x01' + b'\x00' * 15 + b'\x00'
+    tables = _jpeg_segment(0xC4, b'\x00' + one_code + b'\x10' + one_code)
+    scan = _jpeg_segment(0xDA, b'\x01\x01\x00\x00\x3f\x00')
+    return b'\xff\xd8' + quant + frame + tables + scan + b'\x00' * 32 + b'\xff\xd9'
+
+
+@functools.lru_cache(maxsize=8)
+def declared_png(width, height):
+    """A grey PNG of width x height, every row there and black: about a
+    thousandth of its width x height bytes, decoded width x height."""
+    # Made without compressing it all: a run of rows compressed once and
+    # flushed so that it refers to nothing before it, then repeated.
+    row = b'\x00' * (1 + width)
+    per_run = max(1, min(height, (1 << 21) // len(row)))
+
+    def run(rows):
+        packer = zlib.compressobj(9, zlib.DEFLATED, -15)
+        return packer.compress(row * rows) + packer.flush(zlib.Z_FULL_FLUSH)
+
+    runs, rest = divmod(height, per_run)
+    deflated = run(per_run) * runs + (run(rest) if rest else b'') + b'\x03\x00'  # an empty last block
+    # Adler-32 of zero bytes alone: 1, and the count in the high half.
+    adler = ((len(row) * height) % 65521) << 16 | 1
+    data = b'\x78\xda' + deflated + struct.pack('>I', adler)
+    header = struct.pack('>IIBBBBB', width, height, 8, 0, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + _chunk(b'IHDR', header) +
+            _chunk(b'IDAT', data) + _chunk(b'IEND', b''))
+
+
+def declared_picture(kind, width, height):
+    """(bytes, content type) of a declared_jpeg or declared_png."""
+    if kind == 'jpeg':
+        return declared_jpeg(width, height), 'image/jpeg'
+    return declared_png(width, height), 'image/png'
+
+
 def is_original(segments):
     """Whether an image address (segments after 'img') asks for the
     original: an s0 size folder."""

@@ -72,6 +72,11 @@ class RequestLog:
             entry['status'] = status
             self.by_status[str(status)] += 1
 
+    def note(self, entry, name, value):
+        """Adds a field to an entry in memory (an answer's own figures)."""
+        with self.lock:
+            entry[name] = value
+
     def since(self, seq):
         with self.lock:
             start = max(seq - self.first, 0)

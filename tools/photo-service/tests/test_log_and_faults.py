@@ -5,9 +5,11 @@ import io
 import json
 import os
 import socket
+import struct
 import time
 import unittest
 import xml.etree.ElementTree as ET
+import zlib
 
 from tests.support import ServiceTestCase
 
@@ -244,6 +246,32 @@ class FaultTest(ServiceTestCase):
                     self.control('GET', 'requests')['requests'] if e['path'] == FEED]
         self.assertEqual(statuses[0], 'hang')
 
+    def test_picture_that_declares_a_size_it_barely_holds(self):
+        self.arm(path=FEED, status=200, picture={'format': 'png', 'width': 30000, 'height': 20000})
+        reply = self.request('GET', FEED)
+        self.assertEqual(reply.headers['Content-Type'], 'image/png')
+        self.assertLess(len(reply.body), 1 << 20)
+        data, inflate, size = reply.body[41:-16], zlib.decompressobj(), 0
+        for at in range(0, len(data), 1 << 16):
+            size += len(inflate.decompress(data[at:at + (1 << 16)]))
+        self.assertEqual((inflate.eof, size), (True, 20000 * 30001), 'every row is there')
+        self.control('POST', 'fault', {'path': FEED, 'picture': {'format': 'gif', 'width': 1, 'height': 1}},
+                     expect=400)
+
+    def test_endless_body_goes_on_until_the_client_hangs_up(self):
+        self.arm(path=FEED, action='endless', length=1 << 40)
+        with socket.create_connection(('127.0.0.1', self.http_port), timeout=5) as s:
+            s.sendall(b'GET %s HTTP/1.0\r\n\r\n' % FEED.encode())
+            received = b''
+            while len(received) < (3 << 20):
+                received += s.recv(1 << 16)
+        self.assertIn(b'Content-Length: %d' % (1 << 40), received[:received.index(b'\r\n\r\n')])
+        for _ in range(500):
+            entry = self.control('GET', 'requests')['requests'][-1]
+            if 'sent' in entry:
+                break
+            time.sleep(0.02)
+        self.assertTrue(3 << 20 <= entry.get('sent', 0) < 1 << 30, entry.get('sent'))
 
 if __name__ == '__main__':
     unittest.main()
