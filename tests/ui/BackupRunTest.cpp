@@ -299,7 +299,7 @@ TEST_F(BackupRunTest, AFileComingOrCutShortNeverShowsPartlyUnderItsName)
     ASSERT_EQ(Run().downloaded, 14u);
     // An older copy of another length, so that the next run fetches it again.
     const std::string older = TestEnv::PatternBytes(100);
-    const std::wstring path = TestEnv::WriteBytes(folder + L"\\" + kTripFolder, L"dots.jpg", older);
+    const std::wstring path = TestEnv::WriteBytes(folder + L"\\" + kTripFolder, L"dots.gif", older);
     ASSERT_FALSE(path.empty());
     StandIn::Fault(R"({"path": ")" + PathOf(trip[6].mediaUrl) + R"(", "match": "exact", "action": "cut_body"})");
     // Its bytes are the only ones the run receives: the name looked at after each piece written.
