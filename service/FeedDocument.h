@@ -37,6 +37,9 @@ public:
     // when it holds none.
     HRESULT Load(const SysString& source, uint32_t& elapsedMs, bool& parsed);
     bool Loaded() const { return loaded_; }
+    // Start tags of "entry" elements in the loaded text: at least as many as
+    // it has entries (room to make for their records).
+    size_t EntryTags() const { return entryTags_; }
     // Qualified name of the loaded document's root element, or "".
     std::wstring RootName() const;
     // The parser's own document, for reading its settings back.

@@ -36,6 +36,33 @@ std::vector<FeedAttribute> FeedNodes::Attributes(IXMLDOMNode* node)
     return result;
 }
 
+FeedNameSet::FeedNameSet(std::initializer_list<const wchar_t*> names) : names_(names) {}
+
+int FeedNameSet::SlotOf(const std::shared_ptr<FeedNames>& table, int nameId)
+{
+    if (table != table_) {
+        table_ = table;
+        ids_.clear();
+        for (const wchar_t* name : names_)
+            ids_.push_back(table_->Id(name, wcslen(name)));
+        slots_.clear();
+    }
+    if (nameId < 0)
+        return -1;
+    if (size_t(nameId) >= slots_.size())
+        slots_.resize(size_t(nameId) + 1, -2);
+    int& slot = slots_[size_t(nameId)];
+    if (slot == -2) {
+        slot = -1;
+        for (size_t i = 0; i < ids_.size(); ++i)
+            if (table_->Same(nameId, ids_[i])) {
+                slot = int(i);
+                break;
+            }
+    }
+    return slot;
+}
+
 FeedNodes::FeedNodes(IXMLDOMNode* parent, std::shared_ptr<FeedNames> names)
     : names_(names ? std::move(names) : std::make_shared<FeedNames>())
 {
@@ -64,25 +91,40 @@ void FeedNodes::Add(ComRef<IXMLDOMNode> node)
     children_.push_back(std::move(child));
 }
 
-const std::vector<FeedNodes::Attribute>& FeedNodes::AttributesOf(Child& child) const
+FeedNodes::Attribute* FeedNodes::AttributeAt(Child& child, size_t index) const
 {
-    if (child.attributesRead)
-        return child.attributes;
-    child.attributesRead = true;
-    ComRef<IXMLDOMNamedNodeMap> attributes;
-    if (FAILED(child.node->get_attributes(attributes.Out())) || !attributes)
-        return child.attributes;
-    long count = 0;
-    attributes->get_length(&count);
-    child.attributes.reserve(size_t(std::max(count, 0L)));
-    for (long i = 0; i < count; ++i) {
+    if (child.attributeCount < 0) {
+        child.attributeCount = 0;
+        if (FAILED(child.node->get_attributes(child.attributeMap.Out())) || !child.attributeMap ||
+            FAILED(child.attributeMap->get_length(&child.attributeCount)) || child.attributeCount < 0)
+            child.attributeCount = 0;
+        // Room for all of them at once: a lookup holds on to one while it
+        // reads the next.
+        child.attributes.reserve(size_t(child.attributeCount));
+    }
+    // An item the parser does not give is passed over, as if it were not there.
+    while (child.attributes.size() <= index) {
+        if (child.attributeNext >= child.attributeCount)
+            return nullptr;
         Attribute attribute;
-        if (FAILED(attributes->get_item(i, attribute.node.Out())) || !attribute.node)
+        if (FAILED(child.attributeMap->get_item(child.attributeNext++, attribute.node.Out())) || !attribute.node)
             continue;
         attribute.name = names_->Id(NodeName(attribute.node.Get()).Get());
         child.attributes.push_back(std::move(attribute));
     }
-    return child.attributes;
+    return &child.attributes[index];
+}
+
+void FeedNodes::FirstOfEach(FeedNameSet& names, std::vector<IXMLDOMNode*>& found) const
+{
+    found.assign(names.Size(), nullptr);
+    if (!names_)
+        return;
+    for (const Child& child : children_) {
+        const int slot = names.SlotOf(names_, child.nameId);
+        if (slot >= 0 && !found[size_t(slot)])
+            found[size_t(slot)] = child.node.Get();
+    }
 }
 
 void FeedNodes::ForEach(const std::function<bool(IXMLDOMNode*, BSTR)>& visit) const
@@ -146,18 +188,19 @@ DWORD FeedNodes::LinkHref(const wchar_t* element, const wchar_t* key, const wcha
     for (Child& child : children_) {
         if (!names.Same(child.nameId, elementId) || !child.node)
             continue;
-        AttributesOf(child);
-        for (Attribute& attribute : child.attributes) {
-            if (!names.Same(attribute.name, keyId))
+        // Attributes are read only as far as the key and the wanted one
+        // stand: most links are passed over after their first.
+        for (size_t i = 0; Attribute* attribute = AttributeAt(child, i); ++i) {
+            if (!names.Same(attribute->name, keyId))
                 continue;
-            if (attribute.value < 0)
-                attribute.value = names.Id(NodeText(attribute.node.Get()));
-            if (!names.Same(attribute.value, valueId))
+            if (attribute->value < 0)
+                attribute->value = names.Id(NodeText(attribute->node.Get()));
+            if (!names.Same(attribute->value, valueId))
                 continue;
             // Any attribute of the same link, wherever it stands.
-            for (const Attribute& other : child.attributes) {
-                if (names.Same(other.name, wantedId)) {
-                    out = NodeText(other.node.Get());
+            for (size_t j = 0; Attribute* other = AttributeAt(child, j); ++j) {
+                if (names.Same(other->name, wantedId)) {
+                    out = NodeText(other->node.Get());
                     return ERROR_SUCCESS;
                 }
             }

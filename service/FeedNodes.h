@@ -19,6 +19,29 @@ struct FeedAttribute
     std::wstring text;
 };
 
+class FeedNodes;
+
+// Names that the children of many elements of one document are searched for
+// together (an entry's fields): each distinct name met is compared with them
+// once per document, not once per element.
+class FeedNameSet
+{
+public:
+    FeedNameSet(std::initializer_list<const wchar_t*> names);
+    size_t Size() const { return names_.size(); }
+
+private:
+    friend class FeedNodes;
+    // The place in the set of a name numbered in `table`, or -1.
+    int SlotOf(const std::shared_ptr<FeedNames>& table, int nameId);
+
+    std::vector<const wchar_t*> names_;
+    // For the document last searched; held, so that its numbers stay its own.
+    std::shared_ptr<FeedNames> table_;
+    std::vector<int> ids_;
+    std::vector<int> slots_; // per name number: -2 not compared yet
+};
+
 // The child nodes of one element: the lookups of an entry's fields. The
 // nodes and their names are read once, in order, and every lookup after that
 // goes over what was read.
@@ -38,6 +61,10 @@ public:
     // `key` with the text `value`; attribute order does not matter.
     DWORD LinkHref(const wchar_t* element, const wchar_t* key, const wchar_t* value, const wchar_t* wanted,
                    std::wstring& out) const;
+
+    // The first node named each of `names`, in one pass: found[i] is that of
+    // the i-th name, null when there is none.
+    void FirstOfEach(FeedNameSet& names, std::vector<IXMLDOMNode*>& found) const;
 
     // Every node in order, with its qualified name; stops when `visit`
     // returns false.
@@ -70,12 +97,16 @@ private:
         ComRef<IXMLDOMNode> node;
         SysString name;
         int nameId = -1;
-        bool attributesRead = false;
+        // Attributes are read one by one as far as a lookup needs them.
+        ComRef<IXMLDOMNamedNodeMap> attributeMap;
+        long attributeCount = -1; // not asked yet
+        long attributeNext = 0;   // the map's next item to read
         std::vector<Attribute> attributes;
     };
 
     void Add(ComRef<IXMLDOMNode> node);
-    const std::vector<Attribute>& AttributesOf(Child& child) const;
+    // The child's `index`-th attribute, or null past the last.
+    Attribute* AttributeAt(Child& child, size_t index) const;
 
     // Mutable: attributes are read on the first lookup that needs them.
     mutable std::vector<Child> children_;

@@ -215,3 +215,34 @@ TEST(FeedDocumentDirect, NodesOfSeveralNamesInOrderAndTheirChildren)
     });
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"1:12", L"a=first", L"1:3", L"a=last"}));
 }
+
+// One set of names serves the entries of several documents: each document
+// numbers its names afresh, and the set follows.
+TEST(FeedDocumentDirect, FirstOfEachNameAcrossDocuments)
+{
+    FeedNameSet names({L"b", L"m:a", L"none"});
+    const wchar_t* const texts[] = {
+        L"<feed xmlns:m='urn:m'><entry><m:a>1</m:a><A>no</A><b>2</b><m:a>no</m:a></entry>"
+        L"<entry><b>3</b></entry></feed>",
+        // Other names met first: numbered otherwise than in the first.
+        L"<feed xmlns:m='urn:m'><entry><x/><y/><b>4</b><b>no</b><M:a xmlns:M='urn:m'>no</M:a><m:a>5</m:a></entry></feed>",
+    };
+    std::vector<std::wstring> seen;
+    for (const wchar_t* text : texts) {
+        FeedDocument document;
+        ASSERT_TRUE(document.Create());
+        uint32_t elapsed = 0;
+        bool parsed = false;
+        ASSERT_EQ(document.Load(text, elapsed, parsed), S_OK);
+        document.ForEachEntry([&](const FeedNodes& children) {
+            std::vector<IXMLDOMNode*> found;
+            children.FirstOfEach(names, found);
+            ASSERT_EQ(found.size(), 3u);
+            std::wstring row;
+            for (IXMLDOMNode* node : found)
+                row += (node ? FeedNodes::NodeText(node) : L"-") + L";";
+            seen.push_back(row);
+        });
+    }
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"2;1;-;", L"3;-;-;", L"4;5;-;"}));
+}
