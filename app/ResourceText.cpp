@@ -96,3 +96,8 @@ std::wstring ResourceFormat(UINT id, const std::vector<TextArg>& args)
 {
     return FormatText(ResourceString(id), args);
 }
+
+std::wstring CountText(UINT oneId, UINT manyId, int64_t count)
+{
+    return FormatText(ResourceString(count == 1 ? oneId : manyId), {count});
+}

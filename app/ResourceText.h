@@ -30,3 +30,7 @@ std::wstring VersionLine(const std::wstring& versionText);
 
 // The program's own "FileVersion" (empty when it has none).
 std::wstring ProgramVersionText();
+
+// "1 album", "12 albums": the module's format `oneId` for a count of one,
+// `manyId` for any other count.
+std::wstring CountText(UINT oneId, UINT manyId, int64_t count);

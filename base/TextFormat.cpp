@@ -1,5 +1,7 @@
 #include "base/TextFormat.h"
 
+#include <windows.h>
+
 std::wstring FormatText(const std::wstring& format, const std::vector<TextArg>& args)
 {
     std::wstring out;
@@ -30,4 +32,14 @@ std::wstring FormatText(const std::wstring& format, const std::vector<TextArg>& 
         ++i;
     }
     return out;
+}
+
+std::wstring ClipForMessage(const std::wstring& body, size_t limit)
+{
+    if (body.size() <= limit)
+        return body;
+    size_t cut = limit;
+    if (cut > 0 && IS_HIGH_SURROGATE(body[cut - 1]))
+        --cut; // never half a character
+    return body.substr(0, cut) + L"\u2026";
 }

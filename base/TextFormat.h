@@ -12,3 +12,7 @@
 using TextArg = std::variant<std::wstring, int64_t>;
 
 std::wstring FormatText(const std::wstring& format, const std::vector<TextArg>& args);
+
+// A reply body as a message box shows it: at most about `limit` characters,
+// cut with an ellipsis (the log keeps it whole).
+std::wstring ClipForMessage(const std::wstring& body, size_t limit = 1000);

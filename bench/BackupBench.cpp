@@ -21,7 +21,7 @@
 #include "base/ComApartment.h"
 #include "bench/BenchSupport.h"
 #include "service/PicasaClient.h"
-#include "ui/albums/BackupRun.h"
+#include "backup/BackupRun.h"
 
 namespace {
 

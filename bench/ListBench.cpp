@@ -31,9 +31,9 @@
 #include "res/resource.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
-#include "ui/albums/CPhotoInfoDlg.h"
+#include "ui/photos/CPhotoInfoDlg.h"
 #include "ui/albums/CToolDlg.h"
-#include "ui/albums/PhotoListRows.h"
+#include "ui/photos/PhotoListRows.h"
 
 namespace {
 

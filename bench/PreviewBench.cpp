@@ -23,10 +23,12 @@
 #include "bench/BenchWindows.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
-#include "ui/albums/CPhotoInfoDlg.h"
-#include "ui/albums/PhotoListCommand.h"
-#include "ui/albums/PhotoPreviewUrl.h"
-#include "ui/controls/CWicDecoder.h"
+#include "ui/photos/CPhotoInfoDlg.h"
+#include "ui/photos/PhotoListCommand.h"
+#include "ui/photos/PhotoListLoader.h"
+#include "service/TokenRule.h"
+#include "ui/photos/PhotoPreviewUrl.h"
+#include "ui/photos/CWicDecoder.h"
 #include "http/WinHttpClient.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "bench/BenchWindows.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/CToolDlg.h"
-#include "ui/albums/UploadRunner.h"
+#include "ui/transfer/UploadRunner.h"
 
 namespace {
 

@@ -69,26 +69,11 @@ std::wstring SelectionPattern(const std::wstring& text, bool wholeTitle)
     return wholeTitle ? text : L".*" + text + L".*";
 }
 
-std::wstring ClipForMessage(const std::wstring& body, size_t limit)
-{
-    if (body.size() <= limit)
-        return body;
-    size_t cut = limit;
-    if (cut > 0 && IS_HIGH_SURROGATE(body[cut - 1]))
-        --cut; // never half a character
-    return body.substr(0, cut) + L"\u2026";
-}
-
 int ScrollTargetRow(int first, int rowsPerPage, int rowCount)
 {
     const int last = rowCount - 1;
     const int target = first + rowsPerPage - 1;
     return target < last ? target : last;
-}
-
-std::wstring CountText(UINT oneId, UINT manyId, int64_t count)
-{
-    return FormatText(ResourceString(count == 1 ? oneId : manyId), {count});
 }
 
 std::wstring DeleteQuestion(int64_t albums, int64_t photos)

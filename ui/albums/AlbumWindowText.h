@@ -40,14 +40,6 @@ std::vector<MONTHDAYSTATE> DayStateMasks(const std::vector<std::wstring>& publis
 // text anywhere in the title.
 std::wstring SelectionPattern(const std::wstring& text, bool wholeTitle);
 
-// A reply body as a message box shows it: at most about `limit` characters,
-// cut with an ellipsis (the log keeps it whole).
-std::wstring ClipForMessage(const std::wstring& body, size_t limit = 1000);
-
-// "1 album", "12 albums": the module's format `oneId` for a count of one,
-// `manyId` for any other count.
-std::wstring CountText(UINT oneId, UINT manyId, int64_t count);
-
 // The delete confirmation: how many albums and how many photos will go.
 std::wstring DeleteQuestion(int64_t albums, int64_t photos);
 

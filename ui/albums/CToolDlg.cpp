@@ -13,9 +13,9 @@
 #include "service/AlbumEntry.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
-#include "ui/albums/BackupCommand.h"
+#include "ui/transfer/BackupCommand.h"
 #include "ui/albums/CalendarFit.h"
-#include "ui/albums/PhotoListCommand.h"
+#include "ui/photos/PhotoListCommand.h"
 #include "ui/albums/UrlListCommand.h"
 #include "ui/login/CAboutDlg.h"
 

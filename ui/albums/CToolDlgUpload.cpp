@@ -7,8 +7,8 @@
 #include "app/ResourceText.h"
 #include "res/resource.h"
 #include "service/PicasaClient.h"
-#include "ui/albums/UploadFileDialog.h"
-#include "ui/albums/UploadRunner.h"
+#include "ui/transfer/UploadFileDialog.h"
+#include "ui/transfer/UploadRunner.h"
 
 void CToolDlg::Upload()
 {

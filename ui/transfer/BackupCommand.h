@@ -1,0 +1,47 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/SettingsPath.h"
+#include "service/AlbumEntry.h"
+#include "backup/BackupRun.h"
+
+class PicasaClient;
+struct RunningWork;
+
+// The album window's "Back up..." command, after its empty-list and
+// no-selection checks. selected: indices into client.GetAlbums() of the
+// selected rows, in display order. Asks for the folder (the last one
+// offered first, and remembered), backs the albums up with a progress
+// window and Cancel, and ends with a summary box, unless `closing` says
+// that the window was closed meanwhile.
+void RunBackupCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected,
+                      const SettingsLocation& settings = {}, RunningWork* running = nullptr,
+                      const bool* closing = nullptr);
+
+// The platform's folder picker over owner, starting in `initial` when it
+// exists. False when the user cancelled it.
+bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& chosen);
+
+// The backup into a chosen folder with its progress window; the summary
+// box follows unless `quiet`, or `closing` is set once the run is over. The
+// album folders are named over the client's whole album list. The summary.
+BackupSummary RunBackupInto(HWND owner, PicasaClient& client, const std::vector<AlbumEntry>& albums,
+                            const std::wstring& folder, RunningWork* running = nullptr, bool quiet = false,
+                            const bool* closing = nullptr);
+
+// The progress window's line for a status.
+std::wstring BackupProgressText(const BackupStatus& status);
+// The summary box's text, and its icon (MB_ICONINFORMATION, MB_ICONWARNING
+// when something failed or it was cancelled, MB_ICONERROR when the disk
+// stopped it).
+std::wstring BackupSummaryText(const BackupSummary& summary);
+UINT BackupSummaryIcon(const BackupSummary& summary);
+// Megabytes with one decimal: "0.0", "12.3".
+std::wstring MegabytesText(uint64_t bytes);
+
+// Where the last backup folder is kept in the settings file.
+inline constexpr const wchar_t* kBackupSection = L"ToolDlg";
+inline constexpr const wchar_t* kBackupFolderKey = L"BACKUP_FOLDER";
