@@ -1,4 +1,5 @@
-"""The layer check: passes on the tree as it is, fails on an upward include."""
+"""The layer check: passes on the tree as it is, fails on an upward include
+and on units that include each other."""
 import shutil
 import subprocess
 import sys
@@ -8,7 +9,7 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 CHECK = ROOT / "scripts" / "check-layers"
-PRODUCT = ["base", "http", "service", "app", "res", "ui"]
+PRODUCT = ["base", "http", "service", "app", "backup", "res", "ui"]
 
 
 class LayerCheck(unittest.TestCase):
@@ -64,6 +65,23 @@ class LayerCheck(unittest.TestCase):
         self.add_include("service/PicasaClient.cpp", "base/UserCodePage.h")
         code, out = self.run_check()
         self.assertEqual(code, 0, out)
+
+    def test_units_including_each_other_fail(self):
+        cases = [
+            # a source and the other unit's header, both ways
+            [("ui/photos/PhotoListLoader.cpp", "ui/photos/PhotoListCommand.h")],
+            # round three units of different folders
+            [("service/AccessLevel.cpp", "service/AlbumFeed.h"), ("service/AlbumFeed.h", "service/FeedTime.h"),
+             ("service/FeedTime.cpp", "service/AccessLevel.h")],
+        ]
+        for adds in cases:
+            with self.subTest(adds=adds):
+                self.fill()
+                for rel, target in adds:
+                    self.add_include(rel, target)
+                code, out = self.run_check()
+                self.assertEqual(code, 1, out)
+                self.assertIn("include each other", out)
 
     def test_missing_table_fails(self):
         (self.tmp / "README.md").write_text("# Quillon\n", encoding="utf-8")
