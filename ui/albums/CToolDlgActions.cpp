@@ -165,7 +165,7 @@ void CToolDlg::EditAlbum()
 {
     // Public-only mode changes nothing; the menu item and the key come here
     // even while the button is disabled.
-    if (m_client.GetAuthToken().empty() || !CheckSelection(IDS_NO_SELECTION_PROPERTIES))
+    if (!m_client.Access().HasToken() || !CheckSelection(IDS_NO_SELECTION_PROPERTIES))
         return;
     const std::vector<size_t> selected = SelectedAlbums();
     if (selected.size() != 1) {

@@ -97,7 +97,7 @@ void CToolDlg::ShowAlbums(bool keepSort)
 
 void CToolDlg::FillList(const ListState& state, bool keepSort)
 {
-    const bool publicOnly = m_client.GetAuthToken().empty();
+    const bool publicOnly = !m_client.Access().HasToken();
     const std::vector<AlbumEntry>& albums = m_client.GetAlbums();
     HWND list = m_list.Handle();
     SetItemText(IDC_ACCOUNT, QuotaLine(WideFromUserCodePage(m_client.GetAccountName().c_str()), publicOnly,
