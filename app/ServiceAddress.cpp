@@ -122,14 +122,3 @@ std::wstring AddressHost(const std::wstring& address)
     const Parts parts = Split(address);
     return parts.problem == AddressProblem::None ? parts.host : L"";
 }
-
-std::wstring TidyServiceAddress(const std::wstring& address)
-{
-    const size_t first = address.find_first_not_of(L' ');
-    if (first == std::wstring::npos)
-        return L"";
-    std::wstring text = address.substr(first, address.find_last_not_of(L' ') - first + 1);
-    while (!text.empty() && text.back() == L'/')
-        text.pop_back();
-    return text;
-}

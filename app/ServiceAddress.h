@@ -20,7 +20,3 @@ AddressProblem CheckServiceAddress(const std::wstring& address);
 // The host of a valid address ("localhost" of "http://localhost:8080"),
 // else empty text.
 std::wstring AddressHost(const std::wstring& address);
-
-// The address as the settings file keeps it: blanks around it and a trailing
-// "/" dropped.
-std::wstring TidyServiceAddress(const std::wstring& address);

@@ -1,6 +1,7 @@
 #include "app/ServiceSettings.h"
 
 #include "app/CIniFile.h"
+#include "service/PhotoServerAccess.h"
 
 namespace {
 
@@ -8,11 +9,7 @@ const wchar_t kSection[] = L"Service";
 
 void ReadBaseUrl(const CIniFile& ini, const wchar_t* key, std::wstring& url)
 {
-    std::wstring value = ini.ReadString(kSection, key, L"", 1024);
-    while (!value.empty() && (value.back() == L'/' || value.back() == L' '))
-        value.pop_back();
-    while (!value.empty() && value.front() == L' ')
-        value.erase(0, 1);
+    const std::wstring value = TidyServerAddress(ini.ReadString(kSection, key, L"", 1024));
     if (!value.empty())
         url = value;
 }
@@ -26,7 +23,7 @@ ServiceSettings ReadServiceSettings(const SettingsLocation& settings)
     ReadBaseUrl(ini, L"AccountServer", result.accountServer);
     ReadBaseUrl(ini, L"PhotoServer", result.photoServer);
     result.acceptUntrustedCertificates = ini.ReadInt(kSection, L"AcceptUntrustedCertificates", 0) == 1;
-    const int parallel = ini.ReadInt(kSection, L"ParallelRequests", ServiceSettings::kDefaultParallelRequests);
+    const int parallel = ini.ReadInt(kSection, L"ParallelRequests", kDefaultParallelRequests);
     if (parallel >= 1)
         result.parallelRequests = parallel > ServiceSettings::kMaxParallelRequests
                                       ? ServiceSettings::kMaxParallelRequests

@@ -2,13 +2,14 @@
 #include <string>
 
 #include "app/SettingsPath.h"
+#include "service/ServiceDefaults.h"
 
 // Where the program finds the account and photo services, from the settings
 // file's [Service] section.
 struct ServiceSettings
 {
-    std::wstring accountServer = L"https://www.google.com";
-    std::wstring photoServer = L"https://picasaweb.google.com";
+    std::wstring accountServer = kDefaultAccountServer;
+    std::wstring photoServer = kDefaultPhotoServer;
     // Counts only when the value is exactly 1.
     bool acceptUntrustedCertificates = false;
     // Photo details requests under way at once; 1 sends them one after
@@ -16,7 +17,6 @@ struct ServiceSettings
     // the limit the limit.
     int parallelRequests = kDefaultParallelRequests;
 
-    static constexpr int kDefaultParallelRequests = 6;
     static constexpr int kMaxParallelRequests = 16;
 };
 

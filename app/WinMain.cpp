@@ -84,7 +84,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     WriteMissingServiceSettings(SettingsLocation{});
     const ServiceSettings service = ReadServiceSettings(SettingsLocation{});
     auto client = std::make_unique<PicasaClient>(service.accountServer, service.photoServer);
-    client->Transport().acceptUntrustedCertificates = service.acceptUntrustedCertificates;
+    client->SetAcceptUntrustedCertificates(service.acceptUntrustedCertificates);
     client->SetParallelRequests(service.parallelRequests);
     client->SetLog(log.get());
     LoadServiceTexts(client->Texts());

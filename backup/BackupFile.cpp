@@ -1,5 +1,6 @@
 #include "backup/BackupFile.h"
 
+#include "base/ReplacementFile.h"
 #include "http/WinHttpDownload.h"
 
 #include <algorithm>
@@ -44,18 +45,6 @@ int64_t ExistingFileLength(const std::wstring& path)
 
 namespace {
 
-struct FileHandle
-{
-    HANDLE h = INVALID_HANDLE_VALUE;
-    ~FileHandle() { Close(); }
-    void Close()
-    {
-        if (h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-        h = INVALID_HANDLE_VALUE;
-    }
-};
-
 bool IsDiskError(DWORD error)
 {
     switch (error) {
@@ -95,7 +84,7 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
         return result;
     }
 
-    FileHandle file;
+    ReplacementFile file(temporary, final);
     DWORD fileError = 0;
     int64_t written = 0;
     const bool complete = http.Get(
@@ -112,13 +101,8 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
             }
             // Created only once the server answers: a failed request leaves
             // nothing to clean up.
-            file.h = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-            if (file.h == INVALID_HANDLE_VALUE) {
-                fileError = GetLastError();
-                return false;
-            }
-            return !stop;
+            fileError = file.Create(FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+            return fileError == 0 && !stop;
         },
         [&](const uint8_t* bytes, size_t length) {
             // A reply that runs past what it may be is cut off there, not
@@ -130,32 +114,27 @@ BackupFileResult DownloadToFile(WinHttpDownload& http, const BackupFileJob& job,
                 return false;
             }
             written += int64_t(length);
-            DWORD done = 0;
-            if (!WriteFile(file.h, bytes, DWORD(length), &done, nullptr) || done != length) {
-                fileError = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+            fileError = file.Write(bytes, length);
+            if (fileError != 0)
                 return false;
-            }
             if (onBytes)
                 onBytes(int64_t(length));
             return !stop;
         });
     result.received = std::max(http.Received(), written);
 
-    const bool opened = file.h != INVALID_HANDLE_VALUE;
-    bool saved = complete && opened && fileError == 0 && !stop && !result.tooLong &&
-                 (result.expected < 0 || result.received == result.expected);
-    if (saved && job.hasTime && !SetFileTime(file.h, &job.time, nullptr, &job.time))
-        fileError = GetLastError();
-    file.Close();
+    const bool saved = complete && file.IsOpen() && fileError == 0 && !stop && !result.tooLong &&
+                       (result.expected < 0 || result.received == result.expected);
+    if (saved && job.hasTime)
+        fileError = file.SetTimes(job.time);
     if (saved && fileError == 0) {
-        if (MoveFileExW(temporary.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        fileError = file.Commit();
+        if (fileError == 0) {
             result.outcome = BackupFileOutcome::Saved;
             return result;
         }
-        fileError = GetLastError();
     }
-    if (opened)
-        DeleteFileW(temporary.c_str());
+    file.Discard();
     if (fileError != 0) {
         result.error = fileError;
         result.outcome = IsDiskError(fileError) ? BackupFileOutcome::DiskFailed : BackupFileOutcome::Failed;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/ResourceText.h"
+#include "base/ReplacementFile.h"
 #include "base/ScopedHandles.h"
 #include "base/SystemMessage.h"
 #include "http/WinHttpDownload.h"
@@ -19,7 +20,7 @@
 #include "backup/BackupNames.h"
 #include "res/resource.h"
 #include "service/PhotoFeed.h"
-#include "service/TokenRule.h"
+#include "service/PhotoServerAccess.h"
 
 namespace {
 
@@ -117,26 +118,11 @@ namespace {
 
 // Writes a small file whole under a temporary name, then moves it into
 // place; the error, 0 on success.
-DWORD WriteWholeFile(const std::wstring& path, const std::string& bytes)
+DWORD WriteBackupFile(const std::wstring& path, const std::string& bytes)
 {
     const size_t slash = path.rfind(L'\\');
-    const std::wstring temporary =
-        LongPath(path.substr(0, slash + 1) + TemporaryName(path.substr(slash + 1)));
-    DWORD error = 0;
-    {
-        const UniqueHandle file(
-            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE)
-            return GetLastError();
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) || written != bytes.size())
-            error = GetLastError() ? GetLastError() : DWORD(ERROR_WRITE_FAULT);
-    } // closed before the move
-    if (!error && !MoveFileExW(temporary.c_str(), LongPath(path).c_str(), MOVEFILE_REPLACE_EXISTING))
-        error = GetLastError();
-    if (error)
-        DeleteFileW(temporary.c_str());
-    return error;
+    return WriteWholeFile(LongPath(path.substr(0, slash + 1) + TemporaryName(path.substr(slash + 1))),
+                          LongPath(path), bytes.data(), bytes.size());
 }
 
 // The bytes of a small file, or none when it cannot be read.
@@ -243,8 +229,8 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
     auto logFailure = [&](const std::wstring& what, const std::wstring& why) {
         client_.WriteLog(ResourceFormat(IDS_LOG_BACKUP_FAILED, {what, why}));
     };
-    const std::wstring token = client_.GetAuthToken();
-    const std::wstring photoServer = client_.GetPhotoServer();
+    // A copy: the downloads read it from their own threads.
+    const PhotoServerAccess access = client_.Access();
     const size_t connections = size_t(std::max(client_.ParallelRequests(), 1));
     BackupStatus status;
     status.albums = albums.size();
@@ -325,7 +311,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
             }
             BackupFileJob job;
             job.url = photo.mediaUrl;
-            job.headers = PreviewRequestHeaders(photo.mediaUrl, photoServer, token);
+            job.headers = access.HeadersFor(photo.mediaUrl);
             job.folder = albumFolder;
             job.fileName = names[i];
             job.expectedLength = ExpectedLength(photo);
@@ -353,7 +339,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
             // Shared, so that Abort lets it go at once even from a server
             // that stalls.
             const auto http = std::make_shared<WinHttpDownload>();
-            http->acceptUntrustedCertificates = client_.Transport().acceptUntrustedCertificates;
+            http->acceptUntrustedCertificates = access.AcceptsUntrustedCertificates();
             const Connection connection(*this, *http);
             for (;;) {
                 if (work.halt)
@@ -445,7 +431,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
              {std::pair<const wchar_t*, std::wstring>{kIndexCsvName, IndexCsvText(rows)},
               std::pair<const wchar_t*, std::wstring>{kAlbumCsvName, AlbumCsvText(album, photos->size())}}) {
             const std::wstring path = JoinPath(albumFolder, name);
-            if (const DWORD error = WriteWholeFile(path, CsvFileBytes(text))) {
+            if (const DWORD error = WriteBackupFile(path, CsvFileBytes(text))) {
                 summary.diskError = error;
                 summary.diskPath = path;
                 break;

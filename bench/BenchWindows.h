@@ -51,7 +51,7 @@ inline bool SignInAndLoadAlbums(const char* program, PicasaClient& client, const
 {
     if (client.Login(account, password, "bench") == ERROR_SUCCESS && client.LoadAlbums() == ERROR_SUCCESS)
         return true;
-    std::fprintf(stderr, "%s: sign-in to %ls as %s failed\n", program, client.GetPhotoServer().c_str(), account);
+    std::fprintf(stderr, "%s: sign-in to %ls as %s failed\n", program, client.Access().PhotoServer().c_str(), account);
     return false;
 }
 

@@ -46,12 +46,12 @@ int wmain(int argc, wchar_t** argv)
     }
     const int rounds = bench::IntArg(argc, argv, L"--rounds", 2);
     const int latency = bench::IntArg(argc, argv, L"--latency", 50);
-    const int connections = bench::IntArg(argc, argv, L"--connections", PicasaClient::kDefaultParallelRequests);
+    const int connections = bench::IntArg(argc, argv, L"--connections", kDefaultParallelRequests);
     const int item = bench::IntArg(argc, argv, L"--item", 7);
     ComApartment com;
 
     PicasaClient client(server, server);
-    client.Transport().acceptUntrustedCertificates = true;
+    client.SetAcceptUntrustedCertificates(true);
     if (client.Login("many", "many", "ParallelDetailsBench") != 0 || !client.IsSignedIn()) {
         std::fprintf(stderr, "ParallelDetailsBench: sign-in to %ls failed (%ls); is it the large data?\n",
                      server.c_str(), client.GetLastStatus().c_str());

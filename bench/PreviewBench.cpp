@@ -26,7 +26,7 @@
 #include "ui/photos/CPhotoInfoDlg.h"
 #include "ui/photos/PhotoListCommand.h"
 #include "ui/photos/PhotoListLoader.h"
-#include "service/TokenRule.h"
+#include "service/PhotoServerAccess.h"
 #include "ui/photos/PhotoPreviewUrl.h"
 #include "ui/photos/CWicDecoder.h"
 #include "http/WinHttpClient.h"
@@ -149,7 +149,7 @@ int wmain(int argc, wchar_t** argv)
         std::fprintf(stderr, "PreviewBench: Album 0001 has too few photos\n");
         return 1;
     }
-    const PreviewSource source{client.GetPhotoServer(), client.GetAuthToken(), false};
+    const PreviewSource source = client.Access();
 
     std::unique_ptr<CPhotoInfoDlg> dialog;
     std::vector<std::wstring> urls; // what the preview asked for, in order
@@ -320,7 +320,7 @@ int wmain(int argc, wchar_t** argv)
     auto direct = [&] {
         for (const std::wstring& url : urls) {
             http.url = url;
-            http.requestHeaders = PreviewRequestHeaders(url, source.photoServer, source.token) + L"Connection: Keep-Alive\r\n";
+            http.requestHeaders = source.HeadersFor(url) + L"Connection: Keep-Alive\r\n";
             std::unique_ptr<CDibImage> image;
             if (http.Send(L"GET"))
                 decoder.Decode(http.ResponseBytes(), http.ResponseLength(), RGB(240, 240, 240), image,

@@ -168,7 +168,7 @@ int wmain(int argc, wchar_t** argv)
     }
     const std::wstring feed = client.AlbumFeedUrl(floorAlbum->id);
     const std::wstring object = feed.substr(feed.find(L'/', feed.find(L"//") + 2));
-    const std::wstring auth = L"Authorization: GoogleLogin auth=" + client.GetAuthToken() + L"\r\n";
+    const std::wstring auth = client.Access().HeadersFor(feed);
 
     bool failed = false;
     std::unique_ptr<bench::BareHttp> bare;

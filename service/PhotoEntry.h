@@ -29,3 +29,9 @@ struct PhotoEntry
     double uploadedVideoFps = 0.0;
     std::wstring timestamp; // UTC text, or the failure placeholder
 };
+
+// True for a video: its picture is a still.
+inline bool IsVideo(const PhotoEntry& photo)
+{
+    return !photo.mediaType.empty() || !photo.uploadedVideoType.empty();
+}

@@ -191,11 +191,6 @@ void ReadPhotoDetails(const FeedDocument& details, PhotoEntry& entry)
     entry.timestamp = MillisToUtcText(DocumentText(details, L"gphoto:timestamp"));
 }
 
-bool IsVideo(const PhotoEntry& photo)
-{
-    return !photo.mediaType.empty() || !photo.uploadedVideoType.empty();
-}
-
 std::wstring FullSizeUrl(const std::wstring& contentUrl)
 {
     const size_t slash = contentUrl.rfind(L'/');

@@ -23,9 +23,6 @@ bool ReadUploadedPhoto(const FeedDocument& reply, PhotoEntry& entry);
 // where there is none).
 void ReadPhotoDetails(const FeedDocument& details, PhotoEntry& entry);
 
-// True for a video: its picture is a still.
-bool IsVideo(const PhotoEntry& photo);
-
 // "/s0" before the file name of a content URL: the address of the full-size
 // picture.
 std::wstring FullSizeUrl(const std::wstring& contentUrl);

@@ -63,13 +63,6 @@ bool FindKeyLine(const std::wstring& text, const wchar_t* key, std::wstring& val
     return false;
 }
 
-std::wstring TrimTrailingSlash(std::wstring url)
-{
-    while (!url.empty() && url.back() == L'/')
-        url.pop_back();
-    return url;
-}
-
 std::wstring Format(const wchar_t* format, double value)
 {
     wchar_t buffer[128];
@@ -91,9 +84,15 @@ void PicasaClient::Statistics::Add(DWORD elapsed)
 }
 
 PicasaClient::PicasaClient(std::wstring accountServer, std::wstring photoServer)
-    : accountServer_(TrimTrailingSlash(std::move(accountServer))),
-      photoServer_(TrimTrailingSlash(std::move(photoServer)))
+    : accountServer_(TidyServerAddress(accountServer)), access_(photoServer, L"", false)
 {
+}
+
+void PicasaClient::SetAcceptUntrustedCertificates(bool accept)
+{
+    access_.SetAcceptUntrustedCertificates(accept);
+    // The upload and the details requests take theirs from this transport.
+    transport_.acceptUntrustedCertificates = accept;
 }
 
 PicasaClient::~PicasaClient()
@@ -140,18 +139,11 @@ std::wstring PicasaClient::AccountW() const
     return WideFromUserCodePage(accountName_.c_str());
 }
 
-std::wstring PicasaClient::AuthorizationLine() const
-{
-    if (authToken_.empty())
-        return L"";
-    return L"Authorization: GoogleLogin auth=" + authToken_ + L"\r\n";
-}
-
 // The account name is one path segment: a name holding "?", "#", "/" or
 // ".." must not change the path or the query that the token is sent to.
 std::wstring PicasaClient::UserFeedUrl() const
 {
-    return photoServer_ + L"/data/feed/api/user/" + PathSegment(AccountW());
+    return access_.PhotoServer() + L"/data/feed/api/user/" + PathSegment(AccountW());
 }
 
 std::wstring PicasaClient::Send(const wchar_t* method)
@@ -210,7 +202,7 @@ DWORD PicasaClient::Login(const char* account, const wchar_t* password, const ch
         accountName_ = account;
         std::wstring token;
         if (FindKeyLine(transport_.ResponseText(), L"auth=", token)) {
-            authToken_ = token;
+            access_.SetToken(token);
             signedIn_ = 1;
         }
         WriteSignInLine(requestStats_.last / 1000.0);
@@ -237,7 +229,7 @@ std::wstring PicasaClient::ParseServiceError(const std::wstring& reply)
 DWORD PicasaClient::OpenPublicSession(const char* account, const char* token)
 {
     accountName_ = account ? account : "";
-    authToken_ = WideFromUserCodePage(token);
+    access_.SetToken(WideFromUserCodePage(token));
     signedIn_ = 1;
     WriteSignInLine(0.0);
     return ERROR_SUCCESS;
@@ -264,7 +256,7 @@ void PicasaClient::Logout()
         log_->Write("Logout");
     signedIn_ = 0;
     accountName_.clear();
-    authToken_.clear();
+    access_.ForgetToken();
     albums_.clear();
     replyText_.Reset();
     quotaLimit_ = 0;

@@ -15,6 +15,8 @@
 #include "service/AlbumChanges.h"
 #include "service/AlbumEntry.h"
 #include "service/PhotoEntry.h"
+#include "service/PhotoServerAccess.h"
+#include "service/ServiceDefaults.h"
 #include "service/ServiceTexts.h"
 #include "service/TransportPool.h"
 #include "service/UploadRules.h"
@@ -42,8 +44,8 @@ public:
     };
 
     // Base URLs are scheme://host[:port].
-    explicit PicasaClient(std::wstring accountServer = L"https://www.google.com",
-                          std::wstring photoServer = L"https://picasaweb.google.com");
+    explicit PicasaClient(std::wstring accountServer = kDefaultAccountServer,
+                          std::wstring photoServer = kDefaultPhotoServer);
     ~PicasaClient() override;
     PicasaClient(const PicasaClient&) = delete;
     PicasaClient& operator=(const PicasaClient&) = delete;
@@ -51,11 +53,14 @@ public:
     WinHttpClient& Transport() { return transport_; }
     // Where the next sign-in and every request after it go; the session in
     // hand, if any, is not touched.
-    void SetServers(std::wstring accountServer, std::wstring photoServer)
+    void SetServers(const std::wstring& accountServer, const std::wstring& photoServer)
     {
-        accountServer_ = std::move(accountServer);
-        photoServer_ = std::move(photoServer);
+        accountServer_ = TidyServerAddress(accountServer);
+        access_.SetPhotoServer(photoServer);
     }
+    // Whether a certificate the system does not trust is accepted, for every
+    // request of the session (the previews' and the backup's too).
+    void SetAcceptUntrustedCertificates(bool accept);
     void SetLog(CLogSupport* log) { log_ = log; }
     CLogSupport* GetLog() const { return log_; }
 
@@ -69,9 +74,9 @@ public:
 
     bool IsSignedIn() const { return signedIn_ != 0; }
     std::string GetAccountName() const { return accountName_; }
-    std::wstring GetAuthToken() const { return authToken_; }
-    // The photo service's base URL, the one origin the token goes to.
-    const std::wstring& GetPhotoServer() const { return photoServer_; }
+    // The photo server, the token and the certificate choice: what a request
+    // made outside the client (a preview, a backup's file) goes out with.
+    const PhotoServerAccess& Access() const { return access_; }
     std::wstring GetLastStatus() const { return lastStatus_; }
     std::wstring GetLastServiceError() const { return lastServiceError_; }
     std::wstring GetLastErrorBody() const { return lastErrorBody_; }
@@ -121,7 +126,6 @@ public:
     // How many photo details requests may be under way at once; 1 sends
     // them one after another on the client's own connection. Values below 1
     // count as 1.
-    static constexpr int kDefaultParallelRequests = 6;
     void SetParallelRequests(int count) { parallelRequests_ = count < 1 ? 1 : count; }
     int ParallelRequests() const { return parallelRequests_; }
 
@@ -223,7 +227,6 @@ private:
     std::wstring DetailsUrl(const std::wstring& albumId, const std::wstring& photoId) const;
     // The details of every entry; false when stopped through `progress`.
     bool LoadAllDetails(const std::wstring& albumId, std::vector<PhotoEntry>& photos, PhotoLoadProgress* progress);
-    std::wstring AuthorizationLine() const;
     std::wstring UserFeedUrl() const;
     std::wstring AccountW() const;
     // Creates the document and loads the reply, counting the load. False
@@ -243,7 +246,6 @@ private:
 
     int32_t signedIn_ = 0;
     std::string accountName_;
-    std::wstring authToken_;
     int64_t quotaLimit_ = 0;
     int64_t quotaCurrent_ = 0;
     std::vector<AlbumEntry> albums_;
@@ -264,7 +266,7 @@ private:
     SysString replyText_;
     static constexpr size_t kLargestKeptReply = 8u << 20;
     std::wstring accountServer_;
-    std::wstring photoServer_;
+    PhotoServerAccess access_;
     int parallelRequests_ = kDefaultParallelRequests;
     // The details requests' own transports (made when first needed; the
     // pool itself from the start, so that an abort from another thread

@@ -3,7 +3,6 @@
 #include "base/MarkupEscape.h"
 #include "http/CDataStorage.h"
 #include "http/CUtf8Support.h"
-#include "http/UrlText.h"
 #include "service/AccessLevel.h"
 
 namespace {
@@ -55,7 +54,7 @@ DWORD PicasaClient::CreateAlbum(const std::wstring& title, const std::wstring& s
         length = utf8.Count() - 1;
         transport_.SetBody(utf8.Data(), int32_t(length));
     }
-    transport_.requestHeaders = L"Content-Length: " + std::to_wstring(length) + L"\r\n" + AuthorizationLine() +
+    transport_.requestHeaders = L"Content-Length: " + std::to_wstring(length) + L"\r\n" + access_.HeadersFor(transport_.url) +
                                 L"Content-Type: application/atom+xml; charset=UTF-8\r\n"
                                 L"Connection: Keep-Alive\r\n";
     lastStatus_ = Send(L"POST");
@@ -86,11 +85,11 @@ DWORD PicasaClient::SetAlbumCommenting(const std::wstring& editLink, int flag)
 // only to the photo server the program was pointed at.
 bool PicasaClient::MayChange(const std::wstring& editLink)
 {
-    if (SameOrigin(editLink, photoServer_))
+    if (access_.IsPhotoServer(editLink))
         return true;
     lastStatus_.clear();
     lastOutcomeUnknown_ = false;
-    lastErrorBody_ = texts_.Format(ServiceText::EditLinkElsewhere, {photoServer_, editLink});
+    lastErrorBody_ = texts_.Format(ServiceText::EditLinkElsewhere, {access_.PhotoServer(), editLink});
     return false;
 }
 
@@ -101,7 +100,7 @@ std::wstring PicasaClient::SendPatch(const std::wstring& editLink, const void* b
     transport_.ClearBody();
     if (bytes)
         transport_.SetBody(bytes, int32_t(length));
-    transport_.requestHeaders = L"Content-Length: " + std::to_wstring(length) + L"\r\n" + AuthorizationLine() +
+    transport_.requestHeaders = L"Content-Length: " + std::to_wstring(length) + L"\r\n" + access_.HeadersFor(transport_.url) +
                                 L"Content-Type: application/xml\r\n"
                                 L"If-Match: " + ifMatch + L"\r\n"
                                 L"Connection: Keep-Alive\r\n";
@@ -189,7 +188,7 @@ DWORD PicasaClient::DeleteAlbum(const std::wstring& editLink)
         return ERROR_WRITE_FAULT;
     transport_.url = editLink;
     transport_.ClearBody();
-    transport_.requestHeaders = AuthorizationLine() + L"If-Match: *\r\nConnection: Keep-Alive\r\n";
+    transport_.requestHeaders = access_.HeadersFor(editLink) + L"If-Match: *\r\nConnection: Keep-Alive\r\n";
     lastStatus_ = Send(L"DELETE");
     if (lastStatus_ == L"200")
         return ERROR_SUCCESS;

@@ -66,7 +66,8 @@ DWORD PicasaClient::TakeDetails(const DetailsReply& reply)
 DWORD PicasaClient::LoadPhotoDetails(const std::wstring& albumId, const std::wstring& photoId, PhotoEntry& entry)
 {
     DetailsReply reply;
-    FetchDetails(transport_, DetailsUrl(albumId, photoId), AuthorizationLine() + L"Connection: Keep-Alive\r\n",
+    const std::wstring url = DetailsUrl(albumId, photoId);
+    FetchDetails(transport_, url, access_.HeadersFor(url) + L"Connection: Keep-Alive\r\n",
                  texts_.Text(ServiceText::DetailsUnreadable), entry, reply);
     return TakeDetails(reply);
 }
@@ -93,7 +94,8 @@ bool PicasaClient::LoadAllDetails(const std::wstring& albumId, std::vector<Photo
     // replies are taken in entry order afterwards, so the statistics, the
     // status and the log come out as one request after the other leaves
     // them.
-    const std::wstring headers = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
+    // Every details address is on the photo server, as the user feed is.
+    const std::wstring headers = access_.HeadersFor(UserFeedUrl()) + L"Connection: Keep-Alive\r\n";
     const std::wstring& unread = texts_.Text(ServiceText::DetailsUnreadable);
     std::vector<std::wstring> urls;
     urls.reserve(photos.size());

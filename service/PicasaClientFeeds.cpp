@@ -1,7 +1,6 @@
 #include "service/PicasaClient.h"
 
 #include "base/MultimediaTimer.h"
-#include "http/UrlText.h"
 #include "service/AlbumFeed.h"
 #include "service/FeedDocument.h"
 #include "service/FeedDocumentFactory.h"
@@ -99,7 +98,7 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
         read.insert(url);
         transport_.url = url;
         transport_.ClearBody();
-        transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
+        transport_.requestHeaders = access_.HeadersFor(url) + L"Connection: Keep-Alive\r\n";
         lastStatus_ = Send(L"GET");
         if (lastStatus_ != L"200") {
             // A request cut by the stop is the stop, not a failure.
@@ -128,9 +127,9 @@ PicasaClient::FeedWalk PicasaClient::WalkFeed(std::wstring url,
         std::wstring next = NextPageLink(document);
         if (next.empty() || read.count(next))
             return FeedWalk::Complete;
-        if (!SameOrigin(next, photoServer_)) {
+        if (!access_.IsPhotoServer(next)) {
             lastStatus_.clear();
-            lastErrorBody_ = texts_.Format(ServiceText::NextLinkElsewhere, {photoServer_, next});
+            lastErrorBody_ = texts_.Format(ServiceText::NextLinkElsewhere, {access_.PhotoServer(), next});
             return FeedWalk::Failed;
         }
         // A server whose next link changes on every page would never end

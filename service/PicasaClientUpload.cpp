@@ -26,7 +26,7 @@ UploadEnd PicasaClient::UploadFile(const std::wstring& albumId, const std::wstri
     upload_.timeouts = transport_.timeouts;
     upload_.acceptUntrustedCertificates = transport_.acceptUntrustedCertificates;
     // The Slug is the file name as UTF-8, percent-encoded like a path segment.
-    upload_.requestHeaders = AuthorizationLine() + L"Content-Type: " + (type.empty() ? L"application/octet-stream" : type) +
+    upload_.requestHeaders = access_.HeadersFor(upload_.url) + L"Content-Type: " + (type.empty() ? L"application/octet-stream" : type) +
                              L"\r\nSlug: " + PathSegment(name) + L"\r\nConnection: Keep-Alive\r\n";
     upload_.onProgress = progress;
 

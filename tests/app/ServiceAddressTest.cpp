@@ -43,10 +43,3 @@ TEST(ServiceAddress, EachAddressGetsItsProblemAndHost)
         EXPECT_EQ(AddressHost(c.address), c.host) << TestEnv::Narrow(c.address);
     }
 }
-
-TEST(ServiceAddress, TidyDropsBlanksAndTrailingSlashes)
-{
-    EXPECT_EQ(TidyServiceAddress(L"  http://localhost:8080/ "), L"http://localhost:8080");
-    EXPECT_EQ(TidyServiceAddress(L"https://a//"), L"https://a");
-    EXPECT_EQ(TidyServiceAddress(L"   "), L"");
-}

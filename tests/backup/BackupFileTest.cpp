@@ -19,7 +19,6 @@
 #include "backup/BackupIndex.h"
 #include "backup/BackupNames.h"
 #include "service/PhotoFeed.h"
-#include "service/TokenRule.h"
 
 using BackupTest::PathOf;
 using TestEnv::Narrow;
@@ -75,7 +74,7 @@ protected:
     {
         BackupFileJob job;
         job.url = photo.mediaUrl;
-        job.headers = PreviewRequestHeaders(photo.mediaUrl, client.GetPhotoServer(), client.GetAuthToken());
+        job.headers = client.Access().HeadersFor(photo.mediaUrl);
         job.folder = folder;
         job.fileName = name;
         job.expectedLength = ExpectedLength(photo);

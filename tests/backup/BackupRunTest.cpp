@@ -25,7 +25,6 @@
 #include "backup/BackupNames.h"
 #include "backup/BackupRun.h"
 #include "service/PhotoFeed.h"
-#include "service/TokenRule.h"
 
 using BackupTest::PathOf;
 using TestEnv::Narrow;

@@ -56,7 +56,7 @@ protected:
         return names;
     }
 
-    std::string AuthValue() const { return "GoogleLogin auth=" + TestEnv::Narrow(client.GetAuthToken()); }
+    std::string AuthValue() const { return "GoogleLogin auth=" + TestEnv::Narrow(client.Access().Token()); }
 
     PicasaClient client{StandIn::BaseW(), StandIn::BaseW()};
 };
@@ -112,7 +112,7 @@ TEST_F(Changes, CreateAlbumPostsTheUtf8EntryToTheConfiguredServer)
 TEST_F(Changes, CreateAlbumOverHttpsWhenTheServerIsHttps)
 {
     PicasaClient secure(TestEnv::ServerW("photo_https"), TestEnv::ServerW("photo_https"));
-    secure.Transport().acceptUntrustedCertificates = true;
+    secure.SetAcceptUntrustedCertificates(true);
     ASSERT_EQ(secure.Login("demo", "demo", "t"), 0u);
     StandIn::ClearRequests();
     ASSERT_EQ(secure.CreateAlbum(L"Secure", L"", L"", L"private", 0), 0u);

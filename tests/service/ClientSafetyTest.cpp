@@ -283,7 +283,7 @@ TEST_F(ClientSafety, SignInSendsThePasswordAsUtf8AndKeepsACleanToken)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.encoded);
         EXPECT_EQ(client.Login(account.c_str(), c.password.c_str(), "t"), c.result);
-        EXPECT_EQ(c.result ? client.GetLastServiceError() : client.GetAuthToken(), c.said);
+        EXPECT_EQ(c.result ? client.GetLastServiceError() : client.Access().Token(), c.said);
         EXPECT_EQ(client.Transport().BodyLength(), 0) << "the form outlived the sign-in";
         EXPECT_NE(lastForm().find("&Passwd=" + c.encoded + "&"), std::string::npos) << lastForm();
     }
@@ -295,7 +295,7 @@ TEST_F(ClientSafety, SignInSendsThePasswordAsUtf8AndKeepsACleanToken)
     char narrow[8] = {};
     if (std::wcstombs(narrow, L"\u20ac", sizeof(narrow)) != size_t(-1)) {
         ASSERT_EQ(client.Login(account.c_str(), narrow, "t"), 0u);
-        EXPECT_EQ(client.GetAuthToken(), L"x");
+        EXPECT_EQ(client.Access().Token(), L"x");
         EXPECT_NE(lastForm().find("&Passwd=%E2%82%AC&"), std::string::npos);
     }
 }

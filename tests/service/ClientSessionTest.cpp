@@ -54,7 +54,7 @@ TEST_F(Session, SignInSendsTheEncodedFormAndKeepsTheToken)
     EXPECT_TRUE(client->IsSignedIn());
     EXPECT_EQ(client->GetAccountName(), "demo@example.com");
     EXPECT_EQ(client->GetLastStatus(), L"200");
-    const std::wstring token = client->GetAuthToken();
+    const std::wstring token = client->Access().Token();
     EXPECT_GE(token.size(), 20u);
     EXPECT_EQ(token.find_first_of(L"\r\n="), std::wstring::npos);
     EXPECT_EQ(client->RequestCount(), 1u);
@@ -116,7 +116,7 @@ TEST_F(Session, EveryClientLoginErrorLeavesTheClientSignedOut)
         ASSERT_TRUE(client->IsSignedIn());
         EXPECT_EQ(client->Login(c.account, c.password, "t"), DWORD(ERROR_SERVICE_LOGON_FAILED)) << c.account;
         EXPECT_FALSE(client->IsSignedIn()) << c.account;
-        EXPECT_EQ(client->GetAuthToken(), L"");
+        EXPECT_EQ(client->Access().Token(), L"");
         EXPECT_EQ(client->GetAccountName(), "");
         EXPECT_EQ(client->GetLastStatus(), c.status) << c.account;
         EXPECT_EQ(client->GetLastServiceError(), c.error) << c.account;
@@ -149,7 +149,7 @@ TEST_F(Session, SymbolsInThePasswordArriveAsTyped)
 TEST_F(Session, SignInOverHttpsAsByDefault)
 {
     PicasaClient secure(TestEnv::ServerW("photo_https"), TestEnv::ServerW("photo_https"));
-    secure.Transport().acceptUntrustedCertificates = true;
+    secure.SetAcceptUntrustedCertificates(true);
     ASSERT_EQ(secure.Login("friend", "friend", "t"), 0u);
     ASSERT_EQ(secure.LoadAlbums(), 0u);
     EXPECT_EQ(secure.GetAlbums().size(), 4u);
@@ -163,7 +163,7 @@ TEST_F(Session, PublicModeSendsNoAuthorizationAndSeesPublicAlbumsOnly)
 {
     ASSERT_EQ(client->OpenPublicSession("demo@example.com", ""), 0u);
     EXPECT_TRUE(client->IsSignedIn());
-    EXPECT_EQ(client->GetAuthToken(), L"");
+    EXPECT_EQ(client->Access().Token(), L"");
     EXPECT_EQ(client->RequestCount(), 0u);
     ASSERT_EQ(client->LoadAlbums(), 0u);
 
@@ -204,7 +204,7 @@ TEST_F(Session, LogoutClearsTheAccountAndWritesOnlyWhenSignedIn)
     EXPECT_TRUE(client->GetAlbums().empty());
     EXPECT_EQ(client->GetQuotaLimit(), 0);
     EXPECT_EQ(client->GetQuotaCurrent(), 0);
-    EXPECT_EQ(client->GetAuthToken(), L"");
+    EXPECT_EQ(client->Access().Token(), L"");
     EXPECT_EQ(client->GetLastStatus(), L"200");
     EXPECT_EQ(client->RequestCount(), 2u);
     auto lines = Logged();
@@ -262,12 +262,12 @@ TEST(CannedSignIn, AuthKeyInAnyCaseAndAReplyWithoutOne)
                               " {\"status\": 403, \"body\": \"Url=x\\nerror=First\\nError=Second\\n\"}]"));
     ASSERT_EQ(client.Login("a", "b", "c"), 0u);
     EXPECT_TRUE(client.IsSignedIn());
-    EXPECT_EQ(client.GetAuthToken(), L"tok-en");
+    EXPECT_EQ(client.Access().Token(), L"tok-en");
     ASSERT_EQ(client.Login("a", "b", "c"), 0u);
-    EXPECT_EQ(client.GetAuthToken(), L"UPPER");
+    EXPECT_EQ(client.Access().Token(), L"UPPER");
     ASSERT_EQ(client.Login("a", "b", "c"), 0u);
     EXPECT_FALSE(client.IsSignedIn());
-    EXPECT_EQ(client.GetAuthToken(), L"");
+    EXPECT_EQ(client.Access().Token(), L"");
     EXPECT_EQ(client.GetAccountName(), "a");
     ASSERT_EQ(client.Login("a", "b", "c"), DWORD(ERROR_SERVICE_LOGON_FAILED));
     EXPECT_EQ(client.GetLastServiceError(), L"First");

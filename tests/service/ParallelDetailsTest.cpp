@@ -172,7 +172,7 @@ TEST_F(ParallelDetails, ConnectionsAreKeptAndTakeTheClientsCertificateChoiceAndT
     // Over HTTPS with the stand-in's own certificate: workers that did not
     // take the choice to accept it would get no details at all.
     PicasaClient client(TestEnv::ServerW("photo_https"), TestEnv::ServerW("photo_https"));
-    client.Transport().acceptUntrustedCertificates = true;
+    client.SetAcceptUntrustedCertificates(true);
     client.Transport().timeouts.receive = 1000;
     std::vector<std::string> ids;
     const std::string albumId = Open(client, "New year", ids);

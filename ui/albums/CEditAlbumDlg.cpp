@@ -1,38 +1,15 @@
 #include "ui/albums/CEditAlbumDlg.h"
 
-#include <iterator>
-
 #include "app/ResourceText.h"
 #include "base/TextFormat.h"
 #include "res/resource.h"
 #include "service/AccessLevel.h"
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
-#include "ui/albums/CNewAlbumDlg.h"
 #include "ui/albums/NewAlbumChecks.h"
 #include "ui/controls/BackgroundWork.h"
 #include "ui/controls/CProgressDlg.h"
-
-namespace {
-
-const ResizeItem kResizeItems[] = {
-    {IDC_NEW_ALBUM_TITLE, ResizeSizeX},
-    {IDC_NEW_ALBUM_SUMMARY, ResizeSizeX | ResizeSizeY},
-    {IDC_NEW_ALBUM_DATE_LABEL, ResizeMoveY},
-    {IDC_NEW_ALBUM_DATE, ResizeMoveY},
-    {IDC_NEW_ALBUM_DATE_FORMAT, ResizeMoveY},
-    {IDC_NEW_ALBUM_DATE_HINT, ResizeMoveY | ResizeSizeX},
-    {IDC_NEW_ALBUM_LOCATION_LABEL, ResizeMoveY},
-    {IDC_NEW_ALBUM_LOCATION, ResizeMoveY},
-    {IDC_NEW_ALBUM_ACCESS_LABEL, ResizeMoveY},
-    {IDC_ACCESS_LIST, ResizeMoveY},
-    {IDC_EDIT_ALBUM_COMMENTING, ResizeMoveY},
-    {IDOK, ResizeMoveX | ResizeMoveY},
-    {IDCANCEL, ResizeMoveX | ResizeMoveY},
-    {IDC_NEW_ALBUM_FRAME, ResizeSizeX | ResizeSizeY},
-};
-
-} // namespace
+#include "ui/albums/RequestFailureReport.h"
 
 CEditAlbumDlg::CEditAlbumDlg(PicasaClient& client, AlbumEntry album, SettingsLocation settings,
                              std::function<bool()> refresh)
@@ -56,12 +33,9 @@ AlbumEditFields CEditAlbumDlg::Fields() const
 bool CEditAlbumDlg::OnInitDialog()
 {
     SetIcons(IDI_APP);
-    for (unsigned i = 0; AccessDisplayName(i)[0]; ++i)
-        SendItem(IDC_ACCESS_LIST, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(ResourceString(IDS_ACCESS_FIRST + i).c_str()));
-    SendItem(IDC_NEW_ALBUM_SUMMARY, EM_LIMITTEXT, CNewAlbumDlg::kSummaryLimit);
-    SendItem(IDC_NEW_ALBUM_DATE, EM_LIMITTEXT, CNewAlbumDlg::kDateLimit);
-
+    m_fields.Init(*this, {{IDC_EDIT_ALBUM_COMMENTING, ResizeMoveY},
+                          {IDOK, ResizeMoveX | ResizeMoveY},
+                          {IDCANCEL, ResizeMoveX | ResizeMoveY}});
     SetItemText(IDC_NEW_ALBUM_TITLE, m_before.title);
     SetItemText(IDC_NEW_ALBUM_SUMMARY, m_before.summary);
     SetItemText(IDC_NEW_ALBUM_LOCATION, m_before.location);
@@ -70,7 +44,6 @@ bool CEditAlbumDlg::OnInitDialog()
     SendItem(IDC_ACCESS_LIST, CB_SETCURSEL, WPARAM(m_before.access));
     SetCheck(IDC_EDIT_ALBUM_COMMENTING, m_before.commenting);
 
-    m_resize.Init(Handle(), kResizeItems, std::size(kResizeItems));
     RestorePlacement(Handle(), m_settings.Path(), kSection);
     return true;
 }
@@ -86,7 +59,7 @@ bool CEditAlbumDlg::OnCommand(int id, int code, HWND)
         return true;
     case IDC_NEW_ALBUM_DATE:
         if (code == EN_CHANGE)
-            SetItemText(IDC_NEW_ALBUM_DATE_HINT, NewAlbumCheckText(CheckAlbumDate(ItemText(IDC_NEW_ALBUM_DATE))));
+            CAlbumFieldsForm::ShowDateHint(*this);
         return true;
     default:
         return false;
@@ -95,7 +68,7 @@ bool CEditAlbumDlg::OnCommand(int id, int code, HWND)
 
 bool CEditAlbumDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&)
 {
-    m_resize.HandleMessage(message, wParam, lParam);
+    m_fields.HandleMessage(message, wParam, lParam);
     return false;
 }
 
@@ -104,12 +77,7 @@ void CEditAlbumDlg::Send()
     const AlbumEditFields fields = Fields();
     const NewAlbumCheck check = CheckNewAlbum(fields.title, fields.date);
     if (!check.Passed()) {
-        MessageBoxW(Handle(), NewAlbumCheckText(check).c_str(), ResourceString(IDS_CAPTION_NO_SELECTION).c_str(),
-                    MB_OK | MB_ICONERROR);
-        if (HWND field = Item(check.focusId)) {
-            SetFocus(field);
-            SendMessageW(field, EM_SETSEL, 0, -1);
-        }
+        CAlbumFieldsForm::Reject(*this, check);
         return;
     }
     const AlbumChanges changes = ChangedAlbumFields(m_before, fields);
@@ -158,14 +126,11 @@ void CEditAlbumDlg::Send()
 
 void CEditAlbumDlg::ReportFailure()
 {
-    const std::wstring status = m_client.GetLastStatus();
-    const std::wstring body = m_client.GetLastErrorBody();
-    m_client.WriteLog(FormatText(ResourceString(IDS_LOG_EDIT_FAILED), {m_album.title}));
-    m_client.WriteLog(FormatText(ResourceString(IDS_LOG_STATUS_FORMAT), {status}));
-    m_client.WriteLog(FormatText(ResourceString(IDS_LOG_BODY_FORMAT), {body}));
-    MessageBoxW(Handle(),
-                FormatText(ResourceString(IDS_CHANGE_FAILED_FORMAT), {m_album.title, status, ClipForMessage(body)}).c_str(),
-                ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONERROR);
+    RequestFailure failure;
+    failure.logLine = ResourceFormat(IDS_LOG_EDIT_FAILED, {m_album.title});
+    failure.format = IDS_CHANGE_FAILED_FORMAT;
+    failure.leading = {m_album.title};
+    ReportRequestFailure(Handle(), m_client, failure);
 }
 
 void CEditAlbumDlg::TakeCurrentAlbum()

@@ -5,9 +5,9 @@
 #include "app/SettingsPath.h"
 #include "service/AlbumEntry.h"
 #include "ui/albums/AlbumEdit.h"
+#include "ui/albums/CAlbumFieldsForm.h"
 #include "ui/controls/CDialogBase.h"
 #include "ui/controls/CDialogPositionRestore.h"
-#include "ui/controls/CResizeRule.h"
 
 class PicasaClient;
 
@@ -52,5 +52,5 @@ private:
     AlbumEditFields m_before;
     SettingsLocation m_settings;
     std::function<bool()> m_refresh;
-    CResizeRule m_resize;
+    CAlbumFieldsForm m_fields;
 };

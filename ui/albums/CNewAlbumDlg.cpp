@@ -1,7 +1,5 @@
 #include "ui/albums/CNewAlbumDlg.h"
 
-#include <iterator>
-
 #include "app/ResourceText.h"
 #include "res/resource.h"
 #include "service/AccessLevel.h"
@@ -9,34 +7,7 @@
 #include "base/TextFormat.h"
 #include "ui/controls/BackgroundWork.h"
 #include "ui/controls/CProgressDlg.h"
-
-namespace {
-
-const ResizeItem kResizeItems[] = {
-    {IDC_NEW_ALBUM_TITLE, ResizeSizeX},
-    {IDC_NEW_ALBUM_SUMMARY, ResizeSizeX | ResizeSizeY},
-    {IDC_NEW_ALBUM_DATE_LABEL, ResizeMoveY},
-    {IDC_NEW_ALBUM_DATE, ResizeMoveY},
-    {IDC_NEW_ALBUM_DATE_FORMAT, ResizeMoveY},
-    {IDC_NEW_ALBUM_DATE_HINT, ResizeMoveY | ResizeSizeX},
-    {IDC_NEW_ALBUM_LOCATION_LABEL, ResizeMoveY},
-    {IDC_NEW_ALBUM_LOCATION, ResizeMoveY},
-    {IDC_NEW_ALBUM_ACCESS_LABEL, ResizeMoveY},
-    {IDC_ACCESS_LIST, ResizeMoveY},
-    {IDC_NEW_ALBUM, ResizeMoveX | ResizeMoveY},
-    {IDCANCEL, ResizeMoveX | ResizeMoveY},
-    {IDC_NEW_ALBUM_FRAME, ResizeSizeX | ResizeSizeY},
-};
-
-
-} // namespace
-
-std::wstring NewAlbumCheckText(const NewAlbumCheck& check)
-{
-    if (check.Passed())
-        return L"";
-    return FormatText(ResourceString(check.messageId), {check.argument});
-}
+#include "ui/albums/RequestFailureReport.h"
 
 CNewAlbumDlg::CNewAlbumDlg(PicasaClient& client, SettingsLocation settings)
     : CDialogBase(IDD_NEW_ALBUM), m_client(client), m_settings(std::move(settings))
@@ -46,17 +17,11 @@ CNewAlbumDlg::CNewAlbumDlg(PicasaClient& client, SettingsLocation settings)
 bool CNewAlbumDlg::OnInitDialog()
 {
     SetIcons(IDI_APP);
-    for (unsigned i = 0; AccessDisplayName(i)[0]; ++i)
-        SendItem(IDC_ACCESS_LIST, CB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(ResourceString(IDS_ACCESS_FIRST + i).c_str()));
+    m_fields.Init(*this, {{IDC_NEW_ALBUM, ResizeMoveX | ResizeMoveY}, {IDCANCEL, ResizeMoveX | ResizeMoveY}});
     SendItem(IDC_ACCESS_LIST, CB_SETCURSEL, 1);
-
-    SendItem(IDC_NEW_ALBUM_SUMMARY, EM_LIMITTEXT, kSummaryLimit);
-    SendItem(IDC_NEW_ALBUM_DATE, EM_LIMITTEXT, kDateLimit);
     SetItemText(IDC_NEW_ALBUM_DATE, TodayDateText());
     SetItemText(IDC_NEW_ALBUM_DATE_HINT, L"");
 
-    m_resize.Init(Handle(), kResizeItems, std::size(kResizeItems));
     RestorePlacement(Handle(), m_settings.Path(), kSection);
 
     return true;
@@ -74,7 +39,7 @@ bool CNewAlbumDlg::OnCommand(int id, int code, HWND)
         return true;
     case IDC_NEW_ALBUM_DATE:
         if (code == EN_CHANGE)
-            ShowDateHint();
+            CAlbumFieldsForm::ShowDateHint(*this);
         return true;
     default:
         return false;
@@ -83,25 +48,8 @@ bool CNewAlbumDlg::OnCommand(int id, int code, HWND)
 
 bool CNewAlbumDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&)
 {
-    m_resize.HandleMessage(message, wParam, lParam);
+    m_fields.HandleMessage(message, wParam, lParam);
     return false;
-}
-
-void CNewAlbumDlg::ShowDateHint()
-{
-    // Told while typing, so that the create button does not come as a
-    // surprise; the button still checks everything again.
-    SetItemText(IDC_NEW_ALBUM_DATE_HINT, NewAlbumCheckText(CheckAlbumDate(ItemText(IDC_NEW_ALBUM_DATE))));
-}
-
-void CNewAlbumDlg::Reject(const NewAlbumCheck& check)
-{
-    MessageBoxW(Handle(), NewAlbumCheckText(check).c_str(), ResourceString(IDS_CAPTION_NO_SELECTION).c_str(),
-                MB_OK | MB_ICONERROR);
-    if (HWND field = Item(check.focusId)) {
-        SetFocus(field);
-        SendMessageW(field, EM_SETSEL, 0, -1);
-    }
 }
 
 void CNewAlbumDlg::CreateAlbum()
@@ -110,7 +58,7 @@ void CNewAlbumDlg::CreateAlbum()
     const std::wstring date = ItemText(IDC_NEW_ALBUM_DATE);
     const NewAlbumCheck check = CheckNewAlbum(title, date);
     if (!check.Passed()) {
-        Reject(check);
+        CAlbumFieldsForm::Reject(*this, check);
         return;
     }
     const int64_t time = AlbumTimeOrNow(date);
@@ -144,19 +92,14 @@ void CNewAlbumDlg::CreateAlbum()
 
 void CNewAlbumDlg::ReportFailure(UINT outcomeUnknownText)
 {
-    const std::wstring status = m_client.GetLastStatus();
-    const std::wstring body = m_client.GetLastErrorBody();
-    m_client.WriteLog(ResourceString(IDS_LOG_CREATE_FAILED));
-    m_client.WriteLog(FormatText(ResourceString(IDS_LOG_STATUS_FORMAT), {status}));
-    m_client.WriteLog(FormatText(ResourceString(IDS_LOG_BODY_FORMAT), {body}));
-    if (outcomeUnknownText) {
-        MessageBoxW(Handle(), ResourceString(outcomeUnknownText).c_str(),
-                    ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONWARNING);
-        return;
-    }
-    const std::wstring text = FormatText(ResourceString(IDS_CREATE_FAILED_FORMAT), {status, body});
-    MessageBoxW(Handle(), text.c_str(), ResourceString(IDS_CAPTION_ERROR).c_str(), MB_OK | MB_ICONERROR);
-    MessageBoxW(Handle(), text.c_str(), ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_OK | MB_ICONERROR);
+    RequestFailure failure;
+    failure.logLine = ResourceString(IDS_LOG_CREATE_FAILED);
+    failure.format = IDS_CREATE_FAILED_FORMAT;
+    failure.clipBody = false;
+    failure.plainCaptionFirst = true;
+    if (outcomeUnknownText)
+        failure.outcomeUnknown = ResourceString(outcomeUnknownText);
+    ReportRequestFailure(Handle(), m_client, failure);
 }
 
 void CNewAlbumDlg::Cancel()

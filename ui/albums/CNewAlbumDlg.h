@@ -2,10 +2,10 @@
 #include <string>
 
 #include "app/SettingsPath.h"
+#include "ui/albums/CAlbumFieldsForm.h"
 #include "ui/albums/NewAlbumChecks.h"
 #include "ui/controls/CDialogBase.h"
 #include "ui/controls/CDialogPositionRestore.h"
-#include "ui/controls/CResizeRule.h"
 
 class PicasaClient;
 
@@ -17,8 +17,6 @@ class CNewAlbumDlg : public CDialogBase, public CDialogPositionRestore
 {
 public:
     static constexpr wchar_t kSection[] = L"NewAlbumDlg";
-    static constexpr int kSummaryLimit = 1024;
-    static constexpr int kDateLimit = 10;
 
     explicit CNewAlbumDlg(PicasaClient& client, SettingsLocation settings = {});
 
@@ -30,17 +28,12 @@ protected:
 
 private:
     void CreateAlbum();
-    void Reject(const NewAlbumCheck& check);
     // The log lines and the error box; with a text, the box says that only
     // (the outcome of the request is not known).
     void ReportFailure(UINT outcomeUnknownText = 0);
-    void ShowDateHint();
     void Cancel();
 
     PicasaClient& m_client;
     SettingsLocation m_settings;
-    CResizeRule m_resize;
+    CAlbumFieldsForm m_fields;
 };
-
-// The text of a check's message, in the language module's words.
-std::wstring NewAlbumCheckText(const NewAlbumCheck& check);

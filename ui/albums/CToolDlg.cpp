@@ -108,7 +108,7 @@ bool CToolDlg::OnInitDialog()
     m_list.SortByColumn(ini.ReadInt(kSection, kSortColumnKey, 0), ini.ReadInt(kSection, kSortDescendingKey, 0) == 1);
     SetCheck(IDC_QUICK_MODE, ini.ReadInt(kSection, kQuickModeKey, 1) == 1);
 
-    if (m_client.GetAuthToken().empty()) {
+    if (!m_client.Access().HasToken()) {
         EnableItem(IDC_NEW_ALBUM, false);
         EnableItem(IDC_DELETE_ALBUMS, false);
         EnableItem(IDC_CHANGE_ACCESS, false);

@@ -13,6 +13,7 @@
 #include "ui/albums/CChangeVisibilityDlg.h"
 #include "ui/albums/CEditAlbumDlg.h"
 #include "ui/albums/CNewAlbumDlg.h"
+#include "ui/albums/RequestFailureReport.h"
 
 namespace {
 
@@ -54,19 +55,14 @@ bool CToolDlg::CheckSelection(UINT noSelectionText)
 
 void CToolDlg::ReportActionFailure(UINT errorFormat, const std::wstring& title)
 {
-    const std::wstring status = m_client.GetLastStatus();
-    const std::wstring body = m_client.GetLastErrorBody();
-    m_client.WriteLog(ResourceFormat(IDS_LOG_STATUS_FORMAT, {status}));
-    m_client.WriteLog(ResourceFormat(IDS_LOG_BODY_FORMAT, {body}));
+    RequestFailure failure;
+    failure.format = errorFormat;
+    failure.leading = {title};
     // Sent, but no whole answer: the change may well have been made, and the
     // refresh that follows shows whether it was.
-    if (m_client.IsLastOutcomeUnknown()) {
-        MessageBoxW(Handle(), ResourceFormat(IDS_OUTCOME_UNKNOWN_FORMAT, {title}).c_str(),
-                    ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_ICONWARNING | MB_OK);
-        return;
-    }
-    MessageBoxW(Handle(), ResourceFormat(errorFormat, {title, status, ClipForMessage(body)}).c_str(),
-                ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_ICONERROR | MB_OK);
+    if (m_client.IsLastOutcomeUnknown())
+        failure.outcomeUnknown = ResourceFormat(IDS_OUTCOME_UNKNOWN_FORMAT, {title});
+    ReportRequestFailure(Handle(), m_client, failure);
 }
 
 AlbumActionOutcome CToolDlg::RunAction(const AlbumAction& action, UINT caption, UINT failureFormat)
@@ -165,7 +161,7 @@ void CToolDlg::EditAlbum()
 {
     // Public-only mode changes nothing; the menu item and the key come here
     // even while the button is disabled.
-    if (m_client.GetAuthToken().empty() || !CheckSelection(IDS_NO_SELECTION_PROPERTIES))
+    if (!m_client.Access().HasToken() || !CheckSelection(IDS_NO_SELECTION_PROPERTIES))
         return;
     const std::vector<size_t> selected = SelectedAlbums();
     if (selected.size() != 1) {

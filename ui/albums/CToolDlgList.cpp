@@ -12,6 +12,7 @@
 #include "service/PicasaClient.h"
 #include "ui/albums/AlbumWindowText.h"
 #include "ui/controls/ListSort.h"
+#include "ui/albums/RequestFailureReport.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ void CToolDlg::ShowAlbums(bool keepSort)
 
 void CToolDlg::FillList(const ListState& state, bool keepSort)
 {
-    const bool publicOnly = m_client.GetAuthToken().empty();
+    const bool publicOnly = !m_client.Access().HasToken();
     const std::vector<AlbumEntry>& albums = m_client.GetAlbums();
     HWND list = m_list.Handle();
     SetItemText(IDC_ACCOUNT, QuotaLine(WideFromUserCodePage(m_client.GetAccountName().c_str()), publicOnly,
@@ -190,11 +191,8 @@ void CToolDlg::ScrollToFirstSelected()
 
 void CToolDlg::ReportLoadFailure()
 {
-    const std::wstring status = m_client.GetLastStatus();
-    const std::wstring body = m_client.GetLastErrorBody();
-    m_client.WriteLog(ResourceString(IDS_LOG_REQUEST_FAILED));
-    m_client.WriteLog(ResourceFormat(IDS_LOG_STATUS_FORMAT, {status}));
-    m_client.WriteLog(ResourceFormat(IDS_LOG_BODY_FORMAT, {body}));
-    MessageBoxW(Handle(), ResourceFormat(IDS_REQUEST_FAILED_FORMAT, {status, ClipForMessage(body)}).c_str(),
-                ResourceString(IDS_CAPTION_REQUEST_FAILED).c_str(), MB_ICONERROR | MB_OK);
+    RequestFailure failure;
+    failure.logLine = ResourceString(IDS_LOG_REQUEST_FAILED);
+    failure.format = IDS_REQUEST_FAILED_FORMAT;
+    ReportRequestFailure(Handle(), m_client, failure);
 }

@@ -13,7 +13,7 @@
 void CToolDlg::Upload()
 {
     // Public-only mode changes nothing; the button is disabled there.
-    if (m_client.GetAuthToken().empty())
+    if (!m_client.Access().HasToken())
         return;
     const std::vector<size_t> selected = SelectedAlbums();
     if (selected.size() != 1) {
@@ -31,7 +31,7 @@ void CToolDlg::UploadDropped(HDROP drop)
     DragQueryPoint(drop, &at); // in this window's client area
     const std::vector<std::wstring> files = DroppedPaths(drop);
     DragFinish(drop);
-    if (m_client.GetAuthToken().empty() || m_running.work || files.empty())
+    if (!m_client.Access().HasToken() || m_running.work || files.empty())
         return;
     // Folders among files are named in the summary; folders alone would
     // make a summary of nothing but refusals.

@@ -235,15 +235,15 @@ void CMainDlg::ChooseServer()
         return;
     // The next sign-in goes to the new servers without a restart.
     client_.SetServers(server.chosen.accountServer, server.chosen.photoServer);
-    client_.Transport().acceptUntrustedCertificates = server.chosen.acceptUntrustedCertificates;
+    client_.SetAcceptUntrustedCertificates(server.chosen.acceptUntrustedCertificates);
     ShowServerHost();
 }
 
 void CMainDlg::ShowServerHost()
 {
-    std::wstring host = AddressHost(client_.GetPhotoServer());
+    std::wstring host = AddressHost(client_.Access().PhotoServer());
     if (host.empty())
-        host = client_.GetPhotoServer();
+        host = client_.Access().PhotoServer();
     SetItemText(IDC_SERVER_HOST, FormatText(ResourceString(IDS_SERVER_HOST_FORMAT), {host}));
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/ResourceText.h"
 #include "res/resource.h"
+#include "service/PhotoServerAccess.h"
 
 namespace {
 
@@ -67,8 +68,8 @@ bool CServerDlg::OnCommand(int id, int code, HWND)
         if (CheckServiceAddress(ItemText(IDC_ACCOUNT_SERVER)) != AddressProblem::None ||
             CheckServiceAddress(ItemText(IDC_PHOTO_SERVER)) != AddressProblem::None)
             return true;
-        chosen.accountServer = TidyServiceAddress(ItemText(IDC_ACCOUNT_SERVER));
-        chosen.photoServer = TidyServiceAddress(ItemText(IDC_PHOTO_SERVER));
+        chosen.accountServer = TidyServerAddress(ItemText(IDC_ACCOUNT_SERVER));
+        chosen.photoServer = TidyServerAddress(ItemText(IDC_PHOTO_SERVER));
         chosen.acceptUntrustedCertificates = IsChecked(IDC_ACCEPT_UNTRUSTED);
         WriteServiceSettings(m_settings, chosen); // the run uses them even when the file cannot be written
         EndDialog(IDOK);

@@ -8,7 +8,6 @@
 
 #include "base/ComApartment.h"
 #include "http/WinHttpClient.h"
-#include "service/TokenRule.h"
 #include "ui/photos/PhotoPreviewUrl.h"
 #include "ui/photos/CWicDecoder.h"
 
@@ -53,7 +52,7 @@ CPhotoPreviewLoader::CPhotoPreviewLoader(PreviewSource source, HWND notify, COLO
     : m_shared(std::make_shared<Shared>(std::move(source), notify, background))
 {
     WinHttpClient& http = m_shared->http;
-    http.acceptUntrustedCertificates = m_shared->source.acceptUntrustedCertificates;
+    http.acceptUntrustedCertificates = m_shared->source.AcceptsUntrustedCertificates();
     http.textReplies = false; // pictures
     http.largestReply = kLargestReply;
     // A preview nobody waits long for: a stalled server is given up sooner
@@ -190,8 +189,7 @@ CPhotoPreviewLoader::Result CPhotoPreviewLoader::Load(Shared& shared, const Job&
     result.job = job;
     http.url = url;
     // One connection for picture after picture, as the feeds keep theirs.
-    http.requestHeaders = PreviewRequestHeaders(url, shared.source.photoServer, shared.source.token) +
-                          L"Connection: Keep-Alive\r\n";
+    http.requestHeaders = shared.source.HeadersFor(url) + L"Connection: Keep-Alive\r\n";
     if (!http.Send(L"GET")) {
         result.error = http.LastError() == ERROR_FILE_TOO_LARGE ? ERROR_FILE_TOO_LARGE : ERROR_READ_FAULT;
         return result;

@@ -7,18 +7,14 @@
 #include <thread>
 #include <vector>
 
+#include "service/PhotoServerAccess.h"
 #include "ui/photos/CDibImage.h"
 
 class CWicDecoder;
 
 // Where preview pictures come from: the photo server (the one origin that
 // gets the token), the token, and the certificate choice of the session.
-struct PreviewSource
-{
-    std::wstring photoServer;
-    std::wstring token;
-    bool acceptUntrustedCertificates = false;
-};
+using PreviewSource = PhotoServerAccess;
 
 // Fetches and decodes preview pictures on a thread of its own, one at a time,
 // with a connection of its own. Only the newest request counts: a newer one

@@ -76,7 +76,7 @@ void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<siz
     if (!ReportUnreadableAlbums(owner, albums))
         return;
     CPhotoInfoDlg dialog(albums, quickMode, settings);
-    dialog.SetPreviewSource({client.GetPhotoServer(), client.GetAuthToken(), client.Transport().acceptUntrustedCertificates});
+    dialog.SetPreviewSource(client.Access());
     dialog.DoModal(owner);
     // The photo lists go with `albums` here.
 }

@@ -148,7 +148,7 @@ TEST_P(LoginDialog, SignInKeepsTheAccountAndThePublicOnlyChoice)
     });
     EXPECT_EQ(dialog->DoModal(nullptr), IDOK);
     EXPECT_TRUE(client->IsSignedIn());
-    EXPECT_FALSE(client->GetAuthToken().empty());
+    EXPECT_FALSE(client->Access().Token().empty());
     EXPECT_EQ(TestEnv::ReadBytes(dat), "demo@example.com\r\n");
     EXPECT_EQ(GetPrivateProfileIntW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", -1, ini.c_str()), 0);
     ASSERT_EQ(ClientLogins().size(), 1u);
@@ -170,7 +170,7 @@ TEST_P(LoginDialog, PublicOnlyIgnoresThePasswordAndSendsNoToken)
     EXPECT_EQ(dialog->DoModal(nullptr), IDOK);
     EXPECT_TRUE(passwordDisabled);
     EXPECT_TRUE(client->IsSignedIn());
-    EXPECT_EQ(client->GetAuthToken(), L"");
+    EXPECT_EQ(client->Access().Token(), L"");
     EXPECT_TRUE(ClientLogins().empty());
     EXPECT_EQ(GetPrivateProfileIntW(L"LoginDlg", L"ACCESS_PUBLIC_ONLY", -1, ini.c_str()), 1);
 

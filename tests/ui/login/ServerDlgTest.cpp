@@ -141,7 +141,7 @@ TEST_P(ServerDialog, SignInGoesToTheServerChosenInTheDialog)
     EXPECT_FALSE(serverCaption.empty());
     EXPECT_EQ(hostBefore, FormatText(language.String(IDS_SERVER_HOST_FORMAT), {std::wstring(L"nowhere.invalid")}));
     EXPECT_TRUE(client.IsSignedIn());
-    EXPECT_EQ(client.GetPhotoServer(), standIn);
+    EXPECT_EQ(client.Access().PhotoServer(), standIn);
     EXPECT_EQ(Value(L"PhotoServer"), standIn);
 
     // The sign-in window names the new host when it opens again.

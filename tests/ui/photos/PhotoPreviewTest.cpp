@@ -20,7 +20,6 @@
 #include "ui/photos/CPhotoPreviewCache.h"
 #include "ui/photos/PhotoListCommand.h"
 #include "ui/photos/PhotoListLoader.h"
-#include "service/TokenRule.h"
 #include "ui/photos/PhotoPreviewUrl.h"
 #include "ui/photos/CDibImage.h"
 
@@ -69,28 +68,6 @@ TEST(PreviewRules, SizeFolderGoesBeforeTheFileNameOrReplacesOneThere)
     };
     for (const auto& c : cases)
         EXPECT_EQ(PreviewImageUrl(c.content, 288), c.url) << Narrow(c.content);
-}
-
-TEST(PreviewRules, TheTokenGoesOnlyToThePhotoServer)
-{
-    const std::wstring line = L"Authorization: GoogleLogin auth=T\r\n";
-    const struct {
-        const wchar_t* url;
-        const wchar_t* server;
-        const wchar_t* token;
-        bool sent;
-    } cases[] = {
-        {L"http://localhost:81/img/a.jpg", L"http://localhost:81", L"T", true},
-        {L"http://LOCALHOST:81/img/a.jpg", L"http://localhost:81", L"T", true},
-        {L"http://127.0.0.1:81/img/a.jpg", L"http://localhost:81", L"T", false},
-        {L"http://localhost:82/img/a.jpg", L"http://localhost:81", L"T", false},
-        {L"https://localhost:81/img/a.jpg", L"http://localhost:81", L"T", false},
-        {L"https://lh3.example/img/a.jpg", L"https://picasaweb.example", L"T", false},
-        {L"http://localhost:81/img/a.jpg", L"", L"T", false},
-        {L"http://localhost:81/img/a.jpg", L"http://localhost:81", L"", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(PreviewRequestHeaders(c.url, c.server, c.token), c.sent ? line : L"") << Narrow(c.url);
 }
 
 std::shared_ptr<const CDibImage> Picture(int side)
@@ -174,7 +151,7 @@ public:
     OpenList(const std::vector<PhotoListAlbum>& albums, const PicasaClient& client, const SettingsLocation& settings)
         : dialog(albums, true, settings)
     {
-        dialog.SetPreviewSource({StandIn::BaseW(), client.GetAuthToken(), false});
+        dialog.SetPreviewSource({StandIn::BaseW(), client.Access().Token(), false});
         dialog.SetOpener([this](const std::wstring& url) {
             opened.push_back(url);
             return true;
@@ -550,7 +527,7 @@ TEST_P(PhotoPreview, MediaOnAnotherOriginNeverSeeTheToken)
         ASSERT_TRUE(open.WaitSettled());
         EXPECT_EQ(open.Preview().GetState(), CPhotoPreview::State::Shown) << row;
     }
-    const std::string token = "GoogleLogin auth=" + Narrow(client.GetAuthToken());
+    const std::string token = "GoogleLogin auth=" + Narrow(client.Access().Token());
     int elsewhere = 0, home = 0;
     for (const Json& request : ImageRequests()) {
         const std::string hostHeader = StandIn::HeaderValue(request, "Host");
