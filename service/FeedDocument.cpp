@@ -3,6 +3,7 @@
 #include "base/MultimediaTimer.h"
 #include "service/FeedDocumentFactory.h"
 
+#include <cstring>
 #include <cwchar>
 #include <optional>
 
@@ -213,7 +214,19 @@ bool FeedDocument::PlainUtf8(const uint8_t* bytes, size_t length)
     // above U+10FFFF, and no NUL.
     const uint8_t* at = bytes;
     const uint8_t* const end = bytes + length;
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
     while (at < end) {
+        // Eight bytes at a time while they are ASCII without a NUL: a feed
+        // is mostly markup.
+        if (end - at >= 8) {
+            uint64_t word;
+            std::memcpy(&word, at, 8);
+            if ((word & kHighBits) == 0 && ((word - kOnes) & ~word & kHighBits) == 0) {
+                at += 8;
+                continue;
+            }
+        }
         const uint8_t lead = *at;
         if (lead >= 0x01 && lead < 0x80) {
             ++at;

@@ -217,6 +217,9 @@ TEST(FeedDocumentDirect, PlainUtf8BytesOnly)
         {" " + feed, false},
         {"\xEF\xBB\xBF" + feed, false},
         {std::string("<t>a\0b</t>", 10), false},
+        {std::string("<feed>abcdefghijklm\0nopqrstuvw</feed>", 37), false},
+        {"<feed>abcdefgh\xE6\x97\xA5ijklmnopqrstuvwxyz\xF0\x9F\x98\x80</feed>", true},
+        {"<feed>abcdefghijklmnopqrstu\xFF</feed>", false},
         {"<t>\xC0\xAF</t>", false},         // an overlong "/"
         {"<t>\xE0\x80\xAF</t>", false},     // the same in three bytes
         {"<t>\xED\xA0\x80</t>", false},     // a surrogate
