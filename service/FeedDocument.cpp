@@ -3,6 +3,7 @@
 #include "base/MultimediaTimer.h"
 #include "service/FeedDocumentFactory.h"
 
+#include <cstring>
 #include <cwchar>
 #include <optional>
 
@@ -162,21 +163,145 @@ HRESULT FeedDocument::Load(const std::wstring& text, uint32_t& elapsedMs, bool& 
 
 HRESULT FeedDocument::Load(const SysString& source, uint32_t& elapsedMs, bool& parsed)
 {
+    if (document_ && !source.Get()) {
+        loaded_ = false;
+        ForgetWalk();
+        parsed = false;
+        elapsedMs = 0;
+        return E_OUTOFMEMORY;
+    }
+    return Parse(source.View(), [&](VARIANT_BOOL* success) { return document_->loadXML(source.Get(), success); },
+                 elapsedMs, parsed);
+}
+
+HRESULT FeedDocument::LoadUtf8(std::wstring_view text, const uint8_t* bytes, size_t length, uint32_t& elapsedMs,
+                               bool& parsed)
+{
+    // The parser is handed the reply's own bytes, without a copy: the array
+    // only describes them (FADF_AUTO: destroying it leaves them alone).
+    SAFEARRAY* array = nullptr;
+    if (document_ && (!bytes || length > 0x7FFFFFF0u || FAILED(SafeArrayAllocDescriptor(1, &array)))) {
+        loaded_ = false;
+        ForgetWalk();
+        parsed = false;
+        elapsedMs = 0;
+        return E_OUTOFMEMORY;
+    }
+    if (array) {
+        array->fFeatures = FADF_AUTO | FADF_FIXEDSIZE;
+        array->cbElements = 1;
+        array->pvData = const_cast<uint8_t*>(bytes);
+        array->rgsabound[0].cElements = ULONG(length);
+        array->rgsabound[0].lLbound = 0;
+    }
+    const HRESULT hr = Parse(text, [&](VARIANT_BOOL* success) {
+        VARIANT source;
+        VariantInit(&source);
+        source.vt = VT_ARRAY | VT_UI1;
+        source.parray = array;
+        return document_->load(source, success);
+    }, elapsedMs, parsed);
+    if (array)
+        SafeArrayDestroyDescriptor(array);
+    return hr;
+}
+
+bool FeedDocument::PlainUtf8(const uint8_t* bytes, size_t length)
+{
+    if (!bytes || length == 0 || bytes[0] != '<')
+        return false;
+    // Every sequence well-formed: no overlong form, no surrogate, nothing
+    // above U+10FFFF, and no NUL.
+    const uint8_t* at = bytes;
+    const uint8_t* const end = bytes + length;
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHighBits = 0x8080808080808080ull;
+    while (at < end) {
+        // Eight bytes at a time while they are ASCII without a NUL: a feed
+        // is mostly markup.
+        if (end - at >= 8) {
+            uint64_t word;
+            std::memcpy(&word, at, 8);
+            if ((word & kHighBits) == 0 && ((word - kOnes) & ~word & kHighBits) == 0) {
+                at += 8;
+                continue;
+            }
+        }
+        const uint8_t lead = *at;
+        if (lead >= 0x01 && lead < 0x80) {
+            ++at;
+            continue;
+        }
+        size_t size = 0;
+        uint8_t low = 0x80, high = 0xBF; // the second byte's range
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            size = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            size = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            size = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false; // NUL, a continuation byte or a lead never used
+        }
+        if (size_t(end - at) < size || at[1] < low || at[1] > high)
+            return false;
+        for (size_t i = 2; i < size; ++i)
+            if (at[i] < 0x80 || at[i] > 0xBF)
+                return false;
+        at += size;
+    }
+    // The declaration's encoding, when it names one, must be UTF-8: the
+    // parser reads the bytes in that, where the text was decoded as UTF-8.
+    const std::string_view text(reinterpret_cast<const char*>(bytes), length);
+    if (text.compare(0, 5, "<?xml") != 0 || text.size() < 6 ||
+        (text[5] != ' ' && text[5] != '\t' && text[5] != '\r' && text[5] != '\n'))
+        return true;
+    const size_t close = text.find("?>");
+    if (close == std::string_view::npos)
+        return true; // not a declaration the parser takes: it fails either way
+    const std::string_view declaration = text.substr(0, close);
+    const size_t name = declaration.find("encoding");
+    if (name == std::string_view::npos)
+        return true;
+    size_t i = name + 8;
+    auto blanks = [&] {
+        while (i < declaration.size() &&
+               (declaration[i] == ' ' || declaration[i] == '\t' || declaration[i] == '\r' || declaration[i] == '\n'))
+            ++i;
+    };
+    blanks();
+    if (i >= declaration.size() || declaration[i] != '=')
+        return false;
+    ++i;
+    blanks();
+    if (i >= declaration.size() || (declaration[i] != '\'' && declaration[i] != '"'))
+        return false;
+    const char quote = declaration[i++];
+    const size_t last = declaration.find(quote, i);
+    if (last == std::string_view::npos)
+        return false;
+    return last - i == 5 && _strnicmp(declaration.data() + i, "utf-8", 5) == 0;
+}
+
+HRESULT FeedDocument::Parse(std::wstring_view text, const std::function<HRESULT(VARIANT_BOOL*)>& parse,
+                            uint32_t& elapsedMs, bool& parsed)
+{
     loaded_ = false;
     ForgetWalk();
     parsed = false;
     elapsedMs = 0;
     if (!document_)
         return E_POINTER;
-    if (!source.Get())
-        return E_OUTOFMEMORY;
-    const std::wstring_view text = source.View();
     if (DeclaresDoctype(text))
         return S_FALSE; // never handed to the parser
     document_->put_async(VARIANT_FALSE);
     VARIANT_BOOL success = VARIANT_FALSE;
     const DWORD start = MultimediaTime();
-    const HRESULT hr = document_->loadXML(source.Get(), &success);
+    const HRESULT hr = parse(&success);
     elapsedMs = MultimediaTime() - start;
     parsed = true;
     ComRef<IXMLDOMDocumentType> doctype;
@@ -204,6 +329,7 @@ void FeedDocument::ForgetWalk()
     walked_.clear();
     path_.clear();
     walkStarted_ = false;
+    rootChildren_.reset();
 }
 
 bool FeedDocument::WalkOn() const
@@ -289,7 +415,18 @@ DWORD FeedDocument::DocumentAttribute(const wchar_t* tag, const wchar_t* attribu
     return ERROR_SUCCESS;
 }
 
-bool FeedDocument::EntriesOfTheRoot(std::vector<ComRef<IXMLDOMNode>>& entries) const
+const FeedNodes& FeedDocument::RootChildren() const
+{
+    if (!rootChildren_) {
+        ComRef<IXMLDOMElement> root;
+        if (!loaded_ || !names_ || FAILED(document_->get_documentElement(root.Out())) || !root)
+            root.Reset();
+        rootChildren_ = std::make_unique<FeedNodes>(root.Get(), names_);
+    }
+    return *rootChildren_;
+}
+
+bool FeedDocument::EntriesOfTheRoot(std::vector<IXMLDOMNode*>& entries) const
 {
     ComRef<IXMLDOMElement> root;
     if (FAILED(document_->get_documentElement(root.Out())) || !root)
@@ -297,23 +434,16 @@ bool FeedDocument::EntriesOfTheRoot(std::vector<ComRef<IXMLDOMNode>>& entries) c
     const int entry = names_->Id(L"entry", 5);
     if (names_->Same(names_->Id(FeedNodes::NodeName(root.Get()).Get()), entry))
         return false;
-    ComRef<IXMLDOMNode> child;
-    if (FAILED(root->get_firstChild(child.Out())))
-        return false;
-    while (child) {
-        SysString name = FeedNodes::NodeName(child.Get());
+    for (const FeedNodes::Child& child : RootChildren().children_) {
+        const BSTR name = names_->Text(child.nameId);
         DOMNodeType type = NODE_INVALID;
-        if (name.Get() && name.Get()[0] != L'#' && names_->Same(names_->Id(name.Get()), entry) &&
-            SUCCEEDED(child->get_nodeType(&type)) && type == NODE_ELEMENT) {
+        if (name && name[0] != L'#' && names_->Same(child.nameId, entry) &&
+            SUCCEEDED(child.node->get_nodeType(&type)) && type == NODE_ELEMENT) {
             // One whose name only compares equal to "entry" may hold more.
-            if (wcscmp(name.Get(), L"entry") != 0)
+            if (wcscmp(name, L"entry") != 0)
                 return false;
-            entries.push_back(ComRef<IXMLDOMNode>::Share(child.Get()));
+            entries.push_back(child.node.Get());
         }
-        ComRef<IXMLDOMNode> next;
-        if (FAILED(child->get_nextSibling(next.Out())))
-            return false;
-        child = std::move(next);
     }
     return entries.size() == entryTags_;
 }
@@ -330,12 +460,11 @@ DWORD FeedDocument::ForEachEntryNode(const std::function<void(IXMLDOMNode*, cons
     // A feed holds its entries as children of its root. When every "<entry"
     // of the text is one of those, there is no other entry to look for
     // inside them, and searching the whole tree would visit every node.
-    std::vector<ComRef<IXMLDOMNode>> entries;
+    std::vector<IXMLDOMNode*> entries; // held by the root's children
+    entries.reserve(entryTags_);
     if (EntriesOfTheRoot(entries)) {
-        for (ComRef<IXMLDOMNode>& node : entries) {
-            visit(node.Get(), FeedNodes(node.Get(), names_));
-            node.Reset(); // done with
-        }
+        for (IXMLDOMNode* node : entries)
+            visit(node, FeedNodes(node, names_));
         return ERROR_SUCCESS;
     }
     ElementSearch search(*names_, L"entry", [&](IXMLDOMNode* node, std::optional<FeedNodes>& children) {

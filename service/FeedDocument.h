@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <windows.h>
@@ -36,6 +37,14 @@ public:
     // The same for a text already held as a system string; E_OUTOFMEMORY
     // when it holds none.
     HRESULT Load(const SysString& source, uint32_t& elapsedMs, bool& parsed);
+    // The same for `text` given also as the UTF-8 bytes it was decoded
+    // from, which the parser reads instead of a converted copy. Only for
+    // bytes that PlainUtf8 passes: then both ways give the same document.
+    HRESULT LoadUtf8(std::wstring_view text, const uint8_t* bytes, size_t length, uint32_t& elapsedMs, bool& parsed);
+    // True for bytes that are UTF-8 through and through (no NUL, no byte
+    // order mark) and start with "<", where the XML declaration, if any,
+    // names UTF-8: the parser reads them as the characters they decode to.
+    static bool PlainUtf8(const uint8_t* bytes, size_t length);
     bool Loaded() const { return loaded_; }
     // Start tags of "entry" elements in the loaded text: at least as many as
     // it has entries (room to make for their records).
@@ -51,6 +60,10 @@ public:
     // Attribute `attribute` of the first element named `tag`; same results.
     DWORD DocumentAttribute(const wchar_t* tag, const wchar_t* attribute, std::wstring& out) const;
 
+    // The child nodes of the root element, read once for every lookup
+    // (none when nothing is loaded).
+    const FeedNodes& RootChildren() const;
+
     // Calls `visit` with the child nodes of every "entry" element, in
     // document order; 1168 when nothing is loaded.
     DWORD ForEachEntry(const std::function<void(const FeedNodes& children)>& visit) const;
@@ -65,10 +78,13 @@ private:
         signed char element = -1; // asked when its name first matches
     };
 
+    // After a load: what every load does around the parse itself.
+    HRESULT Parse(std::wstring_view text, const std::function<HRESULT(VARIANT_BOOL* success)>& parse,
+                  uint32_t& elapsedMs, bool& parsed);
     bool FirstElement(const wchar_t* tag, ComRef<IXMLDOMNode>& found) const;
     // The root's "entry" children, in order; false unless they are all the
     // entries of the document.
-    bool EntriesOfTheRoot(std::vector<ComRef<IXMLDOMNode>>& entries) const;
+    bool EntriesOfTheRoot(std::vector<IXMLDOMNode*>& entries) const;
     // The next node after the last one walked, in document order; false at
     // the end. Text, comment and CDATA nodes are passed over.
     bool WalkOn() const;
@@ -86,4 +102,5 @@ private:
     mutable std::vector<WalkedNode> walked_;
     mutable std::vector<ComRef<IXMLDOMNode>> path_;
     mutable bool walkStarted_ = false;
+    mutable std::unique_ptr<FeedNodes> rootChildren_;
 };

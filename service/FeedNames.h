@@ -24,6 +24,9 @@ public:
     int Id(BSTR text) { return Id(text, text ? SysStringLen(text) : 0); }
     int Id(const std::wstring& text) { return Id(text.data(), text.size()); }
 
+    // The text numbered `id` (null for a number not given).
+    BSTR Text(int id) const { return id >= 0 && size_t(id) < texts_.size() ? texts_[size_t(id)] : nullptr; }
+
     // SameText of the two texts, asked of the locale once.
     bool Same(int a, int b);
 

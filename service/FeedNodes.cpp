@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cwchar>
 
+namespace {
+
+// The element interface, for looking an attribute up by its name.
+const IID kElementInterface = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+
+} // namespace
+
 SysString FeedNodes::NodeName(IXMLDOMNode* node)
 {
     SysString name;
@@ -84,35 +91,28 @@ FeedNodes::FeedNodes(IXMLDOMNode* parent, std::shared_ptr<FeedNames> names)
 
 void FeedNodes::Add(ComRef<IXMLDOMNode> node)
 {
-    Child child;
-    child.name = NodeName(node.Get());
-    child.nameId = names_->Id(child.name.Get());
+    // The name is kept as its number alone: the table holds its text.
+    const SysString name = NodeName(node.Get());
+    Child& child = children_.emplace_back();
+    child.nameId = names_->Id(name.Get());
     child.node = std::move(node);
-    children_.push_back(std::move(child));
 }
 
-FeedNodes::Attribute* FeedNodes::AttributeAt(Child& child, size_t index) const
+bool FeedNodes::AttributeText(IXMLDOMNode* node, BSTR name, SysString& text)
 {
-    if (child.attributeCount < 0) {
-        child.attributeCount = 0;
-        if (FAILED(child.node->get_attributes(child.attributeMap.Out())) || !child.attributeMap ||
-            FAILED(child.attributeMap->get_length(&child.attributeCount)) || child.attributeCount < 0)
-            child.attributeCount = 0;
-        // Room for all of them at once: a lookup holds on to one while it
-        // reads the next.
-        child.attributes.reserve(size_t(child.attributeCount));
+    text.Reset();
+    ComRef<IXMLDOMElement> element;
+    if (!node || FAILED(node->QueryInterface(kElementInterface, reinterpret_cast<void**>(element.Out()))) ||
+        !element)
+        return false;
+    VARIANT value;
+    VariantInit(&value);
+    if (element->getAttribute(name, &value) != S_OK || value.vt != VT_BSTR) {
+        VariantClear(&value);
+        return false;
     }
-    // An item the parser does not give is passed over, as if it were not there.
-    while (child.attributes.size() <= index) {
-        if (child.attributeNext >= child.attributeCount)
-            return nullptr;
-        Attribute attribute;
-        if (FAILED(child.attributeMap->get_item(child.attributeNext++, attribute.node.Out())) || !attribute.node)
-            continue;
-        attribute.name = names_->Id(NodeName(attribute.node.Get()).Get());
-        child.attributes.push_back(std::move(attribute));
-    }
-    return &child.attributes[index];
+    *text.Out() = value.bstrVal; // owned from here on
+    return true;
 }
 
 void FeedNodes::FirstOfEach(FeedNameSet& names, std::vector<IXMLDOMNode*>& found) const
@@ -130,7 +130,7 @@ void FeedNodes::FirstOfEach(FeedNameSet& names, std::vector<IXMLDOMNode*>& found
 void FeedNodes::ForEach(const std::function<bool(IXMLDOMNode*, BSTR)>& visit) const
 {
     for (const Child& child : children_)
-        if (!visit(child.node.Get(), child.name.Get()))
+        if (!visit(child.node.Get(), names_->Text(child.nameId)))
             return;
 }
 
@@ -184,26 +184,27 @@ DWORD FeedNodes::LinkHref(const wchar_t* element, const wchar_t* key, const wcha
     const int elementId = names.Id(element, wcslen(element));
     const int keyId = names.Id(key, wcslen(key));
     const int valueId = names.Id(value, wcslen(value));
-    const int wantedId = names.Id(wanted, wcslen(wanted));
+    SysString keyName;
+    SysString wantedName;
+    SysString text;
     for (Child& child : children_) {
         if (!names.Same(child.nameId, elementId) || !child.node)
             continue;
-        // Attributes are read only as far as the key and the wanted one
-        // stand: most links are passed over after their first.
-        for (size_t i = 0; Attribute* attribute = AttributeAt(child, i); ++i) {
-            if (!names.Same(attribute->name, keyId))
-                continue;
-            if (attribute->value < 0)
-                attribute->value = names.Id(NodeText(attribute->node.Get()));
-            if (!names.Same(attribute->value, valueId))
-                continue;
-            // Any attribute of the same link, wherever it stands.
-            for (size_t j = 0; Attribute* other = AttributeAt(child, j); ++j) {
-                if (names.Same(other->name, wantedId)) {
-                    out = NodeText(other->node.Get());
-                    return ERROR_SUCCESS;
-                }
-            }
+        if (child.keyId != keyId) {
+            if (!keyName.Get() && !keyName.Assign(std::wstring_view(key)))
+                return ERROR_NOT_FOUND;
+            child.keyId = keyId;
+            child.keyValue = AttributeText(child.node.Get(), keyName.Get(), text) ? names.Id(text.Get()) : -2;
+        }
+        if (child.keyValue < 0 || !names.Same(child.keyValue, valueId))
+            continue;
+        if (!wantedName.Get() && !wantedName.Assign(std::wstring_view(wanted)))
+            return ERROR_NOT_FOUND;
+        if (AttributeText(child.node.Get(), wantedName.Get(), text)) {
+            // Blanks alone read as nothing, as the attribute's text gives them.
+            if (text.View().find_first_not_of(L" \t\r\n") != std::wstring_view::npos)
+                out.assign(text.View());
+            return ERROR_SUCCESS;
         }
     }
     return ERROR_NOT_FOUND;

@@ -58,7 +58,9 @@ public:
     DWORD ChildText(const wchar_t* name, std::wstring& out) const;
 
     // `wanted` attribute of the first `element` node that has an attribute
-    // `key` with the text `value`; attribute order does not matter.
+    // `key` with the text `value`; attribute order does not matter. The
+    // attributes are found by the parser's own lookup of their qualified
+    // name (exact); the key's text is compared as names are.
     DWORD LinkHref(const wchar_t* element, const wchar_t* key, const wchar_t* value, const wchar_t* wanted,
                    std::wstring& out) const;
 
@@ -86,27 +88,20 @@ public:
     static std::vector<FeedAttribute> Attributes(IXMLDOMNode* node);
 
 private:
-    struct Attribute
-    {
-        ComRef<IXMLDOMNode> node;
-        int name = -1;
-        int value = -1; // numbered when first compared
-    };
+    friend class FeedDocument; // reads the root's children by their numbers
     struct Child
     {
         ComRef<IXMLDOMNode> node;
-        SysString name;
         int nameId = -1;
-        // Attributes are read one by one as far as a lookup needs them.
-        ComRef<IXMLDOMNamedNodeMap> attributeMap;
-        long attributeCount = -1; // not asked yet
-        long attributeNext = 0;   // the map's next item to read
-        std::vector<Attribute> attributes;
+        // The text of the attribute last looked up by name, numbered: the
+        // links of an entry are asked for their rel more than once.
+        int keyId = -1;
+        int keyValue = -1; // -2: the node has no such attribute
     };
 
     void Add(ComRef<IXMLDOMNode> node);
-    // The child's `index`-th attribute, or null past the last.
-    Attribute* AttributeAt(Child& child, size_t index) const;
+    // The text of `child`'s attribute named exactly `name`; false when it has none.
+    static bool AttributeText(IXMLDOMNode* node, BSTR name, SysString& text);
 
     // Mutable: attributes are read on the first lookup that needs them.
     mutable std::vector<Child> children_;

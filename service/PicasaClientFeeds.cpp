@@ -24,10 +24,8 @@ std::wstring DocumentText(const FeedDocument& document, const wchar_t* tag)
 std::wstring NextPageLink(const FeedDocument& document)
 {
     std::wstring next;
-    ComRef<IXMLDOMElement> root;
-    if (!document.Loaded() || FAILED(document.Get()->get_documentElement(root.Out())) || !root)
-        return next;
-    FeedNodes(root.Get()).LinkHref(L"link", L"rel", L"next", L"href", next);
+    if (document.Loaded())
+        document.RootChildren().LinkHref(L"link", L"rel", L"next", L"href", next);
     return next;
 }
 
@@ -64,13 +62,23 @@ bool PicasaClient::LoadReply(FeedDocument& document, bool& created)
     uint32_t elapsed = 0;
     bool parsed = false;
     xmlLoadStats_.start = MultimediaTime();
-    // The text ends at its first NUL already. Its system string is resized
-    // from one reply to the next rather than made anew: a new block of
-    // megabytes costs more to touch than to fill.
-    replyText_.Assign(transport_.ResponseText());
-    document.Load(replyText_, elapsed, parsed);
-    if (replyText_.Length() > kLargestKeptReply)
-        replyText_.Reset();
+    // A reply marked UTF-8 was decoded as UTF-8: when its bytes are plain
+    // UTF-8, the parser reads them rather than a copy of the text that it
+    // would convert back.
+    const std::wstring& charset = transport_.ResponseCharset();
+    if (charset.size() >= 5 && _wcsnicmp(charset.c_str(), L"utf-8", 5) == 0 &&
+        FeedDocument::PlainUtf8(transport_.ResponseBytes(), transport_.ResponseLength())) {
+        document.LoadUtf8(transport_.ResponseText(), transport_.ResponseBytes(), transport_.ResponseLength(), elapsed,
+                          parsed);
+    } else {
+        // The text ends at its first NUL already. Its system string is
+        // resized from one reply to the next rather than made anew: a new
+        // block of megabytes costs more to touch than to fill.
+        replyText_.Assign(transport_.ResponseText());
+        document.Load(replyText_, elapsed, parsed);
+        if (replyText_.Length() > kLargestKeptReply)
+            replyText_.Reset();
+    }
     if (parsed)
         xmlLoadStats_.Add(elapsed);
     return document.Loaded();

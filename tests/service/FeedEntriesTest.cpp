@@ -131,6 +131,13 @@ TEST(AlbumFeedText, QuirksOfOneField)
         {"a rel in capitals", L"<link rel='EDIT' href='http://x/upper'/>", &AlbumEntry::editLink, L""},
         {"a link without rel", L"<link ref='edit' href='http://x/no'/>", &AlbumEntry::editLink, L""},
         {"a link without href", L"<link rel='edit' src='http://x/no'/>", &AlbumEntry::editLink, L""},
+        {"a rel with blanks around it", L"<link rel=' edit ' href='http://x/no'/>", &AlbumEntry::editLink, L""},
+        {"an href of blanks alone", L"<link rel='edit' href='  \t'/><link rel='edit' href='http://x/2'/>",
+         &AlbumEntry::editLink, L""},
+        {"an href with blanks around it", L"<link rel='edit' href=' http://x/b '/>", &AlbumEntry::editLink,
+         L" http://x/b "},
+        {"a prefixed rel", L"<link g:rel='edit' href='http://x/no'/><link rel='edit' g:href='http://x/no'/>",
+         &AlbumEntry::editLink, L""},
     };
     for (const auto& c : texts) {
         SCOPED_TRACE(std::string(c.name) + ": " + TestEnv::Narrow(c.entry));

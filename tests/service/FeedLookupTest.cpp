@@ -38,6 +38,19 @@ protected:
                                             "]], \"body\": " + JsonQuote(body) + "}]"));
     }
 
+    // A reply of exactly these bytes.
+    void ServeBytes(const std::string& path, const std::string& bytes, const std::string& type)
+    {
+        static const char digits[] = "0123456789abcdef";
+        std::string hex;
+        for (unsigned char byte : bytes) {
+            hex += digits[byte >> 4];
+            hex += digits[byte & 15];
+        }
+        ASSERT_TRUE(server.Script(path, "[{\"status\": 200, \"headers\": [[\"Content-Type\", " + JsonQuote(type) +
+                                            "]], \"body_hex\": \"" + hex + "\"}]"));
+    }
+
     DWORD LoadAlbums(const std::string& feedBody)
     {
         Serve(FeedPath(), feedBody);
@@ -62,6 +75,53 @@ TEST_F(CannedFeed, HtmlErrorPageIsOneXmlLoadWithoutEntries)
     EXPECT_EQ(client.RequestCount(), requestsBefore + 1);
     EXPECT_EQ(client.XmlLoadCount(), 1u);
     EXPECT_EQ(client.GetQuotaLimit(), 0);
+}
+
+// A reply marked UTF-8 reads as the text it decodes to, loaded as text,
+// whether the parser reads its bytes or that text: whatever its declaration
+// names (the parser refuses some declarations in a text), with a byte order
+// mark, and with bytes that are no UTF-8 in it.
+TEST_F(CannedFeed, RepliesMarkedUtf8ReadAsTheirText)
+{
+    const std::string feed = "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>";
+    const std::wstring wideFeed = L"<feed xmlns='http://www.w3.org/2005/Atom'><entry><title>";
+    const std::string end = "</title></entry></feed>";
+    const std::wstring wideEnd = L"</title></entry></feed>";
+    const std::string nihon = "\xE6\x97\xA5\xE6\x9C\xAC";
+    const std::wstring wideNihon = L"\u65e5\u672c";
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        std::wstring text;
+    } cases[] = {
+        {"plain", "<?xml version='1.0' encoding='UTF-8'?>" + feed + nihon + end,
+         L"<?xml version='1.0' encoding='UTF-8'?>" + wideFeed + wideNihon + wideEnd},
+        {"without a declaration", feed + nihon + end, wideFeed + wideNihon + wideEnd},
+        {"a declaration naming Shift_JIS", "<?xml version='1.0' encoding='Shift_JIS'?>" + feed + nihon + end,
+         L"<?xml version='1.0' encoding='Shift_JIS'?>" + wideFeed + wideNihon + wideEnd},
+        {"a declaration naming Latin-1", "<?xml version='1.0' encoding='ISO-8859-1'?>" + feed + "caf\xC3\xA9" + end,
+         L"<?xml version='1.0' encoding='ISO-8859-1'?>" + wideFeed + L"caf\u00e9" + wideEnd},
+        {"a byte order mark", "\xEF\xBB\xBF" + feed + nihon + end, L"\ufeff" + wideFeed + wideNihon + wideEnd},
+        {"a byte that is no UTF-8", feed + "a\xFF" "b" + end, wideFeed + L"a\ufffd" L"b" + wideEnd},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FeedDocument text;
+        ASSERT_TRUE(text.Create());
+        uint32_t elapsed = 0;
+        bool parsed = false;
+        const bool loads = text.Load(c.text, elapsed, parsed) == S_OK;
+        std::wstring title;
+        text.ForEachEntry([&](const FeedNodes& children) { children.ChildText(L"title", title); });
+
+        ServeBytes(FeedPath(), c.bytes, "application/atom+xml; charset=UTF-8");
+        client.OpenPublicSession(Account().c_str(), "");
+        EXPECT_EQ(client.LoadAlbums(), loads ? 0u : DWORD(ERROR_READ_FAULT));
+        ASSERT_EQ(client.GetAlbums().size(), loads ? 1u : 0u);
+        if (loads)
+            EXPECT_EQ(client.GetAlbums()[0].title, title);
+    }
 }
 
 TEST_F(CannedFeed, ServedFeedIsAskedForWithoutAuthorizationInPublicMode)
@@ -133,6 +193,48 @@ TEST(FeedDocumentDirect, AttributeOfTheFirstElementAndNotFoundResults)
     EXPECT_EQ(document.Load(L"<r><unclosed></r>", elapsed, parsed), S_FALSE);
     EXPECT_TRUE(parsed);
     EXPECT_FALSE(document.Loaded());
+}
+
+// Bytes that the parser may read in place of the text decoded from them.
+TEST(FeedDocumentDirect, PlainUtf8BytesOnly)
+{
+    const std::string feed = "<feed/>";
+    const struct
+    {
+        std::string bytes;
+        bool plain;
+    } cases[] = {
+        {feed, true},
+        {"<?xml version='1.0'?>" + feed, true},
+        {"<?xml version='1.0' encoding='UTF-8'?>" + feed, true},
+        {"<?xml version=\"1.0\" encoding = \"utf-8\" ?>" + feed, true},
+        {"<t>\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xF0\x90\x80\x80\xF4\x8F\xBF\xBF</t>", true},
+        {"<?xml version='1.0' encoding='Shift_JIS'?>" + feed, false},
+        {"<?xml version='1.0' encoding='UTF8'?>" + feed, false},
+        {"<?xml version='1.0' encoding='UTF-8 '?>" + feed, false},
+        {"<?xml version='1.0' encoding=UTF-8?>" + feed, false},
+        {"", false},
+        {" " + feed, false},
+        {"\xEF\xBB\xBF" + feed, false},
+        {std::string("<t>a\0b</t>", 10), false},
+        {std::string("<feed>abcdefghijklm\0nopqrstuvw</feed>", 37), false},
+        {"<feed>abcdefgh\xE6\x97\xA5ijklmnopqrstuvwxyz\xF0\x9F\x98\x80</feed>", true},
+        {"<feed>abcdefghijklmnopqrstu\xFF</feed>", false},
+        {"<t>\xC0\xAF</t>", false},         // an overlong "/"
+        {"<t>\xE0\x80\xAF</t>", false},     // the same in three bytes
+        {"<t>\xED\xA0\x80</t>", false},     // a surrogate
+        {"<t>\xF4\x90\x80\x80</t>", false}, // above U+10FFFF
+        {"<t>\xF5\x80\x80\x80</t>", false},
+        {"<t>\x80</t>", false},
+        {"<t>\xE6\x97</t>", false},
+        {"<t>\xE6\x97", false},
+        {"<t>\xFF</t>", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.bytes));
+        EXPECT_EQ(FeedDocument::PlainUtf8(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size()),
+                  c.plain);
+    }
 }
 
 // Entries are every "entry" element in document order, wherever it stands:
