@@ -207,7 +207,9 @@ int64_t SecondsLeft(uint64_t elapsedMs, uint64_t sent, uint64_t total)
     if (sent == 0 || elapsedMs < kTimeLeftAfterMs || total < sent)
         return -1;
     const long double ms = (long double)(elapsedMs) * (long double)(total - sent) / (long double)(sent);
-    return int64_t((ms + 999) / 1000);
+    // A guess past days says only "long"; it must not overflow into a negative.
+    const long double seconds = (ms + 999) / 1000;
+    return seconds >= (long double)(kMostSecondsLeft) ? kMostSecondsLeft : int64_t(seconds);
 }
 
 std::wstring FolderProgressText(const UploadProgress& progress, int64_t secondsLeft)

@@ -90,8 +90,10 @@ std::wstring FolderQuestionText(const FolderPlan& plan);
 std::wstring FolderCannotLine(const FolderFile& file);
 
 // Seconds left, from the time taken so far for the bytes sent; -1 while it
-// cannot be told yet (nothing sent, or under kTimeLeftAfterMs).
+// cannot be told yet (nothing sent, or under kTimeLeftAfterMs); at most
+// kMostSecondsLeft.
 constexpr uint64_t kTimeLeftAfterMs = 2000;
+constexpr int64_t kMostSecondsLeft = 100 * 3600; // a longer guess says no more
 int64_t SecondsLeft(uint64_t elapsedMs, uint64_t sent, uint64_t total);
 // The progress window's line: file n of N, megabytes sent of the total,
 // the time left once it can be told, the file's name.

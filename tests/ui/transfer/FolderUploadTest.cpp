@@ -108,8 +108,8 @@ TEST(FolderCompare, AFileIsThereOnlyWithTheAlbumsNameAndSize)
 TEST(FolderCompare, TheFolderIsListedInExplorersOrderWithoutSubfoldersOrSystemFiles)
 {
     const std::wstring folder = TestEnv::ScratchFolder("folder-upload-listing");
-    for (const wchar_t* name : {L"img10.jpg", L"img2.jpg", L"IMG1.jpg", L"a.txt", L"img2 (2).jpg", L"x01.png",
-                                L"x1.png", L"x002.png"})
+    for (const wchar_t* name : {L"img10.jpg", L"img2.jpg", L"IMG1.jpg", L"a.txt", L"Scan 100.png", L"scan 9.png",
+                                L"zz.jpg"})
         TestEnv::WriteBytes(folder, name, "abc");
     CreateDirectoryW((folder + L"\\sub.jpg").c_str(), nullptr);
     TestEnv::WriteBytes(folder + L"\\sub.jpg", L"inner.jpg", "abc");
@@ -122,8 +122,13 @@ TEST(FolderCompare, TheFolderIsListedInExplorersOrderWithoutSubfoldersOrSystemFi
     std::vector<std::wstring> names;
     for (const FolderFile& file : files)
         names.push_back(file.name);
-    const std::vector<std::wstring> expected = {L"a.txt",    L"big.png",  L"IMG1.jpg", L"img2 (2).jpg", L"img2.jpg",
-                                                L"img10.jpg", L"x01.png", L"x1.png",   L"x002.png"};
+    std::vector<std::wstring> expected = {L"a.txt",      L"big.png",      L"IMG1.jpg", L"img2.jpg",
+                                          L"img10.jpg", L"scan 9.png", L"Scan 100.png", L"zz.jpg"};
+    // Where the file system keeps no DOS attributes, Thumbs.db is a plain file.
+    const DWORD attributes = GetFileAttributesW(thumbs.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    if (!(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+        expected.insert(expected.begin() + 7, L"Thumbs.db");
     EXPECT_EQ(names, expected);
     ASSERT_EQ(files.size(), expected.size());
     EXPECT_EQ(files[1].size, 70000u);
@@ -147,7 +152,8 @@ TEST(FolderCompare, TimeLeftOnceItCanBeTold)
         {2000, 50, 100, 2},          {3000, 1, 1000, 2997}, {2000, 100, 100, 0},
         {2500, 3, 10, 6},            // 5.83 s rounds up
         {4000, 200, 100, -1},        // more sent than there is: no guess
-        {1ull << 40, 1, 1ull << 40, int64_t(((1ull << 40) - 1))},
+        {1ull << 40, 1, 1ull << 40, 360000}, // a guess of ages: capped, not overflowed
+        {3600000, 1, 101, 360000},
     };
     for (const Row& row : rows)
         EXPECT_EQ(SecondsLeft(row.elapsedMs, row.sent, row.total), row.left)
@@ -324,6 +330,22 @@ TEST_P(FolderUpload, AFileWhoseAnswerWasLostIsNotSentAgain)
     EXPECT_EQ(plan.there, 3u);
     EXPECT_EQ(Posts(), 0u);
     EXPECT_EQ(Titles(album).at(L"IMG_2.jpg"), 1);
+}
+
+// Guards the stop in PrepareFolderUpload when the album's photo list fails:
+// without it every file looked new and the album got them all again.
+TEST_P(FolderUpload, AnAlbumWhosePhotoListCannotBeReadGetsNothing)
+{
+    SignIn();
+    const AlbumEntry album = Album(L"Garden");
+    const std::wstring pictures = TestEnv::ScratchFolder("folder-upload-no-list");
+    Picture(pictures, 1);
+    const std::string feed = TestEnv::Narrow(client->AlbumFeedUrl(album.id)).substr(StandIn::Base().size());
+    StandIn::Fault("{\"path\": \"" + feed + "\", \"method\": \"GET\", \"status\": 500, \"count\": -1}");
+    const FolderPreparation prepared = PrepareFolderUpload(*client, album.id, pictures, nullptr);
+    EXPECT_TRUE(prepared.albumFailed);
+    EXPECT_EQ(prepared.plan.newFiles, 0u);
+    EXPECT_TRUE(prepared.plan.PathsToUpload().empty());
 }
 
 // The album window: a folder dropped off the rows becomes a new album;
