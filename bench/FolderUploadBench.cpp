@@ -11,6 +11,7 @@
 #include <winhttp.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,25 @@ int wmain(int argc, wchar_t** argv)
                 FindClose(search);
             }
         });
+    // Where the time goes, one piece after the other.
+    {
+        std::vector<FolderFile> files;
+        const double list = bench::TimeMs([&] { ListUploadFolder(folder, files); });
+        std::unique_ptr<std::vector<PhotoEntry>> again;
+        const double load = bench::TimeMs([&] { again = client.LoadPhotos(album.id, 1); });
+        FolderPlan plan;
+        const double compare = bench::TimeMs([&] { plan = CompareFolderWithAlbum(files, *again); });
+        const double question = bench::TimeMs([&] {
+            CFolderUploadDlg dialog(plan, folder);
+            HWND window = dialog.Create(nullptr);
+            ShowWindow(window, SW_SHOW);
+            UpdateWindow(window);
+            DestroyWindow(window);
+        });
+        std::printf("# pieces: folder listed and sorted %.1f ms, photo list %.1f ms, compared %.1f ms, question "
+                    "%.1f ms\n",
+                    list, load, compare, question);
+    }
     for (const PhotoEntry& photo : *photos)
         DeleteFileW((folder + L"\\" + photo.title).c_str());
     RemoveDirectoryW(folder.c_str());
