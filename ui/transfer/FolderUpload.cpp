@@ -185,12 +185,13 @@ std::wstring FolderQuestionText(const FolderPlan& plan)
         text = ResourceFormat(IDS_FOLDER_NEW_FILE, {size});
     else
         text = ResourceFormat(IDS_FOLDER_NEW_FILES, {int64_t(plan.newFiles), size});
+    // Each further part brings the language's separator with it.
     if (plan.there)
-        text += L"; " + ResourceFormat(IDS_FOLDER_THERE, {int64_t(plan.there)});
+        text += ResourceFormat(IDS_FOLDER_THERE, {int64_t(plan.there)});
     if (plan.cannot == 1)
-        text += L"; " + ResourceString(IDS_FOLDER_CANNOT_ONE);
+        text += ResourceString(IDS_FOLDER_CANNOT_ONE);
     else if (plan.cannot > 1)
-        text += L"; " + ResourceFormat(IDS_FOLDER_CANNOT, {int64_t(plan.cannot)});
+        text += ResourceFormat(IDS_FOLDER_CANNOT, {int64_t(plan.cannot)});
     return text;
 }
 
