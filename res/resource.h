@@ -372,3 +372,35 @@
 #define IDC_PHOTO_COPY 1071           // photo list: copies the selected rows (or all)
 #define IDS_ALBUMS_HELP 5091          // F1 in the album window
 #define IDS_COPIED 5650               // URL dialog, after Copy
+
+// Upload of a folder (Upload folder..., a dropped folder): only what is new
+#define IDD_FOLDER_UPLOAD 250                // the question before a folder upload
+#define IDC_UPLOAD_FOLDER 1170               // album window button and list menu
+#define IDC_FOLDER_UPLOAD_TARGET 1171        // question: the folder and the album
+#define IDC_FOLDER_UPLOAD_COUNTS 1172        // question: new, already there, cannot upload
+#define IDC_FOLDER_UPLOAD_LIST 1173          // question: the files that cannot be uploaded
+#define IDC_FOLDER_UPLOAD_LIST_LABEL 1174
+#define IDS_FOLDER_NEW_FILES 6500            // %d files, %s size
+#define IDS_FOLDER_NEW_FILE 6501             // %s size
+#define IDS_FOLDER_NO_NEW_FILES 6502
+#define IDS_FOLDER_THERE 6503                // %d files already in the album
+#define IDS_FOLDER_CANNOT 6504               // %d files that cannot be uploaded
+#define IDS_FOLDER_CANNOT_ONE 6505
+#define IDS_FOLDER_INTO_ALBUM 6506           // %s folder, %s album
+#define IDS_FOLDER_INTO_NEW_ALBUM 6507       // %s folder, %s title of the new album
+#define IDS_FOLDER_SIZE 6508                 // %s megabytes
+#define IDS_FOLDER_PROGRESS 6509             // %d file, %d files, %s MB sent, %s MB in all, %s time left, %s name
+#define IDS_FOLDER_SECONDS_LEFT 6510         // %d seconds
+#define IDS_FOLDER_MINUTES_LEFT 6511         // %d minutes
+#define IDS_FOLDER_SUMMARY 6512              // %s album, %d sent, %d skipped, %d refused, %d failed
+#define IDS_FOLDER_SUMMARY_CANCELLED 6513
+#define IDS_FOLDER_PICK_TITLE 6514
+#define IDS_FOLDER_ONE_ALBUM 6515            // several albums selected
+#define IDS_FOLDER_DROP_ONE 6516             // several folders dropped
+#define IDS_FOLDER_UNREADABLE 6517           // %s folder, %s system words
+#define IDS_FOLDER_FEED_FAILED 6518          // %s album, %s status or cause
+#define IDS_FOLDER_CREATE_FAILED 6519        // %s title, %s status or cause
+#define IDS_PROGRESS_FOLDER_COMPARE 6520     // progress caption while the folder is compared
+#define IDS_PROGRESS_FOLDER_CREATE 6521      // progress caption while the album is made
+#define IDS_LOG_FOLDER_PLAN 6522             // %s folder, %s album, %d new, %d there, %d cannot
+#define IDS_FOLDER_EMPTY 6523                // %s folder

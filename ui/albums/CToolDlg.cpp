@@ -43,6 +43,7 @@ constexpr ResizeItem kResizeItems[] = {
     {IDC_REFRESH, ResizeMoveY},
     {IDC_NEW_ALBUM, ResizeMoveY},
     {IDC_UPLOAD, ResizeMoveY},
+    {IDC_UPLOAD_FOLDER, ResizeMoveY},
     {IDC_DELETE_ALBUMS, ResizeMoveY},
     {IDC_URL_LIST, ResizeMoveY},
     {IDC_ACTIONS_GROUP, ResizeMoveY},
@@ -114,6 +115,7 @@ bool CToolDlg::OnInitDialog()
         EnableItem(IDC_CHANGE_ACCESS, false);
         EnableItem(IDC_ALBUM_PROPERTIES, false);
         EnableItem(IDC_UPLOAD, false);
+        EnableItem(IDC_UPLOAD_FOLDER, false);
     } else {
         DragAcceptFiles(Handle(), TRUE);
     }
@@ -140,7 +142,8 @@ void CToolDlg::FitCalendar()
 
     // The album buttons' right edge, and the template's gap after them.
     int buttonsRight = 0;
-    for (const int id : {IDC_NEW_ALBUM, IDC_CHANGE_ACCESS, IDC_URL_LIST, IDC_UPLOAD, IDC_ALBUM_PROPERTIES, IDC_BACKUP}) {
+    for (const int id : {IDC_NEW_ALBUM, IDC_CHANGE_ACCESS, IDC_URL_LIST, IDC_UPLOAD, IDC_UPLOAD_FOLDER, IDC_ALBUM_PROPERTIES,
+                         IDC_BACKUP}) {
         RECT button;
         if (HWND item = Item(id); item && GetWindowRect(item, &button)) {
             MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&button), 2);
@@ -264,6 +267,10 @@ bool CToolDlg::RunCommand(int id, int code)
     case IDC_UPLOAD:
         if (code == BN_CLICKED)
             Upload();
+        return code == BN_CLICKED;
+    case IDC_UPLOAD_FOLDER:
+        if (code == BN_CLICKED)
+            UploadFolder();
         return code == BN_CLICKED;
     case IDC_DELETE_ALBUMS:
         DeleteAlbums();

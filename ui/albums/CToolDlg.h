@@ -118,6 +118,12 @@ private:
     void Upload();
     void UploadDropped(HDROP drop);
     void UploadInto(size_t albumIndex, const std::vector<std::wstring>& paths);
+    // Upload folder (CToolDlgUpload.cpp): the folder's new files into the one
+    // selected album, or into a new album titled after it when none is
+    // selected; a folder dropped on a row goes into that album, off the rows
+    // into a new one. albumIndex -1: a new album.
+    void UploadFolder();
+    void UploadFolderInto(int albumIndex, const std::wstring& folder);
     void DumpAlbums();
 
     void ReportLoadFailure();

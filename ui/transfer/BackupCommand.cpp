@@ -58,7 +58,7 @@ UINT BackupSummaryIcon(const BackupSummary& summary)
     return MB_ICONINFORMATION;
 }
 
-bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& chosen)
+bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& chosen, const std::wstring& pickTitle)
 {
     ComRef<IFileOpenDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
@@ -67,7 +67,7 @@ bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& cho
     FILEOPENDIALOGOPTIONS options = 0;
     dialog.Get()->GetOptions(&options);
     dialog.Get()->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-    const std::wstring title = ResourceString(IDS_BACKUP_PICK_TITLE);
+    const std::wstring title = pickTitle.empty() ? ResourceString(IDS_BACKUP_PICK_TITLE) : pickTitle;
     if (!title.empty())
         dialog.Get()->SetTitle(title.c_str());
     if (!initial.empty()) {

@@ -22,8 +22,9 @@ void RunBackupCommand(HWND owner, PicasaClient& client, const std::vector<size_t
                       const bool* closing = nullptr);
 
 // The platform's folder picker over owner, starting in `initial` when it
-// exists. False when the user cancelled it.
-bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& chosen);
+// exists, titled `title` (the backup's own title when empty). False when the
+// user cancelled it.
+bool PickBackupFolder(HWND owner, const std::wstring& initial, std::wstring& chosen, const std::wstring& title = {});
 
 // The backup into a chosen folder with its progress window; the summary
 // box follows unless `quiet`, or `closing` is set once the run is over. The

@@ -154,8 +154,14 @@ std::wstring UploadLogLine(const UploadItem& item, const std::wstring& albumTitl
 
 std::wstring UploadSummaryText(const UploadRun& run, const std::wstring& albumTitle)
 {
-    std::wstring text = ResourceFormat(IDS_UPLOAD_SUMMARY, {albumTitle, int64_t(run.Uploaded()),
-                                                            int64_t(run.Refused()), int64_t(run.Failed())});
+    return ResourceFormat(IDS_UPLOAD_SUMMARY, {albumTitle, int64_t(run.Uploaded()), int64_t(run.Refused()),
+                                               int64_t(run.Failed())}) +
+           UploadSummaryLines(run);
+}
+
+std::wstring UploadSummaryLines(const UploadRun& run)
+{
+    std::wstring text;
     // The box grows with its lines: past a screenful its OK button is out
     // of reach. The log has every file.
     int64_t notListed = 0;

@@ -62,5 +62,7 @@ std::wstring UploadLogLine(const UploadItem& item, const std::wstring& albumTitl
 constexpr size_t kUploadSummaryLines = 10;
 constexpr size_t kUploadSummaryNameChars = 80;
 std::wstring UploadSummaryText(const UploadRun& run, const std::wstring& albumTitle);
+// The summary's lines after its counts, each starting with a line break.
+std::wstring UploadSummaryLines(const UploadRun& run);
 // The progress window's line.
 std::wstring UploadProgressText(const UploadProgress& progress);

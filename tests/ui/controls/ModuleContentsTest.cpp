@@ -188,7 +188,7 @@ TEST_P(ModuleContents, AlbumListMenuHasTheAlbumCommandsThenTheListCommandsWithTh
                {
                    {IDC_PHOTO_LIST, L"\tEnter"}, {IDC_URL_LIST, nullptr}, {IDC_CHANGE_ACCESS, nullptr},
                    {IDC_DELETE_ALBUMS, L"\tDel"}, {IDC_ALBUM_PROPERTIES, L"\tAlt+Enter"}, {IDC_BACKUP, nullptr},
-                   {0, nullptr},
+                   {IDC_UPLOAD_FOLDER, nullptr}, {0, nullptr},
                    {ID_LIST_SELECT_ALL, L"\tCtrl+A"}, {ID_LIST_COPY, L"\tCtrl+C"},
                });
 }

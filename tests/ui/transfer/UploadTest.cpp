@@ -9,6 +9,7 @@
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
 #include "tests/ui/albums/AlbumWindowFixture.h"
+#include "tests/ui/transfer/DropFiles.h"
 #include "backup/BackupRun.h"
 #include "ui/albums/CToolDlg.h"
 #include "ui/transfer/UploadFileDialog.h"
@@ -27,26 +28,6 @@ using namespace DialogHarness;
 namespace {
 
 using TestEnv::PatternBytes;
-
-// An HDROP as the shell hands one over: the point, then the paths.
-HDROP MakeDrop(POINT at, const std::vector<std::wstring>& paths)
-{
-    size_t chars = 1;
-    for (const std::wstring& p : paths)
-        chars += p.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
-    files->pFiles = sizeof(DROPFILES);
-    files->pt = at;
-    files->fWide = TRUE;
-    wchar_t* out = reinterpret_cast<wchar_t*>(files + 1);
-    for (const std::wstring& p : paths) {
-        std::copy(p.begin(), p.end(), out);
-        out += p.size() + 1;
-    }
-    GlobalUnlock(memory);
-    return static_cast<HDROP>(memory);
-}
 
 class Upload : public AlbumWindowFixture
 {
@@ -255,16 +236,18 @@ TEST_P(UploadFaults, AThousandFilesNotUploadedMakeASummaryThatFitsTheScreen)
 }
 
 // A dropped folder was ignored without a word (one among files: in
-// ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks).
+// ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks; one alone is uploaded
+// as a folder, in FolderUploadTest).
 TEST_P(UploadFaults, FoldersAloneAreNotUploadedAndSaySo)
 {
     SignIn();
     ASSERT_NE(Open(), nullptr);
     SelectOnly({L"Garden"});
-    const HDROP drop = MakeDrop({2, 2}, {folder});
+    const std::wstring second = TestEnv::ScratchFolder("upload-second-folder");
+    const HDROP drop = MakeDrop({2, 2}, {folder, second});
     EXPECT_EQ(AnsweredBoxes({[&] { SendMessageW(window->Handle(), WM_DROPFILES, WPARAM(drop), 0); }}),
-              std::vector<std::wstring>{L"Upload|Folders are not uploaded. Open the folder and drop the photos and "
-                                        L"videos themselves, or choose them with Upload."});
+              std::vector<std::wstring>{L"Upload|Drop one folder at a time: its photos and videos go into an album."});
+    EXPECT_EQ(Posts(), 0u);
 }
 
 // A safety check needs no second language.

@@ -238,6 +238,34 @@ class UploadTest(ServiceTestCase):
         self.assertEqual(logged['headers']['Slug'], 'logged')
         self.assertEqual(len(base64.b64decode(logged['body_b64'])), uploads.LOG_HEAD)
 
+    def test_an_upload_whose_answer_is_cut_is_kept_all_the_same(self):
+        # The service made the photo; only its answer was lost on the way.
+        before = self.state_album()[1]['numphotos']
+        self.control('POST', 'fault', {'path': self.path, 'method': 'POST', 'action': 'cut_body',
+                                       'keep': 0})
+        s = socket.create_connection(('localhost', self.http_port), timeout=10)
+        data = gif(5, 5)
+        try:
+            s.sendall(('POST %s HTTP/1.1\r\nHost: localhost\r\n'
+                       'Authorization: GoogleLogin auth=%s\r\n'
+                       'Content-Type: image/gif\r\nSlug: lost.gif\r\n'
+                       'Content-Length: %d\r\n\r\n' % (self.path, self.token, len(data))).encode())
+            s.sendall(data)
+            answer = b''
+            while True:
+                piece = s.recv(65536)
+                if not piece:
+                    break
+                answer += piece
+        finally:
+            s.close()
+        head, _, body = answer.partition(b'\r\n\r\n')
+        self.assertTrue(head.startswith(b'HTTP/1.1 201'), head)
+        self.assertEqual(body, b'')
+        self.assertEqual(self.state_album()[1]['numphotos'], before + 1)
+        titles = [e.findtext(A + 'title') for e in self.feed(self.path, self.token).findall(A + 'entry')]
+        self.assertEqual(titles.count('lost.gif'), 1)
+
     def test_a_declared_length_over_every_limit_is_refused_unread(self):
         s = socket.create_connection(('localhost', self.http_port), timeout=10)
         try:
