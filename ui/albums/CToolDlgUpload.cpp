@@ -100,7 +100,7 @@ void CToolDlg::UploadInto(size_t albumIndex, const std::vector<std::wstring>& pa
 
 void CToolDlg::UploadFolder()
 {
-    if (m_client.GetAuthToken().empty())
+    if (!m_client.Access().HasToken())
         return;
     const std::vector<size_t> selected = SelectedAlbums();
     if (selected.size() > 1) {
