@@ -717,6 +717,27 @@ TEST_P(PhotoPreview, AChangeOfDpiAsksForThePictureThatFillsThePaneAndShowsTheOld
 
 INSTANTIATE_TEST_SUITE_P(Languages, PhotoPreview, ::testing::Values("en", "ja"));
 
+// The window's helper stops before the window goes: a picture finished
+// afterwards is never announced to a window handle that is gone.
+class PhotoPreviewClosing : public PhotoPreview
+{
+};
+
+TEST_P(PhotoPreviewClosing, TheLoaderStopsBeforeItsWindowIsDestroyed)
+{
+    OpenList open(albums, client, Settings());
+    const std::vector<int> stills = Rows(open, false);
+    ASSERT_FALSE(stills.empty());
+    open.Select(stills[0]);
+    ASSERT_TRUE(open.WaitSettled());
+    EXPECT_FALSE(open.Preview().Stopped());
+    DestroyWindow(open.window);
+    // The window is gone, the dialog object is not yet.
+    EXPECT_TRUE(open.Preview().Stopped());
+}
+
+INSTANTIATE_TEST_SUITE_P(English, PhotoPreviewClosing, ::testing::Values("en"));
+
 // Album 0001 of the large data: 1,000 photos stepped through one by one.
 class PhotoPreviewLarge : public SignedIn
 {
