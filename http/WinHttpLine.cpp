@@ -92,24 +92,19 @@ bool WinHttpLine::Run(Call call, HANDLE stop, bool& abandoned)
     abandoned = false;
     auto pending = std::make_shared<Ticket::Pending>();
     pending->call = std::move(call);
-    if (state_) {
-        // The call before was left behind and runs still: this one does not
-        // wait for it.
-        bool busy = false;
-        {
-            std::lock_guard<std::mutex> guard(state_->lock);
-            busy = state_->busy;
-        }
-        if (busy)
-            Retire();
+    if (leftBehind_) {
+        // The call before was left behind and may run still: this one does
+        // not wait for it, but gets a thread of its own.
+        leftBehind_ = false;
+        Retire();
     }
     if (!state_) {
         auto state = std::make_shared<State>();
         if (pending->done && thread_.Start("request line", [state] { Serve(state); }))
             state_ = state;
     }
-    if (!state_) {
-        // No thread: the wait is the caller's own.
+    if (!state_ || !pending->done) {
+        // No thread (or nothing to wait on): the wait is the caller's own.
         Ticket ticket(pending);
         bool result = false;
         WorkerThread::Guarded("request", [&] { result = pending->call(ticket); });
@@ -127,5 +122,6 @@ bool WinHttpLine::Run(Call call, HANDLE stop, bool& abandoned)
         return pending->result;
     pending->abandoned = true;
     abandoned = true;
+    leftBehind_ = true;
     return false;
 }

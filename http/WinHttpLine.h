@@ -57,5 +57,6 @@ private:
     void Retire();
 
     std::shared_ptr<State> state_;
+    bool leftBehind_ = false; // the last call was left behind
     WorkerThread thread_;
 };

@@ -9,7 +9,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -104,35 +103,4 @@ TEST(WorkerThread, AThrowOnTheOwnersThreadWaitsForTheWorkerBeforeGoingOn)
         // The owner is gone: its worker ended before it, not after.
         EXPECT_TRUE(finished);
     }
-}
-
-TEST(WorkerThread, AMovedOwnerJoinsItsOwnThreadFirstAndAThreadCannotWaitForItself)
-{
-    std::atomic<int> ended{0};
-    WorkerThread first;
-    ASSERT_TRUE(first.Start("first", [&] {
-        Sleep(20);
-        ++ended;
-    }));
-    WorkerThread second;
-    ASSERT_TRUE(second.Start("second", [&] { ++ended; }));
-    first = std::move(second); // waits for the first worker
-    EXPECT_GE(ended, 1);
-    EXPECT_TRUE(first.Joinable());
-    EXPECT_FALSE(second.Joinable());
-    first.Join();
-    EXPECT_EQ(ended, 2);
-
-    // A body that lets go of its own owner: no wait on itself.
-    auto self = std::make_unique<WorkerThread>();
-    std::atomic<bool> done{false};
-    WorkerThread* raw = self.get();
-    ASSERT_TRUE(raw->Start("self", [&] {
-        EXPECT_TRUE(raw->IsCurrent());
-        raw->Join();
-        done = true;
-    }));
-    while (!done)
-        Sleep(1);
-    EXPECT_FALSE(raw->Joinable());
 }
