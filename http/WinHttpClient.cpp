@@ -305,6 +305,9 @@ bool WinHttpClient::Exchange::Send(const Request& r, WinHttpAbort& abort)
         }
     }
     outcomeUnknown = sent && !isGet && !complete;
+    // Stopped before the caller let it go: said as the same cancel.
+    if (!complete && request.Stopped())
+        lastError = ERROR_WINHTTP_OPERATION_CANCELLED;
     return complete && !failed;
 }
 

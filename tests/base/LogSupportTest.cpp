@@ -8,8 +8,6 @@
 #include <fstream>
 #include <regex>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -133,38 +131,6 @@ TEST_F(LogFile, LinesHaveTheTimePrefixCrLfAndAreFlushedAtOnce)
     EXPECT_EQ(log.Path(), "");
     log.Write("after close");
     EXPECT_EQ(Read(path), content);
-}
-
-// Workers log while the window's thread does: every line stays whole.
-TEST_F(LogFile, LinesFromManyThreadsAreWrittenWhole)
-{
-    constexpr int kThreads = 6;
-    constexpr int kLines = 400;
-    const std::string padding(300, 'x');
-    {
-        CLogSupport log;
-        ASSERT_TRUE(log.Open(path.c_str()));
-        std::vector<std::thread> writers;
-        for (int t = 0; t < kThreads; ++t)
-            writers.emplace_back([&, t] {
-                for (int i = 0; i < kLines; ++i)
-                    log.Write(("thread " + std::to_string(t) + " line " + std::to_string(i) + " " + padding).c_str());
-            });
-        for (std::thread& writer : writers)
-            writer.join();
-    }
-    const std::string content = Read(path);
-    const std::regex line("\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d thread \\d line \\d+ x{300}\r");
-    size_t lines = 0, whole = 0;
-    size_t start = 0;
-    for (size_t end = content.find('\n'); end != std::string::npos; end = content.find('\n', start)) {
-        ++lines;
-        whole += std::regex_match(content.begin() + start, content.begin() + end, line) ? 1 : 0;
-        start = end + 1;
-    }
-    EXPECT_EQ(start, content.size()) << "the file ends with a whole line";
-    EXPECT_EQ(lines, size_t(kThreads * kLines));
-    EXPECT_EQ(whole, lines) << "lines mixed with each other";
 }
 
 TEST_F(LogFile, UnopenableFileLosesLinesQuietly)
