@@ -13,6 +13,7 @@
 #include "app/CAppModule.h"
 #include "app/CIniFile.h"
 #include "base/CLogSupport.h"
+#include "base/WorkerThread.h"
 #include "app/CMultiLanguageSupport.h"
 #include "app/ServiceSettings.h"
 #include "app/ServiceTextTable.h"
@@ -79,6 +80,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     auto log = std::make_unique<CLogSupport>(4194304);
     log->Open(logPath.c_str());
     CAppModule::SetLog(log.get());
+    WorkerThread::SetLog(log.get());
 
     // The first run writes the [Service] keys, so the file shows what can be set.
     WriteMissingServiceSettings(SettingsLocation{});
@@ -120,6 +122,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     // the log before it closes.
     login.reset();
     client.reset();
+    WorkerThread::SetLog(nullptr);
     CAppModule::SetLog(nullptr);
     log->Close();
     log.reset();

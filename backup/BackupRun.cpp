@@ -6,12 +6,12 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "app/ResourceText.h"
 #include "base/ReplacementFile.h"
 #include "base/ScopedHandles.h"
 #include "base/SystemMessage.h"
+#include "base/WorkerThread.h"
 #include "http/WinHttpDownload.h"
 #include "service/PhotoLoadProgress.h"
 #include "service/PicasaClient.h"
@@ -157,6 +157,7 @@ struct AlbumWork
     BackupStatus status;
     uint64_t downloaded = 0;
     uint64_t failed = 0;
+    uint64_t stopped = 0; // cut off by a Cancel or a halt
     std::vector<std::wstring> failures; // in the order they happened
     DWORD diskError = 0;
     std::wstring diskPath;
@@ -386,6 +387,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
                     work.halt = true;
                     break;
                 case BackupFileOutcome::Stopped:
+                    ++work.stopped;
                     break;
                 }
                 if (events.progress)
@@ -393,17 +395,31 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
             }
         };
         const size_t threads = std::min(connections, work.jobs.size());
-        std::vector<std::thread> helpers;
-        for (size_t t = 1; t < threads; ++t) {
-            try {
-                helpers.emplace_back(download);
-            } catch (...) {
-                break; // fewer connections, the same work
+        {
+            // Joined when they go: a throw here waits for them, and they
+            // stop at their next file.
+            std::vector<WorkerThread> helpers;
+            struct HaltOnExit
+            {
+                AlbumWork& work;
+                ~HaltOnExit() { work.halt = true; }
+            };
+            const auto lost = [&work](const std::string&) {
+                // Logged; the files it did not fetch are fetched next time.
+                work.halt = true;
+            };
+            for (size_t t = 1; t < threads; ++t) {
+                WorkerThread helper;
+                if (!helper.Start("backup download", download, lost))
+                    break; // fewer connections, the same work
+                helpers.push_back(std::move(helper));
             }
+            const HaltOnExit halt{work};
+            if (!WorkerThread::Guarded("backup download", download, lost))
+                work.halt = true;
+            for (WorkerThread& helper : helpers)
+                helper.Join();
         }
-        download();
-        for (std::thread& helper : helpers)
-            helper.join();
 
         status = work.status;
         summary.downloaded += work.downloaded;
@@ -439,7 +455,10 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         }
         client_.WriteLog(ResourceFormat(IDS_LOG_BACKUP_ALBUM, {album.title, int64_t(work.downloaded), int64_t(kept),
                                                                  int64_t(work.failed)}));
-        if (cancelled()) {
+        // A Cancel that came once every file was in is no cancel of this
+        // album; it cancels the run only where work was left undone.
+        const bool albumUnfinished = work.stopped > 0 || work.next < work.jobs.size();
+        if (cancelled() && (albumUnfinished || a + 1 < albums.size())) {
             summary.cancelled = true;
             break;
         }

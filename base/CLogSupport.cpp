@@ -38,8 +38,8 @@ CLogSupport::~CLogSupport()
 
 bool CLogSupport::Open(const char* path)
 {
-    if (open_)
-        Close();
+    Close();
+    std::lock_guard<std::mutex> guard(lock_);
     if (!path)
         path = "";
     if (sizeLimit_ != 0 && FileSize(path) > sizeLimit_) {
@@ -57,6 +57,7 @@ bool CLogSupport::Open(const char* path)
 
 void CLogSupport::Close()
 {
+    std::lock_guard<std::mutex> guard(lock_);
     if (!open_)
         return;
     if (stream_)
@@ -68,12 +69,15 @@ void CLogSupport::Close()
 
 void CLogSupport::Write(const char* text)
 {
+    std::lock_guard<std::mutex> guard(lock_);
     if (!open_ || !stream_)
         return;
+    // The time, read under the lock too: localtime's result is shared.
     const std::time_t now = std::time(nullptr);
     char prefix[64] = {};
     if (const std::tm* local = std::localtime(&now))
         std::strftime(prefix, sizeof(prefix), "%Y/%m/%d %H:%M:%S ", local);
+    // Into the stream's buffer and out in one flush.
     std::fputs(prefix, stream_);
     std::fputs(text ? text : "", stream_);
     std::fputc('\n', stream_);

@@ -1,11 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 // The program's log: one line per event with a local time prefix, in the
 // user's code page, CR LF, flushed at once. A log that has grown beyond the
-// size limit is moved to "<path>.old" when it is opened.
+// size limit is moved to "<path>.old" when it is opened. Any thread may
+// write: each line goes out whole, never mixed with another thread's.
 class CLogSupport
 {
 public:
@@ -28,6 +30,7 @@ public:
     const std::string& Path() const { return path_; }
 
 private:
+    std::mutex lock_; // the stream and its lines
     bool open_ = false;
     uint32_t sizeLimit_;
     std::FILE* stream_ = nullptr;

@@ -90,8 +90,7 @@ int wmain(int argc, wchar_t** argv)
 
     // The floor's request: the one the client makes, on a connection of its own.
     const std::wstring feed = client.AlbumFeedUrl(album.id);
-    const std::wstring headers = L"Authorization: GoogleLogin auth=" + client.GetAuthToken() +
-                                 L"\r\nConnection: Keep-Alive\r\n";
+    const std::wstring headers = client.Access().HeadersFor(feed) + L"Connection: Keep-Alive\r\n";
     bench::BareHttp http(server);
     std::vector<char> body;
     size_t listed = 0;

@@ -1,11 +1,24 @@
 #include "http/WinHttpAbort.h"
 
+WinHttpAbort::WinHttpAbort() : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+}
+
 void WinHttpAbort::Abort()
 {
     // Counted before the flag goes up: a request that sees the flag also
     // sees itself stopped.
     ++aborts_;
     aborted_ = true;
+    if (stop_)
+        SetEvent(stop_.get());
+}
+
+void WinHttpAbort::Clear()
+{
+    aborted_ = false;
+    if (stop_)
+        ResetEvent(stop_.get());
 }
 
 WinHttpAbort::Request::Request(WinHttpAbort& owner, HINTERNET handle)

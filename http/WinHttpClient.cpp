@@ -114,8 +114,71 @@ bool AnnouncedLength(HINTERNET request, uint64_t& length)
 
 } // namespace
 
+// What one Send works on: a request left behind by an Abort keeps it and
+// ends by itself, while the client goes on with a fresh one.
+struct WinHttpClient::Exchange
+{
+    // What Send reads of the client, copied when it starts.
+    struct Request
+    {
+        std::wstring url;
+        std::wstring headers;
+        Timeouts timeouts;
+        bool acceptUntrusted = false;
+        bool textReplies = true;
+        uint32_t largestReply = UINT32_MAX;
+        const wchar_t* verb = nullptr;
+    };
+
+    enum class BodyRead { Complete, Broken, OutOfMemory, TooLong };
+
+    explicit Exchange(std::shared_ptr<WinHttpSession> session) : session(std::move(session)) {}
+    ~Exchange() { ClearBody(); }
+
+    void Reset()
+    {
+        outcomeUnknown = false;
+        lastError = 0;
+        statusCode.clear();
+        responseHeaders.clear();
+        responseCharset.clear();
+        responseText.clear();
+    }
+    void ClearBody()
+    {
+        // The body of a sign-in holds the password: no copy stays in the heap.
+        if (requestBody)
+            SecureZeroMemory(requestBody.get(), size_t(requestLength));
+        requestBody.reset();
+        requestLength = 0;
+    }
+    bool Send(const Request& r, WinHttpAbort& abort);
+    // Keeps GetLastError of the call that just failed; false.
+    bool Fail();
+    void ReadHeaders(HINTERNET request);
+    BodyRead ReadBody(const WinHttpAbort::Request& request, uint32_t largestReply);
+    // Room for `needed` bytes in the body buffer, the bytes read so far kept.
+    bool MakeRoom(uint64_t needed);
+    void DecodeBody();
+
+    std::shared_ptr<WinHttpSession> session;
+    std::wstring responseHeaders;
+    std::wstring responseText;
+    std::wstring responseCharset;
+    std::unique_ptr<uint8_t[]> responseBytes;
+    uint32_t responseLength = 0;
+    uint32_t responseCapacity = 0;
+    std::unique_ptr<uint8_t[]> requestBody;
+    int32_t requestLength = 0;
+    std::wstring statusCode;
+    bool outcomeUnknown = false;
+    DWORD lastError = 0;
+};
+
 WinHttpClient::WinHttpClient(std::unique_ptr<WinHttpSession> session)
-    : session_(session ? std::move(session) : std::make_unique<WinHttpSession>())
+    : x_(std::make_shared<Exchange>(session ? std::shared_ptr<WinHttpSession>(std::move(session))
+                                            : std::make_shared<WinHttpSession>())),
+      abort_(std::make_shared<WinHttpAbort>())
 {
 }
 
@@ -132,36 +195,47 @@ bool WinHttpClient::SetBody(const void* bytes, int32_t length)
     if (!copy)
         return false;
     std::memcpy(copy.get(), bytes, size_t(length));
-    requestBody_ = std::move(copy);
-    requestLength_ = length;
+    x_->requestBody = std::move(copy);
+    x_->requestLength = length;
     return true;
 }
 
 void WinHttpClient::ClearBody()
 {
-    // The body of a sign-in holds the password: no copy stays in the heap.
-    if (requestBody_)
-        SecureZeroMemory(requestBody_.get(), size_t(requestLength_));
-    requestBody_.reset();
-    requestLength_ = 0;
+    x_->ClearBody();
 }
 
 bool WinHttpClient::Send(const wchar_t* method)
 {
-    outcomeUnknown_ = false;
-    lastError_ = 0;
-    statusCode_.clear();
-    responseHeaders_.clear();
-    responseCharset_.clear();
-    responseText_.clear();
-
+    x_->Reset();
     const wchar_t* verb = CanonicalMethod(method);
-    if (url.empty() || !verb || abort_.Aborted())
+    if (url.empty() || !verb || abort_->Aborted())
         return false;
+    Exchange::Request request{url, requestHeaders, timeouts, acceptUntrustedCertificates, textReplies, largestReply, verb};
+    bool abandoned = false;
+    const bool complete = line_.Run(
+        [x = x_, abort = abort_, request](WinHttpLine::Ticket&) { return x->Send(request, *abort); },
+        abort_->StopEvent(), abandoned);
+    if (abandoned) {
+        // The request goes on alone until it ends; the client starts afresh.
+        auto fresh = std::make_shared<Exchange>(std::make_shared<WinHttpSession>(x_->session->UserAgent()));
+        fresh->lastError = ERROR_WINHTTP_OPERATION_CANCELLED;
+        // A change may have reached the server before the stop.
+        fresh->outcomeUnknown = std::wcscmp(verb, L"GET") != 0;
+        x_ = std::move(fresh);
+    }
+    return complete;
+}
+
+bool WinHttpClient::Exchange::Send(const Request& r, WinHttpAbort& abort)
+{
+    const wchar_t* const verb = r.verb;
+    const std::wstring& url = r.url;
+    const std::wstring& requestHeaders = r.headers;
     const bool isGet = std::wcscmp(verb, L"GET") == 0;
 
     // The path and query are held to 1299 characters.
-    WinHttpAbort::Request request(abort_, session_->OpenRequest(verb, url, timeouts, acceptUntrustedCertificates, 1299));
+    WinHttpAbort::Request request(abort, session->OpenRequest(verb, url, r.timeouts, r.acceptUntrusted, 1299));
     if (!request.h)
         return Fail();
 
@@ -181,42 +255,42 @@ bool WinHttpClient::Send(const wchar_t* method)
         // make a second album or fail a delete that worked.
         if (sent && !isGet)
             break;
-        if (!session_->SendHead(request.h, url, 0)) {
-            lastError_ = GetLastError();
+        if (!session->SendHead(request.h, url, 0)) {
+            lastError = GetLastError();
             continue;
         }
         sent = true;
-        if (requestBody_ && requestLength_ > 0) {
+        if (requestBody && requestLength > 0) {
             DWORD written = 0;
-            WinHttpWriteData(request.h, requestBody_.get(), DWORD(requestLength_), &written);
+            WinHttpWriteData(request.h, requestBody.get(), DWORD(requestLength), &written);
         }
         if (!WinHttpReceiveResponse(request.h, nullptr) || request.Stopped()) {
-            lastError_ = GetLastError();
+            lastError = GetLastError();
             continue;
         }
-        lastError_ = 0;
+        lastError = 0;
 
         ReadHeaders(request.h);
-        if (!IsHttpReply(responseHeaders_, statusCode_)) {
+        if (!IsHttpReply(responseHeaders, statusCode)) {
             // Wine takes any first line for a status line; Windows fails
             // the receive. Both end here as the same failure.
-            statusCode_.clear();
-            responseHeaders_.clear();
-            lastError_ = ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
+            statusCode.clear();
+            responseHeaders.clear();
+            lastError = ERROR_WINHTTP_INVALID_SERVER_RESPONSE;
             failed = true;
             break;
         }
-        const BodyRead body = ReadBody(request);
+        const BodyRead body = ReadBody(request, r.largestReply);
         if (body == BodyRead::TooLong) {
             // Nothing of it is kept, and neither is the room it took.
-            responseBytes_.reset();
-            responseLength_ = responseCapacity_ = 0;
-            statusCode_.clear();
-            lastError_ = ERROR_FILE_TOO_LARGE;
+            responseBytes.reset();
+            responseLength = responseCapacity = 0;
+            statusCode.clear();
+            lastError = ERROR_FILE_TOO_LARGE;
             failed = true;
             break;
         }
-        if (textReplies)
+        if (r.textReplies)
             DecodeBody();
         if (body == BodyRead::OutOfMemory) {
             failed = true;
@@ -224,48 +298,51 @@ bool WinHttpClient::Send(const wchar_t* method)
             // The reply ended before its framing said it was complete: a
             // failure, not a "200" with half a feed. The request handle is
             // spent.
-            statusCode_.clear();
+            statusCode.clear();
             failed = true;
-        } else if (!(isGet && IsCutShortHtml(responseText_))) {
+        } else if (!(isGet && IsCutShortHtml(responseText))) {
             complete = true;
         }
     }
-    outcomeUnknown_ = sent && !isGet && !complete;
+    outcomeUnknown = sent && !isGet && !complete;
+    // Stopped before the caller let it go: said as the same cancel.
+    if (!complete && request.Stopped())
+        lastError = ERROR_WINHTTP_OPERATION_CANCELLED;
     return complete && !failed;
 }
 
 void WinHttpClient::Abort()
 {
-    abort_.Abort();
+    abort_->Abort();
 }
 
-bool WinHttpClient::Fail()
+bool WinHttpClient::Exchange::Fail()
 {
-    lastError_ = GetLastError();
+    lastError = GetLastError();
     return false;
 }
 
-void WinHttpClient::ReadHeaders(HINTERNET request)
+void WinHttpClient::Exchange::ReadHeaders(HINTERNET request)
 {
     std::wstring text;
     if (QueryHeaderText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, text)) {
-        responseHeaders_ = text;
+        responseHeaders = text;
         // Also the quoted form, charset="utf-8", with blanks around the parts.
-        FirstMatch(L"charset[ \t]*=[ \t]*\"?[ \t]*{[A-Za-z0-9\\-_]+}", responseHeaders_, responseCharset_);
+        FirstMatch(L"charset[ \t]*=[ \t]*\"?[ \t]*{[A-Za-z0-9\\-_]+}", responseHeaders, responseCharset);
     }
     if (QueryHeaderText(request, WINHTTP_QUERY_STATUS_CODE, text))
-        statusCode_ = text;
+        statusCode = text;
 }
 
-WinHttpClient::BodyRead WinHttpClient::ReadBody(const WinHttpAbort::Request& call)
+WinHttpClient::Exchange::BodyRead WinHttpClient::Exchange::ReadBody(const WinHttpAbort::Request& call, uint32_t largestReply)
 {
     const HINTERNET request = call.h;
     // The buffer of the last reply is used again when it is large enough,
     // and a body whose length is announced gets its room at once: growing
     // through copies, or a new block per reply, costs more than the reading.
-    responseLength_ = 0;
-    if (responseBytes_)
-        responseBytes_[0] = 0;
+    responseLength = 0;
+    if (responseBytes)
+        responseBytes[0] = 0;
     uint64_t announced = 0;
     const bool lengthKnown = AnnouncedLength(request, announced);
     // Refused before a byte of it is read.
@@ -276,7 +353,7 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(const WinHttpAbort::Request& cal
         room = std::max(room, announced + 1);
     if (!MakeRoom(room))
         return BodyRead::OutOfMemory;
-    responseBytes_[0] = 0;
+    responseBytes[0] = 0;
 
     for (;;) {
         DWORD available = 0;
@@ -286,16 +363,16 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(const WinHttpAbort::Request& cal
             break;
         // A reply without a length, or longer than its length said, is
         // read no further than the ceiling.
-        if (uint64_t(responseLength_) + available > largestReply)
+        if (uint64_t(responseLength) + available > largestReply)
             return BodyRead::TooLong;
         // Read straight into the buffer, grown first so that the chunk and
         // the zero byte that always follows the data fit.
-        if (!MakeRoom(uint64_t(responseLength_) + available + 1))
+        if (!MakeRoom(uint64_t(responseLength) + available + 1))
             return BodyRead::OutOfMemory;
         DWORD read = 0;
-        const bool ok = WinHttpReadData(request, responseBytes_.get() + responseLength_, available, &read);
-        responseLength_ += ok ? read : 0;
-        responseBytes_[responseLength_] = 0;
+        const bool ok = WinHttpReadData(request, responseBytes.get() + responseLength, available, &read);
+        responseLength += ok ? read : 0;
+        responseBytes[responseLength] = 0;
         if (!ok)
             return BodyRead::Broken;
         if (read == 0)
@@ -308,60 +385,110 @@ WinHttpClient::BodyRead WinHttpClient::ReadBody(const WinHttpAbort::Request& cal
         return BodyRead::Broken;
     // A connection that breaks off early may simply look like the end of the
     // data: hold the body against the length the server announced.
-    if (lengthKnown && announced > responseLength_)
+    if (lengthKnown && announced > responseLength)
         return BodyRead::Broken;
     return BodyRead::Complete;
 }
 
-bool WinHttpClient::MakeRoom(uint64_t needed)
+bool WinHttpClient::Exchange::MakeRoom(uint64_t needed)
 {
-    if (responseBytes_ && needed <= responseCapacity_)
+    if (responseBytes && needed <= responseCapacity)
         return true;
     // Twice the room it had, or what is needed if that is more; never past
     // what a 32-bit length can hold.
     const uint64_t capacity =
-        std::min<uint64_t>(std::max<uint64_t>(needed, uint64_t(responseCapacity_) * 2), UINT32_MAX);
+        std::min<uint64_t>(std::max<uint64_t>(needed, uint64_t(responseCapacity) * 2), UINT32_MAX);
     if (capacity < needed)
         return false;
     std::unique_ptr<uint8_t[]> grown(new (std::nothrow) uint8_t[capacity]);
     if (!grown)
         return false;
-    if (responseLength_ > 0)
-        std::memcpy(grown.get(), responseBytes_.get(), responseLength_);
-    responseBytes_ = std::move(grown);
-    responseCapacity_ = uint32_t(capacity);
+    if (responseLength > 0)
+        std::memcpy(grown.get(), responseBytes.get(), responseLength);
+    responseBytes = std::move(grown);
+    responseCapacity = uint32_t(capacity);
     return true;
 }
 
-void WinHttpClient::DecodeBody()
+void WinHttpClient::Exchange::DecodeBody()
 {
-    responseText_.clear();
-    if (!responseBytes_)
+    responseText.clear();
+    if (!responseBytes)
         return;
-    const bool utf8 = responseCharset_.size() >= 5 && _wcsnicmp(responseCharset_.c_str(), L"utf-8", 5) == 0;
-    const char* data = reinterpret_cast<const char*>(responseBytes_.get());
-    const int length = int(responseLength_) + 1; // the data and its zero byte
+    const bool utf8 = responseCharset.size() >= 5 && _wcsnicmp(responseCharset.c_str(), L"utf-8", 5) == 0;
+    const char* data = reinterpret_cast<const char*>(responseBytes.get());
+    const int length = int(responseLength) + 1; // the data and its zero byte
     // Any other charset is read in the system's code page. Converted once,
     // straight into the text: a narrow code page makes no more UTF-16 units
     // than it has bytes.
     auto fromCodePage = [&]() {
-        responseText_.resize(size_t(length));
-        int chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, responseText_.data(), length);
+        responseText.resize(size_t(length));
+        int chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, responseText.data(), length);
         if (chars <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
             chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, nullptr, 0);
             if (chars > 0) {
-                responseText_.resize(size_t(chars));
-                chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, responseText_.data(), chars);
+                responseText.resize(size_t(chars));
+                chars = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, data, length, responseText.data(), chars);
             }
         }
-        responseText_.resize(chars > 0 ? size_t(chars) : 0);
+        responseText.resize(chars > 0 ? size_t(chars) : 0);
         return chars > 0;
     };
-    if (!(utf8 && WideFromUtf8(std::string_view(data, size_t(length)), responseText_)) && !fromCodePage())
+    if (!(utf8 && WideFromUtf8(std::string_view(data, size_t(length)), responseText)) && !fromCodePage())
         return;
     // Up to the first NUL: the one after the data unless the data has its own.
-    if (std::memchr(data, 0, responseLength_))
-        responseText_.resize(std::wcslen(responseText_.c_str()));
-    else if (!responseText_.empty() && responseText_.back() == L'\0')
-        responseText_.pop_back();
+    if (std::memchr(data, 0, responseLength))
+        responseText.resize(std::wcslen(responseText.c_str()));
+    else if (!responseText.empty() && responseText.back() == L'\0')
+        responseText.pop_back();
+}
+
+int32_t WinHttpClient::BodyLength() const
+{
+    return x_->requestLength;
+}
+
+bool WinHttpClient::OutcomeUnknown() const
+{
+    return x_->outcomeUnknown;
+}
+
+DWORD WinHttpClient::LastError() const
+{
+    return x_->lastError;
+}
+
+std::wstring WinHttpClient::StatusCode() const
+{
+    return x_->statusCode;
+}
+
+const std::wstring& WinHttpClient::ResponseText() const
+{
+    return x_->responseText;
+}
+
+const std::wstring& WinHttpClient::ResponseHeaders() const
+{
+    return x_->responseHeaders;
+}
+
+const std::wstring& WinHttpClient::ResponseCharset() const
+{
+    return x_->responseCharset;
+}
+
+const uint8_t* WinHttpClient::ResponseBytes() const
+{
+    return x_->responseBytes.get();
+}
+
+const std::wstring& WinHttpClient::UserAgent() const
+{
+    return x_->session->UserAgent();
+}
+
+uint32_t WinHttpClient::ResponseLength() const
+{
+    return x_->responseLength;
 }

@@ -7,6 +7,7 @@
 #include <winhttp.h>
 
 #include "http/WinHttpAbort.h"
+#include "http/WinHttpLine.h"
 #include "http/WinHttpSession.h"
 
 // One synchronous HTTP or HTTPS request at a time on WinHTTP: the caller sets
@@ -46,7 +47,7 @@ public:
     bool SetBody(const void* bytes, int32_t length);
     // Zeroes the body before releasing it.
     void ClearBody();
-    int32_t BodyLength() const { return requestLength_; }
+    int32_t BodyLength() const;
 
     // "GET", "POST", "PATCH" or "DELETE" in any case. True when a response
     // was received and read in full; callers judge the outcome by StatusCode.
@@ -55,55 +56,37 @@ public:
     bool Send(const wchar_t* method);
     // True when the last Send sent a change but no complete reply came back:
     // the server may or may not have acted on it.
-    bool OutcomeUnknown() const { return outcomeUnknown_; }
+    bool OutcomeUnknown() const;
     // The WinHTTP error number (GetLastError) of the call that failed the
     // last Send before a reply came (12007 name not resolved, 12029 cannot
     // connect, 12002 time-out, 12175 certificate ...); 0 when it failed
     // without one or did not fail.
-    DWORD LastError() const { return lastError_; }
+    DWORD LastError() const;
 
-    // From any thread: the request under way stops at its next step (a
-    // wait on the network ends at the time-out at the latest; no handle is
-    // closed under the sending thread), it is not tried again, and every
-    // later Send fails at once until ClearAbort.
+    // From any thread: Send returns false at once, even while the server
+    // stalls (LastError ERROR_WINHTTP_OPERATION_CANCELLED); the request
+    // under way is left to end by itself on the client's line and is not
+    // tried again, and every later Send fails at once until ClearAbort.
     void Abort();
-    void ClearAbort() { abort_.Clear(); }
-    bool Aborted() const { return abort_.Aborted(); }
+    void ClearAbort() { abort_->Clear(); }
+    bool Aborted() const { return abort_->Aborted(); }
 
-    std::wstring StatusCode() const { return statusCode_; }
+    std::wstring StatusCode() const;
     // The text of the last response, until the next Send (empty when
     // textReplies is off).
-    const std::wstring& ResponseText() const { return responseText_; }
+    const std::wstring& ResponseText() const;
 
-    const std::wstring& ResponseHeaders() const { return responseHeaders_; }
-    const std::wstring& ResponseCharset() const { return responseCharset_; }
-    const uint8_t* ResponseBytes() const { return responseBytes_.get(); }
+    const std::wstring& ResponseHeaders() const;
+    const std::wstring& ResponseCharset() const;
+    const uint8_t* ResponseBytes() const;
     // What the client calls itself to servers (the uploads say the same).
-    const std::wstring& UserAgent() const { return session_->UserAgent(); }
-    uint32_t ResponseLength() const { return responseLength_; }
+    const std::wstring& UserAgent() const;
+    uint32_t ResponseLength() const;
 
 private:
-    enum class BodyRead { Complete, Broken, OutOfMemory, TooLong };
+    struct Exchange;
 
-    // Keeps GetLastError of the call that just failed; false.
-    bool Fail();
-    void ReadHeaders(HINTERNET request);
-    BodyRead ReadBody(const WinHttpAbort::Request& request);
-    // Room for `needed` bytes in the body buffer, the bytes read so far kept.
-    bool MakeRoom(uint64_t needed);
-    void DecodeBody();
-
-    std::unique_ptr<WinHttpSession> session_;
-    std::wstring responseHeaders_;
-    std::wstring responseText_;
-    std::wstring responseCharset_;
-    std::unique_ptr<uint8_t[]> responseBytes_;
-    uint32_t responseLength_ = 0;
-    uint32_t responseCapacity_ = 0;
-    std::unique_ptr<uint8_t[]> requestBody_;
-    int32_t requestLength_ = 0;
-    std::wstring statusCode_;
-    bool outcomeUnknown_ = false;
-    WinHttpAbort abort_;
-    DWORD lastError_ = 0;
+    std::shared_ptr<Exchange> x_; // a request left behind keeps its own
+    std::shared_ptr<WinHttpAbort> abort_;
+    WinHttpLine line_;
 };

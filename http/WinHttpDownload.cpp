@@ -1,7 +1,5 @@
 #include "http/WinHttpDownload.h"
 
-#include <condition_variable>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -11,48 +9,14 @@ constexpr DWORD kPieceSize = 256 * 1024;
 
 } // namespace
 
-// A Get handed to the line's thread.
-struct WinHttpDownload::Call
-{
-    std::function<bool()> run; // holds the object while it runs
-    bool done = false;
-    bool result = false;
-    bool abandoned = false; // its caller has gone on: no sink may run
-};
-
-// The thread the requests of a shared object go out on. Its lock also
-// covers every call of a sink, so that once a Get has marked its call
-// abandoned, none of its sinks runs again.
-struct WinHttpDownload::Line
-{
-    std::mutex lock;
-    std::condition_variable changed;
-    std::shared_ptr<Call> next;
-    bool quit = false;
-    std::thread thread;
-};
-
 WinHttpDownload::WinHttpDownload(std::unique_ptr<WinHttpSession> session)
     : session_(session ? std::move(session) : std::make_unique<WinHttpSession>())
 {
 }
 
-WinHttpDownload::~WinHttpDownload()
-{
-    if (line_) {
-        {
-            std::lock_guard<std::mutex> guard(line_->lock);
-            line_->quit = true;
-        }
-        line_->changed.notify_all();
-        // On the line's own thread when a call left behind held the object
-        // last: that thread ends by itself.
-        if (line_->thread.get_id() == std::this_thread::get_id())
-            line_->thread.detach();
-        else
-            line_->thread.join();
-    }
-}
+// On the line's own thread when a call left behind held the object last:
+// the line then lets that thread end by itself.
+WinHttpDownload::~WinHttpDownload() = default;
 
 bool WinHttpDownload::Fail()
 {
@@ -63,40 +27,6 @@ bool WinHttpDownload::Fail()
 void WinHttpDownload::Abort()
 {
     abort_.Abort();
-    std::shared_ptr<Line> line;
-    {
-        std::lock_guard<std::mutex> lock(lineLock_);
-        line = line_;
-    }
-    if (line) {
-        // Under the lock: a Get between its test and its wait still hears it.
-        std::lock_guard<std::mutex> guard(line->lock);
-        line->changed.notify_all();
-    }
-}
-
-void WinHttpDownload::LineMain(std::shared_ptr<Line> line)
-{
-    std::unique_lock<std::mutex> hold(line->lock);
-    for (;;) {
-        line->changed.wait(hold, [&] { return line->quit || line->next; });
-        if (line->quit)
-            return;
-        const std::shared_ptr<Call> call = std::move(line->next);
-        if (call->abandoned)
-            continue;
-        hold.unlock();
-        const bool result = call->run();
-        // Dropped outside the lock: it may hold the object's last reference.
-        std::function<bool()> finished = std::move(call->run);
-        hold.lock();
-        call->result = result;
-        call->done = true;
-        line->changed.notify_all();
-        hold.unlock();
-        finished = nullptr;
-        hold.lock();
-    }
 }
 
 bool WinHttpDownload::Get(const std::wstring& url, const std::wstring& headers, const HeadSink& onHead,
@@ -110,38 +40,22 @@ bool WinHttpDownload::Get(const std::wstring& url, const std::wstring& headers, 
 bool WinHttpDownload::GetOnLine(const std::wstring& url, const std::wstring& headers, const HeadSink& onHead,
                                 const PieceSink& onPiece)
 {
-    if (!line_) {
-        auto line = std::make_shared<Line>();
-        try {
-            line->thread = std::thread(LineMain, line);
-        } catch (...) {
-            return Run(L"GET", url, headers, onHead, &onPiece); // no thread: the wait is the caller's
-        }
-        std::lock_guard<std::mutex> lock(lineLock_);
-        line_ = line;
-    }
-    Line& line = *line_;
-    auto call = std::make_shared<Call>();
-    call->run = [self = shared_from_this(), &line, c = call.get(), url, headers, &onHead, &onPiece] {
-        const HeadSink head = [&](int status, int64_t length) {
-            std::lock_guard<std::mutex> guard(line.lock);
-            return !c->abandoned && onHead(status, length);
-        };
-        const PieceSink piece = [&](const uint8_t* bytes, size_t length) {
-            std::lock_guard<std::mutex> guard(line.lock);
-            return !c->abandoned && onPiece(bytes, length);
-        };
-        return self->Run(L"GET", url, headers, head, &piece);
-    };
-    std::unique_lock<std::mutex> hold(line.lock);
-    line.next = call;
-    line.changed.notify_all();
-    line.changed.wait(hold, [&] { return call->done || abort_.Aborted(); });
-    if (call->done)
-        return call->result;
-    call->abandoned = true;
-    lastError_ = ERROR_WINHTTP_OPERATION_CANCELLED;
-    return false;
+    bool abandoned = false;
+    const bool result = line_.Run(
+        [self = shared_from_this(), url, headers, &onHead, &onPiece](WinHttpLine::Ticket& ticket) {
+            // The caller's sinks only while the caller still waits.
+            const HeadSink head = [&](int status, int64_t length) {
+                return ticket.Callback([&] { return onHead(status, length); });
+            };
+            const PieceSink piece = [&](const uint8_t* bytes, size_t length) {
+                return ticket.Callback([&] { return onPiece(bytes, length); });
+            };
+            return self->Run(L"GET", url, headers, head, &piece);
+        },
+        abort_.StopEvent(), abandoned);
+    if (abandoned)
+        lastError_ = ERROR_WINHTTP_OPERATION_CANCELLED;
+    return result;
 }
 
 bool WinHttpDownload::Run(const wchar_t* verb, const std::wstring& url, const std::wstring& headers,

@@ -10,14 +10,15 @@
 #include <winhttp.h>
 
 #include "http/WinHttpAbort.h"
+#include "http/WinHttpLine.h"
 #include "http/WinHttpSession.h"
 
 // One GET at a time whose body goes piece by piece to the caller instead of
 // into memory: downloads of any size. One object per thread; its session
 // keeps connections alive from one request to the next.
 //
-// An object owned by a shared_ptr makes its requests on a thread of its
-// own, and Get returns as soon as Abort is called, even while that thread
+// An object owned by a shared_ptr makes its requests on a WinHttpLine, and
+// Get returns as soon as Abort is called, even while the line's thread
 // still waits on a server that stalls (until the server lets go or the
 // receive time-out ends it); the request left behind ends by itself, on that
 // thread, and calls no sink again. Otherwise the requests go out on the
@@ -63,11 +64,8 @@ public:
     int64_t Received() const { return received_; }
 
 private:
-    struct Call;
-    struct Line;
     bool GetOnLine(const std::wstring& url, const std::wstring& headers, const HeadSink& onHead,
                    const PieceSink& onPiece);
-    static void LineMain(std::shared_ptr<Line> line);
     bool Run(const wchar_t* verb, const std::wstring& url, const std::wstring& headers, const HeadSink& onHead,
              const PieceSink* onPiece);
     bool Fail();
@@ -77,6 +75,5 @@ private:
     // Written by a request that may be left behind.
     std::atomic<DWORD> lastError_{0};
     std::atomic<int64_t> received_{0};
-    std::mutex lineLock_; // over line_, which Abort reads from any thread
-    std::shared_ptr<Line> line_; // the requests' own thread, once started
+    WinHttpLine line_; // the requests' own thread, once started
 };

@@ -1,6 +1,7 @@
 #include "http/WinHttpUpload.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <new>
 #include <string>
@@ -53,8 +54,41 @@ std::wstring FromUtf8(const std::string& bytes)
 
 } // namespace
 
+// What one SendFile works on: a request left behind by an Abort keeps it
+// and ends by itself, while the upload goes on with a fresh one.
+struct WinHttpUpload::Transfer
+{
+    struct Request
+    {
+        std::wstring path;
+        std::wstring url;
+        std::wstring headers;
+        WinHttpClient::Timeouts timeouts;
+        bool acceptUntrusted = false;
+        std::function<void(uint64_t sent, uint64_t total)> onProgress;
+    };
+
+    explicit Transfer(std::shared_ptr<WinHttpSession> session) : session(std::move(session)) {}
+
+    Outcome SendFile(const Request& r, WinHttpAbort& abort, WinHttpLine::Ticket& ticket);
+    Outcome Fail(Outcome outcome, const WinHttpAbort::Request* request = nullptr);
+    bool WriteBody(const WinHttpAbort::Request& request, HANDLE file, uint64_t total, const Request& r,
+                   WinHttpLine::Ticket& ticket);
+    bool ReadReply(const WinHttpAbort::Request& request);
+
+    std::shared_ptr<WinHttpSession> session;
+    std::wstring statusCode;
+    std::wstring responseText;
+    std::wstring responseHeaders;
+    DWORD lastError = 0;
+    uint64_t bytesSent = 0;
+    std::atomic<bool> bodyWritten{false};
+};
+
 WinHttpUpload::WinHttpUpload(std::unique_ptr<WinHttpSession> session)
-    : session_(session ? std::move(session) : std::make_unique<WinHttpSession>())
+    : x_(std::make_shared<Transfer>(session ? std::shared_ptr<WinHttpSession>(std::move(session))
+                                            : std::make_shared<WinHttpSession>())),
+      abort_(std::make_shared<WinHttpAbort>())
 {
 }
 
@@ -62,24 +96,55 @@ WinHttpUpload::~WinHttpUpload() = default;
 
 void WinHttpUpload::Abort()
 {
-    abort_.Abort();
-}
-
-WinHttpUpload::Outcome WinHttpUpload::Fail(Outcome outcome)
-{
-    lastError_ = GetLastError();
-    return abort_.Aborted() && outcome == Outcome::NotSent ? Outcome::Cancelled : outcome;
+    abort_->Abort();
 }
 
 WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
 {
-    statusCode_.clear();
-    responseText_.clear();
-    responseHeaders_.clear();
-    lastError_ = 0;
-    bytesSent_ = 0;
-    if (abort_.Aborted())
+    x_->statusCode.clear();
+    x_->responseText.clear();
+    x_->responseHeaders.clear();
+    x_->lastError = 0;
+    x_->bytesSent = 0;
+    x_->bodyWritten = false;
+    if (abort_->Aborted())
         return Outcome::Cancelled;
+    Transfer::Request request{path, url, requestHeaders, timeouts, acceptUntrustedCertificates, onProgress};
+    Outcome outcome = Outcome::NotSent;
+    bool abandoned = false;
+    line_.Run(
+        [x = x_, abort = abort_, request, &outcome](WinHttpLine::Ticket& ticket) {
+            const Outcome result = x->SendFile(request, *abort, ticket);
+            // The caller's variable only while the caller still waits.
+            return ticket.Callback([&] {
+                outcome = result;
+                return true;
+            });
+        },
+        abort_->StopEvent(), abandoned);
+    if (abandoned) {
+        const bool written = x_->bodyWritten;
+        const uint64_t sent = x_->bytesSent;
+        x_ = std::make_shared<Transfer>(std::make_shared<WinHttpSession>(x_->session->UserAgent()));
+        x_->lastError = ERROR_WINHTTP_OPERATION_CANCELLED;
+        x_->bytesSent = sent;
+        return written ? Outcome::OutcomeUnknown : Outcome::Cancelled;
+    }
+    return outcome;
+}
+
+WinHttpUpload::Outcome WinHttpUpload::Transfer::Fail(Outcome outcome, const WinHttpAbort::Request* request)
+{
+    lastError = GetLastError();
+    return request && request->Stopped() && outcome == Outcome::NotSent ? Outcome::Cancelled : outcome;
+}
+
+WinHttpUpload::Outcome WinHttpUpload::Transfer::SendFile(const Request& r, WinHttpAbort& abort,
+                                                         WinHttpLine::Ticket& ticket)
+{
+    const std::wstring& path = r.path;
+    const std::wstring& url = r.url;
+    const std::wstring& requestHeaders = r.headers;
 
     // Shared for reading only: another program may look at it, none may
     // change it while it goes out.
@@ -96,63 +161,72 @@ WinHttpUpload::Outcome WinHttpUpload::SendFile(const std::wstring& path)
         return Fail(Outcome::NotSent);
     }
 
-    WinHttpAbort::Request request(abort_, session_->OpenRequest(L"POST", url, timeouts, acceptUntrustedCertificates));
+    WinHttpAbort::Request request(abort, session->OpenRequest(L"POST", url, r.timeouts, r.acceptUntrusted));
     if (!request.h)
-        return Fail(Outcome::NotSent);
+        return request.Stopped() ? Outcome::Cancelled : Fail(Outcome::NotSent, &request);
     if (!requestHeaders.empty() &&
         !WinHttpAddRequestHeaders(request.h, requestHeaders.c_str(), DWORD(-1),
                                   WINHTTP_ADDREQ_FLAG_ADD | WINHTTP_ADDREQ_FLAG_REPLACE))
-        return Fail(Outcome::NotSent);
+        return Fail(Outcome::NotSent, &request);
 
     // The total length becomes the Content-Length; the body follows in pieces.
-    if (!session_->SendHead(request.h, url, DWORD(total)))
-        return Fail(Outcome::NotSent);
-    if (!WriteBody(request.h, file.h, total))
-        return abort_.Aborted() ? Outcome::Cancelled : Outcome::NotSent;
+    if (!session->SendHead(request.h, url, DWORD(total)))
+        return Fail(Outcome::NotSent, &request);
+    if (!WriteBody(request, file.h, total, r, ticket))
+        return request.Stopped() ? Outcome::Cancelled : Outcome::NotSent;
+    bodyWritten = true;
 
     // From here on the server may have kept the file: no second try.
-    if (!WinHttpReceiveResponse(request.h, nullptr) || abort_.Aborted())
-        return Fail(Outcome::OutcomeUnknown);
-    if (!ReadReply(request.h))
-        return Fail(Outcome::OutcomeUnknown);
+    if (!WinHttpReceiveResponse(request.h, nullptr) || request.Stopped())
+        return Fail(Outcome::OutcomeUnknown, &request);
+    if (!ReadReply(request))
+        return Fail(Outcome::OutcomeUnknown, &request);
     return Outcome::Replied;
 }
 
-bool WinHttpUpload::WriteBody(HINTERNET request, HANDLE file, uint64_t total)
+bool WinHttpUpload::Transfer::WriteBody(const WinHttpAbort::Request& call, HANDLE file, uint64_t total,
+                                        const Request& r, WinHttpLine::Ticket& ticket)
 {
+    const HINTERNET request = call.h;
     std::unique_ptr<uint8_t[]> piece(new (std::nothrow) uint8_t[kPieceSize]);
     if (!piece) {
-        lastError_ = ERROR_NOT_ENOUGH_MEMORY;
+        lastError = ERROR_NOT_ENOUGH_MEMORY;
         return false;
     }
-    while (bytesSent_ < total) {
-        if (abort_.Aborted())
+    while (bytesSent < total) {
+        // A stop is remembered by the request even after a ClearAbort: a
+        // request left behind never takes up again.
+        if (call.Stopped())
             return false;
-        const DWORD want = DWORD(std::min<uint64_t>(kPieceSize, total - bytesSent_));
+        const DWORD want = DWORD(std::min<uint64_t>(kPieceSize, total - bytesSent));
         DWORD read = 0;
         if (!ReadFile(file, piece.get(), want, &read, nullptr)) {
-            lastError_ = GetLastError();
+            lastError = GetLastError();
             return false;
         }
         if (read == 0) { // the file became shorter than announced
-            lastError_ = ERROR_HANDLE_EOF;
+            lastError = ERROR_HANDLE_EOF;
             return false;
         }
         DWORD written = 0;
         if (!WinHttpWriteData(request, piece.get(), read, &written) || written != read) {
-            lastError_ = GetLastError();
+            lastError = GetLastError();
             return false;
         }
-        bytesSent_ += written;
-        if (onProgress)
-            onProgress(bytesSent_, total);
+        bytesSent += written;
+        if (r.onProgress)
+            ticket.Callback([&] {
+                r.onProgress(bytesSent, total);
+                return true;
+            });
     }
-    return !abort_.Aborted();
+    return !call.Stopped();
 }
 
-bool WinHttpUpload::ReadReply(HINTERNET request)
+bool WinHttpUpload::Transfer::ReadReply(const WinHttpAbort::Request& call)
 {
-    HeaderText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, responseHeaders_);
+    const HINTERNET request = call.h;
+    HeaderText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF, responseHeaders);
     std::wstring status;
     if (!HeaderText(request, WINHTTP_QUERY_STATUS_CODE, status) || status.size() != 3) {
         SetLastError(ERROR_WINHTTP_INVALID_SERVER_RESPONSE);
@@ -166,7 +240,7 @@ bool WinHttpUpload::ReadReply(HINTERNET request)
     std::string body;
     for (;;) {
         DWORD available = 0;
-        if (abort_.Aborted() || !WinHttpQueryDataAvailable(request, &available))
+        if (call.Stopped() || !WinHttpQueryDataAvailable(request, &available))
             return false;
         if (available == 0)
             break;
@@ -188,7 +262,32 @@ bool WinHttpUpload::ReadReply(HINTERNET request)
         SetLastError(ERROR_WINHTTP_CONNECTION_ERROR);
         return false;
     }
-    statusCode_ = status;
-    responseText_ = FromUtf8(body);
+    statusCode = status;
+    responseText = FromUtf8(body);
     return true;
+}
+
+const std::wstring& WinHttpUpload::StatusCode() const
+{
+    return x_->statusCode;
+}
+
+const std::wstring& WinHttpUpload::ResponseText() const
+{
+    return x_->responseText;
+}
+
+const std::wstring& WinHttpUpload::ResponseHeaders() const
+{
+    return x_->responseHeaders;
+}
+
+DWORD WinHttpUpload::LastError() const
+{
+    return x_->lastError;
+}
+
+uint64_t WinHttpUpload::BytesSent() const
+{
+    return x_->bytesSent;
 }

@@ -9,6 +9,7 @@
 
 #include "http/WinHttpClient.h"
 #include "http/WinHttpAbort.h"
+#include "http/WinHttpLine.h"
 #include "http/WinHttpSession.h"
 
 // One file POSTed as the body of one request on WinHTTP, read and written in
@@ -49,32 +50,28 @@ public:
     // size while it is read fails as NotSent with its error in LastError.
     Outcome SendFile(const std::wstring& path);
 
-    // From any thread: the request under way stops before its next piece
-    // (or at the end of a wait on the network); a body not yet all written
-    // ends as Cancelled, its request closed short, and the server keeps
-    // nothing of it. Every later SendFile fails at once until ClearAbort.
+    // From any thread: SendFile returns at once, even while the server
+    // stalls; a body not yet all written ends as Cancelled (one all written
+    // as OutcomeUnknown). The request under way is left to end by itself: it
+    // writes no further piece, its request is closed short and the server
+    // keeps nothing of it. Every later SendFile fails at once until
+    // ClearAbort.
     void Abort();
-    void ClearAbort() { abort_.Clear(); }
-    bool Aborted() const { return abort_.Aborted(); }
+    void ClearAbort() { abort_->Clear(); }
+    bool Aborted() const { return abort_->Aborted(); }
 
-    const std::wstring& StatusCode() const { return statusCode_; }
+    const std::wstring& StatusCode() const;
     // The reply's body decoded from UTF-8.
-    const std::wstring& ResponseText() const { return responseText_; }
-    const std::wstring& ResponseHeaders() const { return responseHeaders_; }
+    const std::wstring& ResponseText() const;
+    const std::wstring& ResponseHeaders() const;
     // The Win32 or WinHTTP error of the call that failed; 0 when none did.
-    DWORD LastError() const { return lastError_; }
-    uint64_t BytesSent() const { return bytesSent_; }
+    DWORD LastError() const;
+    uint64_t BytesSent() const;
 
 private:
-    Outcome Fail(Outcome outcome);
-    bool WriteBody(HINTERNET request, HANDLE file, uint64_t total);
-    bool ReadReply(HINTERNET request);
+    struct Transfer;
 
-    std::unique_ptr<WinHttpSession> session_;
-    WinHttpAbort abort_;
-    std::wstring statusCode_;
-    std::wstring responseText_;
-    std::wstring responseHeaders_;
-    DWORD lastError_ = 0;
-    uint64_t bytesSent_ = 0;
+    std::shared_ptr<Transfer> x_; // a request left behind keeps its own
+    std::shared_ptr<WinHttpAbort> abort_;
+    WinHttpLine line_;
 };

@@ -1,12 +1,13 @@
 #include "service/TransportPool.h"
 
 #include "base/ComApartment.h"
+#include "base/WorkerThread.h"
 #include "service/FeedDocumentFactory.h"
 
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <thread>
+#include <vector>
 
 namespace {
 
@@ -112,21 +113,34 @@ size_t TransportPool::Run(size_t count, size_t workers, const WinHttpClient& mod
 
     RunState state;
     state.count = count;
-    std::vector<std::thread> threads;
+    // Joined when they go, before the state they share: a throw on this
+    // thread waits for them instead of leaving them running.
+    std::vector<WorkerThread> threads;
     threads.reserve(workers);
     for (size_t i = 0; i < workers; ++i) {
-        try {
-            WinHttpClient& transport = *transports_[i];
-            threads.emplace_back([&state, &transport, &job] {
+        WinHttpClient& transport = *transports_[i];
+        WorkerThread thread;
+        const bool started = thread.Start(
+            "requests",
+            [&state, &transport, &job] {
                 ComApartment com;
                 // The replies of this thread's jobs are read into documents
                 // of one class object.
                 FeedDocumentFactory documents;
                 RunJobs(state, transport, job);
+            },
+            [&state](const std::string&) {
+                // A worker lost (logged): the run stops after the jobs under
+                // way instead of waiting for it, and says how far it got.
+                {
+                    std::lock_guard<std::mutex> guard(state.lock);
+                    state.stop = true;
+                }
+                state.changed.notify_all();
             });
-        } catch (const std::exception&) {
+        if (!started)
             break; // fewer threads than asked for: the ones there take every job
-        }
+        threads.push_back(std::move(thread));
     }
 
     if (threads.empty()) {
@@ -166,7 +180,7 @@ size_t TransportPool::Run(size_t count, size_t workers, const WinHttpClient& mod
         if (finished)
             break;
     }
-    for (std::thread& thread : threads)
-        thread.join();
+    for (WorkerThread& thread : threads)
+        thread.Join();
     return state.next;
 }

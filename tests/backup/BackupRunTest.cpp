@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <set>
 #include <thread>
@@ -468,6 +469,32 @@ TEST_F(BackupRunTest, CancelLeavesOnlyCompleteFiles)
     const BackupSummary rest = Run();
     EXPECT_EQ(rest.downloaded + rest.alreadyThere, 14u);
     EXPECT_EQ(rest.alreadyThere, summary.downloaded);
+}
+
+// A Cancel counts only where it left work undone: one pressed as the last
+// file came in leaves a complete backup.
+TEST_F(BackupRunTest, ACancelAfterTheWorkIsDoneIsNoCancel)
+{
+    const struct {
+        const char* what;
+        std::function<bool(const BackupStatus&)> cancelWhen;
+        bool cancelled;
+        uint64_t downloaded;
+    } cases[] = {
+        {"once the last album's last file is in",
+         [](const BackupStatus& s) { return s.album == s.albums && s.files > 0 && s.filesDone == s.files; }, false,
+         14},
+        {"once the first album's last file is in",
+         [](const BackupStatus& s) { return s.album == 1 && s.files > 0 && s.filesDone == s.files; }, true, 9},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const BackupSummary summary = Run(c.cancelWhen);
+        EXPECT_EQ(summary.cancelled, c.cancelled);
+        EXPECT_EQ(summary.downloaded, c.downloaded);
+        EXPECT_EQ(summary.failed, 0u);
+        folder = TestEnv::ScratchFolder("backup-run-cancel-" + std::to_string(&c - cases));
+    }
 }
 
 TEST_F(BackupRunTest, TheTokenGoesOnlyToThePhotoServer)

@@ -5,8 +5,8 @@
 #include <new>
 #include <regex>
 
-#include "base/ScopedHandles.h"
 #include "base/UserCodePage.h"
+#include "base/WorkerThread.h"
 #include "ui/albums/AlbumWindowText.h"
 
 namespace {
@@ -60,12 +60,6 @@ void RunMatch(MatchJob& job) noexcept
     }
 }
 
-DWORD WINAPI MatchThread(void* job)
-{
-    RunMatch(*static_cast<MatchJob*>(job));
-    return 0;
-}
-
 } // namespace
 
 TitleMatches TitlesMatching(const std::vector<std::wstring>& titles, const std::wstring& pattern, bool ignoreCase,
@@ -75,15 +69,16 @@ TitleMatches TitlesMatching(const std::vector<std::wstring>& titles, const std::
     if (ignoreCase)
         flags |= std::regex_constants::icase;
     MatchJob job{titles, SelectionPattern(pattern, wholeTitle), flags, kLongestBacktrackedTitle, {}};
-    const UniqueHandle thread(
-        CreateThread(nullptr, kMatchStackBytes, MatchThread, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
-    if (!thread) {
-        // No thread to be had: here, with less room for backtracking.
-        job.longestBacktracked = kLongestTitleOnSmallStack;
-        RunMatch(job);
-        return std::move(job.result);
+    {
+        WorkerThread thread;
+        if (thread.Start("title match", [&job] { RunMatch(job); }, {}, kMatchStackBytes)) {
+            thread.Join();
+        } else {
+            // No thread to be had: here, with less room for backtracking.
+            job.longestBacktracked = kLongestTitleOnSmallStack;
+            RunMatch(job);
+        }
     }
-    WaitForSingleObject(thread.get(), INFINITE);
     return std::move(job.result);
 }
 

@@ -17,38 +17,31 @@ BackgroundWork::~BackgroundWork()
 
 void BackgroundWork::Join()
 {
-    if (m_thread)
-        WaitForSingleObject(m_thread.get(), INFINITE);
+    if (m_thread.Handle())
+        WaitForSingleObject(m_thread.Handle(), INFINITE);
 }
 
 bool BackgroundWork::Start()
 {
-    if (m_thread)
+    if (m_thread.Joinable())
         return true;
-    m_thread.reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
-    return bool(m_thread);
+    return m_thread.Start("background work", [this] { Run(); });
 }
 
 void BackgroundWork::RunHere()
 {
-    if (!m_thread && !m_finished)
+    if (!m_thread.Joinable() && !m_finished)
         Run();
-}
-
-DWORD WINAPI BackgroundWork::ThreadMain(void* self)
-{
-    static_cast<BackgroundWork*>(self)->Run();
-    return 0;
 }
 
 void BackgroundWork::Run() noexcept
 {
-    // Nothing may leave the thread: the work says itself what it achieved.
-    try {
+    // The thread owner's catch: an exception is logged, and the work ends
+    // as failed instead of taking the program down.
+    WorkerThread::Guarded("background work", [this] {
         ComApartment com;
         m_work(*this);
-    } catch (...) {
-    }
+    }, [this](const std::string&) { m_failed = true; });
     m_finished = true;
     Post(kFinishedMessage);
 }
@@ -96,13 +89,13 @@ BackgroundWork::Progress BackgroundWork::TakeProgress()
 
 bool BackgroundWork::WaitForFinish(DWORD milliseconds)
 {
-    if (!m_thread)
+    if (!m_thread.Joinable())
         return m_finished;
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD spent = GetTickCount() - start;
         const DWORD left = milliseconds == INFINITE ? INFINITE : spent >= milliseconds ? 0 : milliseconds - spent;
-        HANDLE thread = m_thread.get();
+        HANDLE thread = m_thread.Handle();
         const DWORD woken = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_ALLINPUT);
         if (woken == WAIT_OBJECT_0)
             return true;

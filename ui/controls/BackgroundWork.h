@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "base/ScopedHandles.h"
+#include "base/WorkerThread.h"
 
 // A piece of long work on a thread of its own, so that the window that asked
 // for it stays responsive: the work reads CancelRequested and reports its
@@ -54,6 +54,9 @@ public:
     void Cancel();
     bool Cancelled() const { return m_cancel; }
     bool Finished() const { return m_finished; }
+    // The work ended by an exception (logged with its text): whatever it
+    // achieved is unknown. Read once Finished.
+    bool Failed() const { return m_failed; }
 
     // On the work's thread.
     bool CancelRequested() const { return m_cancel; }
@@ -63,17 +66,17 @@ public:
     Progress TakeProgress();
 
 private:
-    static DWORD WINAPI ThreadMain(void* self);
     void Run() noexcept;
     void Post(UINT message);
 
     Work m_work;
     std::function<void()> m_onCancel;
-    UniqueHandle m_thread;
     std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_failed{false};
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_progressPosted{false};
     std::mutex m_lock; // the window and the progress
     HWND m_window = nullptr;
     Progress m_progress;
+    WorkerThread m_thread; // last: joined before the members it uses go
 };

@@ -291,6 +291,13 @@ bool CPhotoInfoDlg::OnNotify(NMHDR* header, LRESULT&)
     return false;
 }
 
+void CPhotoInfoDlg::OnDestroy()
+{
+    // The preview's thread announces nothing to a window that is gone.
+    if (m_preview)
+        m_preview->Stop();
+}
+
 bool CPhotoInfoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     m_resize.HandleMessage(message, wParam, lParam);

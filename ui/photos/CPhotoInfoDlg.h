@@ -50,6 +50,7 @@ protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnDestroy() override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     HWND PlacementWindow() const override { return Handle(); }
 

@@ -38,6 +38,12 @@ void CPhotoPreview::SetVisible(bool visible)
     Refresh();
 }
 
+void CPhotoPreview::Stop()
+{
+    if (m_loader)
+        m_loader->Stop();
+}
+
 void CPhotoPreview::EnsureLoader()
 {
     if (!m_loader)

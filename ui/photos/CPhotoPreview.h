@@ -51,6 +51,10 @@ public:
     void PaneResized();
     // Takes what the loader finished.
     void OnReady();
+    // Before the notify window goes: the loader stops and announces nothing
+    // more; the pane asks for nothing after.
+    void Stop();
+    bool Stopped() const { return m_loader && m_loader->Stopped(); }
     // The timer (id kLoadingTimer, on the notify window) after which a
     // picture still on its way shows the loading text: a picture that comes
     // sooner replaces the last one with nothing drawn in between.

@@ -63,25 +63,36 @@ CPhotoPreviewLoader::CPhotoPreviewLoader(PreviewSource source, HWND notify, COLO
 
 CPhotoPreviewLoader::~CPhotoPreviewLoader()
 {
+    Stop();
     bool busy = false;
     {
         std::lock_guard<std::mutex> lock(m_shared->lock);
-        m_shared->stop = true;
         busy = !m_shared->busy.Empty();
-        if (busy)
+    }
+    // An idle thread ends as soon as it wakes; one under way may decode a
+    // large picture and is not waited for: it owns what it uses.
+    if (busy)
+        m_thread.Detach();
+    else
+        m_thread.Join();
+}
+
+void CPhotoPreviewLoader::Stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_shared->lock);
+        m_shared->stop = true;
+        if (!m_shared->busy.Empty())
             m_shared->http.Abort();
         m_shared->done.clear(); // nobody takes them now
     }
     m_shared->wake.notify_all();
-    if (!m_thread.joinable())
-        return;
-    // An idle thread ends as soon as it wakes; one under way may wait on a
-    // server until its time-out, or decode a large picture, and is not
-    // waited for: the window it worked for closes now.
-    if (busy)
-        m_thread.detach();
-    else
-        m_thread.join();
+}
+
+bool CPhotoPreviewLoader::Stopped() const
+{
+    std::lock_guard<std::mutex> lock(m_shared->lock);
+    return m_shared->stop;
 }
 
 void CPhotoPreviewLoader::Request(const Job& job, const std::vector<Job>& ahead)
@@ -89,6 +100,8 @@ void CPhotoPreviewLoader::Request(const Job& job, const std::vector<Job>& ahead)
     Shared& shared = *m_shared;
     {
         std::lock_guard<std::mutex> lock(shared.lock);
+        if (shared.stop)
+            return;
         // Under way, or done and announced but not taken yet: it comes.
         const bool coming = job.Empty() || job == shared.busy || shared.IsDone(job);
         shared.pending = coming ? Job() : job; // nothing new, or back to the one already coming
@@ -117,14 +130,26 @@ bool CPhotoPreviewLoader::Start()
 
 bool CPhotoPreviewLoader::StartThread()
 {
-    if (m_thread.joinable())
+    if (m_thread.Joinable())
         return true;
-    try {
-        m_thread = std::thread(Run, m_shared);
-    } catch (...) {
+    if (m_shared->stop)
         return false;
-    }
-    return true;
+    const std::shared_ptr<Shared> shared = m_shared;
+    return m_thread.Start("preview", [shared] { Run(shared); }, [shared](const std::string&) {
+        // The thread is gone: the picture under way fails in the pane, and
+        // nothing more is fetched.
+        std::lock_guard<std::mutex> lock(shared->lock);
+        auto failed = std::make_unique<Result>();
+        failed->job = shared->busy;
+        failed->error = ERROR_INTERNAL_ERROR;
+        shared->pending = Job();
+        shared->ahead.clear();
+        shared->busy = Job();
+        if (shared->stop || failed->job.Empty())
+            return;
+        shared->done.push_back(std::move(failed));
+        PostMessageW(shared->notify, kReadyMessage, 0, 0);
+    });
 }
 
 bool CPhotoPreviewLoader::TakeResult(Result& result)

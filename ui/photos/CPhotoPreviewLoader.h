@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "base/WorkerThread.h"
 #include "service/PhotoServerAccess.h"
 #include "ui/photos/CDibImage.h"
 
@@ -52,9 +52,8 @@ public:
 
     // The thread starts with Start or the first request.
     CPhotoPreviewLoader(PreviewSource source, HWND notify, COLORREF background);
-    // Returns at once: the fetch under way is stopped, and a thread still
-    // waiting on a server or decoding a picture is left to end by itself;
-    // it announces nothing more.
+    // Stops (see Stop) and returns at once: an idle thread is joined, one
+    // still decoding a picture is left to end by itself.
     ~CPhotoPreviewLoader();
     CPhotoPreviewLoader(const CPhotoPreviewLoader&) = delete;
     CPhotoPreviewLoader& operator=(const CPhotoPreviewLoader&) = delete;
@@ -62,6 +61,11 @@ public:
     // Starts the thread and readies its imaging component, so that the first
     // picture asked for does not wait for them. False when no thread starts.
     bool Start();
+    // Before the window it announces to goes: the fetch under way is cut,
+    // nothing more is fetched, and nothing more is announced, whatever the
+    // thread still finishes. Later requests are ignored.
+    void Stop();
+    bool Stopped() const;
     // `job` (none: nothing new), then, when the thread has nothing else to
     // do, the jobs of `ahead` in turn (they replace those asked for before).
     // Never waits for the network.
@@ -83,5 +87,5 @@ private:
     bool StartThread();
 
     std::shared_ptr<Shared> m_shared;
-    std::thread m_thread;
+    WorkerThread m_thread;
 };

@@ -1,5 +1,7 @@
 #include "ui/transfer/UploadRunner.h"
 
+#include <algorithm>
+
 #include "app/ResourceText.h"
 #include "res/resource.h"
 #include "service/FeedDocumentFactory.h"
@@ -96,6 +98,10 @@ UploadRun UploadIntoAlbum(PicasaClient& client, const AlbumEntry& album, const s
         run.stopped = run.stopped || StopsTheRest(item.end);
         client.WriteLog(UploadLogLine(item, album.title));
     }
+    // A Cancel that came as the last file went out left nothing undone.
+    if (run.cancelled && std::none_of(run.items.begin(), run.items.end(),
+                                      [](const UploadItem& item) { return item.end == UploadEnd::Cancelled; }))
+        run.cancelled = false;
     return run;
 }
 

@@ -136,6 +136,24 @@ TEST_P(Upload, StoppingBeforeTheSecondFileSendsNoMore)
     EXPECT_EQ(Photos("Empty album"), 1);
 }
 
+// A Cancel counts only where it left a file unsent.
+class UploadCancel : public Upload
+{
+};
+
+TEST_P(UploadCancel, ACancelAsTheLastFileGoesOutIsNoCancel)
+{
+    SignIn();
+    const UploadRun run = UploadIntoAlbum(*client, Album(L"Empty album"),
+                                          {Write(L"1.jpg", "a"), Write(L"2.jpg", "b"), Write(L"3.jpg", "c")},
+                                          [](const UploadProgress& p) { return !(p.file == 3 && p.sent == 3); });
+    EXPECT_FALSE(run.cancelled);
+    EXPECT_EQ(run.Uploaded(), 3);
+    EXPECT_EQ(Photos("Empty album"), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(English, UploadCancel, ::testing::Values("en"));
+
 TEST_P(Upload, ADropOnARowUploadsIntoThatAlbumAndOffTheRowsAsks)
 {
     SignIn();
