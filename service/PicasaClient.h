@@ -72,6 +72,7 @@ public:
     std::wstring GetAuthToken() const { return authToken_; }
     // The photo service's base URL, the one origin the token goes to.
     const std::wstring& GetPhotoServer() const { return photoServer_; }
+    const std::wstring& GetAccountServer() const { return accountServer_; }
     std::wstring GetLastStatus() const { return lastStatus_; }
     std::wstring GetLastServiceError() const { return lastServiceError_; }
     std::wstring GetLastErrorBody() const { return lastErrorBody_; }

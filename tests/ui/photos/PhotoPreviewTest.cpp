@@ -273,8 +273,11 @@ TEST_P(PhotoPreview, PaneShowsTheSelectedPhotoFittedAndCentred)
     OpenList open(albums, client, Settings());
     ASSERT_NE(open.window, nullptr);
     EXPECT_TRUE(IsWindowVisible(open.pane));
-    EXPECT_EQ(open.Preview().GetState(), CPhotoPreview::State::Empty) << "nothing selected, nothing shown";
-    EXPECT_EQ(open.Preview().Fetches(), 0u);
+    // The list opens with its first row selected, and the pane shows it.
+    EXPECT_EQ(SendMessageW(open.list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED | LVNI_FOCUSED), 0);
+    EXPECT_EQ(SendMessageW(open.list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    ASSERT_TRUE(open.WaitSettled());
+    EXPECT_NE(open.Preview().WantedUrl().find(L"/" + open.dialog.RowPhoto(0)->id + L"/"), std::wstring::npos);
     const std::vector<int> stills = Rows(open, false);
     ASSERT_GE(stills.size(), 3u);
     std::vector<COLORREF> seen;
@@ -323,16 +326,18 @@ TEST_P(PhotoPreview, PaneShowsTheSelectedPhotoFittedAndCentred)
 TEST_P(PhotoPreview, SteppingRowByRowFetchesTheNextRowsAheadAndAJumpOneRow)
 {
     static_assert(CPhotoInfoDlg::kStepAhead == 3, "the table's rows");
-    // Rows chosen in turn, then the rows whose pictures were asked for (from
-    // the end when negative): a first choice or a jump fetches one row ahead
-    // in its direction, a step down three.
+    // Rows chosen in turn after the list opened on its first row, then the
+    // rows whose pictures were asked for (from the end when negative): the
+    // first row or a jump fetches one row ahead in its direction, a step
+    // down three.
     const struct { std::vector<int> choices, fetched; } cases[] = {
-        {{0}, {0, 1}}, {{0, 1}, {0, 1, 2, 3, 4}}, {{-1, -4}, {-5, -4, -1}}};
+        {{}, {0, 1}}, {{1}, {0, 1, 2, 3, 4}}, {{-1, -4}, {0, 1, -5, -4, -1}}};
     for (const auto& c : cases) {
         StandIn::ClearRequests();
         OpenList open(albums, client, Settings());
         const int rows = ListTest::Rows(open.list);
         ASSERT_GE(rows, 7);
+        ASSERT_TRUE(open.WaitSettled());
         const auto row = [&](int at) { return at < 0 ? rows + at : at; };
         for (int choice : c.choices) {
             open.Select(row(choice));
