@@ -437,7 +437,8 @@ LRESULT CSortListViewCtrlWithHyperLink::OnCustomDraw(NMLVCUSTOMDRAW& draw)
         m_linkFontSelected = false; // a paint starts with the list's own
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
-        if ((draw.nmcd.uItemState & CDIS_SELECTED) && GetFocus() != Handle()) {
+        if ((draw.nmcd.uItemState & CDIS_SELECTED) && GetFocus() != Handle() &&
+            (GetWindowLongPtrW(Handle(), GWL_STYLE) & LVS_SHOWSELALWAYS)) {
             // The selection stays plain to see while another control has
             // the focus (a button of the window, another window): the row
             // is drawn as an unselected one in the colours given here.

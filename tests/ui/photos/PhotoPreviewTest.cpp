@@ -722,6 +722,67 @@ TEST_P(PhotoPreview, AChangeOfDpiAsksForThePictureThatFillsThePaneAndShowsTheOld
 
 INSTANTIATE_TEST_SUITE_P(Languages, PhotoPreview, ::testing::Values("en", "ja"));
 
+// The photo list's layout after a drag of its size grip (a new size) and
+// after a maximize, at the DPI of the run: every control lies inside the
+// window and apart from the others, every one is painted anew, and the
+// pane grows with the window and asks for a larger picture.
+class PhotoListLayout : public PhotoPreview
+{
+};
+
+TEST_P(PhotoListLayout, AResizeOrAMaximizeRepaintsEveryControlAndThePaneGrowsWithTheWindow)
+{
+    OpenList open(albums, client, Settings());
+    ASSERT_TRUE(open.WaitSettled());
+    const RECT paneBefore = ChildRect(open.window, open.pane);
+    const int sideBefore = SideInUrl(open.Preview().WantedUrl());
+    ASSERT_GT(sideBefore, 0);
+    for (const bool maximize : {false, true}) {
+        SCOPED_TRACE(maximize ? "maximized" : "resized");
+        RedrawWindow(open.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        if (maximize) {
+            ShowWindow(open.window, SW_MAXIMIZE);
+        } else {
+            RECT frame = {};
+            GetWindowRect(open.window, &frame);
+            SetWindowPos(open.window, nullptr, 0, 0, frame.right - frame.left + 240, frame.bottom - frame.top + 160,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        RECT client = {};
+        GetClientRect(open.window, &client);
+        std::vector<std::pair<int, RECT>> shown;
+        for (HWND child = GetWindow(open.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child))
+                continue;
+            const int id = GetDlgCtrlID(child);
+            // Before any paint: each control waits for one (the pane paints
+            // its picture itself, at once when it has it).
+            if (child != open.pane)
+                EXPECT_TRUE(GetUpdateRect(child, nullptr, FALSE)) << "control " << id << " is not repainted";
+            const RECT r = ChildRect(open.window, child);
+            EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+                << "control " << id << " leaves the client area";
+            // The grip sits in the corner's margin, over whatever reaches it.
+            for (const auto& [other, rect] : shown) {
+                if (id == CResizeRule::kGripId || other == CResizeRule::kGripId)
+                    continue;
+                RECT overlap = {};
+                EXPECT_FALSE(IntersectRect(&overlap, &r, &rect)) << "control " << id << " overlaps " << other;
+            }
+            shown.emplace_back(id, r);
+        }
+        EXPECT_GE(shown.size(), 5u);
+        PumpMessages(open.window);
+    }
+    const RECT paneAfter = ChildRect(open.window, open.pane);
+    EXPECT_GT(paneAfter.right - paneAfter.left, paneBefore.right - paneBefore.left + 100);
+    EXPECT_LT(ChildRect(open.window, open.list).right, paneAfter.left);
+    ASSERT_TRUE(open.WaitSettled());
+    EXPECT_GT(SideInUrl(open.Preview().WantedUrl()), sideBefore) << Narrow(open.Preview().WantedUrl());
+}
+
+INSTANTIATE_TEST_SUITE_P(English, PhotoListLayout, ::testing::Values("en"));
+
 // Album 0001 of the large data: 1,000 photos stepped through one by one.
 class PhotoPreviewLarge : public SignedIn
 {
