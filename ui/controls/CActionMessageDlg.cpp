@@ -53,7 +53,9 @@ bool CActionMessageDlg::OnInitDialog()
     FitText();
     CenterWindowInWorkArea(Handle(), GetWindow(Handle(), GW_OWNER));
     MessageBeep(m_icon & MB_ICONMASK);
-    return true;
+    // Enter answers OK, as in a message box.
+    SendMessageW(Handle(), WM_NEXTDLGCTL, WPARAM(Item(IDOK)), TRUE);
+    return false;
 }
 
 bool CActionMessageDlg::OnCommand(int id, int code, HWND)
