@@ -1,6 +1,5 @@
 // The message box with a button that leads on: the window grows to hold a
-// long text and a long label, at the DPI of the run, and each button ends it
-// with its own code.
+// long text and a long label, at the DPI of the run.
 #include "res/resource.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/TestEnv.h"
@@ -54,9 +53,7 @@ TEST(ActionMessage, TheWindowHoldsALongTextAndLabelWithItsControlsInsideAndApart
             L"that-goes-on-and-on";
     const struct {
         std::wstring text, label;
-    } cases[] = {{L"Short.", L"&Server..."},
-                 {text, L"&Open the folder"},
-                 {L"Short.", L"A label much longer than the button the template gives it"}};
+    } cases[] = {{text, L"&Open the folder"}, {L"Short.", L"A label much longer than the button the template gives it"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(TestEnv::Narrow(c.label));
         CActionMessageDlg box(L"Back up", c.text, MB_ICONWARNING, c.label);
@@ -90,28 +87,5 @@ TEST(ActionMessage, TheWindowHoldsALongTextAndLabelWithItsControlsInsideAndApart
         EXPECT_LT(Needed(action, false).cx, actionBox.right) << "the label fits its button";
         EXPECT_EQ(ChildRect(window, action).top, ChildRect(window, GetDlgItem(window, IDOK)).top);
         DestroyWindow(window);
-    }
-}
-
-TEST(ActionMessage, OkEscapeAndTheCloseBoxEndWithOkAndTheButtonWithItsOwnCode)
-{
-    InitControls();
-    ScopedLanguage language("en");
-    const struct {
-        UINT message;
-        WPARAM command;
-        INT_PTR result;
-    } cases[] = {
-        {WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), IDOK},
-        {WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), IDOK},
-        {WM_CLOSE, 0, IDOK},
-        {WM_COMMAND, MAKEWPARAM(IDC_MESSAGE_ACTION, BN_CLICKED), CActionMessageDlg::kActionResult},
-    };
-    for (const auto& c : cases) {
-        ModalDriver driver;
-        driver.Then([&](HWND box) { PostMessageW(box, c.message, c.command, 0); });
-        CActionMessageDlg box(L"Caption", L"Text", MB_ICONERROR, L"&Server...");
-        EXPECT_EQ(box.DoModal(nullptr), c.result) << c.message << " " << LOWORD(c.command);
-        EXPECT_TRUE(driver.Unexpected().empty());
     }
 }

@@ -230,44 +230,6 @@ TEST(ServerDialogWiring, TheUnreachableBoxOpensTheServerDialogAndTheNextSignInGo
     EXPECT_EQ(client.GetAccountServer(), standIn);
 }
 
-// The first run: the sign-in window opens the Server dialog at once, with
-// the stand-in's usual address offered for both servers.
-TEST(ServerDialogWiring, AFirstRunOffersTheStandInsAddressBeforeTheSignIn)
-{
-    InitControls();
-    ScopedLanguage language("en");
-    const std::wstring ini = TestEnv::ScratchFolder("server-dialog-first-run") + L"\\quillon.ini";
-    DeleteFileW(ini.c_str());
-    const std::wstring standIn = TestEnv::ServerW("photo_http");
-    ASSERT_FALSE(standIn.empty()) << "the stand-in service is not running";
-    ASSERT_FALSE(HasServiceServers(SettingsLocation::File(ini)));
-    PicasaClient client(L"http://nowhere.invalid:1", L"http://nowhere.invalid:1");
-    CMainDlg login(client, SettingsLocation::File(ini));
-    login.SetAccountStorePath(TestEnv::Narrow(TestEnv::ScratchFolder("server-dialog-store") + L"\\quillon.dat"));
-    login.OfferServerFirst(kStandInAddress);
-    ModalDriver driver;
-    HWND loginWindow = nullptr;
-    std::wstring offeredAccount, offeredPhoto;
-    driver.Then([&](HWND window) { loginWindow = window; });
-    driver.Then([&](HWND server) {
-        offeredAccount = WindowText(GetDlgItem(server, IDC_ACCOUNT_SERVER));
-        offeredPhoto = WindowText(GetDlgItem(server, IDC_PHOTO_SERVER));
-        // The stand-in of this run serves at a port of its own.
-        SetDlgItemTextW(server, IDC_ACCOUNT_SERVER, standIn.c_str());
-        SetDlgItemTextW(server, IDC_PHOTO_SERVER, standIn.c_str());
-        PostMessageW(server, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        SetDlgItemTextW(loginWindow, IDC_ACCOUNT, L"demo@example.com");
-        SetDlgItemTextW(loginWindow, IDC_PASSWORD, L"demo");
-        PostMessageW(loginWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
-    EXPECT_EQ(login.DoModal(nullptr), IDOK);
-    EXPECT_TRUE(driver.Unexpected().empty());
-    EXPECT_EQ(offeredAccount, L"http://localhost:8080");
-    EXPECT_EQ(offeredPhoto, L"http://localhost:8080");
-    EXPECT_TRUE(client.IsSignedIn());
-    EXPECT_TRUE(HasServiceServers(SettingsLocation::File(ini)));
-}
-
 INSTANTIATE_TEST_SUITE_P(BothLanguages, ServerDialog, testing::Values("en", "ja"));
 
 } // namespace
