@@ -508,7 +508,7 @@ TEST_F(LinkList, SelectedRowsStayVisibleWhenAnotherControlHasTheFocus)
     FillAlbums();
     const COLORREF shade = Links::InactiveSelectionColor();
     ASSERT_NE(shade, GetSysColor(COLOR_WINDOW));
-    SetFocus(dialog->Handle());
+    SetFocus(nullptr);
     ASSERT_NE(GetFocus(), list);
     EXPECT_EQ(CountPixels(list, shade), 0) << "nothing selected, nothing shaded";
     ListTest::Select(list, 1);
