@@ -66,8 +66,9 @@ bool CPhotoInfoDlg::OnInitDialog()
                                               ResourceString(IDS_PREVIEW_VIDEO), ResourceString(IDS_PREVIEW_NO_ADDRESS)});
     m_preview->Attach(Handle(), Item(IDC_PREVIEW));
     m_preview->SetEmptyText(ResourceString(m_list.RowCount() ? IDS_PREVIEW_NO_SELECTION : IDS_PREVIEW_NO_PHOTOS));
+    ShowPreview(ini.ReadInt(kSection, kPreviewKey, 1) == 1);
     // The first row is the selected one, so that the pane shows a photo
-    // from the start.
+    // from the start (a hidden pane asks for none).
     if (m_list.RowCount() > 0 && SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
         LVITEMW first = {};
         first.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -75,7 +76,6 @@ bool CPhotoInfoDlg::OnInitDialog()
         SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
         SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
     }
-    ShowPreview(ini.ReadInt(kSection, kPreviewKey, 1) == 1);
     InvalidateRect(list, nullptr, TRUE);
     return true;
 }
