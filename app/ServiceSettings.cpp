@@ -16,6 +16,18 @@ void ReadBaseUrl(const CIniFile& ini, const wchar_t* key, std::wstring& url)
 
 } // namespace
 
+bool HasServiceServers(const SettingsLocation& settings)
+{
+    const CIniFile ini(settings);
+    for (const wchar_t* key : {L"AccountServer", L"PhotoServer"}) {
+        std::wstring value;
+        ReadBaseUrl(ini, key, value);
+        if (!value.empty())
+            return true;
+    }
+    return false;
+}
+
 ServiceSettings ReadServiceSettings(const SettingsLocation& settings)
 {
     ServiceSettings result;

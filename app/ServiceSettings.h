@@ -20,6 +20,13 @@ struct ServiceSettings
     static constexpr int kMaxParallelRequests = 16;
 };
 
+// The address the stand-in service serves at when started as its guide
+// says: offered on the first run.
+inline constexpr const wchar_t* kStandInAddress = L"http://localhost:8080";
+
+// Whether the [Service] section names an account or a photo server yet.
+bool HasServiceServers(const SettingsLocation& settings);
+
 // Missing or empty values keep their defaults; a trailing "/" is dropped so
 // that paths can be appended.
 ServiceSettings ReadServiceSettings(const SettingsLocation& settings);

@@ -82,8 +82,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     CAppModule::SetLog(log.get());
     WorkerThread::SetLog(log.get());
 
-    // The first run writes the [Service] keys, so the file shows what can be set.
-    WriteMissingServiceSettings(SettingsLocation{});
+    // Until a server is named the sign-in window asks for one first; after
+    // that the file gets every [Service] key, so that it shows what can be set.
+    const bool serversNamed = HasServiceServers(SettingsLocation{});
+    if (serversNamed)
+        WriteMissingServiceSettings(SettingsLocation{});
     const ServiceSettings service = ReadServiceSettings(SettingsLocation{});
     auto client = std::make_unique<PicasaClient>(service.accountServer, service.photoServer);
     client->SetAcceptUntrustedCertificates(service.acceptUntrustedCertificates);
@@ -92,6 +95,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     LoadServiceTexts(client->Texts());
 
     auto login = std::make_unique<CMainDlg>(*client);
+    if (!serversNamed)
+        login->OfferServerFirst(kStandInAddress);
     INT_PTR result = login->DoModal(GetActiveWindow());
     while (result == kLoginLanguageChanged) {
         module = languages->LoadModule(languages->ReadLanguage(L"Japanese").c_str());

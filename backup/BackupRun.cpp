@@ -245,6 +245,8 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
         status.album = a + 1;
         status.filesDone = status.files = 0;
         status.current.clear();
+        status.albumTitle = album.title;
+        status.albumBytes = status.albumTotal = 0;
         if (events.progress)
             events.progress(status);
 
@@ -322,8 +324,11 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
             const int64_t recordedLength =
                 record != recorded.end() && record->second.mediaUrl == photo.mediaUrl ? record->second.size : -1;
             lengths[i] = existing; // as it stays unless a download replaces it
+            if (job.expectedLength > 0)
+                status.albumTotal += uint64_t(job.expectedLength);
             if (NeedsDownload(existing, job.expectedLength, recordedLength) == DownloadNeed::Keep) {
                 ++kept;
+                status.albumBytes += uint64_t(std::max<int64_t>(existing, 0));
             } else {
                 work.jobs.push_back(std::move(job));
                 work.entries.push_back(i);
@@ -364,6 +369,7 @@ BackupSummary BackupRun::Run(const std::vector<AlbumEntry>& albums, const Events
                         work.halt = true;
                     std::lock_guard<std::mutex> lock(work.lock);
                     work.status.bytes += uint64_t(bytes);
+                    work.status.albumBytes += uint64_t(bytes);
                     if (events.progress)
                         events.progress(work.status);
                 });

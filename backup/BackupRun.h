@@ -30,6 +30,9 @@ struct BackupStatus
     uint64_t files = 0;
     uint64_t bytes = 0;     // received in the whole run
     std::wstring current;   // the file last started
+    std::wstring albumTitle;   // of the album under way
+    uint64_t albumBytes = 0;   // of its files: kept, and received so far
+    uint64_t albumTotal = 0;   // of its files, as its feed gives their sizes
 };
 
 struct BackupSummary

@@ -404,3 +404,21 @@
 #define IDS_PROGRESS_FOLDER_CREATE 6521      // progress caption while the album is made
 #define IDS_LOG_FOLDER_PLAN 6522             // %s folder, %s album, %d new, %d there, %d cannot
 #define IDS_FOLDER_EMPTY 6523                // %s folder
+
+// ---------------------------------------------------------------------------
+// First run, a server out of reach, the backup's progress and summary
+// ---------------------------------------------------------------------------
+#define IDD_ACTION_MESSAGE 230          // a message box with one more button
+#define IDC_MESSAGE_ICON 1120
+#define IDC_MESSAGE_ACTION 1121         // the button that leads on
+#define IDC_SERVER_EXAMPLE 1122         // Server dialog: the example address on a line of its own
+#define IDS_UNREACHABLE_ACCOUNT_SERVER 6300 // %s the address, %s the system's reason
+#define IDS_UNREACHABLE_PHOTO_SERVER 6301   // %s the address, %s the system's reason
+#define IDS_SERVER_BUTTON 6302          // the action button that opens the Server dialog
+#define IDS_BACKUP_WHERE 6303           // %s: the folder the albums went into
+#define IDS_BACKUP_OPEN_FOLDER 6304     // the action button that opens it
+#define IDS_BACKUP_ALBUM_PROGRESS 6305  // %s album, %d album, %d albums, %d files done, %d files, %s bytes, %s file
+#define IDS_BYTES_OF_FORMAT 6306        // %s megabytes so far, %s megabytes in all
+#define IDS_PREVIEW_NO_PHOTOS 6307      // the photo list is empty
+#define IDS_PREVIEW_NO_SELECTION 6308   // no row is selected
+#define IDS_CONFIRM_DELETE_ONE 6309     // %s the album's title, %s the photos' count text

@@ -77,6 +77,7 @@ public:
     // The photo server, the token and the certificate choice: what a request
     // made outside the client (a preview, a backup's file) goes out with.
     const PhotoServerAccess& Access() const { return access_; }
+    const std::wstring& GetAccountServer() const { return accountServer_; }
     std::wstring GetLastStatus() const { return lastStatus_; }
     std::wstring GetLastServiceError() const { return lastServiceError_; }
     std::wstring GetLastErrorBody() const { return lastErrorBody_; }

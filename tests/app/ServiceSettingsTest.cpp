@@ -108,3 +108,23 @@ TEST_F(ServiceSettingsFile, WrittenSettingsReadBack)
     ASSERT_TRUE(WriteServiceSettings(SettingsLocation::File(path), s));
     EXPECT_FALSE(Read().acceptUntrustedCertificates);
 }
+
+// A server is named once either address has a value (no file, blanks, a
+// lone slash or the other keys name none).
+TEST(ServiceServersNamed, EitherAddressWithAValueNamesAServer)
+{
+    const std::wstring path = TestEnv::ScratchFolder("service-servers-named") + L"\\quillon.ini";
+    const struct {
+        const wchar_t *account, *photo;
+        bool named;
+    } cases[] = {{nullptr, nullptr, false}, {L"", L"", false}, {L"  ", L"/", false},
+                 {L"http://localhost:8080", nullptr, true}, {nullptr, L"https://example.com/", true}};
+    for (const auto& c : cases) {
+        DeleteFileW(path.c_str());
+        WritePrivateProfileStringW(L"Service", L"ParallelRequests", L"4", path.c_str());
+        for (const auto& [key, value] : {std::pair{L"AccountServer", c.account}, std::pair{L"PhotoServer", c.photo}})
+            if (value)
+                WritePrivateProfileStringW(L"Service", key, value, path.c_str());
+        EXPECT_EQ(HasServiceServers(SettingsLocation::File(path)), c.named) << (c.account ? "account" : "photo");
+    }
+}

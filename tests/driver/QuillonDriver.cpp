@@ -3,6 +3,9 @@
 //
 //   quillon-driver wait SECONDS CONTROL_ID       prints the dialog's title
 //   quillon-driver settext CONTROL_ID TEXT       in the dialog holding it
+//   quillon-driver text CONTROL_ID               prints the control's text
+//   quillon-driver show CONTROL_ID max|normal     maximizes or restores the
+//                                                dialog holding the control
 //   quillon-driver click DIALOG_CONTROL_ID BUTTON_ID  once the dialog takes input
 //   quillon-driver select LIST_ID TEXT            picks an entry of a drop-down list
 //   quillon-driver msgbox SECONDS [BUTTON_ID|-|default]  prints the text,
@@ -113,6 +116,21 @@ int wmain(int argc, wchar_t** argv)
     if (verb == L"settext" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
         return dialog && SetControlText(dialog, _wtoi(argv[2]), argv[3]) ? 0 : 1;
+    }
+    if (verb == L"text" && argc == 3) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        if (!dialog)
+            return 1;
+        Print(ControlText(dialog, _wtoi(argv[2])));
+        return 0;
+    }
+    if (verb == L"show" && argc == 4) {
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        if (!dialog)
+            return 1;
+        // Posted as the frame's buttons do it: the program resizes itself.
+        const WPARAM command = std::wstring(argv[3]) == L"max" ? SC_MAXIMIZE : SC_RESTORE;
+        return PostMessageW(dialog, WM_SYSCOMMAND, command, 0) ? 0 : 1;
     }
     if (verb == L"click" && argc == 4) {
         HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);

@@ -187,3 +187,32 @@ TEST_F(Program, SelectAllAndCopyFromTheListPutTheAccountsAlbumsOnTheClipboard)
     for (const std::string& title : titles)
         EXPECT_NE(text.find("\r\n" + title + ", "), std::string::npos) << title << "\n" << text;
 }
+
+// The first run, with no server named yet: the Server dialog opens before
+// the sign-in with the stand-in's usual address offered; the address taken
+// there is kept and the sign-in reaches the server.
+TEST_F(Program, AFirstRunAsksForTheServerOfferingTheStandInAndSignsInThere)
+{
+    constexpr int kAccountServer = 1102, kPhotoServer = 1103;
+    DeleteFileW(ini.c_str());
+    WritePrivateProfileStringW(L"Generic", L"Language", L"English", ini.c_str());
+    Start();
+    HWND server = WaitForDialogWithControl(kAccountServer, 30000, process.dwProcessId);
+    ASSERT_NE(server, nullptr) << "the Server dialog opens by itself";
+    EXPECT_EQ(ControlText(server, kAccountServer), L"http://localhost:8080");
+    EXPECT_EQ(ControlText(server, kPhotoServer), L"http://localhost:8080");
+    // This run's stand-in listens on a port of its own.
+    const std::wstring base = TestEnv::Widen(service);
+    SetControlText(server, kAccountServer, base);
+    SetControlText(server, kPhotoServer, base);
+    Click(server, IDOK);
+    ASSERT_TRUE(WaitGone(server, 20000));
+    HWND albums = SignIn(L"demo@example.com", L"demo");
+    ASSERT_NE(albums, nullptr) << "the sign-in reached the server";
+    wchar_t value[300] = {};
+    GetPrivateProfileStringW(L"Service", L"PhotoServer", L"", value, 300, ini.c_str());
+    EXPECT_EQ(std::wstring(value), base);
+    Click(albums, IDCANCEL);
+    EXPECT_EQ(WaitExit(), 2u);
+}
+

@@ -105,14 +105,35 @@ installed_kb=$(du -sk "$programs" | cut -f1)
 check "the installed size ($((16#${size:-0})) KB) is the folder's ($installed_kb KB)" \
   bash -c "[ $((16#${size:-0})) -gt $((installed_kb / 2)) ] && [ $((16#${size:-0})) -le $((installed_kb * 2)) ]"
 
-# The installed program opens its sign-in window; Cancel ends it with 2.
+# The installed program's first run (no server named yet) opens the Server
+# dialog with the stand-in's usual address offered; with the installed
+# stand-in's address taken there it signs in and shows the albums, and a
+# close of the album window ends it with 2.
 write_user_files
+standin=$(mktemp -d)
+python3 "$programs/photo-service/serve.py" --data "$standin" --ready-file "$standin/ready.json" >/dev/null 2>&1 &
+standin_pid=$!
+for _ in $(seq 60); do [ -s "$standin/ready.json" ] && break; sleep 1; done
+standin_url=$(python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["http"])' "$standin/ready.json" 2>/dev/null)
+check "the installed stand-in serves" test -n "$standin_url"
 wine "C:\\Program Files\\Quillon\\quillon.exe" </dev/null >/dev/null 2>&1 &
 program=$!
+check "the installed program's first run opens the Server dialog" bash -c "[ -n \"\$(wine '$build/tests/quillon-driver.exe' wait 60 1102 2>/dev/null)\" ]"
+check "the Server dialog offers the stand-in's usual address" test "$(driver text 1102)" = "http://localhost:8080"
+driver settext 1102 "$standin_url" >/dev/null
+driver settext 1103 "$standin_url" >/dev/null
+driver click 1102 1 >/dev/null
+driver gone 20 1102 >/dev/null
 check "the installed program shows the sign-in window" bash -c "[ -n \"\$(wine '$build/tests/quillon-driver.exe' wait 60 1001 2>/dev/null)\" ]"
-driver click 1001 2 >/dev/null
+driver settext 1000 "demo@example.com" >/dev/null
+driver settext 1001 "demo" >/dev/null
+driver click 1001 1 >/dev/null
+check "the first run signs in at the stand-in and shows the albums" bash -c "[ -n \"\$(wine '$build/tests/quillon-driver.exe' wait 60 1003 2>/dev/null)\" ]"
+driver click 1003 2 >/dev/null
 wait $program
-check "the installed program ends with 2 on Cancel" test $? -eq 2
+check "the installed program ends with 2 when its window is closed" test $? -eq 2
+kill "$standin_pid" 2>/dev/null; wait "$standin_pid" 2>/dev/null
+rm -rf "$standin"
 
 # A silent uninstall removes what was installed and keeps the user's files.
 write_user_files
@@ -149,8 +170,13 @@ driver wait 60 1 >/dev/null
 driver click 1 1 >/dev/null
 for _ in $(seq 60); do [ -f "$programs/uninstall.exe" ] && break; sleep 1; done
 for _ in $(seq 10); do driver gone 2 1 >/dev/null && break; driver click 1 1 >/dev/null; done
+# No server is named in the user's settings: the Server dialog comes first,
+# over the sign-in window.
 check "Finish with Run Quillon starts the installed program" \
-  bash -c "[ -n \"\$(wine '$build/tests/quillon-driver.exe' wait 60 1001 2>/dev/null)\" ]"
+  bash -c "[ -n \"\$(wine '$build/tests/quillon-driver.exe' wait 60 1102 2>/dev/null)\" ]"
+driver click 1102 2 >/dev/null
+driver gone 20 1102 >/dev/null
+driver wait 60 1001 >/dev/null
 driver click 1001 2 >/dev/null
 wait $installer
 wine "C:\\Program Files\\Quillon\\uninstall.exe" /S </dev/null >/dev/null 2>&1

@@ -83,6 +83,12 @@ std::wstring DeleteQuestion(int64_t albums, int64_t photos)
                        CountText(IDS_COUNT_PHOTO, IDS_COUNT_PHOTOS, photos)});
 }
 
+std::wstring DeleteQuestion(const std::wstring& title, int64_t photos)
+{
+    return FormatText(ResourceString(IDS_CONFIRM_DELETE_ONE),
+                      {title, CountText(IDS_COUNT_PHOTO, IDS_COUNT_PHOTOS, photos)});
+}
+
 bool NewestPublishedDay(const std::vector<std::wstring>& published, SYSTEMTIME& day)
 {
     int best = -1;

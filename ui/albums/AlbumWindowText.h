@@ -42,6 +42,8 @@ std::wstring SelectionPattern(const std::wstring& text, bool wholeTitle);
 
 // The delete confirmation: how many albums and how many photos will go.
 std::wstring DeleteQuestion(int64_t albums, int64_t photos);
+// The question for one album, by its title.
+std::wstring DeleteQuestion(const std::wstring& title, int64_t photos);
 
 // The row to make visible after `first` so that `first` comes to the top of
 // a view of `rowsPerPage` rows, or the last row when fewer follow.

@@ -91,7 +91,10 @@ void CToolDlg::DeleteAlbums()
     int64_t photos = 0;
     for (size_t index : SelectedAlbums())
         photos += m_client.GetAlbums()[index].numPhotos;
-    const std::wstring question = DeleteQuestion(int64_t(SelectedAlbums().size()), photos);
+    const std::vector<size_t> selected = SelectedAlbums();
+    const std::wstring question = selected.size() == 1
+                                      ? DeleteQuestion(m_client.GetAlbums()[selected[0]].title, photos)
+                                      : DeleteQuestion(int64_t(selected.size()), photos);
     if (MessageBoxW(Handle(), question.c_str(), ResourceString(IDS_CAPTION_NO_SELECTION).c_str(),
                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;

@@ -23,6 +23,10 @@ RECT CResizeRule::Place(const RECT& initial, unsigned anchor, int dx, int dy)
     } else if (anchor & ResizeSizeX) {
         r.right += dx;
     }
+    if (anchor & ResizeLeftHalfX)
+        r.left += dx / 2;
+    if (anchor & ResizeRightHalfX)
+        r.right += dx / 2;
     if (anchor & ResizeMoveY) {
         r.top += dy;
         r.bottom += dy;
@@ -125,7 +129,10 @@ void CResizeRule::Layout(int clientWidth, int clientHeight)
     }
     if (batch)
         EndDeferWindowPos(batch);
-    InvalidateRect(m_dialog, nullptr, TRUE);
+    // A control that only moved keeps the pixels copied along with it, and
+    // a clip-children dialog does not paint over them: every control is
+    // painted anew, or a maximize leaves stale half-buttons behind.
+    RedrawWindow(m_dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void CResizeRule::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

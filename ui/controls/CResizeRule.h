@@ -14,6 +14,10 @@ enum ResizeAnchor : unsigned
     ResizeMoveY = 2,  // moves with the bottom edge
     ResizeSizeX = 4,  // right edge follows the dialog's right edge
     ResizeSizeY = 8,  // bottom edge follows the dialog's bottom edge
+    // Two controls side by side that share the change of width: the left
+    // one's right edge and the right one's left edge move by half of it.
+    ResizeRightHalfX = 16,
+    ResizeLeftHalfX = 32,
 };
 
 struct ResizeItem
@@ -24,7 +28,7 @@ struct ResizeItem
 
 // The resize rule shared by the resizable dialogs: every listed control is
 // placed from its initial rectangle plus the change of the client size since
-// initialisation; the initial size is the minimum tracking size; a size grip
+// initialisation, and the dialog repaints whole, its controls included; the initial size is the minimum tracking size; a size grip
 // sits in the bottom-right corner; the dialog gets a resizable frame, a
 // maximize box and clip-children.
 class CResizeRule

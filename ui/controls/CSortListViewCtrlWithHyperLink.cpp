@@ -414,6 +414,14 @@ bool CSortListViewCtrlWithHyperLink::OnLeftButtonDown(POINT point)
     return true;
 }
 
+COLORREF CSortListViewCtrlWithHyperLink::InactiveSelectionColor()
+{
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT), window = GetSysColor(COLOR_WINDOW);
+    const auto mix = [](int a, int b) { return BYTE((a * 2 + b * 3) / 5); };
+    return RGB(mix(GetRValue(highlight), GetRValue(window)), mix(GetGValue(highlight), GetGValue(window)),
+               mix(GetBValue(highlight), GetBValue(window)));
+}
+
 LRESULT CSortListViewCtrlWithHyperLink::OnCustomDraw(NMLVCUSTOMDRAW& draw)
 {
     // Every cell of every row drawn comes here: what does not change within
@@ -429,6 +437,15 @@ LRESULT CSortListViewCtrlWithHyperLink::OnCustomDraw(NMLVCUSTOMDRAW& draw)
         m_linkFontSelected = false; // a paint starts with the list's own
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
+        if ((draw.nmcd.uItemState & CDIS_SELECTED) && GetFocus() != Handle() &&
+            (GetWindowLongPtrW(Handle(), GWL_STYLE) & LVS_SHOWSELALWAYS)) {
+            // The selection stays plain to see while another control has
+            // the focus (a button of the window, another window): the row
+            // is drawn as an unselected one in the colours given here.
+            draw.nmcd.uItemState &= ~UINT(CDIS_SELECTED);
+            draw.clrTextBk = InactiveSelectionColor();
+            draw.clrText = GetSysColor(COLOR_WINDOWTEXT);
+        }
         m_rowTextColor = draw.clrText;
         m_drawnRowKey = RowKey(int(draw.nmcd.dwItemSpec));
         return CDRF_NOTIFYSUBITEMDRAW;

@@ -29,6 +29,10 @@ class CSortListViewCtrlWithHyperLink : public CSortListViewCtrlWithContextMenu
 {
 public:
     static constexpr COLORREF kLinkColor = RGB(0, 0, 255);
+    // The rows selected while the list has not the focus: a pale shade of
+    // the selection's colour, plain on white where the system's own grey
+    // all but vanishes.
+    static COLORREF InactiveSelectionColor();
     static constexpr COLORREF kHotLinkColor = RGB(255, 0, 0);
     static constexpr UINT_PTR kToolId = 999;
     // Pixels left free at each side of a link's text.

@@ -14,6 +14,7 @@
 #include "service/ClientLoginErrorTable.h"
 #include "service/PicasaClient.h"
 #include "ui/controls/BackgroundWork.h"
+#include "ui/controls/CActionMessageDlg.h"
 #include "ui/controls/CProgressDlg.h"
 #include "ui/login/CAboutDlg.h"
 #include "ui/login/CCustomAutoComplete.h"
@@ -99,6 +100,20 @@ bool CMainDlg::OnInitDialog()
     const bool publicOnly = CIniFile(settings_).ReadInt(kSection, kPublicOnlyKey, 0) == 1;
     SetCheck(IDC_PUBLIC_ONLY, publicOnly);
     EnableItem(IDC_PASSWORD, !publicOnly);
+    if (!serverOffer_.empty())
+        PostMessageW(Handle(), kOfferServerMessage, 0, 0);
+    return true;
+}
+
+bool CMainDlg::OnMessage(UINT message, WPARAM, LPARAM, LRESULT&)
+{
+    if (message != kOfferServerMessage)
+        return false;
+    // Once: the language's new window does not ask again.
+    const std::wstring offer = std::move(serverOffer_);
+    serverOffer_.clear();
+    if (!offer.empty() && !running_.work)
+        ChooseServer(offer);
     return true;
 }
 
@@ -189,10 +204,12 @@ void CMainDlg::SignIn()
         // No reply at all: the service's error table has nothing to say, the
         // cause does.
         const std::wstring cause = client_.GetLastFailureCause();
-        const std::wstring text =
-            cause.empty() ? ResourceString(LoginErrorMessageId(client_.GetLastServiceError())) : cause;
-        MessageBoxW(Handle(), text.c_str(), ResourceString(IDS_CAPTION_SIGN_IN_FAILED).c_str(),
-                    MB_ICONERROR | MB_OK);
+        if (!cause.empty()) {
+            ReportUnreachable(cause, publicOnly);
+            return;
+        }
+        MessageBoxW(Handle(), ResourceString(LoginErrorMessageId(client_.GetLastServiceError())).c_str(),
+                    ResourceString(IDS_CAPTION_SIGN_IN_FAILED).c_str(), MB_ICONERROR | MB_OK);
         return;
     }
     history_->Add(account);
@@ -228,9 +245,23 @@ void CMainDlg::ShowAbout()
     about.DoModal(GetActiveWindow());
 }
 
-void CMainDlg::ChooseServer()
+void CMainDlg::ReportUnreachable(const std::wstring& cause, bool publicOnly)
+{
+    // A public-only sign-in asks the photo server, the other the account server.
+    const std::wstring server = publicOnly ? client_.Access().PhotoServer() : client_.GetAccountServer();
+    CActionMessageDlg box(ResourceString(IDS_CAPTION_SIGN_IN_FAILED),
+                          ResourceFormat(publicOnly ? IDS_UNREACHABLE_PHOTO_SERVER : IDS_UNREACHABLE_ACCOUNT_SERVER,
+                                         {server, cause}),
+                          MB_ICONERROR, ResourceString(IDS_SERVER_BUTTON));
+    if (box.DoModal(Handle()) == CActionMessageDlg::kActionResult)
+        ChooseServer();
+}
+
+void CMainDlg::ChooseServer(const std::wstring& offer)
 {
     CServerDlg server(settings_);
+    if (!offer.empty())
+        server.Offer(offer);
     if (server.DoModal(GetActiveWindow()) != IDOK)
         return;
     // The next sign-in goes to the new servers without a restart.

@@ -32,19 +32,28 @@ public:
     void SetAccountStorePath(std::string path) { storeOverride_ = std::move(path); }
     // Where the language dialog looks for modules; beside the program by default.
     void SetModuleFolder(std::wstring folder) { moduleFolder_ = std::move(folder); }
+    // Opens the Server dialog, with this address offered, as soon as the
+    // window shows (the first run, when no server is set yet).
+    void OfferServerFirst(std::wstring address) { serverOffer_ = std::move(address); }
     CAccountHistory& History() { return *history_; }
+
+    // Posted to itself to open the Server dialog once the window shows.
+    static constexpr UINT kOfferServerMessage = WM_APP + 40;
     CCustomAutoComplete* AutoComplete() const { return autoComplete_.Get(); }
 
 protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void SignIn();
     void Leave();
     void ChooseLanguage();
     void ShowAbout();
-    void ChooseServer();
+    void ChooseServer(const std::wstring& offer = L"");
+    // A sign-in that reached no server: says which, and offers Server...
+    void ReportUnreachable(const std::wstring& cause, bool publicOnly);
     void ShowServerHost();
     void WritePublicOnly();
     void Unbind();
@@ -54,6 +63,7 @@ private:
     std::wstring version_;
     std::string storeOverride_;
     std::wstring moduleFolder_;
+    std::wstring serverOffer_;
     std::string storePath_;
     std::unique_ptr<CAccountHistory> history_;
     // The dialog's own reference while the list is bound.

@@ -40,6 +40,8 @@ bool CServerDlg::OnInitDialog()
     SendItem(IDC_ACCOUNT_SERVER, EM_LIMITTEXT, kAddressLimit);
     SendItem(IDC_PHOTO_SERVER, EM_LIMITTEXT, kAddressLimit);
     chosen = ReadServiceSettings(m_settings);
+    if (!m_offer.empty())
+        chosen.accountServer = chosen.photoServer = m_offer;
     SetItemText(IDC_ACCOUNT_SERVER, chosen.accountServer);
     SetItemText(IDC_PHOTO_SERVER, chosen.photoServer);
     SetCheck(IDC_ACCEPT_UNTRUSTED, chosen.acceptUntrustedCertificates);

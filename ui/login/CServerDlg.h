@@ -16,6 +16,10 @@ public:
 
     ServiceSettings chosen;
 
+    // Offers this address for both servers in place of the ones set (the
+    // first run, when none is set yet).
+    void Offer(std::wstring address) { m_offer = std::move(address); }
+
 protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int code, HWND control) override;
@@ -25,6 +29,7 @@ private:
     void Check();
 
     SettingsLocation m_settings;
+    std::wstring m_offer;
 };
 
 // The string beside an address with this problem; 0 for a good address.

@@ -15,10 +15,11 @@ namespace {
 const wchar_t kSortColumnKey[] = L"SORT_COLUMN";
 const wchar_t kSortDescendingKey[] = L"SORT_DESCENDING";
 
-// The pane keeps its width; the list takes the rest of the room.
+// The list and the pane share the room the window gains, so the picture
+// grows with the window.
 const ResizeItem kResizeItems[] = {
-    {IDC_PHOTOS, ResizeSizeX | ResizeSizeY},
-    {IDC_PREVIEW, ResizeMoveX | ResizeSizeY},
+    {IDC_PHOTOS, ResizeRightHalfX | ResizeSizeY},
+    {IDC_PREVIEW, ResizeLeftHalfX | ResizeSizeX | ResizeSizeY},
     {IDC_PREVIEW_SHOW, ResizeMoveY},
     {IDC_PHOTO_COPY, ResizeMoveX | ResizeMoveY},
     {IDCANCEL, ResizeMoveX | ResizeMoveY},
@@ -64,7 +65,17 @@ bool CPhotoInfoDlg::OnInitDialog()
         m_previewSource, CPhotoPreview::Texts{ResourceString(IDS_PREVIEW_LOADING), ResourceString(IDS_PREVIEW_FAILED),
                                               ResourceString(IDS_PREVIEW_VIDEO), ResourceString(IDS_PREVIEW_NO_ADDRESS)});
     m_preview->Attach(Handle(), Item(IDC_PREVIEW));
+    m_preview->SetEmptyText(ResourceString(m_list.RowCount() ? IDS_PREVIEW_NO_SELECTION : IDS_PREVIEW_NO_PHOTOS));
     ShowPreview(ini.ReadInt(kSection, kPreviewKey, 1) == 1);
+    // The first row is the selected one, so that the pane shows a photo
+    // from the start (a hidden pane asks for none).
+    if (m_list.RowCount() > 0 && SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
+        LVITEMW first = {};
+        first.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        first.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&first));
+        SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE);
+    }
     InvalidateRect(list, nullptr, TRUE);
     return true;
 }
@@ -119,9 +130,11 @@ void CPhotoInfoDlg::LayOutPane()
         MapDialogRect(Handle(), &gap);
         right = std::min<int>(listRect.right, paneRect.left - gap.right);
     }
-    if (right != listRect.right)
+    if (right != listRect.right) {
         SetWindowPos(list, nullptr, listRect.left, listRect.top, right - listRect.left, listRect.bottom - listRect.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
+        RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
 }
 
 
@@ -189,6 +202,8 @@ void CPhotoInfoDlg::CopyRows()
         for (int row = 0; row < m_list.RowCount(); ++row)
             rows.push_back(row);
     m_list.CopyRows(rows);
+    // The focus goes back to the list, which keeps showing its selection.
+    SendMessageW(Handle(), WM_NEXTDLGCTL, WPARAM(m_list.Handle()), TRUE);
 }
 
 void CPhotoInfoDlg::Close(int id)

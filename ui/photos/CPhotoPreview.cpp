@@ -28,6 +28,13 @@ void CPhotoPreview::Show(const PhotoEntry* photo, const std::vector<const PhotoE
     Refresh();
 }
 
+void CPhotoPreview::SetEmptyText(std::wstring text)
+{
+    m_emptyText = std::move(text);
+    if (m_state == State::Empty)
+        Invalidate();
+}
+
 void CPhotoPreview::SetVisible(bool visible)
 {
     m_visible = visible;
@@ -212,7 +219,7 @@ std::wstring CPhotoPreview::Text() const
     case State::Shown:
         return m_note;
     case State::Empty:
-        break;
+        return m_emptyText;
     }
     return L"";
 }
@@ -307,9 +314,15 @@ void CPhotoPreview::Render(HDC dc, const RECT& rect, HFONT font) const
     SetBkMode(target, TRANSPARENT);
     SetTextColor(target, GetSysColor(COLOR_BTNTEXT));
     if (picture) {
-        const RECT room = PictureRoom(area, NoteHeight(target));
-        textRect.top = room.bottom + kMargin;
-        DrawPicture(target, dc, *picture, PicturePlace(*picture, room));
+        // The note goes right under the picture, the two centred together.
+        const int noteHeight = NoteHeight(target);
+        const RECT room = PictureRoom(area, noteHeight);
+        RECT place = PicturePlace(*picture, room);
+        const int block = place.bottom - place.top + kMargin + noteHeight;
+        const int top = std::max<int>(room.top, area.top + (area.bottom - area.top - block) / 2);
+        OffsetRect(&place, 0, top - place.top);
+        textRect.top = place.bottom + kMargin;
+        DrawPicture(target, dc, *picture, place);
         DrawTextW(target, text.c_str(), int(text.size()), &textRect,
                   DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     } else if (!text.empty()) {

@@ -41,6 +41,9 @@ public:
     // All stay the caller's. The photo shown or coming already is not asked
     // for again.
     void Show(const PhotoEntry* photo, const std::vector<const PhotoEntry*>& ahead = {});
+    // What the pane says while it shows no photo (none selected, or none
+    // in the list); empty by default.
+    void SetEmptyText(std::wstring text);
     // A hidden pane asks for nothing (and starts no loader); shown again, it
     // readies the loader and asks for the photo.
     void SetVisible(bool visible);
@@ -97,6 +100,7 @@ private:
 
     const PreviewSource m_source;
     const Texts m_texts;
+    std::wstring m_emptyText;
     HWND m_notify = nullptr;
     HWND m_pane = nullptr;
     bool m_visible = true;

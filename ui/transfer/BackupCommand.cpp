@@ -1,5 +1,6 @@
 #include "ui/transfer/BackupCommand.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -11,6 +12,7 @@
 #include "service/PicasaClient.h"
 #include "backup/BackupFile.h"
 #include "ui/controls/BackgroundWork.h"
+#include "ui/controls/CActionMessageDlg.h"
 #include "ui/controls/CProgressDlg.h"
 
 std::wstring MegabytesText(uint64_t bytes)
@@ -21,14 +23,16 @@ std::wstring MegabytesText(uint64_t bytes)
 
 std::wstring BackupProgressText(const BackupStatus& status)
 {
-    return ResourceFormat(IDS_BACKUP_PROGRESS_FORMAT,
-                          {int64_t(status.album), int64_t(status.albums), int64_t(status.filesDone),
-                           int64_t(status.files), ResourceFormat(IDS_BYTES_FORMAT, {MegabytesText(status.bytes)}),
-                           status.current});
+    const std::wstring bytes =
+        status.albumTotal > 0
+            ? ResourceFormat(IDS_BYTES_OF_FORMAT, {MegabytesText(status.albumBytes), MegabytesText(status.albumTotal)})
+            : ResourceFormat(IDS_BYTES_FORMAT, {MegabytesText(status.albumBytes)});
+    return ResourceFormat(IDS_BACKUP_ALBUM_PROGRESS,
+                          {status.albumTitle, int64_t(status.album), int64_t(status.albums),
+                           int64_t(status.filesDone), int64_t(status.files), bytes, status.current});
 }
 
-
-std::wstring BackupSummaryText(const BackupSummary& summary)
+std::wstring BackupSummaryText(const BackupSummary& summary, const std::wstring& folder)
 {
     std::wstring text;
     if (summary.diskError)
@@ -39,6 +43,8 @@ std::wstring BackupSummaryText(const BackupSummary& summary)
                                                        int64_t(summary.failed)});
     if (summary.albumsFailed)
         text += L"\n" + ResourceFormat(IDS_BACKUP_ALBUMS_FAILED_FORMAT, {int64_t(summary.albumsFailed)});
+    if (!folder.empty())
+        text += L"\n\n" + ResourceFormat(IDS_BACKUP_WHERE, {folder});
     if (!summary.reasons.empty()) {
         text += L"\n\n" + ResourceString(IDS_BACKUP_REASONS);
         for (const std::wstring& reason : summary.reasons)
@@ -47,6 +53,32 @@ std::wstring BackupSummaryText(const BackupSummary& summary)
     if (summary.cancelled)
         text += L"\n\n" + ResourceString(IDS_BACKUP_CANCELLED);
     return text;
+}
+
+namespace {
+
+BackupFolderOpener& FolderOpener()
+{
+    static BackupFolderOpener opener;
+    return opener;
+}
+
+void OpenBackupFolder(HWND owner, const std::wstring& folder)
+{
+    if (FolderOpener()) {
+        FolderOpener()(owner, folder);
+        return;
+    }
+    // Explorer's window on the folder, as a double-click on it opens one.
+    if (INT_PTR(ShellExecuteW(owner, L"explore", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) <= 32)
+        ShellExecuteW(owner, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+} // namespace
+
+void SetBackupFolderOpener(BackupFolderOpener opener)
+{
+    FolderOpener() = std::move(opener);
 }
 
 UINT BackupSummaryIcon(const BackupSummary& summary)
@@ -116,9 +148,12 @@ BackupSummary RunBackupInto(HWND owner, PicasaClient& client, const std::vector<
         CProgressDlg::Run(owner, work, ResourceString(IDS_PROGRESS_BACKUP), running);
     }
     client.ResumeRequests();
-    if (!quiet && !(closing && *closing))
-        MessageBoxW(owner, BackupSummaryText(summary).c_str(), ResourceString(IDS_CAPTION_BACKUP).c_str(),
-                    BackupSummaryIcon(summary) | MB_OK);
+    if (!quiet && !(closing && *closing)) {
+        CActionMessageDlg box(ResourceString(IDS_CAPTION_BACKUP), BackupSummaryText(summary, folder),
+                              BackupSummaryIcon(summary), ResourceString(IDS_BACKUP_OPEN_FOLDER));
+        if (box.DoModal(owner) == CActionMessageDlg::kActionResult)
+            OpenBackupFolder(owner, folder);
+    }
     return summary;
 }
 

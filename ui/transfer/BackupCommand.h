@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,15 +34,21 @@ BackupSummary RunBackupInto(HWND owner, PicasaClient& client, const std::vector<
                             const std::wstring& folder, RunningWork* running = nullptr, bool quiet = false,
                             const bool* closing = nullptr);
 
-// The progress window's line for a status.
+// The progress window's lines for a status: the album by its title, the
+// files and the megabytes of it done, the file last started.
 std::wstring BackupProgressText(const BackupStatus& status);
-// The summary box's text, and its icon (MB_ICONINFORMATION, MB_ICONWARNING
-// when something failed or it was cancelled, MB_ICONERROR when the disk
-// stopped it).
-std::wstring BackupSummaryText(const BackupSummary& summary);
+// The summary box's text, with the folder the albums went into when one is
+// given, and its icon (MB_ICONINFORMATION, MB_ICONWARNING when something
+// failed or it was cancelled, MB_ICONERROR when the disk stopped it).
+std::wstring BackupSummaryText(const BackupSummary& summary, const std::wstring& folder = L"");
 UINT BackupSummaryIcon(const BackupSummary& summary);
 // Megabytes with one decimal: "0.0", "12.3".
 std::wstring MegabytesText(uint64_t bytes);
+
+// How the summary's "Open the folder" opens it: by default the shell's
+// "explore" verb; an empty function puts the default back.
+using BackupFolderOpener = std::function<void(HWND owner, const std::wstring& folder)>;
+void SetBackupFolderOpener(BackupFolderOpener opener);
 
 // Where the last backup folder is kept in the settings file.
 inline constexpr const wchar_t* kBackupSection = L"ToolDlg";

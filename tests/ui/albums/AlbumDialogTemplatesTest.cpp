@@ -193,8 +193,8 @@ TEST_P(AlbumDialogTemplates, ControlsFollowTheGrowingDialog)
           {IDCANCEL, corner},
           {CResizeRule::kGripId, corner}}},
         {[&] { return std::make_unique<CPhotoInfoDlg>(noAlbums, true, Settings()); },
-         {{IDC_PHOTOS, both},
-          {IDC_PREVIEW, ResizeMoveX | ResizeSizeY},
+         {{IDC_PHOTOS, ResizeRightHalfX | ResizeSizeY},
+          {IDC_PREVIEW, ResizeLeftHalfX | ResizeSizeX | ResizeSizeY},
           {IDC_PREVIEW_SHOW, ResizeMoveY},
           {IDCANCEL, corner},
           {CResizeRule::kGripId, corner}}},
@@ -226,9 +226,12 @@ TEST_P(AlbumDialogTemplates, ControlsFollowTheGrowingDialog)
         for (size_t i = 0; i < c.controls.size(); ++i) {
             const auto [id, anchor] = c.controls[i];
             const RECT after = RectIn(window, dialog->Item(id));
-            EXPECT_EQ(after.left - before[i].left, anchor & ResizeMoveX ? dx : 0) << id;
+            EXPECT_EQ(after.left - before[i].left, anchor & ResizeMoveX ? dx : anchor & ResizeLeftHalfX ? dx / 2 : 0)
+                << id;
             EXPECT_EQ(after.top - before[i].top, anchor & ResizeMoveY ? dy : 0) << id;
-            EXPECT_EQ(after.right - before[i].right, anchor & (ResizeMoveX | ResizeSizeX) ? dx : 0) << id;
+            EXPECT_EQ(after.right - before[i].right,
+                      anchor & (ResizeMoveX | ResizeSizeX) ? dx : anchor & ResizeRightHalfX ? dx / 2 : 0)
+                << id;
             EXPECT_EQ(after.bottom - before[i].bottom, anchor & (ResizeMoveY | ResizeSizeY) ? dy : 0) << id;
         }
         MINMAXINFO info = {};

@@ -252,6 +252,18 @@ TEST(CountTexts, OneAndManyReadRightInEnglishAndJapanese)
             EXPECT_EQ(CountText(IDS_COUNT_PHOTO, IDS_COUNT_PHOTOS, c.count), c.photos);
         }
         EXPECT_EQ(DeleteQuestion(1, 12), L"Delete 1 album with 12 photos? This cannot be undone.");
+        // One album by its title, which is shown as it is.
+        const struct {
+            const wchar_t* title;
+            int64_t photos;
+            const wchar_t* question;
+        } one[] = {
+            {L"Family", 12, L"Delete the album \"Family\" with 12 photos? This cannot be undone."},
+            {L"100% %s \"x\"", 1, L"Delete the album \"100% %s \"x\"\" with 1 photo? This cannot be undone."},
+            {L"", 0, L"Delete the album \"\" with 0 photos? This cannot be undone."},
+        };
+        for (const auto& c : one)
+            EXPECT_EQ(DeleteQuestion(c.title, c.photos), c.question) << TestEnv::Narrow(c.title);
         EXPECT_EQ(english.String(IDS_CAPTION_NO_SELECTION), L"Albums");
     }
     DialogHarness::ScopedLanguage japanese("ja");

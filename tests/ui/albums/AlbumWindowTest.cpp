@@ -510,8 +510,9 @@ TEST_P(AlbumWindow, UploadWithoutAnAlbumDumpAboutAndKeys)
     });
     SendMessageW(window->List().Handle(), WM_KEYDOWN, VK_DELETE, 0);
     PumpMessages(window->Handle());
-    EXPECT_EQ(asked, DeleteQuestion(1, PhotosOf(L"Family")));
-    EXPECT_NE(asked.find(FormatText(language.String(IDS_COUNT_ALBUM), {int64_t(1)})), std::wstring::npos);
+    // One album is asked about by its title.
+    EXPECT_NE(asked.find(L"Family"), std::wstring::npos) << TestEnv::Narrow(asked);
+    EXPECT_NE(asked.find(std::to_wstring(PhotosOf(L"Family"))), std::wstring::npos) << TestEnv::Narrow(asked);
     EXPECT_EQ(CountRequests("DELETE"), 0u);
 }
 

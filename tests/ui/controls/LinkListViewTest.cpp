@@ -500,3 +500,23 @@ TEST_F(LinkList, HeaderTextsAreCopiedUpTo43Characters)
     links.CopySelection();
     EXPECT_EQ(ClipboardText(), std::wstring(43, L'h') + L", Photos, Web address\r\na, 1, b");
 }
+
+// A list that loses the focus keeps its selected rows plain to see, in a
+// colour of their own, and only those rows.
+TEST_F(LinkList, SelectedRowsStayVisibleWhenAnotherControlHasTheFocus)
+{
+    FillAlbums();
+    const COLORREF shade = Links::InactiveSelectionColor();
+    ASSERT_NE(shade, GetSysColor(COLOR_WINDOW));
+    SetFocus(nullptr);
+    ASSERT_NE(GetFocus(), list);
+    EXPECT_EQ(CountPixels(list, shade), 0) << "nothing selected, nothing shaded";
+    ListTest::Select(list, 1);
+    const int shaded = CountPixels(list, shade);
+    // The row's width times most of its height.
+    RECT row = {};
+    ListView_GetItemRect(list, 1, &row, LVIR_BOUNDS);
+    EXPECT_GT(shaded, (row.right - row.left) * (row.bottom - row.top) / 3);
+    ListTest::Select(list, 2);
+    EXPECT_GT(CountPixels(list, shade), shaded * 3 / 2) << "a second selected row";
+}

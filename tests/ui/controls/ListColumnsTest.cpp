@@ -153,6 +153,11 @@ TEST_P(PhotoListColumns, CopyBesideCloseCopiesTheSelectedRowsOrTheWholeList)
         for (int row : c.selected)
             EXPECT_NE(copied.text.find(ListTest::Cell(list, row, 2)), std::wstring::npos);
         EXPECT_NE(copied.html.find("<table>"), std::string::npos);
+        // The rows stay selected, and the list has the focus back.
+        EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), LRESULT(c.selected.size()));
+        for (int row : c.selected)
+            EXPECT_TRUE(ListTest::IsSelected(list, row)) << row;
+        EXPECT_EQ(GetFocus(), list);
     }
 }
 

@@ -180,8 +180,54 @@ TEST_P(ServerDialog, SignInAtAClosedPortSaysWhyInTheBox)
     });
     EXPECT_EQ(login.DoModal(nullptr), IDCANCEL);
     EXPECT_EQ(caption, language.String(IDS_CAPTION_SIGN_IN_FAILED));
-    EXPECT_EQ(text, FormatText(language.String(IDS_SERVICE_CONNECTION_REFUSED), {std::wstring(L"localhost")}));
+    // Why, and which server.
+    EXPECT_NE(text.find(FormatText(language.String(IDS_SERVICE_CONNECTION_REFUSED), {std::wstring(L"localhost")})),
+              std::wstring::npos)
+        << TestEnv::Narrow(text);
+    EXPECT_NE(text.find(L"http://localhost:1"), std::wstring::npos) << TestEnv::Narrow(text);
     EXPECT_FALSE(client.IsSignedIn());
+}
+
+// The box of a server out of reach offers Server... beside OK; the server
+// chosen there takes the next sign-in.
+TEST(ServerDialogWiring, TheUnreachableBoxOpensTheServerDialogAndTheNextSignInGoesThere)
+{
+    InitControls();
+    ScopedLanguage language("en");
+    const std::wstring ini = TestEnv::ScratchFolder("server-dialog-wiring") + L"\\quillon.ini";
+    const std::wstring standIn = TestEnv::ServerW("photo_http");
+    ASSERT_FALSE(standIn.empty()) << "the stand-in service is not running";
+    PicasaClient client(L"http://localhost:1", L"http://localhost:1");
+    LoadServiceTexts(client.Texts());
+    CMainDlg login(client, SettingsLocation::File(ini));
+    login.SetAccountStorePath(TestEnv::Narrow(TestEnv::ScratchFolder("server-dialog-store") + L"\\quillon.dat"));
+    ModalDriver driver;
+    std::wstring text, action;
+    HWND loginWindow = nullptr;
+    driver.Then([&](HWND window) {
+        loginWindow = window;
+        SetDlgItemTextW(window, IDC_ACCOUNT, L"demo@example.com");
+        SetDlgItemTextW(window, IDC_PASSWORD, L"demo");
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    driver.Then([&](HWND box) {
+        text = MessageBoxText(box);
+        action = WindowText(GetDlgItem(box, IDC_MESSAGE_ACTION));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDC_MESSAGE_ACTION, BN_CLICKED), 0);
+    });
+    driver.Then([&](HWND server) {
+        SetDlgItemTextW(server, IDC_ACCOUNT_SERVER, standIn.c_str());
+        SetDlgItemTextW(server, IDC_PHOTO_SERVER, standIn.c_str());
+        PostMessageW(server, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        PostMessageW(loginWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(login.DoModal(nullptr), IDOK);
+    EXPECT_TRUE(driver.Unexpected().empty());
+    EXPECT_EQ(text.rfind(L"Quillon could not reach the account server http://localhost:1.", 0), 0u)
+        << TestEnv::Narrow(text);
+    EXPECT_EQ(action, L"&Server...");
+    EXPECT_TRUE(client.IsSignedIn());
+    EXPECT_EQ(client.GetAccountServer(), standIn);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, ServerDialog, testing::Values("en", "ja"));

@@ -267,6 +267,9 @@ TEST_P(PhotoList, AnAlbumThatCannotBeReadIsNamedAndOkWritesTheSettings)
         if (withAnother)
             driver.Then([&](HWND dialog) {
                 rows = int(SendDlgItemMessageW(dialog, IDC_PHOTOS, LVM_GETITEMCOUNT, 0, 0));
+                // The list opens on its first row, where Enter opens the
+                // photo's page: OK from another control closes.
+                SetFocus(GetDlgItem(dialog, IDC_PHOTO_COPY));
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             });
         std::vector<size_t> chosen = {gone};

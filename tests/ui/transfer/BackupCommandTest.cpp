@@ -40,13 +40,25 @@ TEST(BackupTexts, MegabytesProgressAndSummary)
     status.files = 9;
     status.bytes = 3 * 1048576;
     status.current = L"\u685c.jpg";
-    EXPECT_EQ(BackupProgressText(status), L"Album 2 of 3, file 4 of 9, 3.0 MB\n\u685c.jpg");
+    status.albumTitle = L"Trip";
+    // The album's megabytes so far, of all its feed gives; without sizes in
+    // the feed, the megabytes so far alone.
+    status.albumBytes = 55050240;
+    status.albumTotal = 146800640;
+    EXPECT_EQ(BackupProgressText(status), L"Trip (album 2 of 3)\nFile 4 of 9, 52.5 of 140.0 MB\n\u685c.jpg");
+    status.albumTotal = 0;
+    status.albumBytes = 3 * 1048576;
+    status.albumTitle = L"50% %s";
+    EXPECT_EQ(BackupProgressText(status), L"50% %s (album 2 of 3)\nFile 4 of 9, 3.0 MB\n\u685c.jpg");
 
     // The first line says how the run ended; the counts follow.
     BackupSummary clean;
     clean.downloaded = 12;
     clean.alreadyThere = 2;
     EXPECT_EQ(BackupSummaryText(clean), L"Backup finished.\n\nDownloaded: 12\nAlready there: 2\nFailed: 0");
+    // Where the files went, after the counts.
+    EXPECT_EQ(BackupSummaryText(clean, L"E:\\Backup"),
+              L"Backup finished.\n\nDownloaded: 12\nAlready there: 2\nFailed: 0\n\nThe albums are in E:\\Backup");
     EXPECT_EQ(BackupSummaryIcon(clean), UINT(MB_ICONINFORMATION));
 
     BackupSummary troubled = clean;
@@ -130,13 +142,18 @@ TEST_P(BackupCommand, APublicOnlyBackupEndsWithItsSummary)
     ModalDriver driver;
     driver.Ignore(window->Handle());
     std::wstring summaryText;
+    // The summary's button opens the folder the albums went into.
+    std::vector<std::wstring> opened;
+    SetBackupFolderOpener([&](HWND, const std::wstring& folder) { opened.push_back(folder); });
     driver.Then([&](HWND box) {
         summaryText = WindowText(box) + L"|" + MessageBoxText(box);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDC_MESSAGE_ACTION, BN_CLICKED), LPARAM(GetDlgItem(box, IDC_MESSAGE_ACTION)));
     });
     const BackupSummary summary = RunBackupInto(window->Handle(), *client, SelectedAlbumEntries(), target);
+    SetBackupFolderOpener(nullptr);
     EXPECT_EQ(summary.downloaded, 11u);
-    EXPECT_EQ(summaryText, language.String(IDS_CAPTION_BACKUP) + L"|" + BackupSummaryText(summary));
+    EXPECT_EQ(summaryText, language.String(IDS_CAPTION_BACKUP) + L"|" + BackupSummaryText(summary, target));
+    EXPECT_EQ(opened, std::vector<std::wstring>{target});
     bool temporary = false;
     EXPECT_EQ(FilesUnder(target, &temporary), 11u + 2 * 2);
     EXPECT_FALSE(temporary);
