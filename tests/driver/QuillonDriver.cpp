@@ -138,6 +138,32 @@ int wmain(int argc, wchar_t** argv)
         const int by = std::wstring(argv[3]) == L"left" ? -100000 : 100000;
         return SendMessageW(list, LVM_SCROLL, WPARAM(by), 0) ? 0 : 1;
     }
+    if (verb == L"rows" && argc >= 4) {
+        // Selects exactly these rows of a list (the first one focused).
+        HWND list = ControlOf(argv[2]);
+        if (!list)
+            return 1;
+        LVITEMW none = {};
+        none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&none));
+        for (int i = 3; i < argc; ++i) {
+            LVITEMW item = {};
+            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            item.state = i == 3 ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED;
+            SendMessageW(list, LVM_SETITEMSTATE, WPARAM(_wtoi(argv[i])), reinterpret_cast<LPARAM>(&item));
+        }
+        SetFocus(list);
+        return 0;
+    }
+    if (verb == L"command" && argc == 4) {
+        // A command of a window's menu or keys, posted to the window that
+        // holds the control, as its menu posts it.
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        if (!dialog)
+            return 1;
+        WaitUntil([dialog] { return IsWindowEnabled(dialog) != FALSE; }, 30000);
+        return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(_wtoi(argv[3]), 0), 0) ? 0 : 1;
+    }
     if (verb == L"down" && argc == 4) {
         HWND list = ControlOf(argv[2]);
         if (!list)
