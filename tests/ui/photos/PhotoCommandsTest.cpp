@@ -102,7 +102,8 @@ TEST(PhotoCommands, EachPhotoGetsOnlyTheFieldsTheUserChanged)
         // Several photos: the title is never sent, an untouched field never.
         {&photo, {L"", L"", L""}, {L"Typed", L"", L""}, true, L""},
         {&other, {L"", L"", L""}, {L"", L"Caption", L""}, true, L"summary=Caption;"},
-        {&photo, {L"", L"", L""}, {L"", L"Sea", L"x"}, true, L"summary=Sea;keywords=x;"},
+        {&other, {L"", L"", L""}, {L"", L"Sea", L"x"}, true, L"summary=Sea;keywords=x;"},
+        {&photo, {L"", L"", L""}, {L"", L"Sea", L"x"}, true, L"keywords=x;"},
         // A field changed to what this photo has already: nothing for it.
         {&photo, {L"", L"Other", L""}, {L"", L"Sea", L""}, true, L""},
         {&photo, {L"", L"", L""}, {L"", L"", L"sun,beach ,"}, true, L"keywords=sun, beach;"},

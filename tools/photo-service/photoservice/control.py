@@ -95,10 +95,10 @@ class Control:
 
     def photos(self, query, payload):
         """The photos of one album (?album=<id>) in album order: the fields
-        the photo commands change, and the version."""
+        the photo commands change, and the version (ids as text)."""
         return {'photos': [
-            {k: p[k] for k in ('id', 'title', 'summary', 'tags', 'version',
-                               'album_id', 'size')}
+            dict({k: p[k] for k in ('title', 'summary', 'tags', 'version', 'size')},
+                 id=str(p['id']), album_id=str(p['album_id']))
             for p in self.app.store.list_photos(int(query.get('album', '0')))]}
 
     ROUTES = {

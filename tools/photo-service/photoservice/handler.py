@@ -178,7 +178,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         decoded = '/' + '/'.join(segments)
         fault = self.app.faults.take(method, {raw_path.decode('latin-1'), decoded})
         if fault is not None:
-            self._fault(fault, entry)
+            self._fault(fault, entry, body)
             return
         request = Request(method, raw_path, dict(parse_qsl(query_text)),
                           self.headers, body, self._base())
@@ -214,7 +214,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     # -- faults -----------------------------------------------------------------
 
-    def _fault(self, fault, entry):
+    def _fault(self, fault, entry, body=b''):
         """Carries out an armed fault, logging what the client will see."""
         stopping, log = self.app.stopping, self.app.reqlog
         if fault.action == 'hang':
@@ -225,7 +225,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if fault.delay:
             stopping.wait(fault.delay)
         if fault.action == 'cut_body':
-            self._cut_body(fault, entry)
+            self._cut_body(fault, entry, body)
             return
         if fault.action == 'endless':
             self._endless(fault, entry)
@@ -246,14 +246,14 @@ class Handler(http.server.BaseHTTPRequestHandler):
         else:
             self._send(response)
 
-    def _cut_body(self, fault, entry):
+    def _cut_body(self, fault, entry, body=b''):
         """The real answer with its whole Content-Length, but only the first
         `keep` bytes of its body before the connection is closed (an orderly
         close, so that the client surely reads what was sent): a download
         cut short."""
         raw, _, query = self.path.partition('?')
         request = Request(self.command, raw.encode('latin-1', errors='replace'),
-                          dict(parse_qsl(query)), self.headers, b'', self._base())
+                          dict(parse_qsl(query)), self.headers, body, self._base())
         response = self._answer(lambda: self.app.api.dispatch(request))
         body = response.body
         keep = len(body) // 2 if fault.keep is None else min(fault.keep, len(body))
