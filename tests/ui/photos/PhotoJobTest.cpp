@@ -211,3 +211,17 @@ TEST_F(PhotoJob, CancelStartsNoFurtherRequestAndLetsTheOneInFlightEnd)
         if (result.states[i] == PhotoState::Done)
             EXPECT_EQ(result.states[i - 1], PhotoState::Done) << "in order";
 }
+
+TEST_F(PhotoJob, AChangeGoesOnlyToThePhotoServer)
+{
+    // The same stand-in under another name is another server: the edit link
+    // came from a feed, and the token must not follow it there.
+    std::wstring& edit = garden[0].editLink;
+    const size_t host = edit.find(L"localhost");
+    ASSERT_NE(host, std::wstring::npos);
+    edit.replace(host, 9, L"127.0.0.1");
+    const PhotoJobResult result = RunPhotoJob(
+        client, First(2), PhotoJobKind::Change, [](const PhotoEntry&) { return Caption(L"elsewhere"); }, L"", L"");
+    EXPECT_EQ(result.states, (std::vector{PhotoState::Failed, PhotoState::Done}));
+    EXPECT_EQ(Changes().size(), 1u) << "nothing sent to the other server";
+}
