@@ -143,16 +143,26 @@ int wmain(int argc, wchar_t** argv)
         HWND list = ControlOf(argv[2]);
         if (!list)
             return 1;
-        LVITEMW none = {};
-        none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&none));
-        for (int i = 3; i < argc; ++i) {
+        // The item goes through the program's own memory: the message's
+        // pointer means nothing in another process.
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+        void* remote = process ? VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE) : nullptr;
+        if (!remote)
+            return 1;
+        const auto set = [&](int row, UINT state) {
             LVITEMW item = {};
             item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            item.state = i == 3 ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED;
-            SendMessageW(list, LVM_SETITEMSTATE, WPARAM(_wtoi(argv[i])), reinterpret_cast<LPARAM>(&item));
-        }
-        SetFocus(list);
+            item.state = state;
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageW(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(remote));
+        };
+        set(-1, 0);
+        for (int i = 3; i < argc; ++i)
+            set(_wtoi(argv[i]), i == 3 ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        CloseHandle(process);
         return 0;
     }
     if (verb == L"command" && argc == 4) {
