@@ -422,3 +422,57 @@
 #define IDS_PREVIEW_NO_PHOTOS 6307      // the photo list is empty
 #define IDS_PREVIEW_NO_SELECTION 6308   // no row is selected
 #define IDS_CONFIRM_DELETE_ONE 6309     // %s the album's title, %s the photos' count text
+
+// ---------------------------------------------------------------------------
+// The photo list's commands on the selected photos
+// ---------------------------------------------------------------------------
+#define IDR_PHOTO_LIST_MENU 150       // context menu of the photo list (first submenu)
+#define IDD_PHOTO_PROPERTIES 240
+#define IDD_MOVE_PHOTOS 241
+#define IDC_PHOTO_TITLE 1140          // photo properties: the title (one photo only)
+#define IDC_PHOTO_SUMMARY 1141        // the caption
+#define IDC_PHOTO_KEYWORDS 1142       // the tags, comma separated
+#define IDC_PHOTO_PROPERTIES_NOTE 1143 // how many photos the fields act on
+#define IDC_MOVE_ALBUMS 1144          // move: the albums to choose from
+#define IDC_PHOTO_TITLE_LABEL 1145
+#define ID_PHOTO_OPEN 32820
+#define ID_PHOTO_PROPERTIES 32821
+#define ID_PHOTO_MOVE 32822
+#define ID_PHOTO_SAVE 32823
+#define ID_PHOTO_DELETE 32824
+#define IDS_PHOTO_DELETE_ONE 6400         // %s photo, %s album
+#define IDS_PHOTO_DELETE_MANY 6401        // %d photos, %s album
+#define IDS_PHOTO_DELETE_MANY_ALBUMS 6402 // %d photos, %d albums
+#define IDS_PHOTO_CAPTION_DELETE 6403
+#define IDS_PHOTO_PROGRESS_CHANGE 6404
+#define IDS_PHOTO_PROGRESS_MOVE 6405
+#define IDS_PHOTO_PROGRESS_DELETE 6406
+#define IDS_PHOTO_PROGRESS_SAVE 6407
+#define IDS_PHOTO_PROGRESS_FORMAT 6408    // %d done, %d in all
+#define IDS_PHOTO_LOG_CHANGED 6409        // %s photo
+#define IDS_PHOTO_LOG_CHANGE_FAILED 6410  // %s photo, %s HTTP status
+#define IDS_PHOTO_LOG_MOVED 6411          // %s photo, %s album
+#define IDS_PHOTO_LOG_MOVE_FAILED 6412    // %s photo, %s HTTP status
+#define IDS_PHOTO_LOG_DELETED 6413        // %s photo
+#define IDS_PHOTO_LOG_DELETE_FAILED 6414  // %s photo, %s HTTP status
+#define IDS_PHOTO_LOG_UNKNOWN 6415        // %s photo
+#define IDS_PHOTO_LOG_STALE 6416          // %s photo
+#define IDS_PHOTO_LOG_SAVED 6417          // %s file
+#define IDS_PHOTO_LOG_SAVE_FAILED 6418    // %s file, %s why
+#define IDS_PHOTO_LOG_STOPPED 6419        // %d done, %d in all
+#define IDS_PHOTO_STALE 6420              // %s photo: changed meanwhile, entries kept
+#define IDS_PHOTO_JOB_SUMMARY 6421        // %d done, %d in all, %s the photos not done
+#define IDS_PHOTO_ALBUM_FULL 6422         // %s album, %d room, %d selected
+#define IDS_PHOTO_MOVE_NONE 6423
+#define IDS_PHOTO_SAVE_PICK_TITLE 6424
+#define IDS_PHOTO_STATE_UNKNOWN 6425
+#define IDS_PHOTO_STATE_STALE 6426
+#define IDS_PHOTO_STATE_FAILED 6427       // %s HTTP status
+#define IDS_PHOTO_CAPTION_RESULT 6428
+#define IDS_PHOTO_MOVE_COLUMN_ALBUM 6429
+#define IDS_PHOTO_MOVE_COLUMN_COUNT 6430
+#define IDS_PHOTO_LOG_KEPT 6431           // %s file
+#define IDS_PREVIEW_TAGS 6432             // %s the tags
+#define IDS_PHOTO_SEVERAL_NOTE 6433       // %d photos: fields left alone change nothing
+#define IDS_PHOTO_SAVE_SUMMARY 6434       // %d saved, %d already there, %d failed, %s folder
+#define IDS_PHOTO_SAVE_DISK_FAILED 6435   // %s folder, %s why

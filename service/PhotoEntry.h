@@ -28,6 +28,10 @@ struct PhotoEntry
     int32_t uploadedVideoDuration = 0;
     double uploadedVideoFps = 0.0;
     std::wstring timestamp; // UTC text, or the failure placeholder
+    std::wstring editLink; // where changes go; "" when the reader may not change it
+    std::wstring etag;     // the entry's version as the feed gave it ("" when none)
+    std::wstring keywords; // the tags, comma separated as media:keywords has them
+    std::wstring albumId;  // gphoto:albumid
 };
 
 // True for a video: its picture is a still.

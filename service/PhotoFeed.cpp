@@ -122,12 +122,23 @@ void ReadRenditions(const FeedNodes& group, PhotoEntry& entry, Picture& groupPic
 void ReadMedia(const FeedNodes& children, PhotoEntry& entry, Picture& groupPicture)
 {
     children.ForEachNamed({L"gphoto:originalvideo", L"media:group"}, [&](size_t which, IXMLDOMNode* node) {
-        if (which == 0)
+        if (which == 0) {
             ReadOriginalVideo(node, entry);
-        else
-            ReadRenditions(children.ChildrenOf(node), entry, groupPicture);
+        } else {
+            const FeedNodes group = children.ChildrenOf(node);
+            ReadRenditions(group, entry, groupPicture);
+            group.ChildText(L"media:keywords", entry.keywords);
+        }
         return true;
     });
+}
+
+std::wstring EntryVersion(IXMLDOMNode* entry)
+{
+    for (const FeedAttribute& a : FeedNodes::Attributes(entry))
+        if (a.name == L"gd:etag")
+            return a.text;
+    return L"";
 }
 
 } // namespace
@@ -135,7 +146,7 @@ void ReadMedia(const FeedNodes& children, PhotoEntry& entry, Picture& groupPictu
 size_t ReadPhotoEntries(const FeedDocument& page, std::set<std::wstring>& listed, std::vector<PhotoEntry>& photos)
 {
     size_t onPage = 0;
-    page.ForEachEntry([&](const FeedNodes& children) {
+    page.ForEachEntryNode([&](IXMLDOMNode* node, const FeedNodes& children) {
         ++onPage;
         PhotoEntry entry;
         entry.id = ChildText(children, L"gphoto:id");
@@ -150,6 +161,9 @@ size_t ReadPhotoEntries(const FeedDocument& page, std::set<std::wstring>& listed
         entry.size = FeedInt32(ChildText(children, L"gphoto:size"));
         entry.timestamp = MillisToUtcText(ChildText(children, L"gphoto:timestamp"));
         children.LinkHref(L"link", L"rel", L"alternate", L"href", entry.alternateLink);
+        children.LinkHref(L"link", L"rel", L"edit", L"href", entry.editLink);
+        entry.etag = EntryVersion(node);
+        entry.albumId = ChildText(children, L"gphoto:albumid");
         // The picture of any image type, the media group's where the entry
         // has no content picture; a video's still is the group's picture.
         Picture content = ContentPicture(children);

@@ -14,6 +14,7 @@
 #include "service/AlbumActionTarget.h"
 #include "service/AlbumChanges.h"
 #include "service/AlbumEntry.h"
+#include "service/PhotoChanges.h"
 #include "service/PhotoEntry.h"
 #include "service/PhotoServerAccess.h"
 #include "service/ServiceDefaults.h"
@@ -147,6 +148,24 @@ public:
     // PatchAlbum.
     DWORD UpdateAlbum(const std::wstring& editLink, const std::wstring& version, const AlbumChanges& changes);
 
+    // One partial update of a photo's changed fields at its edit link, sent
+    // only if the photo is still at its version (If-Match, PhotoVersion);
+    // results as UpdateAlbum's, and the same server rule. Changed: `photo`
+    // takes the reply's entry (its new version, fields and edit link).
+    DWORD UpdatePhoto(PhotoEntry& photo, const PhotoChanges& changes);
+    // One DELETE of the photo at its version; results as UpdatePhoto's.
+    DWORD DeletePhoto(const PhotoEntry& photo);
+    // Reads the photo's entry again (its edit link without the version):
+    // `photo` takes its fields and version. 0, else as UpdatePhoto.
+    DWORD ReloadPhoto(PhotoEntry& photo);
+    // The body of a photo update: only the changed fields (UTF-16, before
+    // UTF-8); texts escaped as in AlbumEntryXml.
+    static std::wstring PhotoChangesXml(const PhotoChanges& changes);
+    // The version to send in If-Match: the entry's etag, else the version
+    // at the end of its edit link (".../photoid/<id>/<version>", quoted),
+    // else "" (unknown).
+    static std::wstring PhotoVersion(const PhotoEntry& photo);
+
     // One file POSTed to the album's feed, read and sent in pieces, with
     // its type from its extension and its name as the Slug; never sent
     // twice. Uploaded: `photo` is the new photo from the reply's entry.
@@ -240,6 +259,12 @@ private:
     // The PATCH of PatchAlbum with `ifMatch` as the If-Match value; the status.
     std::wstring SendPatch(const std::wstring& editLink, const void* bytes, uint32_t length,
                            const std::wstring& ifMatch);
+    // The status of a sent change as a result: 0 for "200", 1306 for
+    // "412", 1168 for "404", else 29; the reply stays the last error body.
+    DWORD ChangeResult();
+    // Takes the photo entry of the last reply into `photo`; false when the
+    // reply holds none.
+    bool ReadEntryReply(PhotoEntry& photo);
     void WriteReport(const std::wstring& line);
     void WriteTimes(const wchar_t* countFormat, const std::wstring& timeLabel, Statistics stats);
     // "Login : Success, Account = <name>、time = <seconds> [Sec]", narrow.

@@ -156,6 +156,42 @@ int wmain(int argc, wchar_t** argv)
         const int by = std::wstring(argv[3]) == L"left" ? -100000 : 100000;
         return SendMessageW(list, LVM_SCROLL, WPARAM(by), 0) ? 0 : 1;
     }
+    if (verb == L"rows" && argc >= 4) {
+        // Selects exactly these rows of a list (the first one focused).
+        HWND list = ControlOf(argv[2]);
+        if (!list)
+            return 1;
+        // The item goes through the program's own memory: the message's
+        // pointer means nothing in another process.
+        DWORD pid = 0;
+        GetWindowThreadProcessId(list, &pid);
+        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+        void* remote = process ? VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE) : nullptr;
+        if (!remote)
+            return 1;
+        const auto set = [&](int row, UINT state) {
+            LVITEMW item = {};
+            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            item.state = state;
+            WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            SendMessageW(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(remote));
+        };
+        set(-1, 0);
+        for (int i = 3; i < argc; ++i)
+            set(_wtoi(argv[i]), i == 3 ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED);
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        CloseHandle(process);
+        return 0;
+    }
+    if (verb == L"command" && argc == 4) {
+        // A command of a window's menu or keys, posted to the window that
+        // holds the control, as its menu posts it.
+        HWND dialog = WaitForDialogWithControl(_wtoi(argv[2]), 5000);
+        if (!dialog)
+            return 1;
+        WaitUntil([dialog] { return IsWindowEnabled(dialog) != FALSE; }, 30000);
+        return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(_wtoi(argv[3]), 0), 0) ? 0 : 1;
+    }
     if (verb == L"down" && argc == 4) {
         HWND list = ControlOf(argv[2]);
         if (!list)

@@ -16,6 +16,7 @@
 #include "ui/transfer/BackupCommand.h"
 #include "ui/albums/CalendarFit.h"
 #include "ui/photos/PhotoListCommand.h"
+#include "ui/transfer/PhotoSaveCommand.h"
 #include "ui/albums/UrlListCommand.h"
 #include "ui/login/CAboutDlg.h"
 
@@ -285,8 +286,16 @@ bool CToolDlg::RunCommand(int id, int code)
     case IDC_PHOTO_LIST:
         if (code == BN_CLICKED) {
             const bool quickMode = IsChecked(IDC_QUICK_MODE);
-            if (CheckSelection(IDS_NO_SELECTION_PHOTOS))
-                RunPhotoListCommand(Handle(), m_client, SelectedAlbums(), quickMode, m_settings, &m_running);
+            // Photos changed, moved or deleted there change the albums' counts.
+            if (CheckSelection(IDS_NO_SELECTION_PHOTOS) &&
+                RunPhotoListCommand(Handle(), m_client, SelectedAlbums(), quickMode, m_settings, &m_running,
+                                    [this](HWND owner, const std::vector<PhotoEntry>& photos) {
+                                        RunPhotoSaveCommand(owner, m_client, photos, m_settings);
+                                    })) {
+                SetBusy(true);
+                Refresh(true);
+                SetBusy(false);
+            }
         }
         return code == BN_CLICKED;
     case IDC_BATCH_KIND:

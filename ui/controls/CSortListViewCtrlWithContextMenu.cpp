@@ -564,7 +564,8 @@ void CSortListViewCtrlWithContextMenu::OnContextMenu(LPARAM lParam)
         if (id == UINT(-1) || id == 0 || id == ID_LIST_COPY || id == ID_LIST_SELECT_ALL)
             continue;
         HWND control = GetDlgItem(GetParent(Handle()), int(id));
-        EnableMenuItem(popup, UINT(i), MF_BYPOSITION | (control && IsWindowEnabled(control) ? MF_ENABLED : MF_GRAYED));
+        const bool enabled = m_commandEnabled ? m_commandEnabled(int(id)) : control && IsWindowEnabled(control);
+        EnableMenuItem(popup, UINT(i), MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
     }
     // The chosen command comes back to the list as WM_COMMAND.
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, point.x, point.y, 0, Handle(), nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 #include <windows.h>
+
+#include <functional>
 #include <commctrl.h>
 
 #include <string>
@@ -71,6 +73,9 @@ public:
     // it that the list does not run itself go to the parent as WM_COMMAND,
     // each enabled as the parent's control of the same id is.
     void SetMenuId(UINT menuId) { m_menuId = menuId; }
+    // Decides instead which of the menu's parent commands are enabled, for
+    // a parent whose commands have no control of their own.
+    void SetCommandEnabled(std::function<bool(int id)> enabled) { m_commandEnabled = std::move(enabled); }
     // A command sent to the parent on Alt+Enter (0: none): a modal dialog's
     // loop translates no accelerators, so the list catches the key.
     void SetAltEnterCommand(int id) { m_altEnterCommand = id; }
@@ -144,6 +149,7 @@ private:
     UniqueBitmap m_descendingBitmap;
     SavedHeaderItem m_saved;
     UINT m_menuId = 0;
+    std::function<bool(int id)> m_commandEnabled;
     int m_altEnterCommand = 0;
     std::vector<int> m_userWidths; // by column, 0: fitted
     bool m_keepWidths = false;

@@ -47,6 +47,9 @@ bool CPhotoInfoDlg::OnInitDialog()
     m_list.Attach(list);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
     m_list.InitLinkDrawing();
+    m_list.SetMenuId(IDR_PHOTO_LIST_MENU);
+    m_list.SetAltEnterCommand(ID_PHOTO_PROPERTIES);
+    m_list.SetCommandEnabled([this](int id) { return CommandEnabled(id); });
 
     InsertColumns();
     m_list.KeepColumnWidths(m_settings, kSection);
@@ -63,7 +66,8 @@ bool CPhotoInfoDlg::OnInitDialog()
 
     m_preview = std::make_unique<CPhotoPreview>(
         m_previewSource, CPhotoPreview::Texts{ResourceString(IDS_PREVIEW_LOADING), ResourceString(IDS_PREVIEW_FAILED),
-                                              ResourceString(IDS_PREVIEW_VIDEO), ResourceString(IDS_PREVIEW_NO_ADDRESS)});
+                                              ResourceString(IDS_PREVIEW_VIDEO), ResourceString(IDS_PREVIEW_NO_ADDRESS),
+                                              ResourceString(IDS_PREVIEW_TAGS)});
     m_preview->Attach(Handle(), Item(IDC_PREVIEW));
     m_preview->SetEmptyText(ResourceString(m_list.RowCount() ? IDS_PREVIEW_NO_SELECTION : IDS_PREVIEW_NO_PHOTOS));
     ShowPreview(ini.ReadInt(kSection, kPreviewKey, 1) == 1);
@@ -271,6 +275,8 @@ bool CPhotoInfoDlg::OnCommand(int id, int code, HWND)
         CopyRows();
         return true;
     }
+    if (RunPhotoCommand(id))
+        return true;
     if (id == IDC_PREVIEW_SHOW && code == BN_CLICKED) {
         ShowPreview(IsChecked(IDC_PREVIEW_SHOW));
         return true;

@@ -1,6 +1,8 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/SettingsPath.h"
@@ -17,6 +19,21 @@
 // hidden). Enter or a double-click opens the photo's page; Copy copies the
 // selected rows, or every row when none is selected. Ends with 1 or 2;
 // placement, sort and the pane's state live in section PhotoInfoDlg.
+class PicasaClient;
+
+// What the photo list's commands on the selected photos work with (see
+// CPhotoInfoDlgCommands.cpp).
+struct PhotoListActions
+{
+    // Null: Open, Copy and Save only. Properties, Move and Delete need it
+    // signed in, and the photos' edit links.
+    PicasaClient* client = nullptr;
+    // The account's albums, the places a move may go to.
+    std::vector<AlbumEntry> accountAlbums;
+    // Saves photos into a folder the user picks; null: no Save.
+    std::function<void(HWND owner, const std::vector<PhotoEntry>& photos)> save;
+};
+
 class CPhotoInfoDlg : public CDialogBase, public CDialogPositionRestore
 {
 public:
@@ -45,6 +62,12 @@ public:
     CPhotoPreview* Preview() const { return m_preview.get(); }
     // The photo of a row; null for none.
     const PhotoEntry* RowPhoto(int row) const;
+    // The commands on the selected photos; set before the dialog opens.
+    void SetActions(PhotoListActions actions) { m_actions = std::move(actions); }
+    // True once a command changed, moved or deleted a photo.
+    bool PhotosChanged() const { return m_photosChanged; }
+    // Whether a command of the context menu runs now.
+    bool CommandEnabled(int id) const;
 
 protected:
     bool OnInitDialog() override;
@@ -52,6 +75,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnDestroy() override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
+    bool OnDialogKey(const MSG& key) override;
     HWND PlacementWindow() const override { return Handle(); }
 
 private:
@@ -64,6 +88,19 @@ private:
     void LayOutPane();
     void UpdatePreview();
     bool OpenPhotoPage(int row);
+
+    // The commands on the selected photos (CPhotoInfoDlgCommands.cpp).
+    bool RunPhotoCommand(int id);
+    std::vector<int> SelectedPhotoRows() const;
+    std::vector<PhotoEntry*> PhotosOfRows(const std::vector<int>& rows) const;
+    const AlbumEntry* AlbumOf(const PhotoEntry* photo) const;
+    void EditProperties();
+    void MovePhotos();
+    void DeletePhotos();
+    void SaveSelected();
+    // Rows whose photos changed show them again; rows whose photos left
+    // the album go. Sort, the other rows' selection and the scroll stay.
+    void UpdateRows(const std::vector<int>& rows, const std::vector<bool>& gone);
 
     const std::vector<PhotoListAlbum>& m_albums;
     bool m_quickMode;
@@ -78,4 +115,6 @@ private:
     // Rows fetched ahead: how many, and which way (1: down, -1: up).
     int m_previewAhead = 1;
     int m_previewDirection = 1;
+    PhotoListActions m_actions;
+    bool m_photosChanged = false;
 };

@@ -136,6 +136,8 @@ void CPhotoPreview::Refresh()
     }
     if (IsVideo(*m_photo))
         m_note = FormatText(m_texts.videoFormat, {int64_t(m_photo->uploadedVideoDuration)});
+    if (!m_photo->keywords.empty() && !m_texts.tagsFormat.empty())
+        m_note += (m_note.empty() ? L"" : L"\n") + FormatText(m_texts.tagsFormat, {m_photo->keywords});
     const CPhotoPreviewLoader::Job job = JobFor(*m_photo);
     if (job.Empty()) {
         StopHolding();

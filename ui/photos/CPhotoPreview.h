@@ -23,6 +23,7 @@ public:
         std::wstring failed;
         std::wstring videoFormat; // %d: the video's length in seconds
         std::wstring noAddress;   // the feed gives the photo no picture
+        std::wstring tagsFormat;  // %s: the photo's tags, shown under its picture
     };
 
     enum class State { Empty, Loading, Shown, Failed };

@@ -52,15 +52,15 @@ bool ReportUnreadableAlbums(HWND owner, const std::vector<PhotoListAlbum>& album
     return failed < albums.size();
 }
 
-void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
-                         const SettingsLocation& settings, RunningWork* running)
+bool RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
+                         const SettingsLocation& settings, RunningWork* running, PhotoSaver save)
 {
     if (selected.empty())
-        return;
+        return false;
     // Only a load that takes a while is worth a question.
     const PhotoListEstimate estimate = EstimatePhotoList(client.GetAlbums(), selected);
     if (!quickMode && EstimateWorthAsking(estimate) && !WaitingIsWanted(owner, estimate))
-        return;
+        return false;
     std::vector<PhotoListAlbum> albums;
     {
         ScopedWaitCursor wait;
@@ -68,15 +68,17 @@ void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<siz
         // cancelled, there is nothing to show.
         PhotoListLoader loader(client, selected, quickMode);
         if (!CProgressDlg::Run(owner, loader.Work(), std::wstring(), running))
-            return;
+            return false;
         albums = loader.TakeAlbums();
     }
     // The list shows what was read (an unread album has no rows); the
     // message named the rest.
     if (!ReportUnreadableAlbums(owner, albums))
-        return;
+        return false;
     CPhotoInfoDlg dialog(albums, quickMode, settings);
     dialog.SetPreviewSource(client.Access());
+    dialog.SetActions({&client, client.GetAlbums(), std::move(save)});
     dialog.DoModal(owner);
     // The photo lists go with `albums` here.
+    return dialog.PhotosChanged();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <vector>
 
 #include "app/SettingsPath.h"
@@ -16,6 +17,11 @@ struct RunningWork;
 // photos in that order (without their details in quick mode), shows the
 // photo list owned by owner, and frees what it loaded.
 // Albums whose photos could not be read are named in a message, and the
-// list shows the others (none: no list).
-void RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
-                         const SettingsLocation& settings = {}, RunningWork* running = nullptr);
+// list shows the others (none: no list). The list's commands change the
+// photos through the client; `save` saves photos into a folder. True when
+// a photo was changed, moved or deleted (the album list's counts are then
+// out of date).
+using PhotoSaver = std::function<void(HWND owner, const std::vector<PhotoEntry>& photos)>;
+bool RunPhotoListCommand(HWND owner, PicasaClient& client, const std::vector<size_t>& selected, bool quickMode,
+                         const SettingsLocation& settings = {}, RunningWork* running = nullptr,
+                         PhotoSaver save = {});

@@ -98,6 +98,9 @@ def kind_of(method, segments):
             return 'album_feed'
         return 'album_create' if method == 'POST' else 'user_feed'
     if s[:4] == ['data', 'entry', 'api', 'user']:
+        if len(s) >= 8 and s[7:8] == ['photoid']:
+            return {'PATCH': 'photo_patch', 'DELETE': 'photo_delete'}.get(
+                method, 'photo_entry')
         return {'PATCH': 'album_patch', 'DELETE': 'album_delete'}.get(
             method, 'album_entry')
     if s[:1] == ['img']:
@@ -309,6 +312,8 @@ class PhotoApi:
     # -- album entries ------------------------------------------------------------
 
     def _entry(self, req, user, rest):
+        if rest[:1] == ['albumid'] and rest[2:3] == ['photoid'] and len(rest) in (4, 5):
+            return self._photo_entry(req, user, rest)
         if not (rest[:1] == ['albumid'] and len(rest) in (2, 3)):
             raise HttpError(404, 'Not found')
         version = rest[2] if len(rest) == 3 else None
@@ -332,6 +337,50 @@ class PhotoApi:
             raise HttpError(400, str(e))
         album = self.store.update_album(account['id'], album['id'], changes)
         return self._entry_response(req, 200, account, album, owner=True)
+
+    def _photo_entry(self, req, user, rest):
+        """A photo's entry: read, changed (title, summary, keywords, album)
+        or deleted, the changes only at its current version."""
+        version = rest[4] if len(rest) == 5 else None
+        method = req.method
+        self._allow(method, 'GET', 'HEAD', 'PATCH', 'DELETE')
+        read = method in ('GET', 'HEAD')
+        if read:
+            caller = self.caller(req)
+            account = self.account(user, caller)
+            owner = caller is not None and caller['id'] == account['id']
+        else:
+            account, owner = self.owner(req, user), True
+        album = self.visible_album(account, rest[1], owner)
+        photo = self.store.get_photo(album['id'], int(rest[3])) if (
+            rest[3].isdigit() and len(rest[3]) <= 19) else None
+        if photo is None:
+            raise HttpError(404, 'Photo not found.')
+        if not read:
+            self._check_version(req, photo, version)
+        if method == 'DELETE':
+            self.store.delete_photo(photo['id'])
+            return Response(200)
+        if method == 'PATCH':
+            try:
+                changes = feeds.parse_photo_changes(req.body)
+            except feeds.EntryError as e:
+                raise HttpError(400, str(e))
+            target = changes.get('album_id')
+            if target == album['id']:
+                del changes['album_id']
+            elif target is not None:
+                album = self.store.get_album(account['id'], target)
+                if album is None:
+                    raise HttpError(404, 'No album found.')
+                if album['numphotos'] >= account['max_photos_per_album']:
+                    raise HttpError(403, 'Photo limit reached: %d photos in the album'
+                                    % album['numphotos'])
+            if changes:
+                photo = self.store.update_photo(photo['id'], changes)
+        links = self.links(req, account)
+        return atom(200, feeds.photo_entry(links, account, album, photo, owner, root=True),
+                    [('ETag', feeds.etag(photo['version']))])
 
     @staticmethod
     def _check_version(req, album, url_version):

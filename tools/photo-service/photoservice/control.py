@@ -93,6 +93,14 @@ class Control:
         changed = self.app.store.set_photo_fields(int(payload['id']), fields)
         return {'ok': True, 'title': changed['title']}
 
+    def photos(self, query, payload):
+        """The photos of one album (?album=<id>) in album order: the fields
+        the photo commands change, and the version (ids as text)."""
+        return {'photos': [
+            dict({k: p[k] for k in ('title', 'summary', 'tags', 'version', 'size')},
+                 id=str(p['id']), album_id=str(p['album_id']))
+            for p in self.app.store.list_photos(int(query.get('album', '0')))]}
+
     ROUTES = {
         ('POST', 'reset'): reset,
         ('GET', 'requests'): requests,
@@ -106,4 +114,5 @@ class Control:
         ('GET', 'settings'): settings,
         ('POST', 'settings'): change_settings,
         ('POST', 'photo'): photo,
+        ('GET', 'photos'): photos,
     }

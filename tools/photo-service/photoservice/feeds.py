@@ -82,6 +82,9 @@ class Links:
     def photo_entry(self, album, photo):
         return '%s/photoid/%s' % (self.album_entry(album), photo['id'])
 
+    def photo_edit(self, album, photo):
+        return '%s/%s' % (self.photo_entry(album, photo), photo.get('version', 1))
+
     def user_page(self):
         return '%s/%s' % (self.base, self.user)
 
@@ -326,7 +329,7 @@ def _photo_fields(photo, album, with_views=False):
     video = photo.get('video')
     fields = [
         _g('id', photo['id']),
-        _g('version', photo['updated'] // 1000 % 100000),
+        _g('version', photo.get('version', 1)),
         _g('position', '%.1f' % photo['position']),
         _g('albumid', album['id']),
         _g('access', album['access']),
@@ -379,9 +382,12 @@ def _media_group(links, account, album, photo):
     return out
 
 
-def photo_entry(links, account, album, photo):
+def photo_entry(links, account, album, photo, owner=False, root=False):
+    """One photo entry, with its edit link for the owner; root=True makes
+    it a document of its own."""
     out = [
-        '<entry gd:etag=%s>' % attr(etag(photo['updated'] // 1000 % 100000)),
+        '<entry %sgd:etag=%s>' % (NAMESPACES + ' ' if root else '',
+                                  attr(etag(photo.get('version', 1)))),
         '<id>%s</id>' % esc(links.photo_entry(album, photo)),
         '<published>%s</published>' % atom_time(photo['published']),
         '<updated>%s</updated>' % atom_time(photo['updated']),
@@ -394,10 +400,13 @@ def photo_entry(links, account, album, photo):
         _link('alternate', 'text/html', links.photo_page(album, photo)),
         _link('self', 'application/atom+xml', links.photo_entry(album, photo)),
     ]
+    if owner:
+        out.append(_link('edit', 'application/atom+xml', links.photo_edit(album, photo)))
     out += _photo_fields(photo, album)
     out += _media_group(links, account, album, photo)
     out.append('</entry>')
-    return '\n'.join(out)
+    text = '\n'.join(out)
+    return XML_DECL + '\n' + text if root else text
 
 
 def album_feed(links, account, album, page, owner):
@@ -434,7 +443,7 @@ def album_feed(links, account, album, page, owner):
     if owner:
         out.append(_g('allowPrints', 'true'))
         out.append(_g('allowDownloads', 'true'))
-    out += [photo_entry(links, account, album, p) for p in page.items]
+    out += [photo_entry(links, account, album, p, owner) for p in page.items]
     out.append('</feed>')
     return '\n'.join(out)
 
@@ -545,6 +554,44 @@ def parse_new_album(body, default_access, now):
                                                             'commentingEnabled'),
         'timestamp': now if stamp is None or not stamp.strip() else _timestamp(stamp),
     }
+
+
+def keyword_text(text):
+    """Keywords as the store keeps them: trimmed, comma separated, each
+    once, empty ones dropped."""
+    seen = []
+    for word in text.split(','):
+        word = word.strip()
+        if word and word not in seen:
+            seen.append(word)
+    return ','.join(seen)
+
+
+def parse_photo_changes(body):
+    """{column: value} of a partial photo entry sent with PATCH: title,
+    summary, media:group/media:keywords and gphoto:albumid (a move)."""
+    root = _parse_entry(body)
+    changes = {}
+    for name in ('title', 'summary'):
+        value = _child(root, ATOM, name)
+        if value is not None:
+            changes[name] = value
+    group = root.find('{%s}group' % MEDIA)
+    keywords = group.find('{%s}keywords' % MEDIA) if group is not None else None
+    if keywords is None:
+        keywords = root.find('{%s}keywords' % MEDIA)
+    if keywords is not None:
+        changes['tags'] = keyword_text(''.join(keywords.itertext()))
+    album = _child(root, GPHOTO, 'albumid')
+    if album is not None:
+        album = album.strip()
+        if not album.isdigit() or len(album) > 19:
+            raise EntryError("Invalid value for gphoto:albumid: '%s'" % album)
+        changes['album_id'] = int(album)
+    if not changes:
+        raise EntryError('The entry holds no photo field that can be changed '
+                         '(title, summary, media:keywords, gphoto:albumid)')
+    return changes
 
 
 def parse_album_changes(body):

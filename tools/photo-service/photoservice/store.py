@@ -87,7 +87,8 @@ CREATE TABLE IF NOT EXISTS photos (
     star_count INTEGER NOT NULL,
     tags TEXT NOT NULL,               -- comma separated keywords
     video TEXT,                       -- JSON for videos, NULL for photos
-    mime TEXT                         -- the picture's type, NULL: by the title
+    mime TEXT,                        -- the picture's type, NULL: by the title
+    version INTEGER NOT NULL DEFAULT 1 -- gd:etag, one more with each change
 );
 CREATE INDEX IF NOT EXISTS photos_by_album ON photos(album_id, position);
 CREATE TABLE IF NOT EXISTS tokens (
@@ -156,6 +157,9 @@ class Store:
             columns = [r[1] for r in db.execute('PRAGMA table_info(photos)')]
             if 'mime' not in columns:
                 db.execute('ALTER TABLE photos ADD COLUMN mime TEXT')
+            if 'version' not in columns:
+                db.execute('ALTER TABLE photos ADD COLUMN version '
+                           'INTEGER NOT NULL DEFAULT 1')
 
     def close(self):
         with self.lock:
@@ -357,6 +361,27 @@ class Store:
         if cur.rowcount != 1:
             raise LookupError('no photo %s' % photo_id)
         return self.photo_by_id(photo_id)
+
+    def update_photo(self, photo_id, changes):
+        """Applies {column: value} of a photo's title, summary, tags or
+        album_id (a move: the photo goes last in its new album), bumps its
+        version and update time."""
+        allowed = {'title', 'summary', 'tags', 'album_id'}
+        assert set(changes) <= allowed, changes
+        with self.transaction() as db:
+            if 'album_id' in changes:
+                top = db.execute('SELECT MAX(position) FROM photos WHERE album_id = ?',
+                                 (changes['album_id'],)).fetchone()[0]
+                changes = dict(changes, position=(top or 0) + 1)
+            sets = ''.join('%s = ?, ' % c for c in changes)
+            db.execute('UPDATE photos SET %sversion = version + 1, updated = ? '
+                       'WHERE id = ?' % sets, (*changes.values(), now_ms(), photo_id))
+        return self.photo_by_id(photo_id)
+
+    def delete_photo(self, photo_id):
+        with self.transaction() as db:
+            cur = db.execute('DELETE FROM photos WHERE id = ?', (photo_id,))
+        return cur.rowcount > 0
 
     @staticmethod
     def _photo(row):

@@ -271,7 +271,7 @@ def upload(api, req, user, album_id):
                         height, length, mime, video, name)
     links = feeds.Links(req.base, account)
     album = store.get_album(account['id'], album['id'])
-    xml = feeds.photo_entry(links, account, album, photo).replace(
+    xml = feeds.photo_entry(links, account, album, photo, owner=True).replace(
         '<entry ', '<entry %s ' % feeds.NAMESPACES, 1)
     return feeds.CONTENT_TYPE, xml, [('Location', links.photo_entry(album, photo))]
 
