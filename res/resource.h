@@ -422,7 +422,6 @@
 #define IDS_PREVIEW_NO_PHOTOS 6307      // the photo list is empty
 #define IDS_PREVIEW_NO_SELECTION 6308   // no row is selected
 #define IDS_CONFIRM_DELETE_ONE 6309     // %s the album's title, %s the photos' count text
-
 // ---------------------------------------------------------------------------
 // The photo list's commands on the selected photos
 // ---------------------------------------------------------------------------

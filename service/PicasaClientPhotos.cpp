@@ -109,7 +109,7 @@ DWORD PicasaClient::ReloadPhoto(PhotoEntry& photo)
         return ERROR_WRITE_FAULT;
     transport_.url = EntryAddress(photo.editLink);
     transport_.ClearBody();
-    transport_.requestHeaders = AuthorizationLine() + L"Connection: Keep-Alive\r\n";
+    transport_.requestHeaders = access_.HeadersFor(transport_.url) + L"Connection: Keep-Alive\r\n";
     lastStatus_ = Send(L"GET");
     const DWORD result = ChangeResult();
     if (result == ERROR_SUCCESS && !ReadEntryReply(photo))
@@ -162,7 +162,7 @@ DWORD PicasaClient::DeletePhoto(const PhotoEntry& photo)
     transport_.url = photo.editLink;
     transport_.ClearBody();
     transport_.requestHeaders =
-        AuthorizationLine() + L"If-Match: " + (version.empty() ? L"*" : version) + L"\r\nConnection: Keep-Alive\r\n";
+        access_.HeadersFor(transport_.url) + L"If-Match: " + (version.empty() ? L"*" : version) + L"\r\nConnection: Keep-Alive\r\n";
     lastStatus_ = Send(L"DELETE");
     return ChangeResult();
 }
